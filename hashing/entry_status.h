@@ -1,0 +1,17 @@
+// The outcome of hashing one list entry, written by the pipeline into the
+// job's Status and turned into result lines by the run.
+#pragma once
+
+#include <cstdint>
+
+enum EntryStatus : uint32_t {
+  Hashed = 0,          // read to the end, checksum computed
+  FileMissing = 1,     // "File does not exist"
+  ReadError = 2,       // "Error reading file"
+  Unresolved = 3,      // "Could not resolve filename"
+  LengthMismatch = 4,  // "File length mismatch"
+};
+
+// The result-line message of a failed status; "Internal allocation error" for
+// any value outside the table. Not meaningful for Hashed.
+const char* EntryStatusMessage(uint32_t status);
