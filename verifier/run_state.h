@@ -1,0 +1,44 @@
+// Process-wide state of the verifier, shared by the start-up code, the run
+// and the results window's commands. Everything here is touched only by the
+// user-interface thread (the pipeline threads see only the HashJob), so plain
+// variables suffice: window commands set flags that the run polls.
+#pragma once
+
+#include <cstdint>
+
+// Settings read once when the verifier starts.
+struct RunSettings {
+  bool UpdateDb = true;
+  bool ShowMenu = true;
+  bool AddTag = false;
+  uint64_t ExpireTicks = 0;  // 100-ns units; 0 = a database never expires
+  char Signature[256] = {};
+};
+
+// What the results window paints in its status band, reset by every run.
+struct RunCounters {
+  uint32_t CheckedCount = 0;  // entries finished, previously verified included
+  uint32_t BadCount = 0;
+  uint32_t MissingCount = 0;
+  uint32_t UnresolvedCount = 0;
+  int32_t TotalEntries = -1;     // -1 while the list was not counted
+  bool ShowFileProgress = false;  // the status text adds the current file's percentage
+  bool RunFinished = false;       // summary reported; column sorting allowed from here
+};
+
+struct VerifierState {
+  RunSettings Settings;
+  RunCounters Counters;
+  char ListPath[260] = {};
+  char OutputPath[260] = {};
+  char IniPath[260] = {};
+  bool OutputMode = false;
+  bool VerifyAll = false;
+  bool StopRequested = false;   // "&Open", "&Reparent current SFV", Escape
+  bool RerunRequested = false;  // "Check &all files"
+  char PendingBase[260] = {};   // folder chosen by "&Reparent current SFV", '\' ended
+  char ActiveBase[260] = {};    // base folder in effect for the entries' names
+};
+
+// The one instance of the verifier process.
+extern VerifierState g_verifier;
