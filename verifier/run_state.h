@@ -21,7 +21,7 @@ struct RunCounters {
   uint32_t BadCount = 0;
   uint32_t MissingCount = 0;
   uint32_t UnresolvedCount = 0;
-  int32_t TotalEntries = -1;     // -1 while the list was not counted
+  int32_t TotalEntries = -1;      // -1 while the list was not counted
   bool ShowFileProgress = false;  // the status text adds the current file's percentage
   bool RunFinished = false;       // summary reported; column sorting allowed from here
 };
@@ -34,6 +34,7 @@ struct VerifierState {
   char IniPath[260] = {};
   bool OutputMode = false;
   bool VerifyAll = false;
+  bool CreateMode = false;      // CREATE:name given; the verifier creates no lists
   bool StopRequested = false;   // "&Open", "&Reparent current SFV", Escape
   bool RerunRequested = false;  // "Check &all files"
   char PendingBase[260] = {};   // folder chosen by "&Reparent current SFV", '\' ended

@@ -1,0 +1,100 @@
+#include "verifier/command_words.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void CopyCut(char* out, size_t capacity, const char* text) {
+  std::snprintf(out, capacity, "%s", text);
+}
+
+}  // namespace
+
+bool FillKeywordTree(KeywordTree* tree) {
+  static const struct {
+    const char* word;
+    int id;
+  } kWords[] = {
+      {"md5", kKeywordMd5},   {"nodbupdate", kKeywordNoDbUpdate}, {"output", kKeywordOutput},
+      {"sfv", kKeywordSfv},   {"doall", kKeywordDoAll},           {"create", kKeywordCreate},
+      {"type", kKeywordType},
+  };
+  for (const auto& w : kWords) {
+    if (!KeywordInsert(tree, w.word, w.id)) return false;
+  }
+  return true;
+}
+
+const char* StartupErrorMessage(StartupError error) {
+  switch (error) {
+    case StartupError::InvalidType:
+      return "Invalid type specified for creation";
+    case StartupError::NoCreateName:
+      return "No name specified for new .sfv file";
+    case StartupError::None:
+      break;
+  }
+  return "";
+}
+
+StartupError ApplyCommandWords(const CommandArg* first, const KeywordTree& tree,
+                               ExistsExactlyFn existsExactly, VerifierState* state) {
+  for (const CommandArg* arg = first; arg != nullptr; arg = arg->next) {
+    int id = 0;
+    if (KeywordLookup(&tree, arg->key, &id)) {
+      switch (id) {
+        case kKeywordOutput:
+          if (arg->value != nullptr) {
+            CopyCut(state->OutputPath, sizeof state->OutputPath, arg->value);
+            state->OutputMode = true;
+          }
+          break;
+        case kKeywordNoDbUpdate:
+          state->Settings.UpdateDb = false;
+          break;
+        case kKeywordDoAll:
+          state->VerifyAll = true;
+          break;
+        case kKeywordCreate:
+          if (arg->value == nullptr) return StartupError::NoCreateName;
+          state->CreateMode = true;
+          CopyCut(state->ListPath, sizeof state->ListPath, arg->value);
+          break;
+        case kKeywordType:
+          if (arg->value != nullptr) {
+            int type = 0;
+            if (!KeywordLookup(&tree, arg->value, &type) ||
+                (type != kKeywordSfv && type != kKeywordMd5)) {
+              return StartupError::InvalidType;
+            }
+          }
+          break;
+        default:  // sfv and md5 mean nothing as keys
+          break;
+      }
+      continue;
+    }
+    char path[kMaxCommandWord + 1];
+    if (arg->separator != 0) {
+      std::snprintf(path, sizeof path, "%s%c%s", arg->key, arg->separator,
+                    arg->value ? arg->value : "");
+    } else {
+      CopyCut(path, sizeof path, arg->key);
+    }
+    if (existsExactly(path) && !state->CreateMode) {
+      CopyCut(state->ListPath, sizeof state->ListPath, path);
+    }
+  }
+  return StartupError::None;
+}
+
+bool AppendSfvWhenNoExtension(char* path, unsigned capacity) {
+  const char* name = std::strrchr(path, '\\');
+  name = name ? name + 1 : path;
+  if (std::strchr(name, '.') != nullptr) return true;
+  size_t length = std::strlen(path);
+  if (length + 4 + 1 > capacity) return false;
+  std::memcpy(path + length, ".sfv", 5);
+  return true;
+}

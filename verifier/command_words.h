@@ -1,0 +1,45 @@
+// The meaning of the verifier's command-line words: the keyword table, the
+// keyword effects and the path words.
+#pragma once
+
+#include "verifier/command_line.h"
+#include "verifier/keyword_tree.h"
+#include "verifier/run_state.h"
+
+enum KeywordId : int {
+  kKeywordOutput = 1,
+  kKeywordNoDbUpdate = 2,
+  kKeywordDoAll = 3,
+  kKeywordCreate = 4,
+  kKeywordType = 5,
+  kKeywordSfv = 6,
+  kKeywordMd5 = 7,
+};
+
+// Fills the tree with md5, nodbupdate, output, sfv, doall, create, type.
+bool FillKeywordTree(KeywordTree* tree);
+
+enum class StartupError {
+  None,
+  InvalidType,   // "Invalid type specified for creation"
+  NoCreateName,  // "No name specified for new .sfv file"
+};
+
+// The message box text of a start-up error ("" for None).
+const char* StartupErrorMessage(StartupError error);
+
+// Tells whether a path word names an existing file by its exact name.
+using ExistsExactlyFn = bool (*)(const char* path);
+
+// Applies the words in order to `state`: keywords act on the flags, on
+// OutputPath and ListPath; any other word is a path (rejoined when it was
+// split, so an unquoted C:\dir\list.sfv survives) and becomes ListPath when it
+// names an existing file (accepted and ignored in create mode). Stops at the
+// first invalid word.
+StartupError ApplyCommandWords(const CommandArg* first, const KeywordTree& tree,
+                               ExistsExactlyFn existsExactly, VerifierState* state);
+
+// The dialog rule: when the file-name part (after the last '\') has no '.',
+// ".sfv" is appended. False (path unchanged) when that would not fit in
+// `capacity` bytes with the terminator.
+bool AppendSfvWhenNoExtension(char* path, unsigned capacity);

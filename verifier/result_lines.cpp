@@ -1,0 +1,119 @@
+#include "verifier/result_lines.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "hashing/entry_status.h"
+
+void FormatDigest(const unsigned char digest[16], char out[33]) {
+  static const char kHex[] = "0123456789ABCDEF";
+  for (int i = 0; i < 16; ++i) {
+    out[2 * i] = kHex[digest[i] >> 4];
+    out[2 * i + 1] = kHex[digest[i] & 15];
+  }
+  out[32] = '\0';
+}
+
+EntryOutcome DescribeEntry(const char* name, uint32_t status, bool useMd5, uint32_t computedCrc,
+                           const unsigned char computedMd5[16], uint32_t expectedCrc,
+                           const unsigned char expectedMd5[16], ReportText* line) {
+  EntryOutcome outcome{LineKind::Bad, OutcomeCounter::None, false};
+  line->kind = LineKind::Bad;
+  if (status == Hashed) {
+    if (useMd5) {
+      char digest[33];
+      FormatDigest(computedMd5, digest);
+      if (std::memcmp(computedMd5, expectedMd5, 16) == 0) {
+        std::snprintf(line->text, sizeof line->text, "%s: %s:  %s", name, digest, "OK");
+        outcome = {LineKind::Good, OutcomeCounter::None, true};
+      } else {
+        std::snprintf(line->text, sizeof line->text, "%s: %s:  %s.  %s", name, digest, "FAILED",
+                      "CRC mismatch");
+        outcome.counter = OutcomeCounter::Bad;
+      }
+    } else if (computedCrc == expectedCrc) {
+      std::snprintf(line->text, sizeof line->text, "%s: %08X:  %s", name, computedCrc, "OK");
+      outcome = {LineKind::Good, OutcomeCounter::None, true};
+    } else {
+      std::snprintf(line->text, sizeof line->text, "%s: %08x:  %s.  %s", name, computedCrc,
+                    "FAILED", "CRC mismatch");
+      outcome.counter = OutcomeCounter::Bad;
+    }
+  } else {
+    std::snprintf(line->text, sizeof line->text, "%s: :   %s.  %s", name, "FAILED",
+                  EntryStatusMessage(status));
+    switch (status) {
+      case FileMissing:
+        outcome.counter = OutcomeCounter::Missing;
+        break;
+      case ReadError:
+      case LengthMismatch:
+        outcome.counter = OutcomeCounter::Bad;
+        break;
+      case Unresolved:
+        outcome.counter = OutcomeCounter::Unresolved;
+        break;
+      default:  // "Internal allocation error" counts nowhere
+        break;
+    }
+  }
+  line->kind = outcome.kind;
+  return outcome;
+}
+
+void DescribePreviouslyVerified(const char* name, bool useMd5, uint32_t expectedCrc,
+                                const unsigned char expectedMd5[16], ReportText* line) {
+  line->kind = LineKind::Good;
+  if (useMd5) {
+    char digest[33];
+    FormatDigest(expectedMd5, digest);
+    std::snprintf(line->text, sizeof line->text, "%s: %s:  %s (Previously verified)", name, digest,
+                  "OK");
+  } else {
+    std::snprintf(line->text, sizeof line->text, "%s: %08x:  %s (Previously verified)", name,
+                  expectedCrc, "OK");
+  }
+}
+
+namespace {
+
+const char* Plural(uint32_t n) {
+  return n == 1 ? "" : "s";
+}
+const char* WasWere(uint32_t n) {
+  return n == 1 ? "was" : "were";
+}
+
+}  // namespace
+
+int BuildSummary(const RunCounters& c, ReportText lines[4], bool* allOk) {
+  int count = 0;
+  *allOk = false;
+  auto add = [&](LineKind kind) -> char* {
+    lines[count].kind = kind;
+    return lines[count++].text;
+  };
+  std::snprintf(add(LineKind::Info), kMaxLineText, "%u file%s checked", c.CheckedCount,
+                Plural(c.CheckedCount));
+  if (c.CheckedCount == 0) return count;
+  uint32_t b = c.BadCount, m = c.MissingCount, u = c.UnresolvedCount;
+  if (u > 0) {
+    std::snprintf(add(LineKind::Bad), kMaxLineText,
+                  "%u filename%s resolved to multiple filenames and %s not verified", u, Plural(u),
+                  WasWere(u));
+  }
+  if (b > 0 && m == 0) {
+    std::snprintf(add(LineKind::Bad), kMaxLineText, "There %s %u bad file%s", WasWere(b), b,
+                  Plural(b));
+  } else if (b > 0 && m > 0) {
+    std::snprintf(add(LineKind::Bad), kMaxLineText, "There %s %u bad file%s and %u missing file%s",
+                  WasWere(b), b, Plural(b), m, Plural(m));
+  } else if (b == 0 && m > 0) {
+    std::snprintf(add(LineKind::Bad), kMaxLineText, "There %s %u missing file%s", WasWere(m), m,
+                  Plural(m));
+  } else if (u == 0) {
+    std::snprintf(add(LineKind::Good), kMaxLineText, "All files OK");
+    *allOk = true;
+  }
+  return count;
+}
