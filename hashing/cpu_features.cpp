@@ -1,0 +1,46 @@
+#include "hashing/cpu_features.h"
+
+#include <cstdint>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+
+namespace {
+
+uint64_t ReadXcr0() {
+  uint32_t eax, edx;
+  // XGETBV with ECX = 0; spelled as bytes so no target flag is needed.
+  __asm__ volatile(".byte 0x0f, 0x01, 0xd0" : "=a"(eax), "=d"(edx) : "c"(0));
+  return (static_cast<uint64_t>(edx) << 32) | eax;
+}
+
+}  // namespace
+
+CpuFeatures DetectCpuFeatures() {
+  CpuFeatures f;
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return f;
+  f.sse41 = (ecx & bit_SSE4_1) != 0;
+  f.pclmul = (ecx & bit_PCLMUL) != 0;
+  const bool osxsave = (ecx & bit_OSXSAVE) != 0;
+
+  unsigned max_leaf = __get_cpuid_max(0, nullptr);
+  if (max_leaf < 7 || !osxsave) return f;
+  // SSE, AVX, opmask, upper halves of ZMM0-15 and ZMM16-31.
+  const bool os_zmm = (ReadXcr0() & 0xE6) == 0xE6;
+  if (!os_zmm) return f;
+  __cpuid_count(7, 0, eax, ebx, ecx, edx);
+  f.avx512f = (ebx & bit_AVX512F) != 0;
+  f.avx512bw = (ebx & bit_AVX512BW) != 0;
+  f.avx512vl = (ebx & bit_AVX512VL) != 0;
+  f.vpclmulqdq = (ecx & (1u << 10)) != 0;
+  return f;
+}
+
+#else
+
+CpuFeatures DetectCpuFeatures() {
+  return CpuFeatures{};
+}
+
+#endif

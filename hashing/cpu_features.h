@@ -1,0 +1,16 @@
+// What the processor and the operating system let this program use, read with
+// CPUID and XGETBV. Portable: on other architectures every flag is false.
+#pragma once
+
+struct CpuFeatures {
+  bool sse41 = false;
+  bool pclmul = false;
+  // AVX-512 flags are only set when the operating system also saves the
+  // 512-bit register state (XCR0), so the instructions are safe to run.
+  bool avx512f = false;
+  bool avx512bw = false;
+  bool avx512vl = false;
+  bool vpclmulqdq = false;
+};
+
+CpuFeatures DetectCpuFeatures();

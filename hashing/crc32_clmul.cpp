@@ -1,0 +1,46 @@
+// Carry-less multiply folding over four 128-bit lanes (PCLMULQDQ, SSE4.1):
+// each lane is moved 512 bits forward and XORed into the next 64 bytes, the
+// lanes are folded into one, and the remainder is reduced to the register.
+#include "hashing/crc32_paths.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+
+#include "hashing/crc32_clmul_inline.h"
+
+CORVANA_REALIGN_STACK CORVANA_CLMUL_TARGET uint32_t UpdateCRC32Clmul(uint32_t crc, const void* data,
+                                                                     uint32_t length) {
+  using namespace crc32_fold;
+  const unsigned char* p = static_cast<const unsigned char*>(data);
+  if (length < 64) return UpdateCRC32Slice16(crc, p, length);
+
+  __m128i x0 = _mm_xor_si128(LoadBlock(p), _mm_cvtsi32_si128(static_cast<int>(crc)));
+  __m128i x1 = LoadBlock(p + 16);
+  __m128i x2 = LoadBlock(p + 32);
+  __m128i x3 = LoadBlock(p + 48);
+  p += 64;
+  length -= 64;
+
+  const __m128i k512 = ClmulPair(kFold512Lo, kFold512Hi);
+  for (; length >= 64; length -= 64, p += 64) {
+    x0 = Fold128(x0, k512, LoadBlock(p));
+    x1 = Fold128(x1, k512, LoadBlock(p + 16));
+    x2 = Fold128(x2, k512, LoadBlock(p + 32));
+    x3 = Fold128(x3, k512, LoadBlock(p + 48));
+  }
+
+  const __m128i k128 = ClmulPair(kFold128Lo, kFold128Hi);
+  x0 = Fold128(x0, k128, x1);
+  x0 = Fold128(x0, k128, x2);
+  x0 = Fold128(x0, k128, x3);
+  for (; length >= 16; length -= 16, p += 16) x0 = Fold128(x0, k128, LoadBlock(p));
+
+  return UpdateCRC32Slice16(Reduce128(x0), p, length);
+}
+
+#else
+
+uint32_t UpdateCRC32Clmul(uint32_t crc, const void* data, uint32_t length) {
+  return UpdateCRC32Slice16(crc, data, length);
+}
+
+#endif
