@@ -84,15 +84,19 @@ LineFields SplitResultLine(const char* text, bool driveLetters) {
   return f;
 }
 
-ResultRow* AddStoredRow(RowStore* store, int32_t kind, const LineFields& fields) {
-  auto* row = static_cast<ResultRow*>(PoolAllocate(store->Rows));
-  if (!row) return nullptr;
+void FillRowFields(ResultRow* row, int32_t kind, const LineFields& fields) {
   row->Kind = kind;
   if (fields.Count > 0) CopyField(row->Name, kRowNameSize, fields.Start[0], fields.Length[0]);
   if (fields.Count > 1) CopyField(row->Crc, kRowCrcSize, fields.Start[1], fields.Length[1]);
   if (fields.Count > 2) {
     CopyField(row->Status, kRowStatusSize, fields.Start[2], fields.Length[2]);
   }
+}
+
+ResultRow* AddStoredRow(RowStore* store, int32_t kind, const LineFields& fields) {
+  auto* row = static_cast<ResultRow*>(PoolAllocate(store->Rows));
+  if (!row) return nullptr;
+  FillRowFields(row, kind, fields);
   const char* keys[kColumnCount] = {row->Name, row->Crc, row->Status};
   // A row enters the list only once every index holds it, so that every
   // rebuilt view shows the same rows.

@@ -53,6 +53,9 @@ struct LineFields {
 // as the second character stays in the first field ("C:\dir\a.bin").
 LineFields SplitResultLine(const char* text, bool driveLetters);
 
+// Stores the kind and copies the fields into the row, each cut to its size.
+void FillRowFields(ResultRow* row, int32_t kind, const LineFields& fields);
+
 // Copies the fields into a new row (cut to the field sizes), appends it and
 // indexes it. Null when the pools cannot grow; the store is then unchanged.
 ResultRow* AddStoredRow(RowStore* store, int32_t kind, const LineFields& fields);

@@ -1,0 +1,484 @@
+#include "results/results_window_win32.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "hashing/hash_job_win32.h"
+#include "results/results_state_win32.h"
+#include "results/status_band.h"
+#include "results/window_settings.h"
+#include "verifier/run_state.h"
+
+namespace {
+
+constexpr char kClassName[] = "CRVN_MAIN";
+constexpr UINT kFollowHitX = 10;
+
+struct ColumnSpec {
+  const char* Title;
+};
+const ColumnSpec kColumns[kColumnCount] = {{"Name"}, {"CRC"}, {"Status"}};
+
+struct PopupItem {
+  const char* Text;
+  UINT Command;
+};
+const PopupItem kPopupItems[] = {
+    {"&Mark bad files", kCmdMarkBad},
+    {"&Copy", kCmdCopy},
+    {"C&lear All DB Info", kCmdClearDb},
+    {"&Delete Marked files", kCmdDeleteMarked},
+    {"Check &all files", kCmdCheckAll},
+    {"&Reparent current SFV", kCmdReparent},
+    {"Mo&ve all files to child directory", kCmdMoveGood},
+};
+
+// Major x 65536 + minor of the common controls, 0 when unknown.
+DWORD CommonControlsVersion() {
+  HMODULE lib = LoadLibraryA("comctl32.dll");
+  if (!lib) return 0;
+  DWORD version = 0;
+  auto get = reinterpret_cast<DLLGETVERSIONPROC>(
+      reinterpret_cast<void*>(GetProcAddress(lib, "DllGetVersion")));
+  if (get) {
+    DLLVERSIONINFO info{};
+    info.cbSize = 20;
+    if (SUCCEEDED(get(&info))) version = info.dwMajorVersion * 65536 + info.dwMinorVersion;
+  }
+  FreeLibrary(lib);
+  return version;
+}
+
+HIMAGELIST LoadRowImages(HINSTANCE instance) {
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLORDDB | ILC_MASK, 6, 0);
+  HBITMAP images = LoadBitmapA(instance, "IMAGES");
+  HBITMAP masks = LoadBitmapA(instance, "MASKIMAGES");
+  if (list && images) ImageList_Add(list, images, masks);
+  if (images) DeleteObject(images);
+  if (masks) DeleteObject(masks);
+  if (!list || ImageList_GetImageCount(list) != 6) {
+    MessageBoxA(nullptr, "Image list didn't init", "Error", MB_OK);
+  }
+  return list;
+}
+
+void PaintStatusBand(HWND hwnd) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  int w = client.right;
+  int y = 0;
+  const RunCounters& c = g_verifier.Counters;
+  if (g_verifier.Settings.ShowMenu) {
+    HGDIOBJ old = SelectObject(dc, GetStockObject(BLACK_PEN));
+    MoveToEx(dc, 0, 0, nullptr);
+    LineTo(dc, w, 0);
+    SelectObject(dc, old);
+    y = 1;
+  }
+  HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_MENU));
+  SetBkMode(dc, OPAQUE);
+  unsigned progress = 0;
+  if (auto* job = reinterpret_cast<HashJob*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA))) {
+    progress = static_cast<unsigned>(job->Progress);
+  }
+  StatusBandText t = FormatStatusBand(c, progress);
+  TextOutA(dc, 0, y, t.Completed, lstrlenA(t.Completed));
+  TextOutA(dc, 0, y + 16, t.Ok, lstrlenA(t.Ok));
+  TextOutA(dc, w / 2, y, t.Bad, lstrlenA(t.Bad));
+  TextOutA(dc, w / 2, y + 16, t.Missing, lstrlenA(t.Missing));
+  SelectObject(dc, oldFont);
+  EndPaint(hwnd, &ps);
+}
+
+void ToggleUpdateDb(HWND hwnd, bool systemMenu) {
+  bool on = !g_verifier.Settings.UpdateDb;
+  g_verifier.Settings.UpdateDb = on;
+  UINT check = MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED);
+  if (systemMenu) {
+    CheckMenuItem(GetSystemMenu(hwnd, FALSE), kSysUpdateDb, check);
+  } else {
+    CheckMenuItem(GetMenu(hwnd), kCmdUpdateDb, check);
+  }
+  WriteResultsSetting("UpdateDB", on ? "1" : "0");
+}
+
+void SaveWindowSettings(ResultsWindowState& s, HWND hwnd) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  if (!GetWindowPlacement(hwnd, &wp)) return;
+  StoredPlacement p;
+  p.Values[kLength] = kPlacementLength;
+  p.Values[kFlags] = static_cast<int32_t>(wp.flags);
+  p.Values[kShow] = static_cast<int32_t>(wp.showCmd);
+  p.Values[kMinX] = wp.ptMinPosition.x;
+  p.Values[kMinY] = wp.ptMinPosition.y;
+  p.Values[kMaxX] = wp.ptMaxPosition.x;
+  p.Values[kMaxY] = wp.ptMaxPosition.y;
+  p.Values[kLeft] = wp.rcNormalPosition.left;
+  p.Values[kTop] = wp.rcNormalPosition.top;
+  p.Values[kRight] = wp.rcNormalPosition.right;
+  p.Values[kBottom] = wp.rcNormalPosition.bottom;
+  char text[80];
+  if (EncodePlacement(p, text, sizeof text)) WriteResultsSetting("WindowInfo", text);
+  if (!s.List) return;
+  int widths[kColumnCount];
+  for (int i = 0; i < kColumnCount; ++i) {
+    widths[i] = static_cast<int>(SendMessageA(s.List, LVM_GETCOLUMNWIDTH, i, 0));
+  }
+  if (EncodeColumnWidths(widths, kColumnCount, text, sizeof text)) {
+    WriteResultsSetting("LVWindowInfo", text);
+  }
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+bool NameIsDriveQualified(const char* name) {
+  return name[0] != 0 && name[1] == ':';
+}
+
+void ShowPopup(ResultsWindowState& s) {
+  ListFormat format;
+  EnableMenuItem(
+      s.Popup, kCmdClearDb,
+      MF_BYCOMMAND | (ListKeepsDatabase(g_verifier.ListPath, &format) ? MF_ENABLED : MF_GRAYED));
+  for (const ResultRow* row = s.Rows.Head; row; row = row->Next) {
+    if (lstrcmpiA(row->Status, "ok") == 0 && NameIsDriveQualified(row->Name)) {
+      EnableMenuItem(s.Popup, kCmdMoveGood, MF_BYCOMMAND | MF_GRAYED);
+      break;
+    }
+  }
+  POINT pt;
+  GetCursorPos(&pt);
+  TrackPopupMenu(s.Popup, TPM_RIGHTBUTTON, pt.x, pt.y, 0, s.Main, nullptr);
+}
+
+LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  ResultsWindowState& s = Results();
+  switch (msg) {
+    case WM_RBUTTONDOWN:
+      SetCapture(hwnd);
+      return 0;
+    case WM_RBUTTONUP:
+      ReleaseCapture();
+      if (s.Popup && s.Main) ShowPopup(s);
+      return 0;
+    case WM_CHAR:
+      if (wp == 3 || wp == 27) {
+        if (s.Main) return MainWindowProc(s.Main, msg, wp, lp);
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcA(s.ListProc, hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  ResultsWindowState& s = Results();
+  switch (msg) {
+    case WM_CHAR:
+      if (wp == 27) {
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+      }
+      if (wp == 3) {
+        CopySelectedNames(hwnd, s.List);
+        return 0;
+      }
+      break;
+    case WM_SYSCOMMAND:
+      if (wp == kSysUpdateDb) {
+        ToggleUpdateDb(hwnd, true);
+        return 0;
+      }
+      if (wp == kSysAbout) {
+        ShowAboutBox(s.Instance, hwnd);
+        return 0;
+      }
+      break;
+    case WM_COMMAND:
+      switch (LOWORD(wp)) {
+        case kCmdOpen:
+          g_verifier.StopRequested = true;
+          return 0;
+        case kCmdExit:
+          PostMessageA(hwnd, WM_CLOSE, 0, 0);
+          return 0;
+        case kCmdAbout:
+          ShowAboutBox(s.Instance, hwnd);
+          return 0;
+        case kCmdUpdateDb:
+          ToggleUpdateDb(hwnd, false);
+          return 0;
+        default:
+          if (LOWORD(wp) >= kCmdMarkBad && LOWORD(wp) <= kCmdCheckAll) {
+            RunListCommand(s, LOWORD(wp));
+            return 0;
+          }
+          break;
+      }
+      break;
+    case WM_NOTIFY: {
+      auto* hdr = reinterpret_cast<NMHDR*>(lp);
+      if (hdr->hwndFrom == s.List && hdr->code == LVN_COLUMNCLICK) {
+        if (!g_verifier.Counters.RunFinished) {
+          MessageBeep(MB_ICONASTERISK);
+        } else {
+          SortByColumn(s, reinterpret_cast<NMLISTVIEW*>(lp)->iSubItem);
+        }
+      }
+      break;
+    }
+    case WM_PAINT:
+      PaintStatusBand(hwnd);
+      break;
+    case WM_SIZE:
+      if (wp == SIZE_RESTORED && s.List) {
+        int h = HIWORD(lp) - kStatusBandHeight;
+        MoveWindow(s.List, 0, kStatusBandHeight, LOWORD(lp), h < 0 ? 0 : h, TRUE);
+      }
+      break;
+    case WM_DESTROY: {
+      auto* job = reinterpret_cast<HashJob*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+      if (job && job->DoneEvent) SetEvent(job->DoneEvent);
+      SaveWindowSettings(s, hwnd);
+      s.Main = nullptr;
+      s.List = nullptr;
+      break;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void InsertColumns(HWND list) {
+  char stored[512] = {};
+  ReadResultsSetting("LVWindowInfo", stored, sizeof stored);
+  int widths[kColumnCount];
+  DecodeColumnWidths(stored, widths, kColumnCount);
+  for (int i = 0; i < kColumnCount; ++i) {
+    LVCOLUMNA col{};
+    col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    col.fmt = LVCFMT_LEFT;
+    col.cx = widths[i];
+    col.pszText = const_cast<char*>(kColumns[i].Title);
+    SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+}
+
+int InsertItem(HWND list, int at, const char* text, int image) {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.iItem = at;
+  item.pszText = const_cast<char*>(text);
+  item.iImage = image;
+  return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void SetSubItem(HWND list, int index, int sub, const char* text) {
+  LVITEMA item{};
+  item.iSubItem = sub;
+  item.pszText = const_cast<char*>(text);
+  SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+}
+
+// Scrolls so that the newest row (index n) is the last visible one.
+void FollowNewestRow(HWND list, int n, int itemHeight) {
+  int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+  RECT wr;
+  GetWindowRect(list, &wr);
+  int y = wr.bottom - wr.top;
+  for (;;) {
+    LVHITTESTINFO hit{};
+    hit.pt.x = kFollowHitX;
+    hit.pt.y = y;
+    SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (!(hit.flags & LVHT_BELOW) || y <= 0) break;
+    --y;
+  }
+  int h = y + 1;
+  int v = h / itemHeight - 1;
+  if (n - v >= top) SendMessageA(list, LVM_SCROLL, 0, (n - v - top + 1) * itemHeight);
+}
+
+}  // namespace
+
+ResultsWindowState& Results() {
+  static ResultsWindowState state;
+  return state;
+}
+
+void ReadResultsSetting(const char* key, char* out, DWORD capacity) {
+  GetPrivateProfileStringA("Corvana", key, "", out, capacity, g_verifier.IniPath);
+}
+
+void WriteResultsSetting(const char* key, const char* value) {
+  WritePrivateProfileStringA("Corvana", key, value, g_verifier.IniPath);
+}
+
+void GetItemText(HWND list, int item, int subItem, char* out, int capacity) {
+  out[0] = 0;
+  LVITEMA it{};
+  it.iSubItem = subItem;
+  it.pszText = out;
+  it.cchTextMax = capacity;
+  SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&it));
+}
+
+int GetItemImage(HWND list, int item) {
+  LVITEMA it{};
+  it.mask = LVIF_IMAGE;
+  it.iItem = item;
+  if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it))) return -1;
+  return it.iImage;
+}
+
+HWND CreateResultsWindow(HINSTANCE instance, const WINDOWPLACEMENT* placement) {
+  ResultsWindowState& s = Results();
+  if (s.Main || s.StoreReady) DestroyResultsWindow();
+  s = ResultsWindowState{};
+  s.Instance = instance;
+  if (!CreateRowStore(&s.Rows)) return nullptr;
+  s.StoreReady = true;
+  s.ComInitialized = SUCCEEDED(CoInitialize(nullptr));
+  s.HeaderImagesSupported = CommonControlsVersion() >= 0x40046;
+
+  WNDCLASSA wc{};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = MainWindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  RegisterClassA(&wc);  // fails harmlessly for the second window
+
+  int x = 10, y = 10, w = 400, h = 250;
+  if (placement) {
+    x = placement->rcNormalPosition.left;
+    y = placement->rcNormalPosition.top;
+    w = placement->rcNormalPosition.right - x;
+    h = placement->rcNormalPosition.bottom - y;
+  }
+  HMENU menu =
+      g_verifier.Settings.ShowMenu ? LoadMenuA(instance, MAKEINTRESOURCEA(kMenuId)) : nullptr;
+  HWND main =
+      CreateWindowExA(0, kClassName, "Working...",
+                      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, x,
+                      y, w, h, nullptr, menu, instance, nullptr);
+  if (!main) {
+    if (menu) DestroyMenu(menu);
+    DestroyResultsWindow();
+    return nullptr;
+  }
+  s.Main = main;
+  if (placement) {
+    WINDOWPLACEMENT wp = *placement;
+    wp.length = sizeof wp;
+    SetWindowPlacement(main, &wp);
+  }
+
+  InitCommonControls();
+  RECT rc;
+  GetClientRect(main, &rc);
+  s.List = CreateWindowExA(
+      0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOLABELWRAP, 0,
+      kStatusBandHeight, rc.right, rc.bottom - kStatusBandHeight, main,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListViewId)), instance, nullptr);
+  if (s.List) {
+    s.ListProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(s.List, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclassProc)));
+    HIMAGELIST small = LoadRowImages(instance);
+    SendMessageA(s.List, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
+    if (s.HeaderImagesSupported) {
+      s.HeaderImages = LoadRowImages(instance);
+      HWND header = reinterpret_cast<HWND>(SendMessageA(s.List, LVM_GETHEADER, 0, 0));
+      SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.HeaderImages));
+    }
+    InsertColumns(s.List);
+  }
+  ShowWindow(main, SW_SHOW);
+
+  s.Popup = CreatePopupMenu();
+  for (const auto& item : kPopupItems) {
+    AppendMenuA(s.Popup, MF_STRING, item.Command, item.Text);
+  }
+  return main;
+}
+
+void ReserveRows(unsigned count) {
+  ResultsWindowState& s = Results();
+  if (s.StoreReady) ReserveRowStore(&s.Rows, count);
+  if (s.List) {
+    int current = static_cast<int>(SendMessageA(s.List, LVM_GETITEMCOUNT, 0, 0));
+    if (count > static_cast<unsigned>(current)) {
+      SendMessageA(s.List, LVM_SETITEMCOUNT, count, 0);
+    }
+  }
+}
+
+bool AddResultRow(const char* text, RowKind kind) {
+  ResultsWindowState& s = Results();
+  if (!s.List) return true;
+  HWND list = s.List;
+  int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  int itemHeight = 0;
+  if (n > 0) {
+    RECT r{};
+    r.left = LVIR_BOUNDS;
+    if (SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r))) {
+      itemHeight = r.bottom - r.top;
+    }
+  }
+  LineFields fields = SplitResultLine(text, true);
+  if (fields.Count == 0) return true;  // nothing to show, nothing to keep
+
+  // The row holds the texts cut to its field sizes; the item shows the same.
+  // When the pools cannot grow the line is still shown, from a copy that
+  // is not kept (it is then missing from rebuilt views).
+  static ResultRow scratch;
+  ResultRow* row = s.StoreReady ? AddStoredRow(&s.Rows, kind, fields) : nullptr;
+  if (!row) {
+    scratch = ResultRow{};
+    row = &scratch;
+    FillRowFields(row, kind, fields);
+  }
+  int index = InsertItem(list, n, row->Name, kind);
+  if (index >= 0) {
+    if (fields.Count > 1) SetSubItem(list, index, 1, row->Crc);
+    if (fields.Count > 2) SetSubItem(list, index, 2, row->Status);
+  }
+  if (itemHeight > 0) FollowNewestRow(list, n, itemHeight);
+  return true;
+}
+
+HWND ResultsWindowHandle() {
+  return Results().Main;
+}
+
+void DestroyResultsWindow() {
+  ResultsWindowState& s = Results();
+  if (s.Main) DestroyWindow(s.Main);  // WM_DESTROY saves the settings
+  s.Main = nullptr;
+  s.List = nullptr;
+  if (s.Popup) DestroyMenu(s.Popup);
+  s.Popup = nullptr;
+  if (s.HeaderImages) ImageList_Destroy(s.HeaderImages);
+  s.HeaderImages = nullptr;
+  if (s.StoreReady) DestroyRowStore(&s.Rows);
+  s.StoreReady = false;
+  if (s.ComInitialized) CoUninitialize();
+  s.ComInitialized = false;
+  s.Sort = SortState{};
+}

@@ -1,0 +1,24 @@
+#include "results/status_band.h"
+
+#include <cstdio>
+
+StatusBandText FormatStatusBand(const RunCounters& c, unsigned fileProgress) {
+  StatusBandText t;
+  int n;
+  if (c.TotalEntries == -1) {
+    n = std::snprintf(t.Completed, sizeof t.Completed, "Completed Files: %u/??", c.CheckedCount);
+  } else {
+    n = std::snprintf(t.Completed, sizeof t.Completed, "Completed Files: %u/%u", c.CheckedCount,
+                      static_cast<unsigned>(c.TotalEntries));
+  }
+  if (c.ShowFileProgress && n > 0 && static_cast<size_t>(n) < sizeof t.Completed) {
+    std::snprintf(t.Completed + n, sizeof t.Completed - static_cast<size_t>(n), " (File:%u%%)",
+                  fileProgress);
+  }
+  // Unsigned arithmetic, printed as such, like every count here.
+  std::snprintf(t.Ok, sizeof t.Ok, "Ok: %u",
+                c.CheckedCount - c.UnresolvedCount - c.MissingCount - c.BadCount);
+  std::snprintf(t.Bad, sizeof t.Bad, "Bad: %u", c.BadCount + c.UnresolvedCount);
+  std::snprintf(t.Missing, sizeof t.Missing, "Missing: %u", c.MissingCount);
+  return t;
+}

@@ -1,0 +1,259 @@
+#include "results/text_controls_win32.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+struct BoldText {
+  HWND Window;
+  RECT Client;
+  char* Text;
+  int Id;
+  HFONT Font;
+  COLORREF Colour;
+};
+
+struct Weblink {
+  HWND Window;
+  RECT Client;
+  char* Text;
+  char* Target;
+  bool Visited;
+  int Id;
+  bool Hover;
+  bool Pressed;
+  HWND PreviousCapture;
+  COLORREF Normal, VisitedColour, HoverColour;
+};
+
+HFONT g_linkFont = nullptr;
+HINSTANCE g_boldInstance = nullptr;
+HINSTANCE g_linkInstance = nullptr;
+
+void ShellOpen(HWND parent, const char* target) {
+  ShellExecuteA(parent, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
+}
+LinkOpener g_opener = ShellOpen;
+
+char* CopyText(const char* text) {
+  if (!text) return nullptr;
+  size_t n = std::strlen(text) + 1;
+  char* copy = new (std::nothrow) char[n];
+  if (copy) std::memcpy(copy, text, n);
+  return copy;
+}
+
+HFONT MakeFont(int height, int weight, bool underline) {
+  return CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, ANSI_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH,
+                     "MS Sans Serif");
+}
+
+SIZE TextExtent(HFONT font, const char* text) {
+  SIZE size{0, 0};
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return size;
+}
+
+void DrawClipped(HWND hwnd, const RECT& client, HFONT font, COLORREF colour, const char* text) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  SetTextColor(dc, colour);
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ old = SelectObject(dc, font);
+  ExtTextOutA(dc, 0, 0, ETO_CLIPPED, &client, text, static_cast<UINT>(std::strlen(text)), nullptr);
+  SelectObject(dc, old);
+  EndPaint(hwnd, &ps);
+}
+
+LRESULT CALLBACK BoldTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* b = reinterpret_cast<BoldText*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  switch (msg) {
+    case WM_PAINT:
+      if (!b) break;
+      DrawClipped(hwnd, b->Client, b->Font, b->Colour, b->Text ? b->Text : "");
+      return 0;
+    case WM_DESTROY:
+      if (!b) break;
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      delete[] b->Text;
+      DeleteObject(b->Font);
+      delete b;
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+bool CursorOver(HWND hwnd) {
+  POINT pt;
+  GetCursorPos(&pt);
+  return WindowFromPoint(pt) == hwnd;
+}
+
+LRESULT CALLBACK WeblinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* l = reinterpret_cast<Weblink*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!l) return DefWindowProcA(hwnd, msg, wp, lp);
+  switch (msg) {
+    case WM_MOUSEMOVE:
+      if (!l->Hover) {
+        l->Hover = true;
+        InvalidateRect(hwnd, nullptr, TRUE);
+        SetTimer(hwnd, 1, 100, nullptr);
+      }
+      return 0;
+    case WM_TIMER:
+      if (wp == 1 && !CursorOver(hwnd)) {
+        l->Hover = false;
+        KillTimer(hwnd, 1);
+        InvalidateRect(hwnd, nullptr, TRUE);
+      }
+      return 0;
+    case WM_LBUTTONDOWN:
+      l->PreviousCapture = SetCapture(hwnd);
+      l->Pressed = true;
+      return 0;
+    case WM_LBUTTONUP:
+      if (!l->Pressed) return 0;
+      l->Pressed = false;
+      // Give the capture back to whoever had it before the press.
+      if (l->PreviousCapture) {
+        SetCapture(l->PreviousCapture);
+      } else {
+        ReleaseCapture();
+      }
+      if (CursorOver(hwnd)) {
+        l->Visited = true;
+        InvalidateRect(hwnd, nullptr, TRUE);
+        g_opener(GetParent(hwnd), l->Target ? l->Target : l->Text);
+      }
+      return 0;
+    case WM_PAINT:
+      DrawClipped(hwnd, l->Client, g_linkFont, LinkColour(hwnd), l->Text ? l->Text : "");
+      return 0;
+    case WM_DESTROY:
+      KillTimer(hwnd, 1);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      delete[] l->Text;
+      delete[] l->Target;
+      delete l;
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+bool RegisterControlClass(HINSTANCE instance, const char* name, WNDPROC proc) {
+  WNDCLASSA wc{};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.lpszClassName = name;
+  return RegisterClassA(&wc) != 0;
+}
+
+HWND CreateControl(const char* cls, HWND parent, int id, int x, int y, SIZE size) {
+  return CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, size.cx, size.cy,
+                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
+                         nullptr);
+}
+
+}  // namespace
+
+void SetLinkOpener(LinkOpener opener) {
+  g_opener = opener ? opener : ShellOpen;
+}
+
+bool RegisterBoldTextClass(HINSTANCE instance) {
+  g_boldInstance = instance;
+  return RegisterControlClass(instance, kBoldTextClass, BoldTextProc);
+}
+
+void UnregisterBoldTextClass(HINSTANCE instance) {
+  UnregisterClassA(kBoldTextClass, instance);
+}
+
+HWND CreateBoldText(HWND parent, int id, int x, int y, const char* text) {
+  auto* b = new (std::nothrow) BoldText{};
+  if (!b) return nullptr;
+  b->Font = MakeFont(-14, FW_BOLD, false);
+  b->Text = CopyText(text);
+  b->Id = id;
+  b->Colour = RGB(0, 0, 0);
+  SIZE size = TextExtent(b->Font, text);
+  HWND hwnd = CreateControl(kBoldTextClass, parent, id, x, y, size);
+  if (!hwnd) {
+    delete[] b->Text;
+    if (b->Font) DeleteObject(b->Font);
+    delete b;
+    return nullptr;
+  }
+  b->Window = hwnd;
+  GetClientRect(hwnd, &b->Client);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(b));
+  InvalidateRect(hwnd, nullptr, TRUE);
+  return hwnd;
+}
+
+bool RegisterLinkClass(HINSTANCE instance) {
+  g_linkInstance = instance;
+  if (!g_linkFont) g_linkFont = MakeFont(-8, FW_NORMAL, true);
+  if (!g_linkFont) return false;
+  if (!RegisterControlClass(instance, kWeblinkClass, WeblinkProc)) {
+    // Already registered by an earlier box that is still open is fine.
+    WNDCLASSA existing;
+    return GetClassInfoA(instance, kWeblinkClass, &existing) != 0;
+  }
+  return true;
+}
+
+void UnregisterLinkClass(HINSTANCE instance) {
+  UnregisterClassA(kWeblinkClass, instance);
+  if (g_linkFont) DeleteObject(g_linkFont);
+  g_linkFont = nullptr;
+}
+
+HWND CreateLink(HWND parent, int id, int x, int y, const char* text, const char* target) {
+  if (!g_linkFont) return nullptr;
+  auto* l = new (std::nothrow) Weblink{};
+  if (!l) return nullptr;
+  l->Text = CopyText(text);
+  l->Target = CopyText(target);
+  l->Id = id;
+  l->Normal = kLinkNormal;
+  l->VisitedColour = kLinkVisited;
+  l->HoverColour = kLinkHover;
+  SIZE size = TextExtent(g_linkFont, text);
+  HWND hwnd = CreateControl(kWeblinkClass, parent, id, x, y, size);
+  if (!hwnd) {
+    delete[] l->Text;
+    delete[] l->Target;
+    delete l;
+    return nullptr;
+  }
+  l->Window = hwnd;
+  GetClientRect(hwnd, &l->Client);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(l));
+  InvalidateRect(hwnd, nullptr, TRUE);
+  return hwnd;
+}
+
+COLORREF LinkColour(HWND link) {
+  auto* l = reinterpret_cast<Weblink*>(GetWindowLongPtrA(link, GWLP_USERDATA));
+  if (!l) return kLinkNormal;
+  if (l->Hover) return l->HoverColour;
+  return l->Visited ? l->VisitedColour : l->Normal;
+}

@@ -1,0 +1,33 @@
+// The About box's two small controls: a bold title ("CvBoldTextClass") and
+// a clickable link ("CvWeblinkClass") that opens its target (or its own
+// text) with the shell. Both classes exist only while an About box is open.
+#pragma once
+
+#include <windows.h>
+
+constexpr char kBoldTextClass[] = "CvBoldTextClass";
+constexpr char kWeblinkClass[] = "CvWeblinkClass";
+
+constexpr COLORREF kLinkNormal = RGB(0, 0, 192);
+constexpr COLORREF kLinkVisited = RGB(128, 0, 128);
+constexpr COLORREF kLinkHover = RGB(192, 0, 0);
+
+bool RegisterBoldTextClass(HINSTANCE instance);
+void UnregisterBoldTextClass(HINSTANCE instance);
+// Sized to the text in its own font (MS Sans Serif, 14 pixels, bold).
+HWND CreateBoldText(HWND parent, int id, int x, int y, const char* text);
+
+// Also creates the links' shared underlined font; false when the class or
+// the font cannot be created.
+bool RegisterLinkClass(HINSTANCE instance);
+void UnregisterLinkClass(HINSTANCE instance);
+// `target` null: the text itself is opened.
+HWND CreateLink(HWND parent, int id, int x, int y, const char* text, const char* target);
+
+// The colour a link paints with now (for tests and the paint code).
+COLORREF LinkColour(HWND link);
+
+// Called with the parent, the verb's target, when a link opens; ShellExecute
+// unless replaced (tests replace it to see what would open).
+using LinkOpener = void (*)(HWND parent, const char* target);
+void SetLinkOpener(LinkOpener opener);
