@@ -26,6 +26,15 @@ struct RunCounters {
   bool RunFinished = false;       // summary reported; column sorting allowed from here
 };
 
+// The screen area the stored window placement is fitted to: the virtual
+// screen where the system has one, else the primary screen from 0,0.
+struct ScreenArea {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+};
+
 struct VerifierState {
   RunSettings Settings;
   RunCounters Counters;
@@ -39,6 +48,8 @@ struct VerifierState {
   bool RerunRequested = false;  // "Check &all files"
   char PendingBase[260] = {};   // folder chosen by "&Reparent current SFV", '\' ended
   char ActiveBase[260] = {};    // base folder in effect for the entries' names
+  ScreenArea Screen;
+  uint64_t LastVerifiedTime = 0;  // FILETIME of the previous run, per list
 };
 
 // The one instance of the verifier process.

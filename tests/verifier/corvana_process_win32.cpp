@@ -1,0 +1,133 @@
+#include "corvana_process_win32.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "hashing/crc32.h"
+#include "hashing/md5.h"
+
+TestFolder MakeTestFolder(const char* tag) {
+  static unsigned counter = 0;
+  char temp[MAX_PATH];
+  ::GetTempPathA(sizeof temp, temp);
+  for (;;) {
+    char name[MAX_PATH + 64];
+    std::snprintf(name, sizeof name, "%scorvana-%s-%lu-%u\\", temp, tag,
+                  static_cast<unsigned long>(::GetCurrentProcessId()), counter++);
+    if (::CreateDirectoryA(name, nullptr)) return TestFolder{name};
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) return TestFolder{name};
+  }
+}
+
+namespace {
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA data;
+  UniqueFindHandle find(::FindFirstFileA((dir + "*").c_str(), &data));
+  if (find) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string full = dir + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full + "\\");
+      } else {
+        ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(full.c_str());
+      }
+    } while (::FindNextFileA(find.Get(), &data));
+  }
+  find.Reset();
+  ::RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+
+void RemoveTestFolder(const TestFolder& folder) {
+  RemoveTree(folder.path);
+}
+
+void PutFile(const std::string& path, const std::string& bytes) {
+  UniqueFileHandle f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD n = 0;
+  if (f && !bytes.empty())
+    ::WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+}
+
+std::string GetFile(const std::string& path) {
+  UniqueFileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string out;
+  if (!f) return out;
+  char buffer[65536];
+  DWORD n = 0;
+  while (::ReadFile(f.Get(), buffer, sizeof buffer, &n, nullptr) && n > 0) out.append(buffer, n);
+  return out;
+}
+
+bool FileThere(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+uint32_t Crc32Of(const std::string& bytes) {
+  return ~UpdateCRC32(0xFFFFFFFFu, bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
+void Md5Of(const std::string& bytes, unsigned char digest[16]) {
+  MD5_CTX ctx;
+  MD5Init(&ctx);
+  MD5Update(&ctx, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  MD5Final(digest, &ctx);
+}
+
+std::string Md5HexOf(const std::string& bytes) {
+  unsigned char d[16];
+  Md5Of(bytes, d);
+  char hex[33];
+  for (int i = 0; i < 16; ++i) std::snprintf(hex + 2 * i, 3, "%02x", d[i]);
+  return hex;
+}
+
+std::string BuiltCorvana() {
+  std::string unixPath = CORVANA_EXE_PATH;
+  std::string path = "Z:";
+  for (char c : unixPath) path += c == '/' ? '\\' : c;
+  return path;
+}
+
+std::string InstallCorvana(const TestFolder& folder, const std::string& ini) {
+  std::string exe = folder.path + "Corvana.exe";
+  ::CopyFileA(BuiltCorvana().c_str(), exe.c_str(), FALSE);
+  PutFile(folder.path + "Corvana.ini", ini);
+  return exe;
+}
+
+UniqueKernelHandle StartCorvana(const std::string& exe, const std::string& arguments,
+                                const std::string& workingDir) {
+  std::string line = "\"" + exe + "\" " + arguments;
+  std::vector<char> buffer(line.begin(), line.end());
+  buffer.push_back('\0');
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingDir.empty() ? nullptr : workingDir.c_str(), &si, &pi)) {
+    return UniqueKernelHandle();
+  }
+  ::CloseHandle(pi.hThread);
+  return UniqueKernelHandle(pi.hProcess);
+}
+
+DWORD RunCorvana(const std::string& exe, const std::string& arguments,
+                 const std::string& workingDir, DWORD timeoutMs) {
+  UniqueKernelHandle process = StartCorvana(exe, arguments, workingDir);
+  if (!process) return 0xDEADBEEF;
+  if (::WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process.Get(), 1);
+    return 0xDEADBEEF;
+  }
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.Get(), &code);
+  return code;
+}

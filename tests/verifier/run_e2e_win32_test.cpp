@@ -1,0 +1,421 @@
+// Corvana.exe end to end with OUTPUT: on folders built here: result lines,
+// summary wording, the database kept inside lists and every list format.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "corvana_process_win32.h"
+#include "verifier/database_lines.h"
+
+namespace {
+
+constexpr uint64_t kHour = 36000000000ull;
+
+std::string Hex8(uint32_t v, bool upper = true) {
+  char s[9];
+  std::snprintf(s, sizeof s, upper ? "%08X" : "%08x", v);
+  return s;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+uint64_t Now() {
+  FILETIME ft;
+  ::GetSystemTimeAsFileTime(&ft);
+  return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+void SetWriteTime(const std::string& path, uint64_t t) {
+  UniqueFileHandle f(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FILETIME ft{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+  ::SetFileTime(f.Get(), nullptr, nullptr, &ft);
+}
+
+class Run : public ::testing::Test {
+ protected:
+  void SetUp() override { Install(""); }
+  void TearDown() override { RemoveTestFolder(root_); }
+
+  void Install(const std::string& extraIni) {
+    if (!root_.path.empty()) RemoveTestFolder(root_);
+    root_ = MakeTestFolder("run");
+    exe_ = InstallCorvana(root_, "[Corvana]\r\nSignature=cafe01\r\n" + extraIni);
+    data_ = root_.path + "data\\";
+    ::CreateDirectoryA(data_.c_str(), nullptr);
+  }
+
+  // A file in the data folder, written an hour ago unless told otherwise.
+  std::string Put(const std::string& name, const std::string& bytes, uint64_t age = kHour) {
+    PutFile(data_ + name, bytes);
+    if (age) SetWriteTime(data_ + name, Now() - age);
+    return bytes;
+  }
+
+  // Verifies data\<list> with a relative OUTPUT: from another working folder
+  // and returns the results file's lines.
+  std::vector<std::string> Verify(const std::string& list, const std::string& extra = "") {
+    ::DeleteFileA((data_ + "out.txt").c_str());
+    DWORD code = RunCorvana(exe_, "\"" + data_ + list + "\" OUTPUT:out.txt " + extra, root_.path);
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(FileThere(root_.path + "out.txt"));  // made in the list's folder
+    return Lines(GetFile(data_ + "out.txt"));
+  }
+
+  std::string List(const std::string& name) { return GetFile(data_ + name); }
+
+  TestFolder root_;
+  std::string exe_, data_;
+};
+
+TEST_F(Run, ResultLinesAndSummaryForMixedOutcomes) {
+  std::string good = Put("good.bin", "hello");
+  std::string bad = Put("bad.bin", "world");
+  Put("bad2.bin", "again");
+  Put("list.sfv", "; header\r\ngood.bin " + Hex8(Crc32Of(good)) + "\r\nbad.bin 00000001\r\n" +
+                      "no-space-line\r\ngone.bin 12345678\r\nbad2.bin 0\r\n");
+  auto lines = Verify("list.sfv");
+  std::vector<std::string> expected = {
+      "Corvana v2.33",
+      "good.bin: " + Hex8(Crc32Of(good)) + ":  OK",
+      "bad.bin: " + Hex8(Crc32Of(bad), false) + ":  FAILED.  CRC mismatch",
+      "Invalid line in SFV file: \"no-space-line\"",
+      "gone.bin: :   FAILED.  File does not exist",
+      "bad2.bin: " + Hex8(Crc32Of("again"), false) + ":  FAILED.  CRC mismatch",
+      "4 files checked",
+      "There were 2 bad files and 1 missing file",
+  };
+  EXPECT_EQ(lines, expected);
+}
+
+TEST_F(Run, SingularWordingAndUnresolvedNames) {
+  std::string good = Put("good.bin", "hello");
+  Put("one.sfv", "good.bin " + Hex8(Crc32Of(good)) + "\r\ngone.bin 1\r\n");
+  auto lines = Verify("one.sfv");
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[3], "2 files checked");
+  EXPECT_EQ(lines[4], "There was 1 missing file");
+
+  // "a.txt" matches both a1.txt and a-b.txt once its punctuation is a wildcard.
+  Put("a1.txt", "x");
+  Put("a-b.txt", "y");
+  Put("multi.sfv", "a.txt 00000000\r\n");
+  lines = Verify("multi.sfv");
+  std::vector<std::string> expected = {
+      "Corvana v2.33", "a.txt: :   FAILED.  Could not resolve filename", "1 file checked",
+      "1 filename resolved to multiple filenames and was not verified"};
+  EXPECT_EQ(lines, expected);
+}
+
+TEST_F(Run, EmptyListAndTheVerifiedTag) {
+  Install("AddTag=1\r\n");
+  Put("empty.sfv", "");
+  EXPECT_EQ(Verify("empty.sfv"), (std::vector<std::string>{"Corvana v2.33", "0 files checked"}));
+  EXPECT_FALSE(FileThere(data_ + "_Verified_"));
+
+  std::string a = Put("a.bin", "abc");
+  Put("ok.sfv", "a.bin " + Hex8(Crc32Of(a)) + "\r\n");
+  auto lines = Verify("ok.sfv");
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "All files OK");
+  ASSERT_TRUE(FileThere(data_ + "_Verified_"));
+  EXPECT_EQ(GetFile(data_ + "_Verified_"), "");
+}
+
+TEST_F(Run, DatabaseIsWrittenReusedAndReplacedInPlace) {
+  std::string entries;
+  for (int i = 0; i < 9; ++i) {
+    std::string name = "f" + std::to_string(i) + ".bin";
+    std::string body = Put(name, "content " + std::to_string(i));
+    entries += name + " " + Hex8(Crc32Of(body));
+    if (i < 8) entries += "\r\n";  // the list ends without a line break
+  }
+  Put("nine.sfv", entries);
+  auto first = Verify("nine.sfv");
+  ASSERT_EQ(first.size(), 12u);
+  EXPECT_EQ(first.back(), "All files OK");
+
+  std::string list = List("nine.sfv");
+  ASSERT_EQ(list.compare(0, entries.size() + 2, entries + "\r\n"), 0);
+  auto db = Lines(list.substr(entries.size() + 2));
+  ASSERT_EQ(db.size(), 3u);
+  EXPECT_EQ(db[0], ";Q2-cafe01");
+  EXPECT_EQ(db[1].size(), 16u);  // ";Q2-" and 12 Base64 characters
+  EXPECT_EQ(db[2], ";Q2-/4A=");  // nine entries: 0xFF and 0x80
+
+  auto second = Verify("nine.sfv");
+  ASSERT_EQ(second.size(), 12u);
+  EXPECT_EQ(second[1],
+            "f0.bin: " + Hex8(Crc32Of("content 0"), false) + ":  OK (Previously verified)");
+  EXPECT_EQ(second.back(), "All files OK");
+  std::string again = List("nine.sfv");
+  EXPECT_EQ(again.compare(0, entries.size() + 2, entries + "\r\n"), 0);
+  EXPECT_EQ(Lines(again.substr(entries.size() + 2)).size(), 3u);  // replaced, not appended
+}
+
+TEST_F(Run, UpdateDbOffUsesTheDatabaseButNeverWritesIt) {
+  Install("UpdateDB=off\r\n");
+  std::string a = Put("a.bin", "aaa", 2 * kHour);
+  std::string b = Put("b.bin", "bbb", 2 * kHour);
+  auto bitmap = std::make_unique<VerifiedBitmap>();
+  ClearBitmap(bitmap.get());
+  bitmap->bytes[0] = 0x80;
+  std::string list = "a.bin " + Hex8(Crc32Of(a)) + "\r\nb.bin " + Hex8(Crc32Of(b)) + "\r\n" +
+                     BuildDatabaseText("cafe01", Now() - kHour, *bitmap, 2);
+  Put("list.sfv", list, 0);
+  auto lines = Verify("list.sfv");
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[1], "a.bin: " + Hex8(Crc32Of(a), false) + ":  OK (Previously verified)");
+  EXPECT_EQ(lines[2], "b.bin: " + Hex8(Crc32Of(b)) + ":  OK");
+  EXPECT_EQ(List("list.sfv"), list);
+
+  // NODBUPDATE does the same with the setting on.
+  Install("");
+  Put("a.bin", a, 2 * kHour);
+  Put("b.bin", b, 2 * kHour);
+  Put("list.sfv", list, 0);
+  lines = Verify("list.sfv", "NODBUPDATE");
+  EXPECT_EQ(lines[1], "a.bin: " + Hex8(Crc32Of(a), false) + ":  OK (Previously verified)");
+  EXPECT_EQ(List("list.sfv"), list);
+}
+
+TEST_F(Run, ForeignSignatureIsIgnoredAndReplaced) {
+  std::string a = Put("a.bin", "aaa", 2 * kHour);
+  auto bitmap = std::make_unique<VerifiedBitmap>();
+  ClearBitmap(bitmap.get());
+  bitmap->bytes[0] = 0xFF;
+  std::string entries = "a.bin " + Hex8(Crc32Of(a)) + "\r\n";
+  Put("list.sfv", entries + BuildDatabaseText("beef99", Now() - kHour, *bitmap, 1), 0);
+  auto lines = Verify("list.sfv");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], "a.bin: " + Hex8(Crc32Of(a)) + ":  OK");  // hashed again
+  std::string list = List("list.sfv");
+  EXPECT_EQ(list.compare(0, entries.size() + 12, entries + ";Q2-cafe01\r\n"), 0);
+}
+
+TEST_F(Run, ExpiredDatabaseVerifiesEverything) {
+  Install("ExpireTime=1d\r\n");
+  std::string a = Put("a.bin", "aaa", 48 * kHour);
+  auto bitmap = std::make_unique<VerifiedBitmap>();
+  ClearBitmap(bitmap.get());
+  bitmap->bytes[0] = 0x80;
+  std::string entries = "a.bin " + Hex8(Crc32Of(a)) + "\r\n";
+  Put("old.sfv", entries + BuildDatabaseText("cafe01", Now() - 25 * kHour, *bitmap, 1), 0);
+  Put("new.sfv", entries + BuildDatabaseText("cafe01", Now() - 23 * kHour, *bitmap, 1), 0);
+  EXPECT_EQ(Verify("old.sfv")[1], "a.bin: " + Hex8(Crc32Of(a)) + ":  OK");
+  EXPECT_EQ(Verify("new.sfv")[1],
+            "a.bin: " + Hex8(Crc32Of(a), false) + ":  OK (Previously verified)");
+}
+
+TEST_F(Run, ModifiedFileIsVerifiedAgain) {
+  std::string a = Put("a.bin", "aaa");
+  std::string b = Put("b.bin", "bbb");
+  Put("list.sfv", "a.bin " + Hex8(Crc32Of(a)) + "\r\nb.bin " + Hex8(Crc32Of(b)) + "\r\n");
+  EXPECT_EQ(Verify("list.sfv").back(), "All files OK");
+  Put("b.bin", "changed", 0);  // written now, after the database
+  auto lines = Verify("list.sfv");
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[1], "a.bin: " + Hex8(Crc32Of(a), false) + ":  OK (Previously verified)");
+  EXPECT_EQ(lines[2], "b.bin: " + Hex8(Crc32Of("changed"), false) + ":  FAILED.  CRC mismatch");
+  EXPECT_EQ(lines[4], "There was 1 bad file");
+}
+
+// A PAR 1.0 index of the given files with their status fields.
+std::string MakePar(const std::vector<std::pair<std::string, std::string>>& files,
+                    uint64_t status) {
+  std::string par(96, '\0');
+  std::memcpy(&par[0], "PAR\0\0\0\0\0", 8);
+  par[8] = 0;
+  par[9] = 0;
+  par[10] = 1;  // version 1.0
+  par[64] = 96;
+  for (const auto& [name, body] : files) {
+    std::string entry(56, '\0');
+    uint64_t size = 56 + 2 * name.size();
+    std::memcpy(&entry[0], &size, 8);
+    std::memcpy(&entry[8], &status, 8);
+    uint64_t length = body.size();
+    std::memcpy(&entry[16], &length, 8);
+    Md5Of(body, reinterpret_cast<unsigned char*>(&entry[24]));
+    for (char c : name) {
+      entry += c;
+      entry += '\0';
+    }
+    par += entry;
+  }
+  unsigned char digest[16];
+  Md5Of(par.substr(32), digest);
+  std::memcpy(&par[16], digest, 16);
+  return par;
+}
+
+TEST_F(Run, ParFlagsAreRewrittenWithAValidControlHash) {
+  std::string a = Put("a.bin", "alpha");
+  Put("b.bin", "beta");
+  std::string par = MakePar({{"a.bin", "alpha"}, {"b.bin", "bet4"}}, 1);
+  Put("set.par", par);
+  auto lines = Verify("set.par");
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[1], "a.bin: " + Upper(Md5HexOf(a)) + ":  OK");
+  EXPECT_EQ(lines[2], "b.bin: " + Upper(Md5HexOf("beta")) + ":  FAILED.  CRC mismatch");
+
+  std::string after = List("set.par");
+  ASSERT_EQ(after.size(), par.size());
+  unsigned char digest[16];
+  Md5Of(after.substr(32), digest);
+  EXPECT_EQ(std::memcmp(digest, after.data() + 16, 16), 0);  // the control hash holds
+  const size_t firstStatus = 96 + 8, secondStatus = 96 + 66 + 8;
+  EXPECT_EQ(after[firstStatus], 3);   // verified bit set
+  EXPECT_EQ(after[secondStatus], 1);  // and cleared
+  std::string rest = after;
+  rest.replace(16, 16, par.substr(16, 16));
+  rest[firstStatus] = 1;
+  EXPECT_EQ(rest, par);  // nothing else changed
+
+  lines = Verify("set.par");
+  EXPECT_EQ(lines[1], "a.bin: " + Upper(Md5HexOf(a)) + ":  OK (Previously verified)");
+
+  // A damaged index is refused and left alone.
+  std::string damaged = par;
+  damaged[100] ^= 1;
+  Put("bad.par", damaged);
+  lines = Verify("bad.par");
+  std::vector<std::string> expected = {"Corvana v2.33", data_ + "bad.par: :   Invalid .PAR file",
+                                       "0 files checked"};
+  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(List("bad.par"), damaged);
+}
+
+void PutLe32(std::string* s, uint32_t v) {
+  for (int i = 0; i < 4; ++i) *s += static_cast<char>(v >> (8 * i));
+}
+
+TEST_F(Run, EveryListFormatVerifies) {
+  std::string a = Put("a.bin", "alpha");
+  std::string b = Put("b.bin", "bravo!");
+  auto crc = [](const std::string& s) { return Hex8(Crc32Of(s)); };
+  Put("l.sfv", "a.bin " + crc(a) + "\r\nb.bin " + crc(b) + "\r\n");
+  Put("l.md5", Md5HexOf(a) + " *a.bin\r\n" + Upper(Md5HexOf(b)) + "  b.bin\r\n");
+  Put("l.ckz", "CKZ00000002\r\na.bin|x|5|" + crc(a) + "\r\nb.bin|y|6|" + crc(b) + "\r\n");
+  Put("l.csv", "a.bin,5," + crc(a) + "\r\n\"b.bin\" , 6 , " + crc(b) + "\r\n");
+  Put("sheriff.crc",
+      "Report of the jpeg Sheriff\r\n"
+      "Name       Size     Date     CRC\r\n"
+      "---------- -------- -------- --------\r\n"
+      "a.bin      5        today    " +
+          crc(a) +
+          "\r\n"
+          "b.bin      6        today    " +
+          crc(b) +
+          "\r\n"
+          "---------- -------- -------- --------\r\n");
+  Put("text.crc", "CRC Values for data\r\na.bin - " + crc(a) + "\r\nb.bin -- " + crc(b) + "\r\n");
+  std::string binary(128, '\0');
+  for (const auto& [name, body] : {std::pair<std::string, std::string>{"a.bin", a}, {"b.bin", b}}) {
+    binary += name + '\0' + "note" + '\0';
+    PutLe32(&binary, 0);  // attributes: a file
+    binary += std::string(24, '\0');
+    PutLe32(&binary, static_cast<uint32_t>(body.size()));
+    PutLe32(&binary, 0);
+    PutLe32(&binary, Crc32Of(body));
+  }
+  Put("binary.crc", binary);
+  Put("l.par", MakePar({{"a.bin", a}, {"b.bin", b}}, 1));
+
+  for (const char* list :
+       {"l.sfv", "l.md5", "l.ckz", "l.csv", "sheriff.crc", "text.crc", "binary.crc", "l.par"}) {
+    bool md5 = std::strstr(list, ".md5") || std::strstr(list, ".par");
+    std::vector<std::string> expected = {
+        "Corvana v2.33",
+        "a.bin: " + (md5 ? Upper(Md5HexOf(a)) : crc(a)) + ":  OK",
+        "b.bin: " + (md5 ? Upper(Md5HexOf(b)) : crc(b)) + ":  OK",
+        "2 files checked",
+        "All files OK",
+    };
+    EXPECT_EQ(Verify(list, "DOALL"), expected) << list;
+  }
+  // A size that differs is a length mismatch in the formats that carry one.
+  Put("short.csv", "a.bin,4," + crc(a) + "\r\n");
+  EXPECT_EQ(Verify("short.csv")[1], "a.bin: :   FAILED.  File length mismatch");
+  Put("empty.ckz", "");
+  EXPECT_EQ(Verify("empty.ckz"),
+            (std::vector<std::string>{"Corvana v2.33", "Invalid .CKZ format", "0 files checked"}));
+}
+
+TEST_F(Run, LockedListReportsCouldNotUpdateDb) {
+  std::string a = Put("a.bin", "aaa");
+  std::string list = "a.bin " + Hex8(Crc32Of(a)) + "\r\n";
+  Put("list.sfv", list);
+  // Another program holds the list with read sharing only: reading works,
+  // the rewrite is refused and the list stays as it was.
+  UniqueFileHandle holder(::CreateFileA((data_ + "list.sfv").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder);
+  auto lines = Verify("list.sfv");
+  std::vector<std::string> expected = {"Corvana v2.33", "a.bin: " + Hex8(Crc32Of(a)) + ":  OK",
+                                       "Could not update DB", "1 file checked", "All files OK"};
+  EXPECT_EQ(lines, expected);
+  holder.Reset();
+  EXPECT_EQ(List("list.sfv"), list);
+}
+
+TEST_F(Run, OutputFileIsRefusedToOtherReadersDuringTheRun) {
+  // A 2 GB sparse file keeps the run busy hashing MD5 for a while.
+  {
+    UniqueFileHandle big(::CreateFileA((data_ + "big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(big);
+    LARGE_INTEGER size;
+    size.QuadPart = 2000000000;
+    ASSERT_TRUE(::SetFilePointerEx(big.Get(), size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(::SetEndOfFile(big.Get()));
+  }
+  Put("big.md5", std::string(32, '0') + " *big.bin\r\n");
+  UniqueKernelHandle process =
+      StartCorvana(exe_, "\"" + data_ + "big.md5\" OUTPUT:out.txt", root_.path);
+  ASSERT_TRUE(process);
+  bool refused = false;
+  while (::WaitForSingleObject(process.Get(), 5) == WAIT_TIMEOUT) {
+    HANDLE h =
+        ::CreateFileA((data_ + "out.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      ::CloseHandle(h);
+      ADD_FAILURE() << "the results file was readable during the run";
+      break;
+    }
+    if (::GetLastError() == ERROR_SHARING_VIOLATION) {
+      refused = true;
+      break;
+    }
+  }
+  EXPECT_TRUE(refused);
+  ASSERT_EQ(::WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
+  auto lines = Lines(GetFile(data_ + "out.txt"));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_NE(lines[1].find("FAILED.  CRC mismatch"), std::string::npos) << lines[1];
+  EXPECT_EQ(lines[3], "There was 1 bad file");
+  ::DeleteFileA((data_ + "big.bin").c_str());
+}
+
+}  // namespace

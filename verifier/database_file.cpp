@@ -1,0 +1,146 @@
+#include "verifier/database_file.h"
+
+#include <string>
+#include <vector>
+
+#include "formats/line_reader.h"
+#include "formats/list_reader.h"
+#include "formats/par_list.h"
+
+namespace {
+
+// Finds the first database line from the start. On success `*start` is the
+// position before that line (blank lines in front of it included) and
+// `*found` says whether there was one; the position is then undefined.
+bool FindDatabaseStart(NativeFile file, uint64_t* start, bool* found) {
+  *found = false;
+  if (SetFilePosition(file, 0) != 0) return false;
+  char line[kListLineBuffer];
+  for (;;) {
+    uint64_t before = GetFilePosition(file);
+    int32_t n = ReadListLine(file, line, sizeof line);
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (IsDatabaseLine(line)) {
+      *start = before;
+      *found = true;
+      return true;
+    }
+  }
+}
+
+bool ReadRest(NativeFile file, std::string* out) {
+  char chunk[65536];
+  for (;;) {
+    uint32_t got = 0;
+    if (!ReadFromFile(file, chunk, sizeof chunk, &got)) return false;
+    if (got == 0) return true;
+    out->append(chunk, got);
+  }
+}
+
+// The lines after the first database line that are neither database lines
+// nor comments: entries appended to the list after it was last stored.
+std::string EntriesAfterDatabase(const std::string& tail) {
+  std::string kept;
+  size_t at = 0;
+  while (at < tail.size()) {
+    size_t end = tail.find_first_of("\r\n", at);
+    if (end == std::string::npos) end = tail.size();
+    std::string line = tail.substr(at, end - at);
+    if (!line.empty() && line[0] != ';' && line[0] != '\0') {
+      kept += line;
+      kept += "\r\n";
+    }
+    at = end + 1;
+  }
+  return kept;
+}
+
+bool WriteAll(NativeFile file, const std::string& text) {
+  return text.empty() || WriteToFile(file, text.data(), static_cast<uint32_t>(text.size()));
+}
+
+}  // namespace
+
+bool LoadSfvDatabase(NativeFile list, const DatabaseContext& context, VerifiedBitmap* bitmap,
+                     DatabaseScan* scan) {
+  *scan = DatabaseScan{};
+  char line[kListLineBuffer];
+  for (;;) {
+    int32_t n = ReadListLine(list, line, sizeof line);
+    if (n <= 0) break;
+    if (!FeedDatabaseLine(scan, context, line, bitmap)) break;
+  }
+  return SetFilePosition(list, 0) == 0;
+}
+
+bool StoreSfvDatabase(const char* path, const char* signature, uint64_t time,
+                      const VerifiedBitmap& bitmap, uint32_t entriesReached) {
+  UniqueFile file(OpenFile(path, OpenMode::ReadWriteExclusive));
+  if (!file) return false;
+  uint64_t start = 0;
+  bool found = false;
+  if (!FindDatabaseStart(file.Get(), &start, &found)) return false;
+
+  std::string text;
+  if (found) {
+    std::string tail;
+    if (SetFilePosition(file.Get(), start) != start || !ReadRest(file.Get(), &tail)) return false;
+    text = EntriesAfterDatabase(tail);
+    if (SetFilePosition(file.Get(), start) != start) return false;
+  } else {
+    uint64_t size = 0;
+    if (!GetFileSize64(file.Get(), &size)) return false;
+    if (size > 0) {
+      char last = 0;
+      uint32_t got = 0;
+      if (SetFilePosition(file.Get(), size - 1) != size - 1 ||
+          !ReadFromFile(file.Get(), &last, 1, &got) || got != 1) {
+        return false;
+      }
+      if (last != '\r' && last != '\n') text = "\r\n";
+    }
+    if (SetFilePosition(file.Get(), size) != size) return false;
+  }
+  text += BuildDatabaseText(signature, time, bitmap, entriesReached);
+  return WriteAll(file.Get(), text) && TruncateFileHere(file.Get());
+}
+
+bool BitmapDecision(void* bitmap, uint32_t k) {
+  return EntryBit(*static_cast<const VerifiedBitmap*>(bitmap), k);
+}
+
+namespace {
+
+bool ClearNothing(void*, uint32_t) {
+  return false;
+}
+
+}  // namespace
+
+bool ClearDatabase(const char* path, ListFormat format) {
+  if (format == ListFormat::Sfv) {
+    UniqueFile file(OpenFile(path, OpenMode::ReadWriteExclusive));
+    if (!file) return false;
+    uint64_t start = 0;
+    bool found = false;
+    if (!FindDatabaseStart(file.Get(), &start, &found)) return false;
+    if (!found) return true;
+    return SetFilePosition(file.Get(), start) == start && TruncateFileHere(file.Get());
+  }
+  if (format == ListFormat::Par) {
+    uint64_t fileListOffset = 0;
+    {
+      // Held without sharing during the check, as the rewrite will hold it.
+      UniqueFile file(OpenFile(path, OpenMode::ReadWriteExclusive));
+      if (!file) return false;
+      ListReader reader;
+      InitListReader(&reader, ListHost::Verifier, nullptr, nullptr);
+      if (CheckParHeader(&reader, file.Get()) != ParCheck::Valid) return true;
+      fileListOffset = ParFileListOffset(reader);
+    }
+    return RewriteParStatus(path, fileListOffset, ClearNothing, nullptr);
+  }
+  return true;
+}

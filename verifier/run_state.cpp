@@ -1,0 +1,3 @@
+#include "verifier/run_state.h"
+
+VerifierState g_verifier;
