@@ -1,8 +1,9 @@
 // The verifier's entry point: start-up, the command line, the settings and
 // the top-level loop that chooses a list, runs it and then ends, reruns it or
 // goes back to the open dialog.
-#include <commdlg.h>
 #include <windows.h>
+
+#include <commdlg.h>
 
 #include <cstdio>
 
