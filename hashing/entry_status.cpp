@@ -1,0 +1,16 @@
+#include "hashing/entry_status.h"
+
+const char* EntryStatusMessage(uint32_t status) {
+  switch (status) {
+    case FileMissing:
+      return "File does not exist";
+    case ReadError:
+      return "Error reading file";
+    case Unresolved:
+      return "Could not resolve filename";
+    case LengthMismatch:
+      return "File length mismatch";
+    default:
+      return "Internal allocation error";
+  }
+}

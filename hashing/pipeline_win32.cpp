@@ -1,0 +1,409 @@
+#include "hashing/pipeline_win32.h"
+
+#include <commctrl.h>
+#include <process.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "hashing/crc32.h"
+#include "hashing/md5.h"
+#include "hashing/name_resolution_win32.h"
+#include "platform/handles_win32.h"
+
+// Windows enters thread procedures of the i686 build with a 4-byte-aligned
+// stack; the hashing code may use SSE, so the entry points realign it.
+#if defined(__i386__)
+#define CORVANA_THREAD_ENTRY __attribute__((force_align_arg_pointer))
+#else
+#define CORVANA_THREAD_ENTRY
+#endif
+
+namespace {
+
+constexpr LONG kSemaphoreMaximum = 9;
+constexpr LONG kStartSemaphoreMaximum = 16;
+constexpr int kProgressBarId = 1002;
+
+// The verifier's pipeline: the ring of eight slots in static storage for the
+// life of the process. Every field starts as zero.
+HashPipeline staticPipeline;
+
+bool IsNtFamily(NtFamilyDecision decision) {
+  if (decision == NtFamilyDecision::ForceNt) return true;
+  if (decision == NtFamilyDecision::ForceNotNt) return false;
+  OSVERSIONINFOA version;
+  memset(&version, 0, sizeof version);
+  version.dwOSVersionInfoSize = sizeof version;
+  if (!GetVersionExA(&version)) return false;
+  return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+uint32_t NextSlot(uint32_t index) {
+  return (index + 1) % kSlotCount;
+}
+
+void UnmapSlot(BlockSlot* slot) {
+  if (slot->View) UnmapViewOfFile(slot->View);
+  slot->View = nullptr;
+}
+
+HWND ProgressBarOf(const HashPipeline* p) {
+  if (!p->Options.ShellVariant || !p->Job->ProgressWindow) return nullptr;
+  return GetDlgItem(p->Job->ProgressWindow, kProgressBarId);
+}
+
+// The progress bar belongs to the command's thread, which is waiting for the
+// job; a posted message never blocks this thread, even while the command's
+// thread is inside StopHashing.
+void PostProgress(HWND bar, uint32_t position) {
+  if (bar) PostMessageA(bar, PBM_SETPOS, position, 0);
+}
+
+// Reader thread: serves block requests in file order, one slot each.
+void ServeBlock(HashPipeline* p) {
+  BlockSlot* slot = &p->Slots[p->ReaderIndex];
+  p->ReaderIndex = NextSlot(p->ReaderIndex);
+  // The hashing thread numbers its files; a failure belongs to one file.
+  if (p->ReaderFileNumber != p->FileNumber) {
+    p->ReaderFileNumber = p->FileNumber;
+    p->FileFailed = 0;
+  }
+  slot->Ok = 0;
+  slot->ByteCount = 0;
+  slot->View = nullptr;
+  if (p->FileFailed) {
+    // Once a block of a file has failed the file is lost: the requests still
+    // in flight are answered as failed without touching the file again (and
+    // without another "Error" box).
+  } else if (slot->UseMapping) {
+    uint64_t left = p->FileSize > p->NextOffset ? p->FileSize - p->NextOffset : 0;
+    uint32_t length = left < kMapBlockBytes ? static_cast<uint32_t>(left) : kMapBlockBytes;
+    const void* view = nullptr;
+    if (length > 0) {
+      view = MapViewOfFile(p->Mapping, FILE_MAP_READ, static_cast<DWORD>(p->NextOffset >> 32),
+                           static_cast<DWORD>(p->NextOffset), length);
+    }
+    p->NextOffset += length;
+    slot->ByteCount = length;
+    slot->View = view;
+    slot->Ok = view != nullptr;
+    if (!view) {
+      DWORD error = GetLastError();
+      p->FileFailed = 1;
+      if (!p->Options.SuppressViewErrorBox) {
+        char text[16];
+        snprintf(text, sizeof text, "%d", static_cast<int>(error));
+        MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONEXCLAMATION);
+      }
+    }
+  } else {
+    uint64_t left = p->FileSize > p->ReadOffset ? p->FileSize - p->ReadOffset : 0;
+    uint32_t expected = left < kReadBlockBytes ? static_cast<uint32_t>(left) : kReadBlockBytes;
+    DWORD got = 0;
+    // The whole data area is asked for: reads that bypass the cache need a
+    // sector multiple, and the data area is 1 MiB on a 4096-byte boundary.
+    BOOL read = ReadFile(p->File, slot->Data, kReadBlockBytes, &got, nullptr);
+    p->ReadOffset += got;
+    slot->ByteCount = got;
+    // A block shorter or longer than the size taken at the start means the
+    // file changed while it was read; its checksum would describe neither
+    // version, so the block counts as failed.
+    slot->Ok = read && got == expected;
+    if (!slot->Ok) p->FileFailed = 1;
+  }
+  ++p->BlocksServed;
+}
+
+CORVANA_THREAD_ENTRY unsigned __stdcall ReaderMain(void* argument) {
+  HashPipeline* p = static_cast<HashPipeline*>(argument);
+  const HANDLE waits[2] = {p->QuitEvent, p->RequestSemaphore};
+  while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+    ServeBlock(p);
+    ReleaseSemaphore(p->ReadySemaphore, 1, nullptr);
+  }
+  return 0;
+}
+
+// Takes back the blocks a file left in flight. Returns false when the quit
+// event was seen.
+//
+// A file that ends early (a failed block) may leave requests with the reader
+// and ready blocks in the ring. Every request is answered by exactly one
+// ready signal, so the hashing thread waits for the `outstanding` signals
+// still due and unmaps their views before the file is closed; the next file
+// then starts with both semaphores at zero and the reader idle, and nothing
+// of this file can be counted for it. When the pipeline is being stopped the
+// reader may be inside a read or a mapping of this file: the hashing thread
+// waits for the reader thread to end (it does at its next wait, the quit
+// event stays signalled) before it unmaps what is left and closes the file.
+bool DrainBlocks(HashPipeline* p, uint64_t outstanding, bool quitting) {
+  const HANDLE waits[2] = {p->QuitEvent, p->ReadySemaphore};
+  while (!quitting && outstanding > 0) {
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+      quitting = true;
+      break;
+    }
+    UnmapSlot(&p->Slots[p->HashIndex]);
+    p->HashIndex = NextSlot(p->HashIndex);
+    --outstanding;
+  }
+  if (quitting) {
+    WaitForSingleObject(p->ReaderThread, INFINITE);
+    for (BlockSlot& slot : p->Slots) UnmapSlot(&slot);
+  }
+  return !quitting;
+}
+
+struct Checksum {
+  bool UseMd5;
+  uint32_t Crc;
+  MD5_CTX Md5;
+};
+
+void Feed(Checksum* sum, const void* data, uint32_t length) {
+  if (sum->UseMd5) {
+    MD5Update(&sum->Md5, data, length);
+  } else {
+    sum->Crc = UpdateCRC32(sum->Crc, data, length);
+  }
+}
+
+// Hashes the blocks of the open file. Returns the blocks left unhashed (0 when
+// the file was hashed to the end); `*quit` tells whether the quit event ended it.
+uint64_t HashBlocks(HashPipeline* p, Checksum* sum, uint64_t size, bool* quit) {
+  HashJob* job = p->Job;
+  bool mapping;
+  if (p->Options.ModeRule == BlockModeRule::MapBelowThreshold) {
+    mapping = size < kMappingThreshold || p->NtFamily;
+  } else {
+    mapping = false;
+  }
+  for (BlockSlot& slot : p->Slots) slot.UseMapping = mapping;
+  uint32_t blockBytes = mapping ? kMapBlockBytes : kReadBlockBytes;
+  uint64_t blocks = (size + blockBytes - 1) / blockBytes;
+
+  p->FileSize = size;
+  p->NextOffset = 0;
+  p->ReadOffset = 0;
+  if (mapping) {
+    // A mapping that cannot be created ends the job at once with ReadError;
+    // no block is requested.
+    p->Mapping = CreateFileMappingA(p->File, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!p->Mapping) return blocks;
+  }
+  p->ReaderIndex = 0;
+  p->HashIndex = 0;
+  ++p->FileNumber;
+
+  HWND bar = ProgressBarOf(p);
+  uint64_t requested = blocks < kSlotCount ? blocks : kSlotCount;
+  ReleaseSemaphore(p->RequestSemaphore, static_cast<LONG>(requested), nullptr);
+  uint64_t remaining = blocks;
+  uint64_t consumed = 0;
+  uint64_t progressSum = 0;
+  const HANDLE waits[2] = {p->QuitEvent, p->ReadySemaphore};
+  while (remaining > 0) {
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+      *quit = true;
+      break;
+    }
+    BlockSlot* slot = &p->Slots[p->HashIndex];
+    p->HashIndex = NextSlot(p->HashIndex);
+    ++consumed;
+    if (!slot->Ok) break;
+    --remaining;
+    ++p->BlocksHashed;
+    progressSum += 100;
+    job->Progress = static_cast<LONG>(progressSum / blocks);
+    PostProgress(bar, static_cast<uint32_t>((consumed * 100) / blocks));
+    if (slot->ByteCount > 0) {
+      Feed(sum, mapping ? slot->View : slot->Data, slot->ByteCount);
+      if (mapping) UnmapSlot(slot);
+    }
+    if (remaining >= kSlotCount) {
+      ReleaseSemaphore(p->RequestSemaphore, 1, nullptr);
+      ++requested;
+    }
+  }
+  if (remaining > 0 && !DrainBlocks(p, requested - consumed, *quit)) *quit = true;
+  return remaining;
+}
+
+// One job from open to result. Returns false when the quit event was seen.
+bool RunJob(HashPipeline* p) {
+  HashJob* job = p->Job;
+  job->Progress = 0;
+  Checksum sum;
+  sum.UseMd5 = job->UseMd5 == 1;
+  sum.Crc = 0xFFFFFFFF;
+  if (sum.UseMd5) MD5Init(&sum.Md5);
+
+  char name[sizeof job->FilePath];
+  memcpy(name, job->FilePath, sizeof name);
+  name[sizeof name - 1] = '\0';
+  EntryStatus why = ReadError;
+  UniqueFileHandle file(OpenForHashing(name, p->Options.ShellVariant, &why));
+  if (!file) {
+    job->Status = why;
+    return true;
+  }
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size)) {
+    job->Status = ReadError;
+    return true;
+  }
+  bool sizeChecked = !(job->ExpectedSizeLow == 0xFFFFFFFF && job->ExpectedSizeHigh == 0xFFFFFFFF);
+  if (sizeChecked && (job->ExpectedSizeLow != static_cast<uint32_t>(size.LowPart) ||
+                      job->ExpectedSizeHigh != static_cast<uint32_t>(size.HighPart))) {
+    job->Status = LengthMismatch;
+    return true;
+  }
+
+  bool quit = false;
+  uint64_t remaining = 0;
+  if (size.QuadPart > 0) {
+    p->File = file.Get();
+    remaining = HashBlocks(p, &sum, static_cast<uint64_t>(size.QuadPart), &quit);
+    if (p->Mapping) CloseHandle(p->Mapping);
+    p->Mapping = nullptr;
+    p->File = INVALID_HANDLE_VALUE;
+  }
+  file.Reset();
+  if (sum.UseMd5) {
+    MD5Final(job->ResultMd5, &sum.Md5);
+  } else {
+    job->ResultCrc = ~sum.Crc;
+  }
+  job->Status = remaining == 0 ? Hashed : ReadError;
+  return !quit;
+}
+
+CORVANA_THREAD_ENTRY unsigned __stdcall HashMain(void* argument) {
+  HashPipeline* p = static_cast<HashPipeline*>(argument);
+  HashJob* job = p->Job;
+  HWND bar = ProgressBarOf(p);
+  if (bar) PostMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  const HANDLE waits[2] = {p->QuitEvent, job->StartSemaphore};
+  while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+    bool goOn = RunJob(p);
+    SetEvent(job->DoneEvent);
+    if (!goOn) break;
+  }
+  return 0;
+}
+
+HANDLE StartThread(unsigned(__stdcall* entry)(void*), HashPipeline* p) {
+  return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, entry, p, 0, nullptr));
+}
+
+}  // namespace
+
+int StartPipeline(HashPipeline* p, HashJob* job, const PipelineOptions& options) {
+  if (p->Running) return 0;
+  UniqueKernelHandle requests(CreateSemaphoreA(nullptr, 0, kSemaphoreMaximum, nullptr));
+  UniqueKernelHandle ready(CreateSemaphoreA(nullptr, 0, kSemaphoreMaximum, nullptr));
+  UniqueKernelHandle start(CreateSemaphoreA(nullptr, 0, kStartSemaphoreMaximum, nullptr));
+  UniqueKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  UniqueKernelHandle quit(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!requests || !ready || !start || !done || !quit) return 0;
+
+  p->Options = options;
+  p->Job = job;
+  p->NtFamily = IsNtFamily(options.NtFamily);
+  p->QuitEvent = quit.Get();
+  p->RequestSemaphore = requests.Get();
+  p->ReadySemaphore = ready.Get();
+  p->File = INVALID_HANDLE_VALUE;
+  p->Mapping = nullptr;
+  p->ReaderIndex = 0;
+  p->HashIndex = 0;
+  p->BlocksServed = 0;
+  p->BlocksHashed = 0;
+  for (BlockSlot& slot : p->Slots) slot.View = nullptr;
+  job->StartSemaphore = start.Get();
+  job->DoneEvent = done.Get();
+
+  UniqueKernelHandle reader(StartThread(ReaderMain, p));
+  if (!reader) return 0;
+  p->ReaderThread = reader.Get();
+  UniqueKernelHandle hasher(StartThread(HashMain, p));
+  if (!hasher) {
+    SetEvent(quit.Get());
+    WaitForSingleObject(reader.Get(), INFINITE);
+    p->ReaderThread = nullptr;
+    job->StartSemaphore = nullptr;
+    job->DoneEvent = nullptr;
+    return 0;
+  }
+  p->HashThread = hasher.Release();
+  reader.Release();
+  requests.Release();
+  ready.Release();
+  start.Release();
+  done.Release();
+  quit.Release();
+  p->Running = 1;
+  return 1;
+}
+
+int StopPipeline(HashPipeline* p, HashJob* job) {
+  if (!p->Running) return 1;
+  SetEvent(p->QuitEvent);
+  WaitForSingleObject(p->ReaderThread, INFINITE);
+  WaitForSingleObject(p->HashThread, INFINITE);
+  CloseHandle(p->ReaderThread);
+  CloseHandle(p->HashThread);
+  CloseHandle(p->RequestSemaphore);
+  CloseHandle(p->ReadySemaphore);
+  CloseHandle(job->StartSemaphore);
+  CloseHandle(job->DoneEvent);
+  CloseHandle(p->QuitEvent);
+  p->ReaderThread = p->HashThread = nullptr;
+  p->RequestSemaphore = p->ReadySemaphore = p->QuitEvent = nullptr;
+  job->StartSemaphore = job->DoneEvent = nullptr;
+  p->Running = 0;
+  return 1;
+}
+
+int StartHashing(HashJob* job) {
+  return StartHashing(job, PipelineOptions{});
+}
+
+int StartHashing(HashJob* job, const PipelineOptions& options) {
+  return StartPipeline(&staticPipeline, job, options);
+}
+
+int StopHashing(HashJob* job) {
+  return StopPipeline(&staticPipeline, job);
+}
+
+HashPipeline* StaticHashPipeline() {
+  return &staticPipeline;
+}
+
+ShellHashCommand* CreateShellHashCommand() {
+  // Committed pages come zero-filled and page-aligned, as the slots need.
+  void* memory =
+      VirtualAlloc(nullptr, sizeof(ShellHashCommand), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  return static_cast<ShellHashCommand*>(memory);
+}
+
+int StartShellHashing(ShellHashCommand* command) {
+  return StartShellHashing(command, PipelineOptions{});
+}
+
+int StartShellHashing(ShellHashCommand* command, PipelineOptions options) {
+  options.ShellVariant = true;
+  return StartPipeline(&command->Pipeline, &command->Job, options);
+}
+
+int StopShellHashing(ShellHashCommand* command) {
+  return StopPipeline(&command->Pipeline, &command->Job);
+}
+
+void FreeShellHashCommand(ShellHashCommand* command) {
+  if (!command) return;
+  StopShellHashing(command);
+  VirtualFree(command, 0, MEM_RELEASE);
+}

@@ -1,0 +1,82 @@
+#include "tests/pipeline/test_folder_win32.h"
+
+#include <cstdio>
+
+#include "platform/handles_win32.h"
+
+TestFolder::TestFolder() {
+  char buffer[MAX_PATH];
+  GetCurrentDirectoryA(sizeof buffer, buffer);
+  previous_ = buffer;
+  GetTempPathA(sizeof buffer, buffer);
+  static unsigned counter = 0;
+  char name[MAX_PATH];
+  snprintf(name, sizeof name, "%scrvn-pipe-%lu-%u", buffer, GetCurrentProcessId(), ++counter);
+  path_ = name;
+  CreateDirectoryA(path_.c_str(), nullptr);
+  SetCurrentDirectoryA(path_.c_str());
+}
+
+TestFolder::~TestFolder() {
+  SetCurrentDirectoryA(previous_.c_str());
+  RemoveTree(path_);
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  UniqueFindHandle search(FindFirstFileA((path + "\\*").c_str(), &found));
+  if (search) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string full = path + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full);
+      } else {
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(full.c_str());
+      }
+    } while (FindNextFileA(search.Get(), &found));
+  }
+  search.Reset();
+  RemoveDirectoryA(path.c_str());
+}
+
+bool WriteBytes(const char* name, const std::vector<unsigned char>& bytes) {
+  UniqueFileHandle file(
+      CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk =
+        static_cast<DWORD>(bytes.size() - done > (1u << 24) ? (1u << 24) : bytes.size() - done);
+    DWORD wrote = 0;
+    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote != chunk)
+      return false;
+    done += chunk;
+  }
+  return true;
+}
+
+bool MakeSparseFile(const char* name, uint64_t size) {
+  UniqueFileHandle file(
+      CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(size);
+  return SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
+}
+
+bool MakeFolder(const char* name) {
+  return CreateDirectoryA(name, nullptr) != 0;
+}
+
+std::vector<unsigned char> PatternBytes(size_t size, uint32_t seed) {
+  std::vector<unsigned char> bytes(size);
+  uint32_t x = 0x9E3779B9u ^ seed;
+  for (size_t i = 0; i < size; ++i) {
+    x = x * 1664525u + 1013904223u;
+    bytes[i] = static_cast<unsigned char>(x >> 24);
+  }
+  return bytes;
+}
