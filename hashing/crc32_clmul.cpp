@@ -20,12 +20,24 @@ CORVANA_REALIGN_STACK CORVANA_CLMUL_TARGET uint32_t UpdateCRC32Clmul(uint32_t cr
   p += 64;
   length -= 64;
 
+  // Two blocks of 64 bytes per step: the second-to-last block is folded 512
+  // bits into the last one apart from the lanes, so each lane waits for only
+  // one multiply per 128 bytes.
   const __m128i k512 = ClmulPair(kFold512Lo, kFold512Hi);
-  for (; length >= 64; length -= 64, p += 64) {
+  const __m128i k1024 = ClmulPair(kFold1024Lo, kFold1024Hi);
+  for (; length >= 128; length -= 128, p += 128) {
+    x0 = Fold128(x0, k1024, Fold128(LoadBlock(p), k512, LoadBlock(p + 64)));
+    x1 = Fold128(x1, k1024, Fold128(LoadBlock(p + 16), k512, LoadBlock(p + 80)));
+    x2 = Fold128(x2, k1024, Fold128(LoadBlock(p + 32), k512, LoadBlock(p + 96)));
+    x3 = Fold128(x3, k1024, Fold128(LoadBlock(p + 48), k512, LoadBlock(p + 112)));
+  }
+  if (length >= 64) {
     x0 = Fold128(x0, k512, LoadBlock(p));
     x1 = Fold128(x1, k512, LoadBlock(p + 16));
     x2 = Fold128(x2, k512, LoadBlock(p + 32));
     x3 = Fold128(x3, k512, LoadBlock(p + 48));
+    length -= 64;
+    p += 64;
   }
 
   const __m128i k128 = ClmulPair(kFold128Lo, kFold128Hi);

@@ -36,14 +36,22 @@ uint32_t UpdateCRC32Slice16(uint32_t crc, const void* data, uint32_t length) {
   const unsigned char* p = static_cast<const unsigned char*>(data);
   const auto& t = kSlice.t;
   for (; length >= 16; length -= 16, p += 16) {
-    const uint32_t w0 = LoadLe32(p) ^ crc;
+    // The twelve lookups of the last three words do not wait for the running
+    // value, so they are summed on their own; only the four of the first word
+    // stand on the chain from one step to the next.
     const uint32_t w1 = LoadLe32(p + 4);
     const uint32_t w2 = LoadLe32(p + 8);
     const uint32_t w3 = LoadLe32(p + 12);
-    crc = t[15][w0 & 0xFF] ^ t[14][(w0 >> 8) & 0xFF] ^ t[13][(w0 >> 16) & 0xFF] ^ t[12][w0 >> 24] ^
-          t[11][w1 & 0xFF] ^ t[10][(w1 >> 8) & 0xFF] ^ t[9][(w1 >> 16) & 0xFF] ^ t[8][w1 >> 24] ^
-          t[7][w2 & 0xFF] ^ t[6][(w2 >> 8) & 0xFF] ^ t[5][(w2 >> 16) & 0xFF] ^ t[4][w2 >> 24] ^
-          t[3][w3 & 0xFF] ^ t[2][(w3 >> 8) & 0xFF] ^ t[1][(w3 >> 16) & 0xFF] ^ t[0][w3 >> 24];
+    const uint32_t a =
+        (t[11][w1 & 0xFF] ^ t[10][(w1 >> 8) & 0xFF]) ^ (t[9][(w1 >> 16) & 0xFF] ^ t[8][w1 >> 24]);
+    const uint32_t b =
+        (t[7][w2 & 0xFF] ^ t[6][(w2 >> 8) & 0xFF]) ^ (t[5][(w2 >> 16) & 0xFF] ^ t[4][w2 >> 24]);
+    const uint32_t c =
+        (t[3][w3 & 0xFF] ^ t[2][(w3 >> 8) & 0xFF]) ^ (t[1][(w3 >> 16) & 0xFF] ^ t[0][w3 >> 24]);
+    const uint32_t w0 = LoadLe32(p) ^ crc;
+    const uint32_t d =
+        (t[15][w0 & 0xFF] ^ t[14][(w0 >> 8) & 0xFF]) ^ (t[13][(w0 >> 16) & 0xFF] ^ t[12][w0 >> 24]);
+    crc = d ^ (a ^ b ^ c);
   }
   for (; length != 0; --length, ++p) crc = (crc >> 8) ^ t[0][(crc ^ *p) & 0xFF];
   return crc;
