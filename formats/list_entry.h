@@ -6,7 +6,9 @@
 enum class ListFormat { Sfv, Md5, Ckz, Csv, SheriffCrc, TextCrc, BinaryCrc, Par };
 
 // Md5 and Par lists are verified with MD5, every other format with CRC-32.
-inline bool UsesMd5(ListFormat f) { return f == ListFormat::Md5 || f == ListFormat::Par; }
+inline bool UsesMd5(ListFormat f) {
+  return f == ListFormat::Md5 || f == ListFormat::Par;
+}
 
 // ExpectedSize when the list gives no size: no length check is made.
 constexpr uint64_t UnknownSize = ~uint64_t{0};

@@ -1,0 +1,213 @@
+#include "formats/list_detection.h"
+
+#include <cstring>
+
+#include "formats/ckz_csv_readers.h"
+#include "formats/crc_list_readers.h"
+#include "formats/line_reader.h"
+#include "formats/par_list.h"
+#include "formats/sfv_md5_readers.h"
+#include "hashing/search.h"
+
+namespace {
+
+constexpr uint32_t kVerifierSample = 32768;
+constexpr uint32_t kShellSample = 512;
+constexpr uint64_t kBinaryCrcHeader = 128;
+
+bool EndsWithIgnoringCase(const char* path, size_t length, const char* extension) {
+  const char* tail = path + length - 4;
+  for (int i = 0; i < 4; ++i) {
+    char c = tail[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != extension[i]) return false;
+  }
+  return true;
+}
+
+// Reads the sample from offset 0; its length, 0 for an empty file or a failed
+// read.
+uint32_t ReadSample(NativeFile file, char* sample, uint32_t size) {
+  SetFilePosition(file, 0);
+  uint32_t total = 0;
+  while (total < size) {
+    uint32_t got = 0;
+    if (!ReadFromFile(file, sample + total, size - total, &got)) return 0;
+    if (got == 0) break;
+    total += got;
+  }
+  return total;
+}
+
+void LocateSheriffTable(ListReader* reader, NativeFile file) {
+  SetFilePosition(file, 0);
+  FindSheriffLayout(file, &reader->Sheriff);
+}
+
+// The content refinement of a ".crc" list.
+void RefineCrcList(ListReader* reader, NativeFile file) {
+  const bool shell = reader->Host == ListHost::ShellExtension;
+  static_assert(kVerifierSample <= 32768, "the sample lives on the stack");
+  char sample[kVerifierSample];
+  const uint32_t length = ReadSample(file, sample, shell ? kShellSample : kVerifierSample);
+  if (length > 0 && szSearchi(sample, length, "jpeg") && szSearchi(sample, length, "Sheriff")) {
+    reader->Format = ListFormat::SheriffCrc;
+    LocateSheriffTable(reader, file);
+    return;
+  }
+  if (!shell && length > 0 && szSearchi(sample, length, "CRC Values for ")) {
+    reader->Format = ListFormat::TextCrc;
+    SetFilePosition(file, 0);
+    char line[kListLineBuffer];
+    ReadListLine(file, line, sizeof line);
+    reader->TextCrcFirst = GetFilePosition(file);
+    return;
+  }
+  reader->Format = ListFormat::BinaryCrc;
+  SetFilePosition(file, kBinaryCrcHeader);
+}
+
+}  // namespace
+
+bool ClassifyListPath(ListHost host, const char* path, ListFormat* format) {
+  const size_t length = std::strlen(path);
+  *format = ListFormat::Sfv;
+  // Paths of four characters or fewer have no extension to compare: the
+  // verifier reads them as SFV, the shell extension takes none of them.
+  if (length <= 4) return host == ListHost::Verifier;
+  struct Known {
+    const char* Extension;
+    ListFormat Format;
+  };
+  static const Known kKnown[] = {{".ckz", ListFormat::Ckz}, {".crc", ListFormat::BinaryCrc},
+                                 {".csv", ListFormat::Csv}, {".par", ListFormat::Par},
+                                 {".md5", ListFormat::Md5}, {".sfv", ListFormat::Sfv}};
+  for (const Known& k : kKnown) {
+    if (EndsWithIgnoringCase(path, length, k.Extension)) {
+      *format = k.Format;
+      return true;
+    }
+  }
+  return host == ListHost::Verifier;
+}
+
+bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
+  reader->Invalid = false;
+  reader->EntryCount = -1;
+  reader->TextCrcFirst = 0;
+  reader->ParHeaderRead = false;
+  reader->Sheriff.Found = false;
+  if (!ClassifyListPath(reader->Host, path, &reader->Format)) return false;
+  SetFilePosition(file, 0);
+  switch (reader->Format) {
+    case ListFormat::BinaryCrc:
+      RefineCrcList(reader, file);
+      break;
+    case ListFormat::Ckz:
+      if (reader->Host == ListHost::Verifier) {
+        if (!CheckCkzHeader(file)) reader->Invalid = true;
+      }
+      break;
+    case ListFormat::Par:
+      if (CheckParHeader(reader, file) == ParCheck::Invalid) reader->Invalid = true;
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+int64_t CountListEntries(ListReader* reader, NativeFile file, ParStatusSink parStatus,
+                         void* context) {
+  if (reader->Invalid) {
+    reader->EntryCount = -1;
+    return -1;
+  }
+  // Invalid lines are reported by the reading pass; reporting them here too
+  // would show each of them twice.
+  const InvalidLineSink report = reader->Report;
+  reader->Report = nullptr;
+  int64_t count = 0;
+  while (ReadListEntry(reader, file, nullptr) > 0) {
+    if (reader->Format == ListFormat::Par && parStatus)
+      parStatus(context, static_cast<uint32_t>(count), ParEntryStatus(*reader));
+    ++count;
+  }
+  reader->Report = report;
+  SetFilePosition(file, 0);
+  reader->EntryCount = count;
+  return count;
+}
+
+bool PositionListForReading(ListReader* reader, NativeFile file) {
+  if (reader->Invalid) return false;
+  switch (reader->Format) {
+    case ListFormat::SheriffCrc:
+      LocateSheriffTable(reader, file);
+      break;
+    case ListFormat::BinaryCrc:
+      SetFilePosition(file, kBinaryCrcHeader);
+      break;
+    case ListFormat::TextCrc:
+      SetFilePosition(file, reader->TextCrcFirst);
+      break;
+    case ListFormat::Par:
+      if (reader->ParHeaderRead)
+        SetFilePosition(file, ParFileListOffset(*reader));
+      else
+        SeekFile(file, 0, SeekFrom::End, nullptr);
+      break;
+    case ListFormat::Ckz:
+      SetFilePosition(file, 0);
+      if (reader->Host == ListHost::Verifier && !CheckCkzHeader(file)) {
+        reader->Invalid = true;
+        return false;
+      }
+      // The shell extension starts at offset 0 and passes over the header
+      // line because it has no "|".
+      if (reader->Host == ListHost::ShellExtension) SetFilePosition(file, 0);
+      break;
+    default:
+      SetFilePosition(file, 0);
+      break;
+  }
+  return true;
+}
+
+int32_t ReadListEntry(ListReader* reader, NativeFile file, ListEntry* entry) {
+  // The counting pass gives no entry; the readers still need a name buffer.
+  ListEntry scratch;
+  ListEntry* e = entry ? entry : &scratch;
+  char* name = e->FileName;
+  const int32_t nameSize = sizeof e->FileName;
+  uint64_t* size = &e->ExpectedSize;
+  uint32_t* crc = &e->ExpectedCrc;
+  if (reader->Invalid) return 0;
+  switch (reader->Format) {
+    case ListFormat::Ckz:
+      return ReadCkzEntry(*reader, file, name, nameSize, size, crc);
+    case ListFormat::Sfv:
+      return ReadSfvEntry(*reader, file, name, nameSize, size, crc);
+    case ListFormat::Csv:
+      return ReadCsvEntry(*reader, file, name, nameSize, size, crc);
+    case ListFormat::Md5:
+      return ReadMd5Entry(*reader, file, name, nameSize, entry ? size : nullptr,
+                          entry ? e->ExpectedMd5 : nullptr);
+    case ListFormat::SheriffCrc:
+      return ReadSheriffEntry(*reader, file, name, nameSize, size, crc);
+    case ListFormat::Par: {
+      const int32_t got = ReadParEntry(reader, file, name, nameSize);
+      if (got > 0) {
+        e->ExpectedSize = ParEntryFileSize(*reader);
+        std::memcpy(e->ExpectedMd5, ParEntryMd5(*reader), 16);
+        e->ParStatus = ParEntryStatus(*reader);
+      }
+      return got;
+    }
+    case ListFormat::TextCrc:
+      return ReadTextCrcEntry(*reader, file, name, nameSize, size, crc);
+    case ListFormat::BinaryCrc:
+      break;
+  }
+  return ReadBinaryCrcEntry(*reader, file, name, nameSize, size, crc);
+}

@@ -1,0 +1,44 @@
+// Format detection, the counting pass, the positioning at the first entry and
+// the dispatch of ReadListEntry to the format's reader.
+//
+// Calling order for one list: open -> DetectListFormat -> CountListEntries
+// (skipped for an invalid list) -> PositionListForReading -> ReadListEntry
+// until it returns <= 0.
+#pragma once
+
+#include <cstdint>
+
+#include "formats/list_reader.h"
+#include "platform/file.h"
+
+// The format by the path's extension alone. In the verifier every path is a
+// list ("*.txt" and unknown extensions read as SFV); the shell extension takes
+// only names longer than four characters ending in .sfv, .crc, .ckz, .csv,
+// .par or .md5 and returns false for any other. A ".crc" path gives
+// BinaryCrc until its content says otherwise.
+bool ClassifyListPath(ListHost host, const char* path, ListFormat* format);
+
+// Detects the format of the list at `path`, opened for reading at offset 0,
+// and fills the detection state of `reader` (format, invalid flag, Sheriff
+// layout, first TextCrc entry, PAR header). Leaves the file positioned at the
+// first entry. Returns false only in the shell extension for a path that is
+// not a list there.
+bool DetectListFormat(ListReader* reader, const char* path, NativeFile file);
+
+// Receives the status field of each PAR entry during the counting pass.
+using ParStatusSink = void (*)(void* context, uint32_t k, uint64_t status);
+
+// Counts the entries from where detection left the file and returns to offset
+// 0. An invalid list gets -1 and no pass. Stores the count in the reader.
+// Invalid lines are not reported by this pass (the reading pass does).
+int64_t CountListEntries(ListReader* reader, NativeFile file, ParStatusSink parStatus = nullptr,
+                         void* context = nullptr);
+
+// Moves to the first entry for the reading pass (Sheriff tables are located
+// afresh, a CKZ list's header is checked once more in the verifier). Returns
+// false when the list turns out invalid.
+bool PositionListForReading(ListReader* reader, NativeFile file);
+
+// Reads the next entry into `entry`; > 0 an entry, 0 the end, -1 a read
+// failure (also the end). `entry` may be null for a pass that only counts.
+int32_t ReadListEntry(ListReader* reader, NativeFile file, ListEntry* entry);

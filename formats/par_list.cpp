@@ -1,0 +1,120 @@
+#include "formats/par_list.h"
+
+#include <cstring>
+
+#include "formats/line_reader.h"
+#include "hashing/md5.h"
+#include "platform/ansi_codepage.h"
+
+namespace {
+
+bool ReadExactly(NativeFile file, void* buffer, uint32_t size) {
+  uint32_t got = 0;
+  return ReadFromFile(file, buffer, size, &got) && got == size;
+}
+
+constexpr unsigned char kParMagic[8] = {'P', 'A', 'R', 0, 0, 0, 0, 0};
+
+}  // namespace
+
+void HashFileFrom(NativeFile file, uint64_t from, unsigned char digest[16]) {
+  MD5_CTX context;
+  MD5Init(&context);
+  SetFilePosition(file, from);
+  unsigned char chunk[512];
+  for (;;) {
+    uint32_t got = 0;
+    if (!ReadFromFile(file, chunk, sizeof chunk, &got) || got == 0) break;
+    MD5Update(&context, chunk, got);
+  }
+  MD5Final(digest, &context);
+}
+
+ParCheck CheckParHeader(ListReader* reader, NativeFile file) {
+  reader->ParHeaderRead = false;
+  uint32_t got = 0;
+  if (!ReadFromFile(file, reader->ParHeader, kParHeaderSize, &got) || got < kParHeaderSize) {
+    // A failed read cannot be undone by reading on from wherever it stopped;
+    // the end of the file is where reading then finds nothing.
+    SeekFile(file, 0, SeekFrom::End, nullptr);
+    return ParCheck::TooShort;
+  }
+  reader->ParHeaderRead = true;
+  if (std::memcmp(reader->ParHeader, kParMagic, sizeof kParMagic) != 0) return ParCheck::Invalid;
+  unsigned char digest[16];
+  HashFileFrom(file, 32, digest);
+  if (std::memcmp(digest, reader->ParHeader + 16, 16) != 0) return ParCheck::Invalid;
+  SetFilePosition(file, ParFileListOffset(*reader));
+  return ParCheck::Valid;
+}
+
+uint32_t ParEntrySize(const ListReader& reader) {
+  return static_cast<uint32_t>(ReadLe64(reader.ParEntry));
+}
+uint64_t ParEntryStatus(const ListReader& reader) {
+  return ReadLe64(reader.ParEntry + 8);
+}
+uint64_t ParEntryFileSize(const ListReader& reader) {
+  return ReadLe64(reader.ParEntry + 16);
+}
+const unsigned char* ParEntryMd5(const ListReader& reader) {
+  return reader.ParEntry + 24;
+}
+
+int32_t ReadParEntry(ListReader* reader, NativeFile file, char* name, int32_t nameSize) {
+  unsigned char* entry = reader->ParEntry;
+  if (!ReadExactly(file, entry, 8)) return 0;
+  if (!ReadExactly(file, entry + 8, 48)) return 0;
+  const uint32_t size = ParEntrySize(*reader);
+  if (size < kParEntryFixed || size - kParEntryFixed > kParNameBytes) return 0;
+  const uint32_t nameBytes = size - kParEntryFixed;
+  if (!ReadExactly(file, entry + kParEntryFixed, nameBytes)) return 0;
+
+  uint16_t units[kParNameBytes / 2];
+  const uint32_t count = nameBytes / 2;  // an odd last byte is no unit
+  for (uint32_t i = 0; i < count; ++i) {
+    units[i] = static_cast<uint16_t>(entry[kParEntryFixed + 2 * i] |
+                                     (entry[kParEntryFixed + 2 * i + 1] << 8));
+  }
+  if (nameSize <= 0) return 0;
+  const int32_t written =
+      ConvertUtf16ToAnsi(units, count, name, static_cast<uint32_t>(nameSize - 1));
+  if (written < 0) {
+    name[0] = '\0';
+    return 0;
+  }
+  name[written] = '\0';
+  return 1;
+}
+
+bool RewriteParStatus(const char* path, uint64_t fileListOffset, ParDecision decide,
+                      void* context) {
+  UniqueFile file(OpenFile(path, OpenMode::ReadWriteExclusive));
+  if (!file) return false;
+  // Only the entry buffer of the record is used; a reader of its own keeps
+  // the caller's state untouched.
+  static_assert(sizeof(ListReader) < 64 * 1024, "the rewrite keeps one reader on the stack");
+  ListReader reader;
+  InitListReader(&reader, ListHost::Verifier, nullptr, nullptr);
+  char name[kListLineBuffer];
+  SetFilePosition(file.Get(), fileListOffset);
+  bool ok = true;
+  for (uint32_t k = 0;; ++k) {
+    const uint64_t position = GetFilePosition(file.Get());
+    if (ReadParEntry(&reader, file.Get(), name, sizeof name) <= 0) break;
+    uint64_t status = ParEntryStatus(reader);
+    status = decide(context, k) ? (status | kParVerifiedBit) : (status & ~kParVerifiedBit);
+    for (int i = 0; i < 8; ++i)
+      reader.ParEntry[8 + i] = static_cast<unsigned char>(status >> (8 * i));
+    const uint32_t size = ParEntrySize(reader);
+    if (SetFilePosition(file.Get(), position) != position ||
+        !WriteToFile(file.Get(), reader.ParEntry, size)) {
+      ok = false;
+      break;
+    }
+  }
+  unsigned char digest[16];
+  HashFileFrom(file.Get(), 32, digest);
+  if (SetFilePosition(file.Get(), 16) != 16 || !WriteToFile(file.Get(), digest, 16)) ok = false;
+  return ok;
+}

@@ -1,0 +1,97 @@
+// Helpers of the list-format tests: lists written to real files and read back
+// through the real file interface, entry for entry.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "formats/list_detection.h"
+#include "formats/list_reader.h"
+#include "platform/file.h"
+
+namespace listtest {
+
+// Writes `bytes` to a file named `leaf` in the test's temporary folder.
+inline std::string WriteTemp(const std::string& leaf, const std::string& bytes) {
+  const std::string path = ::testing::TempDir() + leaf;
+  UniqueFile out(OpenFile(path.c_str(), OpenMode::CreateExclusive));
+  EXPECT_TRUE(out.Valid()) << path;
+  if (out && !bytes.empty()) {
+    EXPECT_TRUE(WriteToFile(out.Get(), bytes.data(), static_cast<uint32_t>(bytes.size())));
+  }
+  return path;
+}
+
+inline std::string ReadWhole(const std::string& path) {
+  UniqueFile in(OpenFile(path.c_str(), OpenMode::ReadShared));
+  std::string all;
+  char chunk[4096];
+  uint32_t got = 0;
+  while (in && ReadFromFile(in.Get(), chunk, sizeof chunk, &got) && got > 0) all.append(chunk, got);
+  return all;
+}
+
+struct Entry {
+  std::string Name;
+  uint64_t Size;
+  uint32_t Crc;
+  std::string Md5;  // lower-case hex
+  uint64_t ParStatus;
+};
+
+struct ListRun {
+  bool IsList = false;
+  ListFormat Format = ListFormat::Sfv;
+  bool Invalid = false;
+  int64_t Count = -1;
+  std::vector<Entry> Entries;
+  std::vector<std::string> Reports;
+};
+
+inline void CollectReport(void* context, const char* text) {
+  static_cast<std::vector<std::string>*>(context)->push_back(text);
+}
+
+inline std::string Hex(const unsigned char* bytes, int n) {
+  static const char digits[] = "0123456789abcdef";
+  std::string s;
+  for (int i = 0; i < n; ++i) {
+    s += digits[bytes[i] >> 4];
+    s += digits[bytes[i] & 15];
+  }
+  return s;
+}
+
+// The whole calling order of a run: detect, count, position, read.
+inline ListRun RunList(const std::string& path, ListHost host = ListHost::Verifier) {
+  ListRun run;
+  UniqueFile file(OpenFile(path.c_str(), OpenMode::ReadShared));
+  EXPECT_TRUE(file.Valid()) << path;
+  if (!file) return run;
+  static ListReader reader;  // large; one at a time is enough for the tests
+  InitListReader(&reader, host, CollectReport, &run.Reports);
+  run.IsList = DetectListFormat(&reader, path.c_str(), file.Get());
+  if (!run.IsList) return run;
+  run.Format = reader.Format;
+  run.Count = CountListEntries(&reader, file.Get());
+  if (PositionListForReading(&reader, file.Get())) {
+    ListEntry e;
+    while (ReadListEntry(&reader, file.Get(), &e) > 0) {
+      run.Entries.push_back({e.FileName, e.ExpectedSize, e.ExpectedCrc,
+                             UsesMd5(reader.Format) ? Hex(e.ExpectedMd5, 16) : "",
+                             reader.Format == ListFormat::Par ? e.ParStatus : 0});
+    }
+  }
+  run.Invalid = reader.Invalid;
+  return run;
+}
+
+inline ListRun RunListText(const std::string& leaf, const std::string& bytes,
+                           ListHost host = ListHost::Verifier) {
+  return RunList(WriteTemp(leaf, bytes), host);
+}
+
+}  // namespace listtest
