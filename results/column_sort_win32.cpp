@@ -22,6 +22,23 @@ void SetColumnFormat(HWND list, int column, bool arrow, bool descending) {
     col.mask = LVCF_FMT;
   }
   SendMessageA(list, LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
+  // Some list views pass the column's image flag on to their header only
+  // for columns whose items have images; the header item itself is what
+  // draws the arrow, so it gets the same format and image directly.
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  HDITEMA item{};
+  item.mask = HDI_FORMAT;
+  if (!header || !SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item))) {
+    return;
+  }
+  if (arrow) {
+    item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    item.iImage = col.iImage;
+  } else {
+    item.fmt &= ~HDF_IMAGE;
+  }
+  SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
 }
 
 struct Rebuild {

@@ -1,0 +1,78 @@
+// Helpers of the window tests: waiting on conditions while this thread's
+// messages are dispatched, answering message boxes from a watcher thread,
+// and reading the rows of a list view in this or another process.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Dispatches this thread's messages until `done` holds or `timeoutMs` has
+// passed; true when it held.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000);
+
+// One message box as it was seen before it was answered.
+struct SeenBox {
+  std::string caption;
+  std::string text;
+  bool exclamation = false;  // the exclamation icon was shown
+  bool anyIcon = false;      // some icon was shown
+  bool owned = false;        // it has an owner window
+};
+
+// Watches the desktop for dialog boxes ("#32770") of process `pid`, reads
+// each one's caption, message and icon, and presses its OK (or Cancel)
+// button. Runs on its own thread until destroyed.
+class BoxWatcher {
+ public:
+  explicit BoxWatcher(DWORD pid);
+  ~BoxWatcher();
+  BoxWatcher(const BoxWatcher&) = delete;
+  BoxWatcher& operator=(const BoxWatcher&) = delete;
+  std::vector<SeenBox> Seen();
+  void Clear();
+
+ private:
+  void Run();
+  DWORD pid_;
+  bool stop_ = false;
+  std::mutex mutex_;
+  std::vector<SeenBox> seen_;
+  std::thread thread_;
+};
+
+// The first visible top-level window of class `cls` that belongs to `pid`.
+HWND FindProcessWindow(DWORD pid, const char* cls);
+
+// A row of a list view: image and the three cells.
+struct ListRow {
+  int image = -1;
+  std::string name, crc, status;
+};
+
+// Reads and changes a report-mode list view through memory in its own
+// process (the same process works too).
+class ListViewReader {
+ public:
+  ListViewReader(HWND list, HANDLE process);
+  ~ListViewReader();
+  ListViewReader(const ListViewReader&) = delete;
+  ListViewReader& operator=(const ListViewReader&) = delete;
+  int Count() const;
+  ListRow Row(int item);
+  std::vector<ListRow> Rows();
+  void Select(int item, bool on);
+  std::vector<int> Selected() const;
+
+ private:
+  std::string Text(int item, int sub);
+  HWND list_;
+  HANDLE process_;
+  char* remote_ = nullptr;  // one page in the list's process
+};
+
+std::string WindowText(HWND window);

@@ -1,0 +1,679 @@
+// The results window in this process under Wine: rows reported into it,
+// driven with the messages a person's clicks and keys produce, and read back
+// through the list view, the clipboard, the menus and the settings file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "desktop_win32.h"
+#include "formats/base64.h"
+#include "hashing/hash_job_win32.h"
+#include "results/results_window_win32.h"
+#include "verifier/report_win32.h"
+#include "verifier/run_state.h"
+#include "verifier/run_window_win32.h"
+
+namespace {
+
+std::string TempFolder() {
+  static unsigned counter = 0;
+  char temp[MAX_PATH];
+  ::GetTempPathA(sizeof temp, temp);
+  char name[MAX_PATH + 64];
+  std::snprintf(name, sizeof name, "%scorvana-window-%lu-%u\\", temp,
+                static_cast<unsigned long>(::GetCurrentProcessId()), counter++);
+  ::CreateDirectoryA(name, nullptr);
+  return name;
+}
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA((dir + "*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(dir + name + "\\");
+      } else {
+        ::DeleteFileA((dir + name).c_str());
+      }
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryA(dir.c_str());
+}
+
+void Touch(const std::string& path) {
+  HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD n = 0;
+  ::WriteFile(f, "x", 1, &n, nullptr);
+  ::CloseHandle(f);
+}
+
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!::OpenClipboard(nullptr)) return "<no clipboard>";
+  if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+    if (auto* p = static_cast<const char*>(::GlobalLock(h))) {
+      text = p;
+      ::GlobalUnlock(h);
+    }
+  } else {
+    text = "<empty>";
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+void PutClipboard(const char* text) {
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+  memcpy(::GlobalLock(block), text, strlen(text) + 1);
+  ::GlobalUnlock(block);
+  ::SetClipboardData(CF_TEXT, block);
+  ::CloseClipboard();
+}
+
+// The popup's item states, seen by the owner while the menu is up; the menu
+// is then closed again.
+struct PopupSpy {
+  WNDPROC original = nullptr;
+  HMENU menu = nullptr;
+  std::vector<UINT> states;
+  bool shown = false;
+};
+PopupSpy g_spy;
+
+LRESULT CALLBACK SpyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_INITMENUPOPUP) {
+    g_spy.menu = reinterpret_cast<HMENU>(wp);
+    g_spy.states.clear();
+    int n = ::GetMenuItemCount(g_spy.menu);
+    for (int i = 0; i < n; ++i)
+      g_spy.states.push_back(::GetMenuState(g_spy.menu, i, MF_BYPOSITION));
+    g_spy.shown = true;
+    ::PostMessageA(hwnd, WM_CANCELMODE, 0, 0);
+  } else if (msg == WM_ENTERIDLE) {
+    ::EndMenu();
+  }
+  return ::CallWindowProcA(g_spy.original, hwnd, msg, wp, lp);
+}
+
+class ResultsWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = TempFolder();
+    g_verifier = VerifierState{};
+    std::snprintf(g_verifier.IniPath, sizeof g_verifier.IniPath, "%sCorvana.ini", folder_.c_str());
+    std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%sdisc.sfv", folder_.c_str());
+    ::SetCurrentDirectoryA(folder_.c_str());
+    job_ = HashJob{};
+    job_.DoneEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  }
+  void TearDown() override {
+    DestroyResultsWindow();
+    ::CloseHandle(job_.DoneEvent);
+    char temp[MAX_PATH];
+    ::GetTempPathA(sizeof temp, temp);
+    ::SetCurrentDirectoryA(temp);
+    RemoveTree(folder_);
+  }
+
+  // The window as the run makes it.
+  HWND Open() {
+    EXPECT_TRUE(BeginRunWindow(::GetModuleHandleA(nullptr), &job_));
+    main_ = ResultsWindowHandle();
+    list_ = ::GetDlgItem(main_, 501);
+    PumpUntil([] { return false; }, 50);
+    return main_;
+  }
+  std::vector<ListRow> Rows() {
+    ListViewReader r(list_, ::GetCurrentProcess());
+    return r.Rows();
+  }
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (const ListRow& r : Rows()) names.push_back(r.name);
+    return names;
+  }
+  void Select(std::initializer_list<int> items) {
+    ListViewReader r(list_, ::GetCurrentProcess());
+    for (int i = 0; i < r.Count(); ++i) r.Select(i, false);
+    for (int i : items) r.Select(i, true);
+  }
+  std::vector<int> Selected() {
+    ListViewReader r(list_, ::GetCurrentProcess());
+    return r.Selected();
+  }
+  std::string Setting(const char* key) {
+    char text[600] = {};
+    ::GetPrivateProfileStringA("Corvana", key, "", text, sizeof text, g_verifier.IniPath);
+    return text;
+  }
+  void ClickHeader(int column) {
+    HWND header = reinterpret_cast<HWND>(::SendMessageA(list_, LVM_GETHEADER, 0, 0));
+    RECT r{};
+    ::SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&r));
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageA(header, WM_LBUTTONUP, 0, at);
+    PumpUntil([] { return false; }, 20);
+  }
+  // -1 no arrow, else the header image shown beside the title.
+  int HeaderArrow(int column) {
+    HWND header = reinterpret_cast<HWND>(::SendMessageA(list_, LVM_GETHEADER, 0, 0));
+    HDITEMA item{};
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    ::SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item));
+    if (!(item.fmt & HDF_IMAGE)) return -1;
+    EXPECT_TRUE(item.fmt & HDF_BITMAP_ON_RIGHT);
+    return item.iImage;
+  }
+  std::vector<UINT> RightClick() {
+    g_spy = PopupSpy{};
+    g_spy.original = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(main_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyProc)));
+    ::SendMessageA(list_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 30));
+    ::SendMessageA(list_, WM_RBUTTONUP, 0, MAKELPARAM(20, 30));
+    ::SetWindowLongPtrA(main_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_spy.original));
+    EXPECT_TRUE(g_spy.shown);
+    return g_spy.states;
+  }
+
+  std::string folder_;
+  HashJob job_{};
+  HWND main_ = nullptr;
+  HWND list_ = nullptr;
+};
+
+TEST_F(ResultsWindow, LinesSplitIntoNameCrcAndStatus) {
+  Open();
+  EXPECT_EQ(WindowText(main_), "Working...");
+  ReportLine(Info, "%s", "Corvana v2.33");
+  ReportLine(Good, "%s: %08X:  %s", "C:\\data\\a.bin", 0x1234ABCDu, "OK");
+  ReportLine(Bad, "%s: :   %s.  %s", "gone.bin", "FAILED", "File does not exist");
+  ReportLine(Good, "%s: %08x:  %s (Previously verified)", "b.bin", 0xdeadbeefu, "OK");
+  ReportLine(Info, "All files OK");
+  ReportLine(Bad, ":");  // no field at all: no row
+  ReportLine(Bad, "");
+  std::vector<ListRow> rows = Rows();
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0].image, Info);
+  EXPECT_EQ(rows[0].name, "Corvana v2.33");
+  EXPECT_EQ(rows[1].image, Good);
+  EXPECT_EQ(rows[1].name, "C:\\data\\a.bin");
+  EXPECT_EQ(rows[1].crc, "1234ABCD");
+  EXPECT_EQ(rows[1].status, "OK");
+  EXPECT_EQ(rows[2].image, Bad);
+  EXPECT_EQ(rows[2].name, "gone.bin");
+  EXPECT_EQ(rows[2].crc, "");
+  EXPECT_EQ(rows[2].status, "FAILED.  File does not exist");
+  EXPECT_EQ(rows[3].crc, "deadbeef");
+  EXPECT_EQ(rows[3].status, "OK (Previously verified)");
+  EXPECT_EQ(rows[4].name, "All files OK");
+  EXPECT_EQ(rows[4].crc, "");
+  EXPECT_EQ(rows[4].status, "");
+}
+
+TEST_F(ResultsWindow, LayoutMenusAndIcons) {
+  Open();
+  char cls[32] = {};
+  ::GetClassNameA(main_, cls, sizeof cls);
+  EXPECT_STREQ(cls, "CRVN_MAIN");
+  LONG style = ::GetWindowLongA(main_, GWL_STYLE);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(style & WS_THICKFRAME);
+  RECT client, listRect;
+  ::GetClientRect(main_, &client);
+  ::GetWindowRect(list_, &listRect);
+  POINT origin{listRect.left, listRect.top};
+  ::ScreenToClient(main_, &origin);
+  EXPECT_EQ(origin.x, 0);
+  EXPECT_EQ(origin.y, 32);
+  EXPECT_EQ(listRect.right - listRect.left, client.right);
+  EXPECT_EQ(listRect.bottom - listRect.top, client.bottom - 32);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0), 114);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 1, 0), 114);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 2, 0), 165);
+  HIMAGELIST images =
+      reinterpret_cast<HIMAGELIST>(::SendMessageA(list_, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  ASSERT_NE(images, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(images), 6);
+  EXPECT_NE(::SendMessageA(main_, WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_NE(::SendMessageA(main_, WM_GETICON, ICON_SMALL, 0), 0);
+  // The menu bar with "&Update DB" checked (the setting's default).
+  HMENU bar = ::GetMenu(main_);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_TRUE(::GetMenuState(bar, 40004, MF_BYCOMMAND) & MF_CHECKED);
+  // Resizing moves the list with the client area.
+  ::SetWindowPos(main_, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+  ::GetClientRect(main_, &client);
+  ::GetWindowRect(list_, &listRect);
+  EXPECT_EQ(listRect.right - listRect.left, client.right);
+  EXPECT_EQ(listRect.bottom - listRect.top, client.bottom - 32);
+}
+
+TEST_F(ResultsWindow, UpdateDbTogglesInMenuBarAndSystemMenu) {
+  Open();
+  ::SendMessageA(main_, WM_COMMAND, 40004, 0);
+  EXPECT_FALSE(g_verifier.Settings.UpdateDb);
+  EXPECT_FALSE(::GetMenuState(::GetMenu(main_), 40004, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_EQ(Setting("UpdateDB"), "0");
+  ::SendMessageA(main_, WM_COMMAND, 40004, 0);
+  EXPECT_TRUE(::GetMenuState(::GetMenu(main_), 40004, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_EQ(Setting("UpdateDB"), "1");
+  DestroyResultsWindow();
+
+  // Without the menu bar the two items end the system menu.
+  g_verifier.Settings.ShowMenu = false;
+  Open();
+  EXPECT_EQ(::GetMenu(main_), nullptr);
+  HMENU sys = ::GetSystemMenu(main_, FALSE);
+  int n = ::GetMenuItemCount(sys);
+  ASSERT_GE(n, 4);
+  char text[64] = {};
+  ::GetMenuStringA(sys, n - 1, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "&About Corvana");
+  EXPECT_EQ(::GetMenuItemID(sys, n - 1), 504u);
+  ::GetMenuStringA(sys, n - 3, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "&Update DB");
+  EXPECT_TRUE(::GetMenuState(sys, 503, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_TRUE(::GetMenuState(sys, n - 2, MF_BYPOSITION) & MF_SEPARATOR);
+  EXPECT_TRUE(::GetMenuState(sys, n - 4, MF_BYPOSITION) & MF_SEPARATOR);
+  ::SendMessageA(main_, WM_SYSCOMMAND, 503, 0);
+  EXPECT_FALSE(::GetMenuState(sys, 503, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_EQ(Setting("UpdateDB"), "0");
+}
+
+TEST_F(ResultsWindow, FollowsTheNewestRowEvenAfterScrollingUp) {
+  Open();
+  auto lastVisible = [this] {
+    int n = static_cast<int>(::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+    RECT item{}, client{};
+    item.left = LVIR_BOUNDS;
+    ::SendMessageA(list_, LVM_GETITEMRECT, n - 1, reinterpret_cast<LPARAM>(&item));
+    ::GetClientRect(list_, &client);
+    return item.top >= 0 && item.bottom <= client.bottom;
+  };
+  for (int i = 0; i < 60; ++i) {
+    ReportLine(Good, "%s%d.bin: %08X:  OK", "file", i, 0x1000u + i);
+    ASSERT_TRUE(lastVisible()) << "row " << i;
+  }
+  EXPECT_GT(::SendMessageA(list_, LVM_GETTOPINDEX, 0, 0), 40);
+  ::SendMessageA(list_, LVM_ENSUREVISIBLE, 0, FALSE);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETTOPINDEX, 0, 0), 0);
+  ReportLine(Bad, "late.bin: :   FAILED.  File does not exist");
+  EXPECT_TRUE(lastVisible());
+}
+
+TEST_F(ResultsWindow, CopiesTheSelectedNamesTopToBottom) {
+  Open();
+  ReportLine(Info, "Corvana v2.33");
+  ReportLine(Good, "a.bin: 00000001:  OK");
+  ReportLine(Bad, "b.bin: 00000002:  FAILED.  CRC mismatch");
+  ReportLine(Good, "C:\\x\\c.bin: 00000003:  OK");
+  PutClipboard("stale");
+  ::SendMessageA(main_, WM_CHAR, 3, 0);
+  EXPECT_EQ(ClipboardText(), "<empty>");  // nothing selected: emptied
+
+  Select({3, 1, 2});
+  ::SendMessageA(list_, WM_CHAR, 3, 0);  // from the list view too
+  EXPECT_EQ(ClipboardText(), "a.bin\r\nb.bin\r\nC:\\x\\c.bin\r\n");
+
+  // "&Copy" goes the same way, through a posted Ctrl+C.
+  Select({0});
+  PutClipboard("stale");
+  ::SendMessageA(main_, WM_COMMAND, 702, 0);
+  PumpUntil([] { return ClipboardText() != "stale"; }, 5000);
+  EXPECT_EQ(ClipboardText(), "Corvana v2.33\r\n");
+}
+
+TEST_F(ResultsWindow, PopupGraysByListKindAndDriveQualifiedGoodRows) {
+  Open();
+  ReportLine(Good, "a.bin: 00000001:  OK");
+  ReportLine(Bad, "C:\\b.bin: 00000002:  FAILED.  CRC mismatch");
+  Select({1});
+  std::vector<UINT> states = RightClick();
+  ASSERT_EQ(states.size(), 7u);
+  for (UINT s : states) EXPECT_FALSE(s & MF_GRAYED);
+  EXPECT_EQ(Selected(), std::vector<int>{1});  // a right click does not select
+  char text[64] = {};
+  ::GetMenuStringA(g_spy.menu, 4, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "Check &all files");
+  EXPECT_EQ(::GetMenuItemID(g_spy.menu, 4), 707u);
+  EXPECT_EQ(::GetMenuItemID(g_spy.menu, 6), 706u);
+
+  // An OK row with a drive-qualified name grays the move for good.
+  ReportLine(Good, "C:\\c.bin: 00000003:  OK");
+  states = RightClick();
+  EXPECT_TRUE(states[6] & MF_GRAYED);
+  EXPECT_FALSE(states[2] & MF_GRAYED);
+  DestroyResultsWindow();
+
+  // An MD5 list keeps no database; a new window enables the move again.
+  std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%sdisc.md5", folder_.c_str());
+  Open();
+  ReportLine(Good, "a.bin: 00000001:  OK");
+  states = RightClick();
+  EXPECT_TRUE(states[2] & MF_GRAYED);
+  EXPECT_FALSE(states[6] & MF_GRAYED);
+  std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%sdisc.PAR", folder_.c_str());
+  states = RightClick();
+  EXPECT_FALSE(states[2] & MF_GRAYED);
+}
+
+TEST_F(ResultsWindow, ColumnClicksSortOnlyOnceTheRunHasFinished) {
+  Open();
+  ReportLine(Info, "Corvana v2.33");
+  ReportLine(Good, "b.bin: 0000000A:  OK");
+  ReportLine(Bad, "A.bin: 0000000a:  FAILED.  CRC mismatch");
+  ReportLine(Good, "c.bin: 00000001:  OK");
+  ReportLine(Good, "a.bin: 00000002:  OK");
+  std::vector<std::string> arrival = {"Corvana v2.33", "b.bin", "A.bin", "c.bin", "a.bin"};
+  ClickHeader(0);
+  EXPECT_EQ(Names(), arrival);  // refused while the run goes on
+  EXPECT_EQ(HeaderArrow(0), -1);
+
+  g_verifier.Counters.RunFinished = true;
+  ClickHeader(0);
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{"A.bin", "a.bin", "b.bin", "c.bin", "Corvana v2.33"}));
+  EXPECT_EQ(HeaderArrow(0), 4);
+  std::vector<ListRow> rows = Rows();
+  EXPECT_EQ(rows[0].image, Bad);
+  EXPECT_EQ(rows[0].status, "FAILED.  CRC mismatch");
+  ClickHeader(0);
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{"Corvana v2.33", "c.bin", "b.bin", "a.bin", "A.bin"}));
+  EXPECT_EQ(HeaderArrow(0), 5);
+  ClickHeader(0);
+  EXPECT_EQ(Names(), arrival);
+  EXPECT_EQ(HeaderArrow(0), -1);
+
+  // CRC is exact: digits, then upper case, then lower case; the arrow moves.
+  ClickHeader(1);
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{"Corvana v2.33", "c.bin", "a.bin", "b.bin", "A.bin"}));
+  EXPECT_EQ(HeaderArrow(1), 4);
+  ClickHeader(0);
+  EXPECT_EQ(HeaderArrow(1), -1);
+  EXPECT_EQ(HeaderArrow(0), 4);
+}
+
+TEST_F(ResultsWindow, SortKeepsTheTopIndex) {
+  Open();
+  for (int i = 0; i < 80; ++i) ReportLine(Good, "f%02d.bin: %08X:  OK", 79 - i, i);
+  g_verifier.Counters.RunFinished = true;
+  ::SendMessageA(list_, LVM_ENSUREVISIBLE, 0, FALSE);
+  ::SendMessageA(list_, LVM_ENSUREVISIBLE, 30, FALSE);
+  int top = static_cast<int>(::SendMessageA(list_, LVM_GETTOPINDEX, 0, 0));
+  ASSERT_GT(top, 0);
+  ClickHeader(0);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETTOPINDEX, 0, 0), top);
+  EXPECT_EQ(Names()[0], "f00.bin");
+}
+
+TEST_F(ResultsWindow, PlacementAndWidthsTravelThroughTheSettingsFile) {
+  Open();
+  ::SendMessageA(list_, LVM_SETCOLUMNWIDTH, 0, 200);
+  ::SendMessageA(list_, LVM_SETCOLUMNWIDTH, 2, 90);
+  ::SetWindowPos(main_, nullptr, 40, 50, 420, 300, SWP_NOZORDER);
+  DestroyResultsWindow();
+  EXPECT_EQ(ResultsWindowHandle(), nullptr);
+
+  std::string info = Setting("WindowInfo");
+  ASSERT_EQ(info.size(), 60u);
+  EXPECT_EQ(info.back(), '=');
+  int32_t v[11] = {};
+  ASSERT_EQ(Base64Decode(info.c_str(), reinterpret_cast<unsigned char*>(v), sizeof v), 44u);
+  EXPECT_EQ(v[0], 44);
+  EXPECT_EQ(v[7], 40);
+  EXPECT_EQ(v[8], 50);
+  EXPECT_EQ(v[9], 460);
+  EXPECT_EQ(v[10], 350);
+  std::string widths = Setting("LVWindowInfo");
+  uint32_t w[4] = {};
+  ASSERT_EQ(Base64Decode(widths.c_str(), reinterpret_cast<unsigned char*>(w), sizeof w), 16u);
+  EXPECT_EQ(w[0], 3u);
+  EXPECT_EQ(w[1], 200u);
+  EXPECT_EQ(w[2], 114u);
+  EXPECT_EQ(w[3], 90u);
+
+  // The next window comes back where the last one was, as wide.
+  Open();
+  RECT r;
+  ::GetWindowRect(main_, &r);
+  EXPECT_EQ(r.left, 40);
+  EXPECT_EQ(r.top, 50);
+  EXPECT_EQ(r.right - r.left, 420);
+  EXPECT_EQ(r.bottom - r.top, 300);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0), 200);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 2, 0), 90);
+  DestroyResultsWindow();
+
+  // The legacy form without the count, and a stored width of 0.
+  ::WritePrivateProfileStringA("Corvana", "LVWindowInfo", "cgAAAHIAAAClAAAA", g_verifier.IniPath);
+  Open();
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0), 114);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 1, 0), 114);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 2, 0), 165);
+  DestroyResultsWindow();
+  uint32_t zero[4] = {3, 0, 70, 0};
+  char text[64];
+  Base64Encode(reinterpret_cast<unsigned char*>(zero), sizeof zero, text, sizeof text);
+  ::WritePrivateProfileStringA("Corvana", "LVWindowInfo", text, g_verifier.IniPath);
+  // A placement far off the screen is brought back onto it.
+  int32_t off[11] = {44, 0, SW_SHOWNORMAL, -1, -1, -1, -1, 30000, 30000, 30300, 30200};
+  Base64Encode(reinterpret_cast<unsigned char*>(off), sizeof off, text, sizeof text);
+  ::WritePrivateProfileStringA("Corvana", "WindowInfo", text, g_verifier.IniPath);
+  Open();
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0), 50);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 1, 0), 70);
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 2, 0), 50);
+  ::GetWindowRect(main_, &r);
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_LE(r.right,
+            ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  EXPECT_LE(r.bottom,
+            ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+}
+
+TEST_F(ResultsWindow, EscapeClosesWakesTheRunAndSaves) {
+  Open();
+  ReportLine(Good, "a.bin: 00000001:  OK");
+  ::SendMessageA(list_, WM_CHAR, 27, 0);
+  ASSERT_TRUE(PumpUntil([] { return ResultsWindowHandle() == nullptr; }, 5000));
+  EXPECT_EQ(::WaitForSingleObject(job_.DoneEvent, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(Setting("LVWindowInfo"), "AwAAAHIAAAByAAAApQAAAA==");
+  EXPECT_EQ(Setting("WindowInfo").size(), 60u);
+  ReportLine(Good, "b.bin: 00000002:  OK");  // no window: dropped, no crash
+  DestroyResultsWindow();                    // the run's own call afterwards
+
+  // "E&xit" closes the same way.
+  ::ResetEvent(job_.DoneEvent);
+  Open();
+  ::SendMessageA(main_, WM_COMMAND, 40002, 0);
+  ASSERT_TRUE(PumpUntil([] { return ResultsWindowHandle() == nullptr; }, 5000));
+  EXPECT_EQ(::WaitForSingleObject(job_.DoneEvent, 0), WAIT_OBJECT_0);
+}
+
+TEST_F(ResultsWindow, RunFlagsFromOpenAndCheckAll) {
+  Open();
+  ::SendMessageA(main_, WM_COMMAND, 40001, 0);
+  EXPECT_TRUE(g_verifier.StopRequested);
+  ::SendMessageA(main_, WM_COMMAND, 707, 0);
+  EXPECT_TRUE(g_verifier.VerifyAll);
+  EXPECT_TRUE(g_verifier.RerunRequested);
+  // The finished run's wait ends at once on either flag and destroys the
+  // window.
+  RunWindowFinish();
+  EXPECT_EQ(ResultsWindowHandle(), nullptr);
+}
+
+TEST_F(ResultsWindow, MarkBadSelectsOnlyBadRowsWithAStatus) {
+  Open();
+  ReportLine(Info, "Corvana v2.33");
+  ReportLine(Good, "a.bin: 00000001:  OK");
+  ReportLine(Bad, "b.bin: 00000002:  FAILED.  CRC mismatch");
+  ReportLine(Bad, "Invalid line in list");
+  ReportLine(Bad, "d.bin: :   FAILED.  File does not exist");
+  Select({0, 1, 3});
+  ::SendMessageA(main_, WM_COMMAND, 701, 0);
+  EXPECT_EQ(Selected(), (std::vector<int>{2, 4}));
+  EXPECT_EQ(::GetFocus(), list_);
+}
+
+TEST_F(ResultsWindow, DeleteMarkedRemovesGoodAndBadFilesOnly) {
+  Open();
+  for (const char* f : {"Corvana v2.33", "a.bin", "b.bin", "c.bin"}) Touch(folder_ + f);
+  ReportLine(Info, "Corvana v2.33");
+  ReportLine(Good, "a.bin: 00000001:  OK");
+  ReportLine(Bad, "b.bin: 00000002:  FAILED.  CRC mismatch");
+  ReportLine(Good, "c.bin: 00000003:  OK");
+  Select({0, 1, 2});
+  ::SendMessageA(main_, WM_COMMAND, 704, 0);
+  EXPECT_TRUE(Exists(folder_ + "Corvana v2.33"));
+  EXPECT_FALSE(Exists(folder_ + "a.bin"));
+  EXPECT_FALSE(Exists(folder_ + "b.bin"));
+  EXPECT_TRUE(Exists(folder_ + "c.bin"));
+  EXPECT_EQ(Rows().size(), 4u);  // the rows stay
+}
+
+class MoveCommand : public ResultsWindow {
+ protected:
+  std::vector<SeenBox> Move() {
+    BoxWatcher watcher(::GetCurrentProcessId());
+    ::SendMessageA(main_, WM_COMMAND, 706, 0);
+    return watcher.Seen();
+  }
+  void Fill() {
+    std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%sholiday.sfv",
+                  folder_.c_str());
+    for (const char* f : {"holiday.sfv", "a.bin", "b.bin", "c.bin"}) Touch(folder_ + f);
+    Open();
+    ReportLine(Info, "Corvana v2.33");
+    ReportLine(Good, "a.bin: 00000001:  OK");
+    ReportLine(Good, "b.bin: 00000002:  OK (Previously verified)");
+    ReportLine(Bad, "c.bin: 00000003:  FAILED.  CRC mismatch");
+  }
+};
+
+TEST_F(MoveCommand, MovesGoodFilesAndTheListIntoAChildFolder) {
+  Fill();
+  std::vector<SeenBox> boxes = Move();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "All good files successfully moved");
+  EXPECT_EQ(boxes[0].caption, "Completed");
+  EXPECT_FALSE(boxes[0].anyIcon);
+  EXPECT_TRUE(boxes[0].owned);
+  EXPECT_TRUE(Exists(folder_ + "holiday\\a.bin"));
+  EXPECT_TRUE(Exists(folder_ + "holiday\\b.bin"));
+  EXPECT_TRUE(Exists(folder_ + "holiday\\holiday.sfv"));
+  EXPECT_TRUE(Exists(folder_ + "c.bin"));
+  EXPECT_FALSE(Exists(folder_ + "holiday.sfv"));
+
+  // The list is gone from its old place: clearing its database fails.
+  boxes.clear();
+  {
+    BoxWatcher watcher(::GetCurrentProcessId());
+    ::SendMessageA(main_, WM_COMMAND, 703, 0);
+    boxes = watcher.Seen();
+  }
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Could not update DB");
+  EXPECT_EQ(boxes[0].caption, "Notice");
+  EXPECT_TRUE(boxes[0].exclamation);
+}
+
+TEST_F(MoveCommand, ReportsEachFailure) {
+  Fill();
+  ::CreateDirectoryA((folder_ + "holiday").c_str(), nullptr);
+  std::vector<SeenBox> boxes = Move();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Could not create directory");
+  EXPECT_EQ(boxes[0].caption, "Error");
+  EXPECT_TRUE(boxes[0].exclamation);
+  EXPECT_TRUE(Exists(folder_ + "a.bin"));
+  ::RemoveDirectoryA((folder_ + "holiday").c_str());
+
+  // A good file that is not there any more stops the move.
+  ::DeleteFileA((folder_ + "b.bin").c_str());
+  boxes = Move();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Could not move file");
+  EXPECT_TRUE(boxes[0].exclamation);
+  EXPECT_TRUE(Exists(folder_ + "holiday\\a.bin"));  // moved before stays moved
+  EXPECT_TRUE(Exists(folder_ + "holiday.sfv"));
+}
+
+TEST_F(MoveCommand, ListThatCannotMoveAndListWithoutExtension) {
+  Fill();
+  ::DeleteFileA((folder_ + "holiday.sfv").c_str());
+  std::vector<SeenBox> boxes = Move();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Could not move db file");
+  EXPECT_EQ(boxes[0].caption, "Error");
+  EXPECT_TRUE(Exists(folder_ + "holiday\\a.bin"));
+  DestroyResultsWindow();
+
+  // Without an extension the folder would take the list's own name.
+  std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%sdisc", folder_.c_str());
+  Touch(folder_ + "disc");
+  Open();
+  boxes = Move();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Could not create directory");
+}
+
+TEST_F(ResultsWindow, AboutBoxShowsTitleAndLinks) {
+  Open();
+  struct Found {
+    bool bold = false, links = false;
+    std::string title;
+    int linkCount = 0;
+  } found;
+  std::thread closer([&found] {
+    HWND box = nullptr;
+    for (int i = 0; i < 500 && !box; ++i) {
+      box = ::FindWindowA("#32770", "About Corvana");
+      if (!box) ::Sleep(20);
+    }
+    if (!box) return;
+    for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      char cls[64] = {};
+      ::GetClassNameA(c, cls, sizeof cls);
+      if (lstrcmpA(cls, "CvBoldTextClass") == 0) found.bold = ::IsWindowVisible(c);
+      if (lstrcmpA(cls, "CvWeblinkClass") == 0 && ::IsWindowVisible(c)) ++found.linkCount;
+    }
+    for (int id : {1000, 1001, 1002}) {
+      if (::IsWindowVisible(::GetDlgItem(box, id))) found.links = false;
+    }
+    found.links = found.linkCount == 2;
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+  });
+  ::SendMessageA(main_, WM_COMMAND, 40003, 0);  // modal until OK
+  closer.join();
+  EXPECT_TRUE(found.bold);
+  EXPECT_TRUE(found.links);
+  // The classes are gone again with the box.
+  WNDCLASSA wc;
+  EXPECT_FALSE(::GetClassInfoA(::GetModuleHandleA(nullptr), "CvWeblinkClass", &wc));
+  EXPECT_FALSE(::GetClassInfoA(::GetModuleHandleA(nullptr), "CvBoldTextClass", &wc));
+}
+
+}  // namespace
