@@ -72,9 +72,11 @@ void RefineCrcList(ListReader* reader, NativeFile file) {
 bool ClassifyListPath(ListHost host, const char* path, ListFormat* format) {
   const size_t length = std::strlen(path);
   *format = ListFormat::Sfv;
-  // Paths of four characters or fewer have no extension to compare: the
-  // verifier reads them as SFV, the shell extension takes none of them.
-  if (length <= 4) return host == ListHost::Verifier;
+  // The shell extension considers only names longer than four characters; in
+  // the verifier a path shorter than four characters has no extension to
+  // compare and reads as SFV, while one of exactly four (".md5") is compared.
+  if (host == ListHost::ShellExtension && length <= 4) return false;
+  if (length < 4) return true;
   struct Known {
     const char* Extension;
     ListFormat Format;
@@ -151,12 +153,15 @@ bool PositionListForReading(ListReader* reader, NativeFile file) {
     case ListFormat::TextCrc:
       SetFilePosition(file, reader->TextCrcFirst);
       break;
-    case ListFormat::Par:
-      if (reader->ParHeaderRead)
-        SetFilePosition(file, ParFileListOffset(*reader));
-      else
+    case ListFormat::Par: {
+      // A file-list offset the file cannot be moved to (beyond 2^63) must not
+      // leave the reader at offset 0, where it would read the header as an
+      // entry: it reads from the end instead and finds nothing.
+      const uint64_t start = ParFileListOffset(*reader);
+      if (!reader->ParHeaderRead || SetFilePosition(file, start) != start)
         SeekFile(file, 0, SeekFrom::End, nullptr);
       break;
+    }
     case ListFormat::Ckz:
       SetFilePosition(file, 0);
       if (reader->Host == ListHost::Verifier && !CheckCkzHeader(file)) {

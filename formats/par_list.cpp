@@ -44,7 +44,8 @@ ParCheck CheckParHeader(ListReader* reader, NativeFile file) {
   unsigned char digest[16];
   HashFileFrom(file, 32, digest);
   if (std::memcmp(digest, reader->ParHeader + 16, 16) != 0) return ParCheck::Invalid;
-  SetFilePosition(file, ParFileListOffset(*reader));
+  const uint64_t start = ParFileListOffset(*reader);
+  if (SetFilePosition(file, start) != start) SeekFile(file, 0, SeekFrom::End, nullptr);
   return ParCheck::Valid;
 }
 
@@ -97,9 +98,10 @@ bool RewriteParStatus(const char* path, uint64_t fileListOffset, ParDecision dec
   ListReader reader;
   InitListReader(&reader, ListHost::Verifier, nullptr, nullptr);
   char name[kListLineBuffer];
-  SetFilePosition(file.Get(), fileListOffset);
   bool ok = true;
-  for (uint32_t k = 0;; ++k) {
+  // An offset the file cannot be moved to has no entries to rewrite.
+  const bool atList = SetFilePosition(file.Get(), fileListOffset) == fileListOffset;
+  for (uint32_t k = 0; atList; ++k) {
     const uint64_t position = GetFilePosition(file.Get());
     if (ReadParEntry(&reader, file.Get(), name, sizeof name) <= 0) break;
     uint64_t status = ParEntryStatus(reader);

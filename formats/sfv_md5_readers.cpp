@@ -77,8 +77,10 @@ int32_t ReadMd5Entry(const ListReader& /*reader*/, NativeFile file, char* name, 
     std::memcpy(name, line + 34, nameLength + 1);
     if (digest) {
       for (int i = 15; i >= 0; --i) {
-        const int high = HexArithmetic(line[2 * i]);
-        const int low = HexArithmetic(line[2 * i + 1]);
+        // Unsigned, so that the arithmetic of a non-hex character (negative
+        // below "0") wraps instead of shifting a negative value.
+        const unsigned high = static_cast<unsigned>(HexArithmetic(line[2 * i]));
+        const unsigned low = static_cast<unsigned>(HexArithmetic(line[2 * i + 1]));
         digest[i] = static_cast<unsigned char>((high << 4) | low);
       }
     }
