@@ -1,0 +1,103 @@
+// Shared harness of the list-reader fuzz targets: the input is written to a
+// real file (in memory, under /dev/shm when it exists) and read through the
+// portable file interface exactly as a run reads a list.
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "formats/list_detection.h"
+#include "formats/list_reader.h"
+#include "platform/file.h"
+
+namespace fuzzlist {
+
+// A violated property is a finding just like a crash.
+#define FUZZ_CHECK(condition)                                    \
+  do {                                                           \
+    if (!(condition)) {                                          \
+      std::fprintf(stderr, "property failed: %s\n", #condition); \
+      std::abort();                                              \
+    }                                                            \
+  } while (0)
+
+inline const char* Folder() {
+  static char folder[256];
+  if (!folder[0]) {
+    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::snprintf(folder, sizeof folder, "%s/corvana-fuzz-%ld", base, static_cast<long>(getpid()));
+    mkdir(folder, 0700);
+  }
+  return folder;
+}
+
+// Writes `data` to "<folder>/list<extension>" and returns the path (valid
+// until the next call).
+inline const char* WriteList(const char* extension, const uint8_t* data, size_t size,
+                             const char* prefix = "") {
+  static char path[512];
+  std::snprintf(path, sizeof path, "%s/list%s", Folder(), extension);
+  UniqueFile out(OpenFile(path, OpenMode::CreateExclusive));
+  if (!out) std::abort();
+  const size_t prefixLength = std::strlen(prefix);
+  if (prefixLength) FUZZ_CHECK(WriteToFile(out.Get(), prefix, static_cast<uint32_t>(prefixLength)));
+  if (size) FUZZ_CHECK(WriteToFile(out.Get(), data, static_cast<uint32_t>(size)));
+  return path;
+}
+
+inline void IgnoreReport(void* context, const char* text) {
+  // A report is one bounded line of text.
+  FUZZ_CHECK(std::strlen(text) < 1024);
+  ++*static_cast<uint64_t*>(context);
+}
+
+// A well-formed entry: the name is terminated inside FileName, lists without
+// sizes say so, binary records carry 32-bit sizes.
+inline void CheckEntry(ListFormat format, const ListEntry& e) {
+  FUZZ_CHECK(std::memchr(e.FileName, 0, sizeof e.FileName) != nullptr);
+  if (format == ListFormat::Sfv || format == ListFormat::TextCrc || format == ListFormat::Md5)
+    FUZZ_CHECK(e.ExpectedSize == UnknownSize);
+  if (format == ListFormat::BinaryCrc) FUZZ_CHECK((e.ExpectedSize >> 32) == 0);
+}
+
+// The whole calling order of a run on the list at `path`: detect, count,
+// position, read. The counting pass and the reading pass must agree.
+// Returns the detected format (Sfv when the host takes no list).
+inline ListFormat RunList(const char* path, ListHost host) {
+  static ListReader reader;
+  uint64_t reports = 0;
+  InitListReader(&reader, host, IgnoreReport, &reports);
+  UniqueFile file(OpenFile(path, OpenMode::ReadShared));
+  FUZZ_CHECK(file.Valid());
+  if (!DetectListFormat(&reader, path, file.Get())) return ListFormat::Sfv;
+  const int64_t count = CountListEntries(&reader, file.Get());
+  FUZZ_CHECK(reports == 0);  // the counting pass never reports
+  if (reader.Invalid) FUZZ_CHECK(count == -1);
+  if (!PositionListForReading(&reader, file.Get())) return reader.Format;
+  int64_t read = 0;
+  ListEntry entry;
+  for (;;) {
+    std::memset(&entry, 0xA5, sizeof entry);
+    if (ReadListEntry(&reader, file.Get(), &entry) <= 0) break;
+    CheckEntry(reader.Format, entry);
+    ++read;
+  }
+  FUZZ_CHECK(read == count);
+  if (host == ListHost::ShellExtension) FUZZ_CHECK(reports == 0);
+  return reader.Format;
+}
+
+inline void RunBothHosts(const char* extension, const uint8_t* data, size_t size,
+                         const char* prefix = "") {
+  const char* path = WriteList(extension, data, size, prefix);
+  RunList(path, ListHost::Verifier);
+  RunList(path, ListHost::ShellExtension);
+}
+
+}  // namespace fuzzlist
