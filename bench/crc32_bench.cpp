@@ -46,6 +46,9 @@ void BM_Crc32Slice16(benchmark::State& s) {
 void BM_Crc32Pclmul(benchmark::State& s) {
   RunPath(s, CrcPath::Clmul);
 }
+void BM_Crc32Vpclmul256(benchmark::State& s) {
+  RunPath(s, CrcPath::Vpclmul256);
+}
 void BM_Crc32Vpclmul512(benchmark::State& s) {
   RunPath(s, CrcPath::Vpclmul512);
 }
@@ -78,6 +81,7 @@ void BM_ZlibCrc32(benchmark::State& state) {
 BENCHMARK(BM_Crc32Reference)->CORVANA_SIZES;
 BENCHMARK(BM_Crc32Slice16)->CORVANA_SIZES;
 BENCHMARK(BM_Crc32Pclmul)->CORVANA_SIZES;
+BENCHMARK(BM_Crc32Vpclmul256)->CORVANA_SIZES;
 BENCHMARK(BM_Crc32Vpclmul512)->CORVANA_SIZES;
 BENCHMARK(BM_Crc32Dispatched)->CORVANA_SIZES;
 BENCHMARK(BM_ZlibCrc32)->CORVANA_SIZES;

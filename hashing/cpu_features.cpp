@@ -26,14 +26,19 @@ CpuFeatures DetectCpuFeatures() {
 
   unsigned max_leaf = __get_cpuid_max(0, nullptr);
   if (max_leaf < 7 || !osxsave) return f;
-  // SSE, AVX, opmask, upper halves of ZMM0-15 and ZMM16-31.
-  const bool os_zmm = (ReadXcr0() & 0xE6) == 0xE6;
-  if (!os_zmm) return f;
+  const bool avx = (ecx & bit_AVX) != 0;
+  const uint64_t xcr0 = ReadXcr0();
+  // SSE and AVX state; then also opmask, upper halves of ZMM0-15 and ZMM16-31.
+  const bool os_ymm = (xcr0 & 0x06) == 0x06;
+  const bool os_zmm = (xcr0 & 0xE6) == 0xE6;
+  if (!os_ymm || !avx) return f;
   __cpuid_count(7, 0, eax, ebx, ecx, edx);
+  f.avx2 = (ebx & bit_AVX2) != 0;
+  f.vpclmulqdq = (ecx & (1u << 10)) != 0;
+  if (!os_zmm) return f;
   f.avx512f = (ebx & bit_AVX512F) != 0;
   f.avx512bw = (ebx & bit_AVX512BW) != 0;
   f.avx512vl = (ebx & bit_AVX512VL) != 0;
-  f.vpclmulqdq = (ecx & (1u << 10)) != 0;
   return f;
 }
 

@@ -5,6 +5,9 @@
 struct CpuFeatures {
   bool sse41 = false;
   bool pclmul = false;
+  // AVX2 is only set when the operating system saves the 256-bit register
+  // state, VPCLMULQDQ when it saves at least that.
+  bool avx2 = false;
   // AVX-512 flags are only set when the operating system also saves the
   // 512-bit register state (XCR0), so the instructions are safe to run.
   bool avx512f = false;

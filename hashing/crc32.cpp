@@ -36,6 +36,8 @@ bool CrcPathSupported(CrcPath path) {
       return true;
     case CrcPath::Clmul:
       return f.pclmul && f.sse41;
+    case CrcPath::Vpclmul256:
+      return f.pclmul && f.sse41 && f.avx2 && f.vpclmulqdq;
     case CrcPath::Vpclmul512:
       return f.pclmul && f.sse41 && f.avx512f && f.avx512bw && f.avx512vl && f.vpclmulqdq;
   }
@@ -50,6 +52,8 @@ CrcFunction CrcPathFunction(CrcPath path) {
       return &UpdateCRC32Slice16;
     case CrcPath::Clmul:
       return &UpdateCRC32Clmul;
+    case CrcPath::Vpclmul256:
+      return &UpdateCRC32Vpclmul256;
     case CrcPath::Vpclmul512:
       return &UpdateCRC32Vpclmul512;
   }
@@ -64,6 +68,8 @@ const char* CrcPathName(CrcPath path) {
       return "slice16";
     case CrcPath::Clmul:
       return "pclmul";
+    case CrcPath::Vpclmul256:
+      return "vpclmul256";
     case CrcPath::Vpclmul512:
       return "vpclmul512";
   }
@@ -72,6 +78,7 @@ const char* CrcPathName(CrcPath path) {
 
 CrcPath SelectedCrcPath() {
   if (CrcPathSupported(CrcPath::Vpclmul512)) return CrcPath::Vpclmul512;
+  if (CrcPathSupported(CrcPath::Vpclmul256)) return CrcPath::Vpclmul256;
   if (CrcPathSupported(CrcPath::Clmul)) return CrcPath::Clmul;
   return CrcPath::Slice16;
 }

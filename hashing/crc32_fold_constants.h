@@ -56,12 +56,14 @@ constexpr uint64_t QuotientX64() {
   return q;
 }
 
-// Distances of the folds: four 128-bit lanes (512 bits) and twice that, one
-// lane (128), and four 512-bit registers (2048).
+// Distances of the folds: four 128-bit lanes (512 bits) and twice that, two
+// lanes (256), one lane (128), and four 512-bit registers (2048).
 constexpr uint64_t kFold512Lo = FoldConstant(512 + 32);
 constexpr uint64_t kFold512Hi = FoldConstant(512 - 32);
 constexpr uint64_t kFold1024Lo = FoldConstant(1024 + 32);
 constexpr uint64_t kFold1024Hi = FoldConstant(1024 - 32);
+constexpr uint64_t kFold256Lo = FoldConstant(256 + 32);
+constexpr uint64_t kFold256Hi = FoldConstant(256 - 32);
 constexpr uint64_t kFold128Lo = FoldConstant(128 + 32);
 constexpr uint64_t kFold128Hi = FoldConstant(128 - 32);
 constexpr uint64_t kFold2048Lo = FoldConstant(2048 + 32);

@@ -17,11 +17,15 @@ uint32_t UpdateCRC32Slice16(uint32_t crc, const void* data, uint32_t length);
 // Only callable where CrcPathSupported(CrcPath::Clmul).
 uint32_t UpdateCRC32Clmul(uint32_t crc, const void* data, uint32_t length);
 
+// The same folding over 256-bit registers (AVX2 with VPCLMULQDQ).
+// Only callable where CrcPathSupported(CrcPath::Vpclmul256).
+uint32_t UpdateCRC32Vpclmul256(uint32_t crc, const void* data, uint32_t length);
+
 // The same folding over 512-bit registers (AVX-512F/BW with VPCLMULQDQ).
 // Only callable where CrcPathSupported(CrcPath::Vpclmul512).
 uint32_t UpdateCRC32Vpclmul512(uint32_t crc, const void* data, uint32_t length);
 
-enum class CrcPath { Reference, Slice16, Clmul, Vpclmul512 };
+enum class CrcPath { Reference, Slice16, Clmul, Vpclmul256, Vpclmul512 };
 
 using CrcFunction = uint32_t (*)(uint32_t, const void*, uint32_t);
 

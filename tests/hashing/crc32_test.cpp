@@ -70,7 +70,7 @@ TEST(Crc32, FoldConstantsFollowFromThePolynomial) {
     }
     return static_cast<uint32_t>(r);
   };
-  for (uint32_t n : {64u, 96u, 160u, 480u, 544u, 2016u, 2080u}) {
+  for (uint32_t n : {64u, 96u, 160u, 224u, 288u, 480u, 544u, 2016u, 2080u}) {
     EXPECT_EQ(XPowModP(n), static_cast<uint32_t>(Reflect(xpow_normal(n), 32))) << n;
   }
   // mu * P agrees with x^64 in every term of degree 32 and above.
@@ -158,6 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, Crc32Path,
     ::testing::Values(PathCase{"slice16", &UpdateCRC32Slice16, CrcPath::Slice16, false},
                       PathCase{"pclmul", &UpdateCRC32Clmul, CrcPath::Clmul, false},
+                      PathCase{"vpclmul256", &UpdateCRC32Vpclmul256, CrcPath::Vpclmul256, false},
                       PathCase{"vpclmul512", &UpdateCRC32Vpclmul512, CrcPath::Vpclmul512, false},
                       PathCase{"dispatched", &UpdateCRC32, CrcPath::Reference, true}),
     [](const ::testing::TestParamInfo<PathCase>& p) { return std::string(p.param.name); });
@@ -167,6 +168,8 @@ TEST(Crc32, DispatchPicksTheWidestSupportedPath) {
   EXPECT_TRUE(CrcPathSupported(chosen));
   if (CrcPathSupported(CrcPath::Vpclmul512)) {
     EXPECT_EQ(chosen, CrcPath::Vpclmul512);
+  } else if (CrcPathSupported(CrcPath::Vpclmul256)) {
+    EXPECT_EQ(chosen, CrcPath::Vpclmul256);
   } else if (CrcPathSupported(CrcPath::Clmul)) {
     EXPECT_EQ(chosen, CrcPath::Clmul);
   }
