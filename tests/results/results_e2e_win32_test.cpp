@@ -1,0 +1,310 @@
+// The real Corvana.exe with its results window under Wine and Xvfb, driven
+// from outside as a person would: the window found by its class, its rows
+// read from the list view, commands sent as menu and key messages, message
+// boxes read and answered.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../verifier/corvana_process_win32.h"
+#include "desktop_win32.h"
+
+namespace {
+
+std::string Hex8(uint32_t v) {
+  char s[9];
+  std::snprintf(s, sizeof s, "%08X", v);
+  return s;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+bool MakeSparseFile(const std::string& path, int64_t size) {
+  UniqueFileHandle big(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER end;
+  end.QuadPart = size;
+  return big && ::SetFilePointerEx(big.Get(), end, nullptr, FILE_BEGIN) &&
+         ::SetEndOfFile(big.Get());
+}
+
+// A quoted path and the words after it (built by appending: GCC 12 warns
+// wrongly about some chains of string additions).
+std::string Quoted(const std::string& path, const char* rest = "") {
+  std::string s;
+  s.append(1, '"').append(path).append(1, '"').append(rest);
+  return s;
+}
+
+// Waits for `done` while sleeping; true when it held in time.
+template <class F>
+bool WaitFor(F done, DWORD timeoutMs = 60000) {
+  DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > timeoutMs) return false;
+    ::Sleep(20);
+  }
+  return true;
+}
+
+class Window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = MakeTestFolder("window");
+    exe_ = InstallCorvana(root_, "[Corvana]\r\nSignature=cafe02\r\n");
+  }
+  void TearDown() override {
+    if (process_) {
+      if (::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process_.Get(), 1);
+        ::WaitForSingleObject(process_.Get(), 10000);
+      }
+    }
+    RemoveTestFolder(root_);
+  }
+  std::string Path(const std::string& name) { return root_.path + name; }
+  void Put(const std::string& name, const std::string& bytes) { PutFile(Path(name), bytes); }
+
+  // a.bin and b.bin good, c.bin damaged, d.bin missing.
+  void MakeList(const std::string& folder = "") {
+    if (!folder.empty()) ::CreateDirectoryA(Path(folder).c_str(), nullptr);
+    std::string a = "first file\n", b(70000, 'b'), c = "third file";
+    Put(folder + "a.bin", a);
+    Put(folder + "b.bin", b);
+    Put(folder + "c.bin", c);
+    std::string list = "; made by hand\r\n";
+    list.append("a.bin ").append(Hex8(Crc32Of(a))).append("\r\n");
+    list.append("b.bin ").append(Hex8(Crc32Of(b))).append("\r\n");
+    list.append("c.bin ").append(Hex8(Crc32Of(c) ^ 1)).append("\r\n");
+    list.append("d.bin 12345678\r\n");
+    Put(folder + "disc.sfv", list);
+  }
+
+  // Starts Corvana with the list and waits for its window.
+  void Start(const std::string& arguments) {
+    process_ = StartCorvana(exe_, arguments, root_.path);
+    ASSERT_TRUE(process_);
+    pid_ = ::GetProcessId(process_.Get());
+    // A stored placement shows the window before its list view exists.
+    ASSERT_TRUE(WaitFor([this] {
+      main_ = FindProcessWindow(pid_, "CRVN_MAIN");
+      return main_ && (list_ = ::GetDlgItem(main_, 501)) != nullptr;
+    }));
+  }
+  bool WaitFinished(DWORD timeoutMs = 60000) {
+    return WaitFor([this] { return WindowText(main_) == "Finished"; }, timeoutMs);
+  }
+  // A newer window than the current one, after a command started another run.
+  bool WaitNewWindow() {
+    HWND old = main_;
+    bool ok = WaitFor([&] {
+      HWND w = FindProcessWindow(pid_, "CRVN_MAIN");
+      if (!w || w == old || !::GetDlgItem(w, 501)) return false;
+      main_ = w;
+      list_ = ::GetDlgItem(w, 501);
+      return true;
+    });
+    return ok;
+  }
+  std::vector<ListRow> Rows() {
+    ListViewReader reader(list_, process_.Get());
+    return reader.Rows();
+  }
+  void Command(int id) { ::SendMessageA(main_, WM_COMMAND, id, 0); }
+  bool Ended(DWORD timeoutMs = 30000) {
+    return ::WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+  }
+
+  TestFolder root_;
+  std::string exe_;
+  UniqueKernelHandle process_;
+  DWORD pid_ = 0;
+  HWND main_ = nullptr;
+  HWND list_ = nullptr;
+};
+
+TEST_F(Window, ShowsTheLinesAnOutputFileWouldHold) {
+  MakeList("out\\");
+  MakeList("win\\");
+  ASSERT_EQ(RunCorvana(exe_, Quoted(Path("out\\disc.sfv"), " NODBUPDATE OUTPUT:r.txt"), root_.path),
+            0u);
+  std::vector<std::string> lines = Lines(GetFile(Path("out\\r.txt")));
+  ASSERT_GE(lines.size(), 6u);
+
+  Start(Quoted(Path("win\\disc.sfv"), " NODBUPDATE"));
+  ASSERT_TRUE(WaitFinished());
+  std::vector<ListRow> rows = Rows();
+  ASSERT_EQ(rows.size(), lines.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const ListRow& r = rows[i];
+    const std::string& line = lines[i];
+    SCOPED_TRACE(line);
+    // Each cell is a piece of the line, in order.
+    EXPECT_EQ(line.compare(0, r.name.size(), r.name), 0);
+    size_t crc = line.find(r.crc, r.name.size());
+    ASSERT_NE(crc, std::string::npos);
+    EXPECT_EQ(line.compare(line.size() - r.status.size(), r.status.size(), r.status), 0);
+  }
+  EXPECT_EQ(rows[0].name, "Corvana v2.33");
+  EXPECT_EQ(rows[0].image, 3);
+  EXPECT_EQ(rows[1].name, "a.bin");
+  EXPECT_EQ(rows[1].status, "OK");
+  EXPECT_EQ(rows[1].image, 1);
+  EXPECT_EQ(rows[3].name, "c.bin");
+  EXPECT_EQ(rows[3].image, 2);
+  EXPECT_EQ(rows[4].name, "d.bin");
+  EXPECT_EQ(rows[4].crc, "");
+  EXPECT_EQ(rows[4].image, 2);
+  EXPECT_EQ(::IsWindowVisible(main_), TRUE);
+
+  // Closing the finished window ends the program normally.
+  ::PostMessageA(main_, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(Ended());
+  DWORD code = 1;
+  ::GetExitCodeProcess(process_.Get(), &code);
+  EXPECT_EQ(code, 0u);
+  char stored[128] = {};
+  ::GetPrivateProfileStringA("Corvana", "LVWindowInfo", "", stored, sizeof stored,
+                             Path("Corvana.ini").c_str());
+  EXPECT_STREQ(stored, "AwAAAHIAAAByAAAApQAAAA==");
+}
+
+TEST_F(Window, EscapeDuringALargeFileEndsTheRunAtOnce) {
+  // Hashing 16 GB of MD5 takes far longer than the wait below allows.
+  ASSERT_TRUE(MakeSparseFile(Path("big.bin"), 16000000000ll));
+  Put("big.md5", std::string(32, '0').append(" *big.bin\r\n"));
+  Start(Quoted(Path("big.md5")));
+  ASSERT_TRUE(WaitFor([this] { return WindowText(main_) == "Checking big.bin..."; }));
+  ::Sleep(200);
+  DWORD pressed = ::GetTickCount();
+  ::PostMessageA(list_, WM_CHAR, 27, 0);
+  ASSERT_TRUE(Ended(15000)) << "the run waited for the file";
+  EXPECT_LT(::GetTickCount() - pressed, 15000u);
+  char stored[128] = {};
+  ::GetPrivateProfileStringA("Corvana", "WindowInfo", "", stored, sizeof stored,
+                             Path("Corvana.ini").c_str());
+  EXPECT_EQ(std::string(stored).size(), 60u);
+  ::DeleteFileA(Path("big.bin").c_str());
+}
+
+TEST_F(Window, CheckAllFilesVerifiesAgainIgnoringTheDatabase) {
+  MakeList();
+  // The first run stores the database: the window then shows the good
+  // files as previously verified.
+  ASSERT_EQ(RunCorvana(exe_, Quoted(Path("disc.sfv"), " OUTPUT:first.txt"), root_.path), 0u);
+  Start(Quoted(Path("disc.sfv")));
+  ASSERT_TRUE(WaitFinished());
+  std::vector<ListRow> rows = Rows();
+  ASSERT_GE(rows.size(), 3u);
+  EXPECT_EQ(rows[1].status, "OK (Previously verified)");
+
+  Command(707);
+  ASSERT_TRUE(WaitNewWindow());
+  ASSERT_TRUE(WaitFinished());
+  rows = Rows();
+  ASSERT_GE(rows.size(), 3u);
+  EXPECT_EQ(rows[1].name, "a.bin");
+  EXPECT_EQ(rows[1].status, "OK");
+  EXPECT_EQ(rows[2].status, "OK");
+  ::PostMessageA(main_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(Ended());
+}
+
+TEST_F(Window, MarkBadThenDeleteMarkedRemovesExactlyTheBadFiles) {
+  MakeList();
+  Put("e.bin", "not in the list");
+  Start(Quoted(Path("disc.sfv")));
+  ASSERT_TRUE(WaitFinished());
+  Command(701);
+  ListViewReader reader(list_, process_.Get());
+  std::vector<int> marked = reader.Selected();
+  ASSERT_EQ(marked.size(), 2u);
+  EXPECT_EQ(reader.Row(marked[0]).name, "c.bin");
+  EXPECT_EQ(reader.Row(marked[1]).name, "d.bin");
+  Command(704);
+  EXPECT_FALSE(FileThere(Path("c.bin")));
+  EXPECT_TRUE(FileThere(Path("a.bin")));
+  EXPECT_TRUE(FileThere(Path("b.bin")));
+  EXPECT_TRUE(FileThere(Path("e.bin")));
+  EXPECT_TRUE(FileThere(Path("disc.sfv")));
+  EXPECT_EQ(reader.Count(), static_cast<int>(Rows().size()));
+
+  // Clearing the database cuts the list before its database lines.
+  EXPECT_NE(GetFile(Path("disc.sfv")).find(";Q2-"), std::string::npos);
+  Command(703);
+  EXPECT_EQ(GetFile(Path("disc.sfv")).find(";Q2-"), std::string::npos);
+  EXPECT_EQ(GetFile(Path("disc.sfv")).find("; made by hand\r\na.bin "), 0u);
+}
+
+TEST_F(Window, MoveAllFilesToChildDirectory) {
+  MakeList();
+  ::CreateDirectoryA(Path("disc").c_str(), nullptr);
+  Start("disc.sfv");  // a bare name: the child folder goes in the current folder
+  ASSERT_TRUE(WaitFinished());
+  {
+    BoxWatcher boxes(pid_);
+    Command(706);
+    std::vector<SeenBox> seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, "Could not create directory");
+    EXPECT_EQ(seen[0].caption, "Error");
+    EXPECT_TRUE(seen[0].anyIcon);  // which one is checked in process
+    EXPECT_TRUE(seen[0].owned);
+  }
+  ::RemoveDirectoryA(Path("disc").c_str());
+  {
+    BoxWatcher boxes(pid_);
+    Command(706);
+    std::vector<SeenBox> seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, "All good files successfully moved");
+    EXPECT_EQ(seen[0].caption, "Completed");
+    EXPECT_FALSE(seen[0].anyIcon);
+  }
+  EXPECT_TRUE(FileThere(Path("disc\\a.bin")));
+  EXPECT_TRUE(FileThere(Path("disc\\b.bin")));
+  EXPECT_TRUE(FileThere(Path("disc\\disc.sfv")));
+  EXPECT_TRUE(FileThere(Path("c.bin")));
+  EXPECT_FALSE(FileThere(Path("disc.sfv")));
+  {
+    BoxWatcher boxes(pid_);
+    Command(703);
+    std::vector<SeenBox> seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, "Could not update DB");
+    EXPECT_EQ(seen[0].caption, "Notice");
+  }
+}
+
+TEST_F(Window, OpenStopsTheRunAndShowsTheOpenDialog) {
+  MakeList();
+  Start(Quoted(Path("disc.sfv")));
+  ASSERT_TRUE(WaitFinished());
+  Command(40001);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = FindProcessWindow(pid_, "#32770")) != nullptr; }));
+  EXPECT_EQ(FindProcessWindow(pid_, "CRVN_MAIN"), nullptr);
+  ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(Ended());
+  DWORD code = 1;
+  ::GetExitCodeProcess(process_.Get(), &code);
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
