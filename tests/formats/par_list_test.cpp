@@ -1,0 +1,218 @@
+// PAR 1.0 index files: the header and control-hash check, the file-list
+// reader with its capacity limits, and the rewrite of the verified bits.
+#include "formats/par_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hashing/md5.h"
+#include "list_files.h"
+
+namespace {
+
+using listtest::RunList;
+using listtest::WriteTemp;
+
+std::string Le64(uint64_t v) {
+  std::string b(8, '\0');
+  for (int i = 0; i < 8; ++i) b[static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
+  return b;
+}
+
+std::string Utf16(const std::u16string& text) {
+  std::string b;
+  for (char16_t u : text) {
+    b += static_cast<char>(u & 0xFF);
+    b += static_cast<char>(u >> 8);
+  }
+  return b;
+}
+
+struct ParFile {
+  std::string Name;  // UTF-16LE bytes
+  uint64_t Status;
+  uint64_t Size;
+  char Fill;               // the two digests are made of this byte
+  uint64_t EntrySize = 0;  // 0: the true size
+};
+
+std::string Md5Of(const std::string& bytes) {
+  MD5_CTX c;
+  MD5Init(&c);
+  MD5Update(&c, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  std::string d(16, '\0');
+  MD5Final(reinterpret_cast<unsigned char*>(&d[0]), &c);
+  return d;
+}
+
+// Writes the control hash of `par` (bytes 16 to 31) for what it now holds.
+void Seal(std::string* par) {
+  par->replace(16, 16, Md5Of(par->substr(32)));
+}
+
+std::string MakePar(const std::vector<ParFile>& files, uint64_t listOffset = 96) {
+  std::string list;
+  for (const ParFile& f : files) {
+    const uint64_t size = f.EntrySize ? f.EntrySize : 56 + f.Name.size();
+    list += Le64(size) + Le64(f.Status) + Le64(f.Size) + std::string(16, f.Fill) +
+            std::string(16, f.Fill) + f.Name;
+  }
+  std::string par = std::string("PAR\0\0\0\0\0", 8) + Le64(0x00010000) + std::string(16, '\0') +
+                    std::string(16, 's') + Le64(0) + Le64(files.size()) + Le64(listOffset) +
+                    Le64(list.size()) + Le64(96 + list.size()) + Le64(0) + list;
+  Seal(&par);
+  return par;
+}
+
+std::string Hex16(char fill) {
+  const unsigned char b[16] = {};
+  std::string h = listtest::Hex(b, 16);
+  const char* digits = "0123456789abcdef";
+  for (size_t i = 0; i < 32; i += 2) {
+    h[i] = digits[static_cast<unsigned char>(fill) >> 4];
+    h[i + 1] = digits[fill & 15];
+  }
+  return h;
+}
+
+const std::vector<ParFile> kTwo = {{Utf16(u"a file.txt"), 1, 12, '\x6f'},
+                                   {Utf16(u"sub\\b.bin"), 3 | (uint64_t{1} << 40), 7, '\x59'}};
+
+TEST(ParReader, EntriesOfAValidFile) {
+  const auto run = RunList(WriteTemp("partest.par", MakePar(kTwo)));
+  EXPECT_EQ(run.Format, ListFormat::Par);
+  EXPECT_FALSE(run.Invalid);
+  EXPECT_EQ(run.Count, 2);
+  ASSERT_EQ(run.Entries.size(), 2u);
+  EXPECT_EQ(run.Entries[0].Name, "a file.txt");
+  EXPECT_EQ(run.Entries[0].Size, 12u);
+  EXPECT_EQ(run.Entries[0].Md5, Hex16('\x6f'));
+  EXPECT_EQ(run.Entries[0].ParStatus, 1u);
+  EXPECT_EQ(run.Entries[1].Name, "sub\\b.bin");
+  EXPECT_EQ(run.Entries[1].ParStatus, 3 | (uint64_t{1} << 40));
+  // The shell extension reads the same file the same way.
+  EXPECT_EQ(RunList(WriteTemp("partest.par", MakePar(kTwo)), ListHost::ShellExtension).Count, 2);
+}
+
+TEST(ParCheck, IdentificationAndControlHash) {
+  std::string wrongId = MakePar(kTwo);
+  wrongId[7] = 1;
+  Seal(&wrongId);
+  EXPECT_TRUE(RunList(WriteTemp("partest.par", wrongId)).Invalid);
+  // Every byte from offset 32 on is covered by the control hash.
+  const std::string good = MakePar(kTwo);
+  for (size_t i = 32; i < good.size(); ++i) {
+    std::string bad = good;
+    bad[i] = static_cast<char>(bad[i] ^ 0x40);
+    const auto run = RunList(WriteTemp("partest.par", bad));
+    EXPECT_TRUE(run.Invalid) << i;
+    EXPECT_EQ(run.Count, -1) << i;
+    EXPECT_TRUE(run.Entries.empty()) << i;
+  }
+  EXPECT_TRUE(RunList(WriteTemp("partest.par", good + "x")).Invalid);
+  // Shorter than the header: no decision, no entries.
+  const auto shortFile = RunList(WriteTemp("partest.par", good.substr(0, 95)));
+  EXPECT_FALSE(shortFile.Invalid);
+  EXPECT_TRUE(shortFile.Entries.empty());
+}
+
+TEST(ParReader, EntrySizesThatCannotBeTrustedEndTheList) {
+  auto countWith = [](uint64_t entrySize, const std::string& name) {
+    std::vector<ParFile> files = {
+        {Utf16(u"first"), 0, 1, 'a'}, {name, 0, 2, 'b', entrySize}, {Utf16(u"third"), 0, 3, 'c'}};
+    return RunList(WriteTemp("partest.par", MakePar(files))).Count;
+  };
+  EXPECT_EQ(countWith(0, Utf16(u"ok")), 3);
+  EXPECT_EQ(countWith(55, ""), 1);  // below the fixed part
+  EXPECT_EQ(countWith(0, ""), 3);   // exactly the fixed part: an empty name
+  EXPECT_EQ(countWith(0xFFFFFFFF, Utf16(u"x")), 1);
+  // Only the low 32 bits of the size count.
+  EXPECT_EQ(countWith((uint64_t{1} << 32) | 60, Utf16(u"ab")), 3);
+  // The entry buffer holds a name of 511 units, as FileName holds 511 bytes.
+  EXPECT_EQ(countWith(0, Utf16(std::u16string(511, u'n'))), 3);
+  EXPECT_EQ(countWith(0, Utf16(std::u16string(512, u'n'))), 1);
+  // An odd byte at the end of the name is no unit.
+  EXPECT_EQ(countWith(0, Utf16(u"odd") + "z"), 3);
+}
+
+TEST(ParReader, NamesConvertToTheAnsiCodePage) {
+  const std::vector<ParFile> files = {{Utf16(u"\u4e00 odd.bin"), 0, 1, 'a'},
+                                      {Utf16(u"odd") + "z", 0, 1, 'a'}};
+  const auto run = RunList(WriteTemp("partest.par", MakePar(files)));
+  ASSERT_EQ(run.Entries.size(), 2u);
+  EXPECT_EQ(run.Entries[0].Name, "? odd.bin");  // a character the code page lacks
+  EXPECT_EQ(run.Entries[1].Name, "odd");
+}
+
+TEST(ParReader, FileCutInsideAnEntryKeepsTheEntriesBeforeIt) {
+  const std::string whole = MakePar(kTwo);
+  const size_t secondStart = 96 + 56 + kTwo[0].Name.size();
+  for (size_t cut = secondStart; cut < whole.size(); ++cut) {
+    std::string par = whole.substr(0, cut);
+    Seal(&par);
+    const auto run = RunList(WriteTemp("partest.par", par));
+    EXPECT_FALSE(run.Invalid) << cut;
+    ASSERT_EQ(run.Entries.size(), 1u) << cut;
+    EXPECT_EQ(run.Entries[0].Name, "a file.txt");
+  }
+}
+
+TEST(ParReader, FileListOffsetsOutsideTheFile) {
+  EXPECT_EQ(RunList(WriteTemp("partest.par", MakePar(kTwo, 5000))).Count, 0);
+  // Beyond what a file position can hold: nothing is read, in particular not
+  // the header from offset 0.
+  const auto run = RunList(WriteTemp("partest.par", MakePar(kTwo, ~uint64_t{0} - 7)));
+  EXPECT_FALSE(run.Invalid);
+  EXPECT_TRUE(run.Entries.empty());
+}
+
+bool EveryOther(void*, uint32_t k) {
+  return k % 2 == 0;
+}
+bool Never(void*, uint32_t) {
+  return false;
+}
+
+TEST(RewriteParStatus, ChangesOnlyBitOneAndKeepsTheFileValid) {
+  std::vector<ParFile> files;
+  for (int i = 0; i < 5; ++i)
+    files.push_back({Utf16(u"file" + std::u16string(1, static_cast<char16_t>(u'0' + i))),
+                     i == 1 ? uint64_t{3} : uint64_t{1} << 33, static_cast<uint64_t>(i), 'q'});
+  const std::string before = MakePar(files);
+  const std::string path = WriteTemp("parrewrite.par", before);
+  ASSERT_TRUE(RewriteParStatus(path.c_str(), 96, EveryOther, nullptr));
+  const std::string after = listtest::ReadWhole(path);
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < after.size(); ++i) {
+    if (i >= 16 && i < 32) continue;  // the control hash
+    const unsigned diff = static_cast<unsigned char>(after[i] ^ before[i]);
+    EXPECT_TRUE(diff == 0 || diff == 2) << i;
+  }
+  const auto run = RunList(path);
+  EXPECT_FALSE(run.Invalid);
+  ASSERT_EQ(run.Entries.size(), 5u);
+  const uint64_t kept[5] = {uint64_t{1} << 33, 1, uint64_t{1} << 33, uint64_t{1} << 33,
+                            uint64_t{1} << 33};
+  for (uint32_t k = 0; k < 5; ++k)
+    EXPECT_EQ(run.Entries[k].ParStatus, kept[k] | (k % 2 == 0 ? 2u : 0u)) << k;
+
+  ASSERT_TRUE(RewriteParStatus(path.c_str(), 96, Never, nullptr));
+  for (const auto& e : RunList(path).Entries) EXPECT_EQ(e.ParStatus & 2, 0u);
+}
+
+TEST(RewriteParStatus, FileThatCannotBeOpenedIsLeftAlone) {
+  EXPECT_FALSE(RewriteParStatus((::testing::TempDir() + "no such list.par").c_str(), 96, EveryOther,
+                                nullptr));
+  const std::string before = MakePar(kTwo);
+  const std::string path = WriteTemp("parrewrite.par", before);
+  {
+    UniqueFile holder(OpenFile(path.c_str(), OpenMode::ReadWriteExclusive));
+    ASSERT_TRUE(holder.Valid());
+    EXPECT_FALSE(RewriteParStatus(path.c_str(), 96, EveryOther, nullptr));
+  }
+  EXPECT_EQ(listtest::ReadWhole(path), before);
+}
+
+}  // namespace
