@@ -39,6 +39,15 @@ bool IsNtFamily(NtFamilyDecision decision) {
   return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
+// A performance-counter reading when the pipeline measures its times, else 0
+// (so that every `Times.X += Ticks(p) - start` adds nothing).
+uint64_t Ticks(const HashPipeline* p) {
+  if (!p->Options.MeasureTimes) return 0;
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<uint64_t>(now.QuadPart);
+}
+
 uint32_t NextSlot(uint32_t index) {
   return (index + 1) % kSlotCount;
 }
@@ -80,10 +89,14 @@ void ServeBlock(HashPipeline* p) {
     uint64_t left = p->FileSize > p->NextOffset ? p->FileSize - p->NextOffset : 0;
     uint32_t length = left < kMapBlockBytes ? static_cast<uint32_t>(left) : kMapBlockBytes;
     const void* view = nullptr;
-    if (length > 0) {
+    const uint64_t start = Ticks(p);
+    if (length > 0 && p->Options.MapView) {
+      view = p->Options.MapView(p->Mapping, p->NextOffset, length);
+    } else if (length > 0) {
       view = MapViewOfFile(p->Mapping, FILE_MAP_READ, static_cast<DWORD>(p->NextOffset >> 32),
                            static_cast<DWORD>(p->NextOffset), length);
     }
+    p->Times.ReaderFetch += Ticks(p) - start;
     p->NextOffset += length;
     slot->ByteCount = length;
     slot->View = view;
@@ -103,7 +116,9 @@ void ServeBlock(HashPipeline* p) {
     DWORD got = 0;
     // The whole data area is asked for: reads that bypass the cache need a
     // sector multiple, and the data area is 1 MiB on a 4096-byte boundary.
+    const uint64_t start = Ticks(p);
     BOOL read = ReadFile(p->File, slot->Data, kReadBlockBytes, &got, nullptr);
+    p->Times.ReaderFetch += Ticks(p) - start;
     p->ReadOffset += got;
     slot->ByteCount = got;
     // A block shorter or longer than the size taken at the start means the
@@ -120,7 +135,9 @@ CORVANA_THREAD_ENTRY unsigned __stdcall ReaderMain(void* argument) {
   const HANDLE waits[2] = {p->QuitEvent, p->RequestSemaphore};
   while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
     ServeBlock(p);
+    const uint64_t start = Ticks(p);
     ReleaseSemaphore(p->ReadySemaphore, 1, nullptr);
+    p->Times.ReaderSignal += Ticks(p) - start;
   }
   return 0;
 }
@@ -189,7 +206,11 @@ uint64_t HashBlocks(HashPipeline* p, Checksum* sum, uint64_t size, bool* quit) {
   if (mapping) {
     // A mapping that cannot be created ends the job at once with ReadError;
     // no block is requested.
-    p->Mapping = CreateFileMappingA(p->File, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    const uint64_t start = Ticks(p);
+    p->Mapping = p->Options.CreateMapping
+                     ? p->Options.CreateMapping(p->File)
+                     : CreateFileMappingA(p->File, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    p->Times.HashOpen += Ticks(p) - start;
     if (!p->Mapping) return blocks;
   }
   p->ReaderIndex = 0;
@@ -204,7 +225,10 @@ uint64_t HashBlocks(HashPipeline* p, Checksum* sum, uint64_t size, bool* quit) {
   uint64_t progressSum = 0;
   const HANDLE waits[2] = {p->QuitEvent, p->ReadySemaphore};
   while (remaining > 0) {
-    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+    uint64_t start = Ticks(p);
+    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    p->Times.HashWait += Ticks(p) - start;
+    if (woke != WAIT_OBJECT_0 + 1) {
       *quit = true;
       break;
     }
@@ -218,11 +242,19 @@ uint64_t HashBlocks(HashPipeline* p, Checksum* sum, uint64_t size, bool* quit) {
     job->Progress = static_cast<LONG>(progressSum / blocks);
     PostProgress(bar, static_cast<uint32_t>((consumed * 100) / blocks));
     if (slot->ByteCount > 0) {
+      start = Ticks(p);
       Feed(sum, mapping ? slot->View : slot->Data, slot->ByteCount);
-      if (mapping) UnmapSlot(slot);
+      const uint64_t fed = Ticks(p);
+      p->Times.HashFeed += fed - start;
+      if (mapping) {
+        UnmapSlot(slot);
+        p->Times.HashUnmap += Ticks(p) - fed;
+      }
     }
     if (remaining >= kSlotCount) {
+      start = Ticks(p);
       ReleaseSemaphore(p->RequestSemaphore, 1, nullptr);
+      p->Times.HashSignal += Ticks(p) - start;
       ++requested;
     }
   }
@@ -243,7 +275,9 @@ bool RunJob(HashPipeline* p) {
   memcpy(name, job->FilePath, sizeof name);
   name[sizeof name - 1] = '\0';
   EntryStatus why = ReadError;
+  const uint64_t opening = Ticks(p);
   UniqueFileHandle file(OpenForHashing(name, p->Options.ShellVariant, &why));
+  p->Times.HashOpen += Ticks(p) - opening;
   if (!file) {
     job->Status = why;
     return true;

@@ -50,6 +50,13 @@ struct PipelineOptions {
   // A view that cannot be mapped shows the "Error" box with the error number
   // unless this is set (tests set it).
   bool SuppressViewErrorBox = false;
+  // Count where the time goes in HashPipeline::Times (benchmarks).
+  bool MeasureTimes = false;
+  // Stand-ins for the two mapping calls, so that tests can make them fail;
+  // null means the platform's own. They report failure as the platform's
+  // calls do: null, with the reason in the thread's last error.
+  HANDLE (*CreateMapping)(HANDLE file) = nullptr;
+  const void* (*MapView)(HANDLE mapping, uint64_t offset, uint32_t length) = nullptr;
 };
 // Every default is zero, so a zero-filled record holds the default options
 // and the static pipeline stays in zero-initialised storage.
@@ -74,6 +81,19 @@ struct BlockSlot {
 static_assert(sizeof(BlockSlot) == kSlotHeaderBytes + kReadBlockBytes);
 static_assert(offsetof(BlockSlot, Data) == kSlotHeaderBytes);
 
+// Performance-counter ticks spent in each kind of work since the counters
+// were last cleared; kept only with PipelineOptions::MeasureTimes. Each field
+// has one writer thread; read them while no job is in flight.
+struct PipelineTimes {
+  uint64_t ReaderFetch;   // reader: ReadFile or MapViewOfFile
+  uint64_t ReaderSignal;  // reader: releasing the block-ready semaphore
+  uint64_t HashWait;      // hashing thread: waiting for a ready block
+  uint64_t HashFeed;      // hashing thread: CRC-32 or MD5 of the blocks
+  uint64_t HashUnmap;     // hashing thread: unmapping views
+  uint64_t HashSignal;    // hashing thread: releasing the block-request semaphore
+  uint64_t HashOpen;      // hashing thread: open, size check, mapping creation
+};
+
 struct HashPipeline {
   PipelineOptions Options;
   HashJob* Job;
@@ -96,6 +116,7 @@ struct HashPipeline {
   HANDLE ReaderThread;
   HANDLE HashThread;
   uint32_t Running;
+  PipelineTimes Times;
   alignas(4096) BlockSlot Slots[kSlotCount];
 };
 
