@@ -1,0 +1,153 @@
+// Format detection by extension and content, in the verifier and in the shell
+// extension, the counting pass and the positioning at the first entry.
+#include "formats/list_detection.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "formats/line_reader.h"
+#include "hashing/md5.h"
+#include "list_files.h"
+
+namespace {
+
+using listtest::RunListText;
+using listtest::WriteTemp;
+
+TEST(ClassifyListPath, ExtensionsInTheVerifier) {
+  struct Case {
+    const char* Path;
+    ListFormat Format;
+  };
+  for (const Case& c : std::initializer_list<Case>{{"disc.sfv", ListFormat::Sfv},
+                                                   {"C:\\lists\\DISC.TXT", ListFormat::Sfv},
+                                                   {"no extension", ListFormat::Sfv},
+                                                   {"list.sfv.bak", ListFormat::Sfv},
+                                                   {"ab", ListFormat::Sfv},
+                                                   {"x.MD5", ListFormat::Md5},
+                                                   {".md5", ListFormat::Md5},
+                                                   {"x.Ckz", ListFormat::Ckz},
+                                                   {"x.csv", ListFormat::Csv},
+                                                   {"x.PaR", ListFormat::Par},
+                                                   {"x.crc", ListFormat::BinaryCrc},
+                                                   {"dir.md5\\list.crc", ListFormat::BinaryCrc}}) {
+    ListFormat f = ListFormat::Par;
+    EXPECT_TRUE(ClassifyListPath(ListHost::Verifier, c.Path, &f)) << c.Path;
+    EXPECT_EQ(f, c.Format) << c.Path;
+  }
+}
+
+TEST(ClassifyListPath, ShellExtensionTakesOnlyTheSixListExtensions) {
+  ListFormat f;
+  for (const char* notList : {"readme.txt", "no extension", ".sfv", "sfv", "a.sfv.txt"})
+    EXPECT_FALSE(ClassifyListPath(ListHost::ShellExtension, notList, &f)) << notList;
+  for (const char* list : {"a.SFV", "a.crc", "a.ckz", "a.csv", "a.par", "a.md5"})
+    EXPECT_TRUE(ClassifyListPath(ListHost::ShellExtension, list, &f)) << list;
+  EXPECT_FALSE(
+      listtest::RunList(WriteTemp("detect.txt", "a 1\n"), ListHost::ShellExtension).IsList);
+}
+
+ListFormat Detected(const std::string& leaf, const std::string& bytes,
+                    ListHost host = ListHost::Verifier) {
+  return RunListText(leaf, bytes, host).Format;
+}
+
+TEST(DetectListFormat, CrcListsByTheirContent) {
+  EXPECT_EQ(Detected("detect.CRC", "by JPEG ... SHERIFF\n---- ---- ---- ----\n"),
+            ListFormat::SheriffCrc);
+  // One of the two words only: the "CRC Values for " test decides.
+  EXPECT_EQ(Detected("detect.crc", "jpeg\ncrc values for x\na 1\n"), ListFormat::TextCrc);
+  EXPECT_EQ(Detected("detect.crc", "Sheriff\nCRC Values for x\na 1\n"), ListFormat::TextCrc);
+  EXPECT_EQ(Detected("detect.crc", "Sheriff\nCRC Values for\n"), ListFormat::BinaryCrc);
+  EXPECT_EQ(Detected("detect.crc", ""), ListFormat::BinaryCrc);
+  // The verifier samples 32 KiB, the shell extension 512 bytes, and the shell
+  // extension knows no "CRC Values for " lists.
+  const std::string late = std::string(600, ' ') + "jpeg Sheriff";
+  EXPECT_EQ(Detected("detect.crc", late), ListFormat::SheriffCrc);
+  EXPECT_EQ(Detected("detect.crc", late, ListHost::ShellExtension), ListFormat::BinaryCrc);
+  EXPECT_EQ(Detected("detect.crc", std::string(32768 - 12, ' ') + "jpeg Sheriff"),
+            ListFormat::SheriffCrc);
+  EXPECT_EQ(Detected("detect.crc", std::string(32768 - 11, ' ') + "jpeg Sheriff"),
+            ListFormat::BinaryCrc);
+  EXPECT_EQ(Detected("detect.crc", "CRC Values for x\na 1\n", ListHost::ShellExtension),
+            ListFormat::BinaryCrc);
+}
+
+TEST(DetectListFormat, LeavesTheFileAtTheFirstEntry) {
+  struct Case {
+    const char* Leaf;
+    std::string Bytes;
+    const char* FirstName;
+  };
+  const std::vector<Case> cases = {
+      {"first.crc", "CRC Values for x\r\nfirst 1\r\n", "first"},
+      {"first.crc", "JPEG Sheriff\r\nname size\r\n---- ---- ---- ----\r\nfirst     12  x 1\r\n",
+       "first"},
+      {"first.crc", std::string(128, 'H') + "first" + std::string(44, '\0'), "first"},
+      {"first.sfv", "first 1\r\n", "first"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = WriteTemp(c.Leaf, c.Bytes);
+    UniqueFile file(OpenFile(path.c_str(), OpenMode::ReadShared));
+    ListReader* reader = new ListReader;
+    InitListReader(reader, ListHost::Verifier, nullptr, nullptr);
+    ASSERT_TRUE(DetectListFormat(reader, path.c_str(), file.Get()));
+    ListEntry entry;
+    ASSERT_GT(ReadListEntry(reader, file.Get(), &entry), 0) << c.Leaf;
+    EXPECT_STREQ(entry.FileName, c.FirstName);
+    delete reader;
+  }
+}
+
+void TakeStatus(void* context, uint32_t k, uint64_t status) {
+  static_cast<std::vector<std::pair<uint32_t, uint64_t>>*>(context)->push_back({k, status});
+}
+
+TEST(CountListEntries, CountsFromTheDetectedStartAndReturnsToTheBeginning) {
+  const std::string path = WriteTemp("count.sfv", "; header\r\na 1\r\nbad\r\nb 2\r\n\r\nc 3\r\n");
+  UniqueFile file(OpenFile(path.c_str(), OpenMode::ReadShared));
+  ListReader* reader = new ListReader;
+  std::vector<std::string> reports;
+  InitListReader(reader, ListHost::Verifier, listtest::CollectReport, &reports);
+  ASSERT_TRUE(DetectListFormat(reader, path.c_str(), file.Get()));
+  EXPECT_EQ(CountListEntries(reader, file.Get()), 3);
+  EXPECT_EQ(reader->EntryCount, 3);
+  EXPECT_TRUE(reports.empty());  // reported by the reading pass only
+  EXPECT_EQ(GetFilePosition(file.Get()), 0u);
+  delete reader;
+
+  const auto run = RunListText("count.ckz", "a|b|1|2\r\n");
+  EXPECT_TRUE(run.Invalid);
+  EXPECT_EQ(run.Count, -1);
+}
+
+TEST(CountListEntries, HandsEveryParStatusOver) {
+  // A header, its control hash and two entries with statuses 1 and 3.
+  std::string par(96, '\0');
+  par.replace(0, 3, "PAR");
+  par[64] = 96;
+  for (uint64_t status : {uint64_t{1}, uint64_t{3}}) {
+    std::string entry(58, '\0');
+    entry[0] = 58;
+    entry[8] = static_cast<char>(status);
+    entry[56] = 'n';
+    par += entry;
+  }
+  MD5_CTX c;
+  MD5Init(&c);
+  MD5Update(&c, par.data() + 32, static_cast<uint32_t>(par.size() - 32));
+  MD5Final(reinterpret_cast<unsigned char*>(&par[16]), &c);
+  const std::string path = WriteTemp("count.par", par);
+  UniqueFile file(OpenFile(path.c_str(), OpenMode::ReadShared));
+  ListReader* reader = new ListReader;
+  InitListReader(reader, ListHost::Verifier, nullptr, nullptr);
+  ASSERT_TRUE(DetectListFormat(reader, path.c_str(), file.Get()));
+  std::vector<std::pair<uint32_t, uint64_t>> statuses;
+  EXPECT_EQ(CountListEntries(reader, file.Get(), TakeStatus, &statuses), 2);
+  EXPECT_EQ(statuses, (std::vector<std::pair<uint32_t, uint64_t>>{{0, 1}, {1, 3}}));
+  delete reader;
+}
+
+}  // namespace
