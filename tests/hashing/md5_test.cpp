@@ -92,6 +92,24 @@ TEST(Md5, PiecesOfEverySizeGiveTheSameDigest) {
   }
 }
 
+TEST(Md5, ZeroLengthUpdateLeavesTheContextAlone) {
+  // At a block boundary and in the middle of a block, with and without a
+  // data pointer (an empty buffer may come as none).
+  for (uint32_t before : {0u, 10u, 64u, 127u}) {
+    const std::string text(before, 'q');
+    MD5_CTX ctx;
+    MD5Init(&ctx);
+    MD5Update(&ctx, text.data(), before);
+    MD5_CTX copy = ctx;
+    MD5Update(&ctx, text.data(), 0);
+    MD5Update(&ctx, nullptr, 0);
+    ASSERT_EQ(std::memcmp(&ctx, &copy, sizeof ctx), 0) << before;
+    unsigned char digest[16];
+    MD5Final(digest, &ctx);
+    EXPECT_EQ(Hex(digest), Md5Hex(text.data(), before)) << before;
+  }
+}
+
 TEST(Md5, LengthsAroundThePaddingBoundary) {
   // 55, 56 and 64 bytes change how many padding blocks are needed; the
   // digests are those of md5sum.

@@ -371,6 +371,85 @@ INSTANTIATE_TEST_SUITE_P(Both, PipelineReadModeTest,
                                                                              : "Shell");
                          });
 
+// Stand-ins for the two mapping calls that fail when told to.
+struct MappingFaults {
+  bool FailCreate = false;
+  LONG FailView = -1;  // the number of the view that fails, from 0
+  volatile LONG ViewsAsked = 0;
+};
+MappingFaults mappingFaults;
+
+HANDLE CreateMappingOrFail(HANDLE file) {
+  if (mappingFaults.FailCreate) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  return CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+}
+
+const void* MapViewOrFail(HANDLE mapping, uint64_t offset, uint32_t length) {
+  if (InterlockedIncrement(&mappingFaults.ViewsAsked) - 1 == mappingFaults.FailView) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  return MapViewOfFile(mapping, FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
+                       static_cast<DWORD>(offset), length);
+}
+
+class PipelineMappingFaultTest : public ::testing::TestWithParam<Variant> {
+ protected:
+  void SetUp() override { mappingFaults = MappingFaults{}; }
+  void TearDown() override { mappingFaults = MappingFaults{}; }
+  TestFolder folder_;
+};
+
+TEST_P(PipelineMappingFaultTest, MappingOrViewThatCannotBeMadeEndsTheJobWithReadError) {
+  PipelineOptions options;
+  options.ModeRule = BlockModeRule::MapBelowThreshold;
+  options.CreateMapping = CreateMappingOrFail;
+  options.MapView = MapViewOrFail;
+  Pipeline pipeline(GetParam(), options);
+  ASSERT_TRUE(pipeline.Started());
+  std::vector<unsigned char> data = PatternBytes(20 * 65536 + 5, 8);  // 21 views
+  std::vector<unsigned char> next = PatternBytes(300000, 9);          // 5 views
+  ASSERT_TRUE(WriteBytes("data.bin", data));
+  ASSERT_TRUE(WriteBytes("next.bin", next));
+
+  // No mapping: the job ends at once and no block is asked for.
+  mappingFaults.FailCreate = true;
+  uint32_t served = pipeline.State()->BlocksServed;
+  EXPECT_EQ(pipeline.Hash("data.bin", false).Status, ReadError);
+  EXPECT_EQ(pipeline.State()->BlocksServed, served);
+  EXPECT_EQ(static_cast<LONG>(pipeline.Job()->Progress), 0);
+  mappingFaults.FailCreate = false;
+  EXPECT_EQ(pipeline.Hash("next.bin", false).Crc, CrcOf(next));
+
+  // View 12 fails after the ring has wrapped: twelve blocks hashed, the
+  // eight requests still out answered and drained, then the next files are
+  // whole again.
+  mappingFaults.ViewsAsked = 0;
+  mappingFaults.FailView = 12;
+  served = pipeline.State()->BlocksServed;
+  EXPECT_EQ(pipeline.Hash("data.bin", true).Status, ReadError);
+  EXPECT_EQ(static_cast<LONG>(pipeline.Job()->Progress), 12 * 100 / 21);
+  EXPECT_EQ(pipeline.State()->BlocksServed - served, 20u);
+  mappingFaults.FailView = -1;
+  served = pipeline.State()->BlocksServed;
+  EXPECT_EQ(pipeline.Hash("next.bin", true).Md5, Md5Of(next));
+  EXPECT_EQ(pipeline.State()->BlocksServed - served, 5u);
+  Outcome whole = pipeline.Hash("data.bin", false);
+  EXPECT_EQ(whole.Status, Hashed);
+  EXPECT_EQ(whole.Crc, CrcOf(data));
+  for (const BlockSlot& slot : pipeline.State()->Slots) EXPECT_EQ(slot.View, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, PipelineMappingFaultTest,
+                         ::testing::Values(Variant::Static, Variant::Shell),
+                         [](const ::testing::TestParamInfo<Variant>& param) {
+                           return std::string(param.param == Variant::Static ? "Verifier"
+                                                                             : "Shell");
+                         });
+
 // Sparse files on both sides of the 1,000,000,000-byte threshold. The CRC of
 // n zero bytes comes from zlib.crc32.
 TEST(PipelineThresholdTest, ModeOfFilesAtTheMappingThreshold) {
