@@ -90,6 +90,9 @@ class Pipeline {
     job->ExpectedSizeHigh = static_cast<uint32_t>(expectedSize >> 32);
     job->UseMd5 = md5 ? 1 : 0;
     job->Status = 0xDEAD;
+    // The previous job's percentage would pass for progress of this one
+    // until the hashing thread takes the job up and clears it.
+    job->Progress = -1;
     ResetEvent(job->DoneEvent);
     ReleaseSemaphore(job->StartSemaphore, 1, nullptr);
   }
