@@ -71,6 +71,7 @@ bool AddItem(const ResultRow* row, void* context) {
 void SortByColumn(ResultsWindowState& s, int column) {
   HWND list = s.List;
   if (!list || !s.StoreReady || column < 0 || column >= kColumnCount) return;
+  ShowPendingRows(s);  // the last rows' scroll comes before the old top is read
   int clear = AdvanceSortState(&s.Sort, column);
   if (clear >= 0 && s.HeaderImagesSupported) SetColumnFormat(list, clear, false, false);
 

@@ -40,11 +40,21 @@ struct ResultsWindowState {
   bool HeaderImagesSupported = false;
   bool ComInitialized = false;
   bool StoreReady = false;
+  // Rows added and not yet shown: the list view draws nothing meanwhile,
+  // and the show-rows timer shows them and follows the newest.
+  bool RowsPending = false;
   SortState Sort;
   RowStore Rows;
 };
 
 ResultsWindowState& Results();
+
+// Started by the first row that is not yet shown.
+constexpr UINT_PTR kShowRowsTimer = 1;
+constexpr UINT kShowRowsDelayMs = 100;
+// Turns drawing back on for rows added since the last pump and scrolls so
+// that the newest row is the last visible one.
+void ShowPendingRows(ResultsWindowState& s);
 
 // Ctrl+C, Escape's sibling: the selected rows' names, one per line.
 void CopySelectedNames(HWND main, HWND list);

@@ -239,6 +239,13 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
+    case WM_TIMER:
+      if (wp == kShowRowsTimer) {
+        KillTimer(hwnd, kShowRowsTimer);
+        ShowPendingRows(s);
+        return 0;
+      }
+      break;
     case WM_PAINT:
       PaintStatusBand(hwnd);
       break;
@@ -433,14 +440,6 @@ bool AddResultRow(const char* text, RowKind kind) {
   if (!s.List) return true;
   HWND list = s.List;
   int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  int itemHeight = 0;
-  if (n > 0) {
-    RECT r{};
-    r.left = LVIR_BOUNDS;
-    if (SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r))) {
-      itemHeight = r.bottom - r.top;
-    }
-  }
   LineFields fields = SplitResultLine(text, true);
   if (fields.Count == 0) return true;  // nothing to show, nothing to keep
 
@@ -454,13 +453,36 @@ bool AddResultRow(const char* text, RowKind kind) {
     row = &scratch;
     FillRowFields(row, kind, fields);
   }
+  // Rows arrive far faster than they can be drawn one by one (a scroll and a
+  // repaint each): the list view draws nothing while they come, and a pump
+  // at most a tenth of a second later shows them, the newest at the
+  // bottom.
+  if (!s.RowsPending && s.Main) {
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    s.RowsPending = true;
+    SetTimer(s.Main, kShowRowsTimer, kShowRowsDelayMs, nullptr);
+  }
   int index = InsertItem(list, n, row->Name, kind);
   if (index >= 0) {
     if (fields.Count > 1) SetSubItem(list, index, 1, row->Crc);
     if (fields.Count > 2) SetSubItem(list, index, 2, row->Status);
   }
-  if (itemHeight > 0) FollowNewestRow(list, n, itemHeight);
   return true;
+}
+
+void ShowPendingRows(ResultsWindowState& s) {
+  if (!s.RowsPending) return;
+  s.RowsPending = false;
+  if (!s.List) return;
+  SendMessageA(s.List, WM_SETREDRAW, TRUE, 0);
+  int count = static_cast<int>(SendMessageA(s.List, LVM_GETITEMCOUNT, 0, 0));
+  RECT r{};
+  r.left = LVIR_BOUNDS;
+  if (count > 1 && SendMessageA(s.List, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)) &&
+      r.bottom > r.top) {
+    FollowNewestRow(s.List, count - 1, r.bottom - r.top);
+  }
+  InvalidateRect(s.List, nullptr, TRUE);
 }
 
 HWND ResultsWindowHandle() {
