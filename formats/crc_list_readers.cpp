@@ -112,7 +112,9 @@ int32_t ReadSheriffEntry(const ListReader& reader, NativeFile file, char* name, 
     if (rowLength <= layout.CrcColumn) continue;
 
     // Only the digits of the size count: grouping characters are dropped and
-    // the digits moved left over them, spaces filling the freed positions.
+    // the digits moved left over them, spaces filling the freed positions. A
+    // size with no space behind it runs to the end of the row; the row is
+    // still a string, so nothing is touched beyond it.
     uint32_t i = SkipOver(name, layout.SizeColumn, ' ');
     const uint32_t fieldEnd = SkipTo(name, i, ' ');
     uint32_t put = i;

@@ -14,15 +14,20 @@
 
 namespace listtest {
 
-// Writes `bytes` to a file named `leaf` in the test's temporary folder.
-inline std::string WriteTemp(const std::string& leaf, const std::string& bytes) {
-  const std::string path = ::testing::TempDir() + leaf;
+// Writes `bytes` to a file at `path`, created anew.
+inline std::string WriteFileAt(const std::string& path, const std::string& bytes) {
   UniqueFile out(OpenFile(path.c_str(), OpenMode::CreateExclusive));
   EXPECT_TRUE(out.Valid()) << path;
   if (out && !bytes.empty()) {
     EXPECT_TRUE(WriteToFile(out.Get(), bytes.data(), static_cast<uint32_t>(bytes.size())));
   }
   return path;
+}
+
+// Writes `bytes` to a file named `leaf` in the test's temporary folder, which
+// other programs share: the names carry a prefix of these tests.
+inline std::string WriteTemp(const std::string& leaf, const std::string& bytes) {
+  return WriteFileAt(::testing::TempDir() + "corvana_formats_" + leaf, bytes);
 }
 
 inline std::string ReadWhole(const std::string& path) {

@@ -57,7 +57,7 @@ class PeerLists : public ::testing::Test {
   }
 
   static void Add(const std::string& name, const std::string& bytes) {
-    listtest::WriteTemp("corvana_peers_" + std::to_string(getpid()) + "/" + name, bytes);
+    listtest::WriteFileAt(*folder_ + "/" + name, bytes);
     Expected e;
     e.Size = bytes.size();
     e.Crc = ~UpdateCRC32(0xFFFFFFFF, bytes.data(), static_cast<uint32_t>(bytes.size()));
