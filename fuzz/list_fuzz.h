@@ -27,14 +27,45 @@ namespace fuzzlist {
     }                                                            \
   } while (0)
 
-inline const char* Folder() {
-  static char folder[256];
-  if (!folder[0]) {
-    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::snprintf(folder, sizeof folder, "%s/corvana-fuzz-%ld", base, static_cast<long>(getpid()));
-    mkdir(folder, 0700);
+// The folder of this process's lists and the names written into it, removed
+// again when the fuzzer exits.
+struct Scratch {
+  char Folder[256];
+  char Used[32][64];
+  int UsedCount;
+};
+inline Scratch& TheScratch() {
+  static Scratch scratch;
+  return scratch;
+}
+inline void RemoveScratch() {
+  Scratch& s = TheScratch();
+  char path[512];
+  for (int i = 0; i < s.UsedCount; ++i) {
+    std::snprintf(path, sizeof path, "%s/list%s", s.Folder, s.Used[i]);
+    unlink(path);
   }
-  return folder;
+  rmdir(s.Folder);
+}
+
+inline const char* Folder() {
+  Scratch& s = TheScratch();
+  if (!s.Folder[0]) {
+    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::snprintf(s.Folder, sizeof s.Folder, "%s/corvana-fuzz-%ld", base,
+                  static_cast<long>(getpid()));
+    mkdir(s.Folder, 0700);
+    std::atexit(RemoveScratch);
+  }
+  return s.Folder;
+}
+
+inline void NoteUsed(const char* extension) {
+  Scratch& s = TheScratch();
+  for (int i = 0; i < s.UsedCount; ++i)
+    if (std::strcmp(s.Used[i], extension) == 0) return;
+  if (s.UsedCount < 32 && std::strlen(extension) < sizeof s.Used[0])
+    std::strcpy(s.Used[s.UsedCount++], extension);
 }
 
 // Writes `data` to "<folder>/list<extension>" and returns the path (valid
@@ -43,6 +74,7 @@ inline const char* WriteList(const char* extension, const uint8_t* data, size_t 
                              const char* prefix = "") {
   static char path[512];
   std::snprintf(path, sizeof path, "%s/list%s", Folder(), extension);
+  NoteUsed(extension);
   UniqueFile out(OpenFile(path, OpenMode::CreateExclusive));
   if (!out) std::abort();
   const size_t prefixLength = std::strlen(prefix);
