@@ -6,6 +6,7 @@
 #include "formats/line_reader.h"
 #include "formats/list_reader.h"
 #include "formats/par_list.h"
+#include "verifier/text_lines.h"
 
 namespace {
 
@@ -27,6 +28,38 @@ bool FindDatabaseStart(NativeFile file, uint64_t* start, bool* found) {
       return true;
     }
   }
+}
+
+// Lists up to this size are read into memory in a few large reads; larger
+// files (an unrecognised extension makes any file an SFV list) are read line
+// by line from the file.
+constexpr uint64_t kWholeListLimit = 64ull << 20;
+
+bool ReadRest(NativeFile file, std::string* out);
+
+// The whole list when it is small enough; false with `*whole` off when it is
+// not, false with `*whole` on when reading failed.
+bool ReadWholeList(NativeFile file, std::string* text, bool* whole) {
+  *whole = false;
+  uint64_t size = 0;
+  if (!GetFileSize64(file, &size) || size > kWholeListLimit) return false;
+  *whole = true;
+  text->reserve(static_cast<size_t>(size));
+  return SetFilePosition(file, 0) == 0 && ReadRest(file, text);
+}
+
+// The first database line of a list held in memory, found as
+// FindDatabaseStart finds it in the file.
+bool FindDatabaseStartInText(const std::string& text, uint64_t* start) {
+  size_t at = 0;
+  TextLine line;
+  while (NextTextLine(text.data(), text.size(), &at, &line)) {
+    if (IsDatabaseLine(line.text)) {
+      *start = line.before;
+      return true;
+    }
+  }
+  return false;
 }
 
 bool ReadRest(NativeFile file, std::string* out) {
@@ -66,6 +99,20 @@ bool WriteAll(NativeFile file, const std::string& text) {
 bool LoadSfvDatabase(NativeFile list, const DatabaseContext& context, VerifiedBitmap* bitmap,
                      DatabaseScan* scan) {
   *scan = DatabaseScan{};
+  std::string text;
+  bool whole = false;
+  if (ReadWholeList(list, &text, &whole)) {
+    size_t at = 0;
+    TextLine line;
+    while (NextTextLine(text.data(), text.size(), &at, &line)) {
+      if (!FeedDatabaseLine(scan, context, line.text, bitmap)) break;
+    }
+    return SetFilePosition(list, 0) == 0;
+  }
+  if (whole || SetFilePosition(list, 0) != 0) {
+    SetFilePosition(list, 0);
+    return false;
+  }
   char line[kListLineBuffer];
   for (;;) {
     int32_t n = ReadListLine(list, line, sizeof line);
@@ -81,10 +128,22 @@ bool StoreSfvDatabase(const char* path, const char* signature, uint64_t time,
   if (!file) return false;
   uint64_t start = 0;
   bool found = false;
-  if (!FindDatabaseStart(file.Get(), &start, &found)) return false;
+  std::string whole;
+  bool inMemory = false;
+  if (ReadWholeList(file.Get(), &whole, &inMemory)) {
+    found = FindDatabaseStartInText(whole, &start);
+  } else if (inMemory || !FindDatabaseStart(file.Get(), &start, &found)) {
+    return false;
+  }
 
   std::string text;
-  if (found) {
+  if (found && inMemory) {
+    text = EntriesAfterDatabase(whole.substr(static_cast<size_t>(start)));
+    if (SetFilePosition(file.Get(), start) != start) return false;
+  } else if (inMemory) {
+    if (!whole.empty() && whole.back() != '\r' && whole.back() != '\n') text = "\r\n";
+    if (SetFilePosition(file.Get(), whole.size()) != whole.size()) return false;
+  } else if (found) {
     std::string tail;
     if (SetFilePosition(file.Get(), start) != start || !ReadRest(file.Get(), &tail)) return false;
     text = EntriesAfterDatabase(tail);

@@ -11,6 +11,7 @@
 #include "hashing/pipeline_win32.h"
 #include "platform/handles_win32.h"
 #include "verifier/database_file.h"
+#include "verifier/exact_names_win32.h"
 #include "verifier/report_win32.h"
 #include "verifier/result_lines.h"
 #include "verifier/run_state.h"
@@ -123,7 +124,19 @@ struct RunStorage {
   VerifiedBitmap bitmap;
   ListReader reader;
   ListEntry entry;
+  ExactNames names;
 };
+
+// Whether a previously verified entry may skip hashing: its file exists under
+// its exact name and, where times are checked, was last written before the
+// previous run started. A file whose time cannot be read is hashed.
+bool StillVerified(ExactNames* names, const char* name, bool checkTimes, uint64_t lastVerified) {
+  if (!ExistsExactly(names, name)) return false;
+  if (!checkTimes) return true;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(name, GetFileExInfoStandard, &data)) return false;
+  return ToTicks(data.ftLastWriteTime) < lastVerified;
+}
 
 }  // namespace
 
@@ -157,6 +170,7 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
   c.CheckedCount = c.BadCount = c.MissingCount = c.UnresolvedCount = 0;
   c.ShowFileProgress = false;
   ClearBitmap(&bitmap);
+  ResetExactNames(&storage.names);
   v.LastVerifiedTime = 0;
 
   // The counting pass runs before any output exists: readers' lines are
@@ -238,14 +252,11 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     job->ExpectedSizeHigh = static_cast<uint32_t>(entry.ExpectedSize >> 32);
     const char* name = job->FilePath;
 
-    if (!FileExistsExactly(name)) {
+    // Only a set bit can let the entry skip hashing, so only then do its
+    // file's name and time need checking.
+    if (TestBit(bitmap, cursor) &&
+        !StillVerified(&storage.names, name, checkTimes, v.LastVerifiedTime)) {
       ClearBit(&bitmap, cursor);
-    } else if (checkTimes) {
-      FILETIME written;
-      EntryStatus why;
-      if (GetEntryFileTime(name, &written, &why) && ToTicks(written) >= v.LastVerifiedTime) {
-        ClearBit(&bitmap, cursor);
-      }
     }
 
     ReportText line;

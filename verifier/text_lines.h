@@ -1,0 +1,20 @@
+// The list's lines taken from its text in memory, split exactly as the line
+// reader splits them from the file (terminator search in 512-byte reads, the
+// first LF or else the first CR, lines cut at 511 bytes with the rest
+// dropped, empty lines skipped). The database code reads a list with a few
+// large reads instead of a read and two seeks per line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct TextLine {
+  size_t before = 0;  // where the reader stood before the line (blank lines in front included)
+  size_t after = 0;   // where it stands behind the line
+  char text[512] = {};
+  uint32_t length = 0;
+};
+
+// The next line from `*at` of `data` (`size` bytes); false at the end.
+// `*at` moves behind the line.
+bool NextTextLine(const char* data, size_t size, size_t* at, TextLine* line);
