@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "corvana_process_win32.h"
+#include "formats/base64.h"
 #include "verifier/database_lines.h"
+#include "verifier/verified_bitmap.h"
 
 namespace {
 
@@ -50,6 +52,32 @@ void SetWriteTime(const std::string& path, uint64_t t) {
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   FILETIME ft{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
   ::SetFileTime(f.Get(), nullptr, nullptr, &ft);
+}
+
+// A sparse file of `size` zero bytes: long to hash, free to make.
+bool MakeSparseFile(const std::string& path, int64_t size) {
+  UniqueFileHandle big(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER end;
+  end.QuadPart = size;
+  return big && ::SetFilePointerEx(big.Get(), end, nullptr, FILE_BEGIN) &&
+         ::SetEndOfFile(big.Get());
+}
+
+// Waits until the running Corvana has created `path` and holds it: opening
+// it is then refused. False when the process ended first.
+bool WaitUntilHeld(HANDLE process, const std::string& path) {
+  while (::WaitForSingleObject(process, 5) == WAIT_TIMEOUT) {
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      ::CloseHandle(h);
+      ADD_FAILURE() << path << " was readable during the run";
+      return false;
+    }
+    if (::GetLastError() == ERROR_SHARING_VIOLATION) return true;
+  }
+  return false;
 }
 
 class Run : public ::testing::Test {
@@ -381,41 +409,93 @@ TEST_F(Run, LockedListReportsCouldNotUpdateDb) {
 
 TEST_F(Run, OutputFileIsRefusedToOtherReadersDuringTheRun) {
   // A 2 GB sparse file keeps the run busy hashing MD5 for a while.
-  {
-    UniqueFileHandle big(::CreateFileA((data_ + "big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
-                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(big);
-    LARGE_INTEGER size;
-    size.QuadPart = 2000000000;
-    ASSERT_TRUE(::SetFilePointerEx(big.Get(), size, nullptr, FILE_BEGIN));
-    ASSERT_TRUE(::SetEndOfFile(big.Get()));
-  }
+  ASSERT_TRUE(MakeSparseFile(data_ + "big.bin", 2000000000));
   Put("big.md5", std::string(32, '0') + " *big.bin\r\n");
   UniqueKernelHandle process =
       StartCorvana(exe_, "\"" + data_ + "big.md5\" OUTPUT:out.txt", root_.path);
   ASSERT_TRUE(process);
-  bool refused = false;
-  while (::WaitForSingleObject(process.Get(), 5) == WAIT_TIMEOUT) {
-    HANDLE h =
-        ::CreateFileA((data_ + "out.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                      nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      ::CloseHandle(h);
-      ADD_FAILURE() << "the results file was readable during the run";
-      break;
-    }
-    if (::GetLastError() == ERROR_SHARING_VIOLATION) {
-      refused = true;
-      break;
-    }
-  }
-  EXPECT_TRUE(refused);
+  EXPECT_TRUE(WaitUntilHeld(process.Get(), data_ + "out.txt"));
   ASSERT_EQ(::WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
   auto lines = Lines(GetFile(data_ + "out.txt"));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_NE(lines[1].find("FAILED.  CRC mismatch"), std::string::npos) << lines[1];
   EXPECT_EQ(lines[3], "There was 1 bad file");
   ::DeleteFileA((data_ + "big.bin").c_str());
+}
+
+// The database's time line is when the run started, not when it ended: a
+// file rewritten after it was hashed, while the run went on, counts as
+// modified next time and is hashed again.
+TEST_F(Run, FileChangedDuringTheRunIsVerifiedAgainNextTime) {
+  std::string a = Put("a.bin", "aaa");
+  ASSERT_TRUE(MakeSparseFile(data_ + "big.bin", 6000000000));
+  std::string entries = "a.bin " + Hex8(Crc32Of(a)) + "\r\nbig.bin 00000000\r\n";
+  Put("list.sfv", entries);
+  const uint64_t launched = Now();
+  UniqueKernelHandle process =
+      StartCorvana(exe_, "\"" + data_ + "list.sfv\" OUTPUT:out.txt", root_.path);
+  ASSERT_TRUE(process);
+  ASSERT_TRUE(WaitUntilHeld(process.Get(), data_ + "out.txt"));
+  ::Sleep(500);        // a.bin, the first entry, is hashed by now; big.bin is not
+  Put("a.bin", a, 0);  // the same bytes, written now
+  const uint64_t rewritten = Now();
+  EXPECT_EQ(::WaitForSingleObject(process.Get(), 0), WAIT_TIMEOUT)
+      << "the run ended before a.bin was rewritten; the test needs a bigger file";
+  ASSERT_EQ(::WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
+  ::DeleteFileA((data_ + "big.bin").c_str());
+  EXPECT_EQ(Lines(GetFile(data_ + "out.txt"))[1], "a.bin: " + Hex8(Crc32Of(a)) + ":  OK");
+
+  std::string list = List("list.sfv");
+  ASSERT_EQ(list.compare(0, entries.size(), entries), 0);
+  auto db = Lines(list.substr(entries.size()));
+  ASSERT_EQ(db.size(), 3u);
+  uint64_t stamp = 0;
+  ASSERT_EQ(Base64Decode(db[1].c_str() + 4, &stamp, sizeof stamp), 8u);
+  EXPECT_GE(stamp, launched);
+  EXPECT_LT(stamp, rewritten);
+
+  auto lines = Verify("list.sfv");
+  std::vector<std::string> expected = {"Corvana v2.33", "a.bin: " + Hex8(Crc32Of(a)) + ":  OK",
+                                       "big.bin: :   FAILED.  File does not exist",
+                                       "2 files checked", "There was 1 missing file"};
+  EXPECT_EQ(lines, expected);
+}
+
+// Entries past the bitmap's 262,144 still verify; they are simply not
+// remembered, and the stored bitmap stops at its last byte.
+TEST_F(Run, EntriesBeyondTheBitmapAreVerifiedButNotRemembered) {
+  constexpr uint32_t kEntries = kBitmapEntries + 6;
+  std::string a = Put("a.bin", "aaa", 2 * kHour);
+  std::string line = "a.bin " + Hex8(Crc32Of(a)) + "\r\n";
+  std::string entries;
+  entries.reserve(line.size() * kEntries);
+  for (uint32_t i = 0; i < kEntries; ++i) entries += line;
+  auto bitmap = std::make_unique<VerifiedBitmap>();
+  std::memset(bitmap->bytes, 0xFF, sizeof bitmap->bytes);
+  Put("huge.sfv", entries + BuildDatabaseText("cafe01", Now() - kHour, *bitmap, kBitmapEntries), 0);
+
+  auto lines = Verify("huge.sfv");
+  ASSERT_EQ(lines.size(), kEntries + 3);
+  const std::string previously =
+      "a.bin: " + Hex8(Crc32Of(a), false) + ":  OK (Previously verified)";
+  const std::string hashed = "a.bin: " + Hex8(Crc32Of(a)) + ":  OK";
+  EXPECT_EQ(lines[1], previously);
+  EXPECT_EQ(lines[kBitmapEntries], previously);
+  for (uint32_t i = kBitmapEntries + 1; i <= kEntries; ++i) EXPECT_EQ(lines[i], hashed) << i;
+  EXPECT_EQ(lines[kEntries + 1], std::to_string(kEntries) + " files checked");
+  EXPECT_EQ(lines[kEntries + 2], "All files OK");
+
+  std::string list = List("huge.sfv");
+  ASSERT_EQ(list.compare(0, entries.size(), entries), 0);
+  auto db = Lines(list.substr(entries.size()));
+  ASSERT_EQ(db.size(), 2u + (kBitmapBytes + 47) / 48);
+  std::string stored;
+  for (size_t i = 2; i < db.size(); ++i) {
+    unsigned char bytes[48];
+    size_t n = Base64Decode(db[i].c_str() + 4, bytes, sizeof bytes);
+    stored.append(reinterpret_cast<char*>(bytes), n);
+  }
+  EXPECT_EQ(stored, std::string(kBitmapBytes, '\xFF'));
 }
 
 }  // namespace
