@@ -92,4 +92,32 @@ TEST_F(StartupErrors, EachShowsItsMessageAndEndsWithMinusOne) {
   EXPECT_TRUE(FileThere(folder_.path + "out.txt"));
 }
 
+// With nothing on the command line the program asks for a list with the
+// open dialog; cancelling it ends the program normally.
+TEST_F(StartupErrors, EmptyCommandLineOpensTheDialogAndCancelEndsWithZero) {
+  UniqueKernelHandle process = StartCorvana(exe_, "", folder_.path);
+  ASSERT_TRUE(process);
+  DWORD pid = ::GetProcessId(process.Get());
+  bool found = false;
+  for (int i = 0; i < 600 && !found; ++i) {
+    HWND box = nullptr;
+    while ((box = ::FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(box, &owner);
+      if (owner != pid || !::IsWindowVisible(box)) continue;
+      found = true;
+      ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+      break;
+    }
+    if (!found && ::WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) break;
+  }
+  EXPECT_TRUE(found) << "no open dialog";
+  if (::WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process.Get(), 1);
+  }
+  DWORD code = 1;
+  ::GetExitCodeProcess(process.Get(), &code);
+  EXPECT_EQ(code, 0u);
+}
+
 }  // namespace
