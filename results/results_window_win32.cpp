@@ -237,6 +237,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
           SortByColumn(s, reinterpret_cast<NMLISTVIEW*>(lp)->iSubItem);
         }
       }
+      // The items carry nothing to free: no notice per deleted item, which
+      // for a sort or the window's end of 100,000 rows costs seconds.
+      if (hdr->hwndFrom == s.List && hdr->code == LVN_DELETEALLITEMS) return TRUE;
       break;
     }
     case WM_TIMER:

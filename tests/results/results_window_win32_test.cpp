@@ -393,9 +393,11 @@ TEST_F(ResultsWindow, ColumnClicksSortOnlyOnceTheRunHasFinished) {
   EXPECT_EQ(HeaderArrow(0), -1);
 
   g_verifier.Counters.RunFinished = true;
+  Select({1, 4});
   ClickHeader(0);
   EXPECT_EQ(Names(),
             (std::vector<std::string>{"A.bin", "a.bin", "b.bin", "c.bin", "Corvana v2.33"}));
+  EXPECT_TRUE(Selected().empty());  // the rebuilt list has no selection
   EXPECT_EQ(HeaderArrow(0), 4);
   std::vector<ListRow> rows = Rows();
   EXPECT_EQ(rows[0].image, Bad);
@@ -653,9 +655,10 @@ TEST_F(ResultsWindow, AboutBoxShowsTitleAndLinks) {
   } found;
   std::thread closer([&found] {
     HWND box = nullptr;
-    for (int i = 0; i < 500 && !box; ++i) {
+    // The box is found once it is shown, after its controls exist.
+    for (int i = 0; i < 500 && !(box && ::IsWindowVisible(box)); ++i) {
       box = ::FindWindowA("#32770", "About Corvana");
-      if (!box) ::Sleep(20);
+      if (!(box && ::IsWindowVisible(box))) ::Sleep(20);
     }
     if (!box) return;
     for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
@@ -664,10 +667,11 @@ TEST_F(ResultsWindow, AboutBoxShowsTitleAndLinks) {
       if (lstrcmpA(cls, "CvBoldTextClass") == 0) found.bold = ::IsWindowVisible(c);
       if (lstrcmpA(cls, "CvWeblinkClass") == 0 && ::IsWindowVisible(c)) ++found.linkCount;
     }
+    bool placeholdersHidden = true;
     for (int id : {1000, 1001, 1002}) {
-      if (::IsWindowVisible(::GetDlgItem(box, id))) found.links = false;
+      if (::IsWindowVisible(::GetDlgItem(box, id))) placeholdersHidden = false;
     }
-    found.links = found.linkCount == 2;
+    found.links = found.linkCount == 2 && placeholdersHidden;
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
   });
   ::SendMessageA(main_, WM_COMMAND, 40003, 0);  // modal until OK
