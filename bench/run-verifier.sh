@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Whole-process timings of Corvana.exe under Wine beside the peers, on the
+# same cached files in the same run:
+#   - four large files from an SFV list: Corvana.exe OUTPUT: vs rhash -c and
+#     cksfv -f;
+#   - the same files from an MD5 list: Corvana.exe OUTPUT: vs md5sum -c;
+#   - a 10,000-entry SFV list whose files are all previously verified (the
+#     second run of Corvana.exe on it) beside cksfv -f on the same list;
+#   - an empty list: the cost of starting a process under Wine.
+# Every figure is the best of CORVANA_BENCH_REPEAT runs (3). The files live
+# in a scratch folder under build/ (same disk) and are removed at the end.
+# CORVANA_BENCH_BUILD=DIR takes Corvana.exe from DIR (build/win64-bench,
+# else build/win64); CORVANA_BENCH_MIB=N sets the size of each large file.
+set -euo pipefail
+export PATH=$PATH:/usr/lib/wine
+root=${CORVANA_ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
+cd "$root"
+
+build=${CORVANA_BENCH_BUILD:-}
+if [ -z "$build" ]; then
+  for b in build/win64-bench build/win64; do
+    [ -f "$b/verifier/Corvana.exe" ] && { build=$b; break; }
+  done
+fi
+[ -n "$build" ] && [ -f "$build/verifier/Corvana.exe" ] || {
+  echo "run-verifier: no Corvana.exe built (build the win64-bench or win64 preset)" >&2
+  exit 1
+}
+repeat=${CORVANA_BENCH_REPEAT:-3}
+
+work=$root/build/bench-verifier
+rm -rf "$work"
+mkdir -p "$work/big" "$work/many"
+
+# Four 1 GiB files when the disk has room for them and their copies in the
+# page cache; smaller ones otherwise.
+avail_kib=$(df -Pk "$work" | awk 'NR == 2 { print $4 }')
+mem_kib=$(awk '/^MemAvailable:/ { print $2 }' /proc/meminfo)
+mib=${CORVANA_BENCH_MIB:-1024}
+if [ -z "${CORVANA_BENCH_MIB:-}" ] && { [ "$avail_kib" -lt $((10 * 1024 * 1024)) ] ||
+  [ "$mem_kib" -lt $((6 * 1024 * 1024)) ]; }; then
+  mib=256
+  echo "note: $((avail_kib / 1024)) MiB free on disk, $((mem_kib / 1024)) MiB of memory: using 256 MiB files"
+fi
+
+cleanup() {
+  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "making 4 x $mib MiB files in $work/big"
+for i in 1 2 3 4; do
+  head -c $((mib * 1024 * 1024)) /dev/urandom >"$work/big/part$i.bin"
+done
+(cd "$work/big" && cksfv part1.bin part2.bin part3.bin part4.bin >list.sfv)
+(cd "$work/big" && md5sum part1.bin part2.bin part3.bin part4.bin >list.md5)
+
+echo "making 10,000 small files in $work/many"
+(
+  cd "$work/many"
+  for i in $(seq -w 1 10000); do printf 'file %s of the previously verified set\n' "$i" >"f$i.txt"; done
+  cksfv f*.txt >list.sfv
+  # Written before the first run, so the second run finds them unmodified.
+  touch -d '-1 hour' f*.txt
+)
+: >"$work/empty.sfv"
+
+# A copy of Corvana.exe with settings of its own (database on, a fixed
+# signature), in a Wine prefix of the benchmark's own.
+mkdir -p "$work/exe"
+cp "$build/verifier/Corvana.exe" "$work/exe/Corvana.exe"
+printf '[Corvana]\r\nSignature=bench\r\nUpdateDB=1\r\n' >"$work/exe/Corvana.ini"
+prefix=$root/$build/wineprefix-bench
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" WINEARCH=win64
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 140 170); do
+    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { display=:$n; break; }
+  done
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=$display
+fi
+[ -f "$prefix/system.reg" ] || { wine64 wineboot -i >/dev/null 2>&1 || true; }
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+wineserver -p >/dev/null 2>&1 || echo "note: wineserver -p failed; each run starts its own server"
+# The prefix's services start with the first program and live with the server.
+wine64 cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+
+winpath() { echo "Z:$1" | tr / '\\'; }
+corvana() { wine64 "$work/exe/Corvana.exe" "$@" </dev/null >/dev/null 2>&1; }
+
+# best CMD...: the shortest wall time of `repeat` runs, in seconds.
+best() {
+  local t0 t1 b="" d i
+  for i in $(seq "$repeat"); do
+    t0=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || true
+    t1=$(date +%s.%N)
+    b=$(awk -v a="$t0" -v z="$t1" -v b="$b" 'BEGIN { d = z - a; if (b == "" || d < b) b = d; print b }')
+  done
+  printf '%.3f' "$b"
+}
+
+# Corvana on the big SFV list with the database off, so that no run finds
+# the files previously verified.
+sfv_corvana() { corvana "$(winpath "$work/big/list.sfv")" OUTPUT:out-sfv.txt NODBUPDATE; }
+md5_corvana() { corvana "$(winpath "$work/big/list.md5")" OUTPUT:out-md5.txt; }
+many_corvana() { corvana "$(winpath "$work/many/list.sfv")" OUTPUT:out-many.txt; }
+empty_corvana() { corvana "$(winpath "$work/empty.sfv")" OUTPUT:out-empty.txt; }
+in_big() { (cd "$work/big" && "$@"); }
+in_many() { (cd "$work/many" && "$@"); }
+
+echo "warming the page cache"
+cat "$work"/big/*.bin >/dev/null
+in_many cat f*.txt >/dev/null 2>&1 || true
+
+# The results must be right before their times mean anything.
+sfv_corvana
+md5_corvana
+grep -q 'All files OK' "$work/big/out-sfv.txt" || { echo "SFV run failed:"; cat "$work/big/out-sfv.txt"; exit 1; }
+grep -q 'All files OK' "$work/big/out-md5.txt" || { echo "MD5 run failed:"; cat "$work/big/out-md5.txt"; exit 1; }
+many_corvana # the first run hashes everything and stores the database
+many_corvana
+previously=$(grep -c 'Previously verified' "$work/many/out-many.txt" || true)
+[ "$previously" = 10000 ] || { echo "second run of the 10,000-entry list: $previously previously verified"; exit 1; }
+
+total_mib=$((4 * mib))
+echo "load before timing: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min; $(nproc) cores)"
+t_sfv=$(best sfv_corvana)
+t_rhash=$(best in_big rhash -c list.sfv)
+t_cksfv=$(best in_big cksfv -q -f list.sfv)
+t_md5=$(best md5_corvana)
+t_md5sum=$(best in_big md5sum -c list.md5)
+t_many=$(best many_corvana)
+t_many_cksfv=$(best in_many cksfv -q -f list.sfv)
+t_empty=$(best empty_corvana)
+echo "load after timing:  $(cut -d' ' -f1-3 /proc/loadavg)"
+
+rate() { awk -v m="$total_mib" -v t="$1" 'BEGIN { printf "%.0f", m / t }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+echo
+printf '%-52s %9s %10s\n' "case (best of $repeat, whole processes)" "seconds" "MiB/s"
+printf '%-52s %9s %10s\n' "Corvana.exe list.sfv OUTPUT: (4 x $mib MiB, CRC-32)" "$t_sfv" "$(rate "$t_sfv")"
+printf '%-52s %9s %10s\n' "rhash -c list.sfv" "$t_rhash" "$(rate "$t_rhash")"
+printf '%-52s %9s %10s\n' "cksfv -f list.sfv" "$t_cksfv" "$(rate "$t_cksfv")"
+printf '%-52s %9s %10s\n' "Corvana.exe list.md5 OUTPUT: (4 x $mib MiB, MD5)" "$t_md5" "$(rate "$t_md5")"
+printf '%-52s %9s %10s\n' "md5sum -c list.md5" "$t_md5sum" "$(rate "$t_md5sum")"
+printf '%-52s %9s\n' "Corvana.exe, 10,000 entries previously verified" "$t_many"
+printf '%-52s %9s\n' "cksfv -f on the same 10,000 files" "$t_many_cksfv"
+printf '%-52s %9s\n' "Corvana.exe on an empty list (Wine start-up)" "$t_empty"
+echo
+echo "SFV: $(ratio "$t_rhash" "$t_sfv")x faster than rhash -c (target 3x), $(ratio "$t_cksfv" "$t_sfv")x faster than cksfv -f"
+echo "MD5: $(ratio "$t_md5sum" "$t_md5")x the speed of md5sum -c (target 1x)"
+echo "10,000 previously verified entries: $t_many s (target < 1 s)"
