@@ -461,6 +461,45 @@ TEST_F(Run, FileChangedDuringTheRunIsVerifiedAgainNextTime) {
   EXPECT_EQ(lines, expected);
 }
 
+// Long lists answer the exact-name test from folder listings: names match
+// whatever their case, in the list's folder and in subfolders, and a name
+// with no file of its own (removed, or reaching one only by wildcard) is
+// hashed instead of passing as previously verified.
+TEST_F(Run, LongListsFindExactNamesInEveryFolderWhateverTheirCase) {
+  ::CreateDirectoryA((data_ + "Sub").c_str(), nullptr);
+  std::string entries, expected;
+  std::vector<std::string> names;
+  for (int i = 0; i < 60; ++i) {
+    std::string file =
+        (i % 3 == 0 ? "Sub\\" : "") + std::string("file") + std::to_string(i) + ".bin";
+    Put(file, "body " + std::to_string(i), 2 * kHour);
+    std::string name = i % 2 ? Upper(file) : file;  // the list spells half in upper case
+    if (i == 50) name = "file_50.bin";              // reaches file50.bin only by wildcard
+    names.push_back(name);
+    entries += name + " " + Hex8(Crc32Of("body " + std::to_string(i))) + "\r\n";
+  }
+  ::DeleteFileA((data_ + "file40.bin").c_str());
+  auto bitmap = std::make_unique<VerifiedBitmap>();
+  std::memset(bitmap->bytes, 0xFF, sizeof bitmap->bytes);
+  Put("long.sfv", entries + BuildDatabaseText("cafe01", Now() - kHour, *bitmap, 60), 0);
+  auto lines = Verify("long.sfv");
+  ASSERT_EQ(lines.size(), 63u);
+  for (int i = 0; i < 60; ++i) {
+    const std::string crc = Hex8(Crc32Of("body " + std::to_string(i)));
+    std::string want;
+    if (i == 40) {
+      want = names[i] + ": :   FAILED.  File does not exist";
+    } else if (i == 50) {
+      want = names[i] + ": " + crc + ":  OK";
+    } else {
+      want = names[i] + ": " + Hex8(Crc32Of("body " + std::to_string(i)), false) +
+             ":  OK (Previously verified)";
+    }
+    EXPECT_EQ(lines[1 + i], want) << i;
+  }
+  EXPECT_EQ(lines[62], "There was 1 missing file");
+}
+
 // Entries past the bitmap's 262,144 still verify; they are simply not
 // remembered, and the stored bitmap stops at its last byte.
 TEST_F(Run, EntriesBeyondTheBitmapAreVerifiedButNotRemembered) {
