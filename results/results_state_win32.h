@@ -51,7 +51,7 @@ ResultsWindowState& Results();
 
 // Started by the first row that is not yet shown.
 constexpr UINT_PTR kShowRowsTimer = 1;
-constexpr UINT kShowRowsDelayMs = 100;
+constexpr UINT kShowRowsDelayMs = 250;
 // Turns drawing back on for rows added since the last pump and scrolls so
 // that the newest row is the last visible one.
 void ShowPendingRows(ResultsWindowState& s);

@@ -458,7 +458,7 @@ bool AddResultRow(const char* text, RowKind kind) {
   }
   // Rows arrive far faster than they can be drawn one by one (a scroll and a
   // repaint each): the list view draws nothing while they come, and a pump
-  // at most a tenth of a second later shows them, the newest at the
+  // at most a quarter of a second later shows them, the newest at the
   // bottom.
   if (!s.RowsPending && s.Main) {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);

@@ -423,7 +423,8 @@ TEST_F(ResultsWindow, ColumnClicksSortOnlyOnceTheRunHasFinished) {
 TEST_F(ResultsWindow, SortKeepsTheTopIndex) {
   Open();
   for (int i = 0; i < 80; ++i) ReportLine(Good, "f%02d.bin: %08X:  OK", 79 - i, i);
-  PumpUntil([] { return false; }, 300);
+  // Shown once the view has followed the newest row.
+  ASSERT_TRUE(PumpUntil([this] { return ::SendMessageA(list_, LVM_GETTOPINDEX, 0, 0) > 0; }));
   g_verifier.Counters.RunFinished = true;
   ::SendMessageA(list_, LVM_ENSUREVISIBLE, 0, FALSE);
   ::SendMessageA(list_, LVM_ENSUREVISIBLE, 30, FALSE);
