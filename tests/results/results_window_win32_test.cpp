@@ -532,6 +532,47 @@ TEST_F(ResultsWindow, RunFlagsFromOpenAndCheckAll) {
   EXPECT_EQ(ResultsWindowHandle(), nullptr);
 }
 
+TEST_F(ResultsWindow, ReparentTakesTheChosenFolderOrNothing) {
+  Open();
+  std::string caption;
+  std::thread cancel([&] {
+    for (int i = 0; i < 500 && caption.empty(); ++i) {
+      // Found once shown, when its first selection is made.
+      if (HWND box = FindProcessWindow(::GetCurrentProcessId(), "#32770")) {
+        caption = WindowText(box) + " ";
+        ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+      }
+      ::Sleep(20);
+    }
+  });
+  ::SendMessageA(main_, WM_COMMAND, 705, 0);  // modal until answered
+  cancel.join();
+  ASSERT_FALSE(caption.empty()) << "no folder picker";
+  EXPECT_FALSE(g_verifier.StopRequested);
+  EXPECT_STREQ(g_verifier.PendingBase, "");
+
+  bool answered = false;
+  std::thread choose([&] {
+    for (int i = 0; i < 500 && !answered; ++i) {
+      // Found once shown, when its first selection is made.
+      if (HWND box = FindProcessWindow(::GetCurrentProcessId(), "#32770")) {
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        answered = true;
+      }
+      ::Sleep(20);
+    }
+  });
+  ::SendMessageA(main_, WM_COMMAND, 705, 0);
+  choose.join();
+  ASSERT_TRUE(answered);
+  // The picker opens on the desktop folder, which has a file-system path.
+  EXPECT_TRUE(g_verifier.StopRequested);
+  size_t n = strlen(g_verifier.PendingBase);
+  ASSERT_GT(n, 3u);
+  EXPECT_EQ(g_verifier.PendingBase[n - 1], '\\');
+  EXPECT_EQ(g_verifier.PendingBase[1], ':');
+}
+
 TEST_F(ResultsWindow, MarkBadSelectsOnlyBadRowsWithAStatus) {
   Open();
   ReportLine(Info, "Corvana v2.33");
