@@ -12,23 +12,9 @@
 
 namespace {
 
+using listtest::Row;
+using listtest::Rows;
 using listtest::RunListText;
-
-struct Row {
-  std::string Name;
-  uint64_t Size;
-  uint32_t Crc;
-  bool operator==(const Row&) const = default;
-  friend void PrintTo(const Row& r, std::ostream* os) {
-    *os << '"' << r.Name << "\" " << r.Size << ' ' << std::hex << r.Crc;
-  }
-};
-
-std::vector<Row> Rows(const listtest::ListRun& run) {
-  std::vector<Row> rows;
-  for (const auto& e : run.Entries) rows.push_back({e.Name, e.Size, e.Crc});
-  return rows;
-}
 
 const std::string kHeader = "CKZ00000002\r\n";
 

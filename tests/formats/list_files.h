@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,24 @@ inline ListRun RunList(const std::string& path, ListHost host = ListHost::Verifi
 inline ListRun RunListText(const std::string& leaf, const std::string& bytes,
                            ListHost host = ListHost::Verifier) {
   return RunList(WriteTemp(leaf, bytes), host);
+}
+
+// Name, size and CRC of each entry read, compared as a whole in the tests of
+// the size-carrying formats.
+struct Row {
+  std::string Name;
+  uint64_t Size;
+  uint32_t Crc;
+  bool operator==(const Row&) const = default;
+  friend void PrintTo(const Row& r, std::ostream* os) {
+    *os << '"' << r.Name << "\" " << std::dec << r.Size << ' ' << std::hex << r.Crc;
+  }
+};
+
+inline std::vector<Row> Rows(const ListRun& run) {
+  std::vector<Row> rows;
+  for (const auto& e : run.Entries) rows.push_back({e.Name, e.Size, e.Crc});
+  return rows;
 }
 
 }  // namespace listtest
