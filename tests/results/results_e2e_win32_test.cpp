@@ -23,27 +23,6 @@ std::string Hex8(uint32_t v) {
   return s;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find("\r\n", at);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(at, end - at));
-    at = end + 2;
-  }
-  return lines;
-}
-
-bool MakeSparseFile(const std::string& path, int64_t size) {
-  UniqueFileHandle big(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER end;
-  end.QuadPart = size;
-  return big && ::SetFilePointerEx(big.Get(), end, nullptr, FILE_BEGIN) &&
-         ::SetEndOfFile(big.Get());
-}
-
 // A quoted path and the words after it (built by appending: GCC 12 warns
 // wrongly about some chains of string additions).
 std::string Quoted(const std::string& path, const char* rest = "") {

@@ -70,6 +70,27 @@ bool FileThere(const std::string& path) {
   return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+bool MakeSparseFile(const std::string& path, int64_t size) {
+  UniqueFileHandle big(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER end;
+  end.QuadPart = size;
+  return big && ::SetFilePointerEx(big.Get(), end, nullptr, FILE_BEGIN) &&
+         ::SetEndOfFile(big.Get());
+}
+
 uint32_t Crc32Of(const std::string& bytes) {
   return ~UpdateCRC32(0xFFFFFFFFu, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }

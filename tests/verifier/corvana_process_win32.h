@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/handles_win32.h"
 
@@ -21,6 +22,11 @@ void RemoveTestFolder(const TestFolder& folder);
 void PutFile(const std::string& path, const std::string& bytes);
 std::string GetFile(const std::string& path);
 bool FileThere(const std::string& path);
+
+// The lines of a results file, split at "\r\n".
+std::vector<std::string> Lines(const std::string& text);
+// A sparse file of `size` zero bytes: long to hash, free to make.
+bool MakeSparseFile(const std::string& path, int64_t size);
 
 uint32_t Crc32Of(const std::string& bytes);
 std::string Md5HexOf(const std::string& bytes);  // 32 lower-case digits

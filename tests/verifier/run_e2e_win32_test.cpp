@@ -29,18 +29,6 @@ std::string Upper(std::string s) {
   return s;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find("\r\n", at);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(at, end - at));
-    at = end + 2;
-  }
-  return lines;
-}
-
 uint64_t Now() {
   FILETIME ft;
   ::GetSystemTimeAsFileTime(&ft);
@@ -52,16 +40,6 @@ void SetWriteTime(const std::string& path, uint64_t t) {
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   FILETIME ft{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
   ::SetFileTime(f.Get(), nullptr, nullptr, &ft);
-}
-
-// A sparse file of `size` zero bytes: long to hash, free to make.
-bool MakeSparseFile(const std::string& path, int64_t size) {
-  UniqueFileHandle big(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER end;
-  end.QuadPart = size;
-  return big && ::SetFilePointerEx(big.Get(), end, nullptr, FILE_BEGIN) &&
-         ::SetEndOfFile(big.Get());
 }
 
 // Waits until the running Corvana has created `path` and holds it: opening
