@@ -21,20 +21,25 @@ const std::vector<unsigned char>& Data() {
   return data;
 }
 
+// Times `update(crc, data, length)` over the first state.range(0) bytes.
+template <typename Update>
+void TimeCrc(benchmark::State& state, Update update) {
+  const uint32_t n = static_cast<uint32_t>(state.range(0));
+  const unsigned char* p = Data().data();
+  uint32_t crc = 0xFFFFFFFF;
+  for (auto _ : state) {
+    crc = update(crc, p, n);
+    benchmark::DoNotOptimize(crc);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * n);
+}
+
 void RunPath(benchmark::State& state, CrcPath path) {
   if (!CrcPathSupported(path)) {
     state.SkipWithError("not supported by this processor");
     return;
   }
-  const CrcFunction fn = CrcPathFunction(path);
-  const uint32_t n = static_cast<uint32_t>(state.range(0));
-  const unsigned char* p = Data().data();
-  uint32_t crc = 0xFFFFFFFF;
-  for (auto _ : state) {
-    crc = fn(crc, p, n);
-    benchmark::DoNotOptimize(crc);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * n);
+  TimeCrc(state, CrcPathFunction(path));
 }
 
 void BM_Crc32Reference(benchmark::State& s) {
@@ -52,27 +57,13 @@ void BM_Crc32Vpclmul256(benchmark::State& s) {
 void BM_Crc32Vpclmul512(benchmark::State& s) {
   RunPath(s, CrcPath::Vpclmul512);
 }
-
-void BM_Crc32Dispatched(benchmark::State& state) {
-  const uint32_t n = static_cast<uint32_t>(state.range(0));
-  const unsigned char* p = Data().data();
-  uint32_t crc = 0xFFFFFFFF;
-  for (auto _ : state) {
-    crc = UpdateCRC32(crc, p, n);
-    benchmark::DoNotOptimize(crc);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * n);
+void BM_Crc32Dispatched(benchmark::State& s) {
+  TimeCrc(s, UpdateCRC32);
 }
-
-void BM_ZlibCrc32(benchmark::State& state) {
-  const uInt n = static_cast<uInt>(state.range(0));
-  const unsigned char* p = Data().data();
-  uLong crc = 0;
-  for (auto _ : state) {
-    crc = crc32(crc, p, n);
-    benchmark::DoNotOptimize(crc);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * n);
+void BM_ZlibCrc32(benchmark::State& s) {
+  TimeCrc(s, [](uint32_t crc, const unsigned char* p, uint32_t n) {
+    return static_cast<uint32_t>(crc32(crc, p, n));
+  });
 }
 
 }  // namespace
