@@ -12,9 +12,9 @@
 # CORVANA_BENCH_BUILD=DIR takes pipeline_bench.exe from DIR (build/win64-bench);
 # CORVANA_BENCH_MIB=N sets the file's size (1024).
 set -euo pipefail
-export PATH=$PATH:/usr/lib/wine
 root=${CORVANA_ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
+source bench/wine-bench.sh
 
 build=${CORVANA_BENCH_BUILD:-build/win64-bench}
 exe=$build/bench/pipeline_bench.exe
@@ -36,10 +36,8 @@ if [ -z "${CORVANA_BENCH_MIB:-}" ] && { [ "$avail_kib" -lt $((4 * 1024 * 1024)) 
   echo "note: $((avail_kib / 1024)) MiB free on disk, $((mem_kib / 1024)) MiB of memory: using a 256 MiB file"
 fi
 
-prefix=$root/$build/wineprefix-pipeline
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" WINEARCH=win64
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  bench_stop_wine
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -48,31 +46,16 @@ file=$work/big.bin
 echo "making a $mib MiB file in $work ($(df -h "$work" | awk 'NR == 2 { print $4 }') free)"
 head -c $((mib * 1024 * 1024)) /dev/urandom >"$file"
 
-[ -f "$prefix/system.reg" ] || { wine64 wineboot -i >/dev/null 2>&1 || true; }
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-wineserver -p >/dev/null 2>&1 || echo "note: wineserver -p failed; the run starts its own server"
-wine64 cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+bench_start_wine "$root/$build/wineprefix-pipeline"
 
 echo "warming the page cache"
 cat "$file" >/dev/null
 cat "$file" >/dev/null
 
-# best CMD...: the shortest wall time of `repeat` runs, in seconds.
-best() {
-  local t0 t1 b="" i
-  for i in $(seq "$repeat"); do
-    t0=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    t1=$(date +%s.%N)
-    b=$(awk -v a="$t0" -v z="$t1" -v b="$b" 'BEGIN { d = z - a; if (b == "" || d < b) b = d; print b }')
-  done
-  printf '%.3f' "$b"
-}
 
 bytes=$((mib * 1024 * 1024))
 gbps() { awk -v n="$bytes" -v t="$1" 'BEGIN { printf "%.2f", n / t / 1e9 }'; }
-winfile="Z:$(echo "$file" | tr / '\\')"
+winfile=$(winpath "$file")
 
 echo "load before timing: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min; $(nproc) cores)"
 out=$work/pipeline.txt
@@ -83,9 +66,9 @@ wine64 "$exe" "$winfile" "$repeat" </dev/null 2>&1 | tr -d '\r' >"$out" || statu
   cat "$out"
   exit 1
 }
-t_rhash=$(best rhash --crc32 "$file")
-t_cksfv=$(best cksfv "$file")
-t_md5sum=$(best md5sum "$file")
+t_rhash=$(fastest rhash --crc32 "$file")
+t_cksfv=$(fastest cksfv "$file")
+t_md5sum=$(fastest md5sum "$file")
 ossl_k=$(openssl speed -evp md5 -seconds 2 2>/dev/null | awk '/^md5/ { v = $NF } END { sub(/k$/, "", v); print v }')
 echo "load after timing:  $(cut -d' ' -f1-3 /proc/loadavg)"
 

@@ -12,9 +12,9 @@
 # CORVANA_BENCH_BUILD=DIR takes Corvana.exe from DIR (build/win64-bench,
 # else build/win64); CORVANA_BENCH_MIB=N sets the size of each large file.
 set -euo pipefail
-export PATH=$PATH:/usr/lib/wine
 root=${CORVANA_ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
+source bench/wine-bench.sh
 
 build=${CORVANA_BENCH_BUILD:-}
 if [ -z "$build" ]; then
@@ -44,8 +44,7 @@ if [ -z "${CORVANA_BENCH_MIB:-}" ] && { [ "$avail_kib" -lt $((10 * 1024 * 1024))
 fi
 
 cleanup() {
-  WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  bench_stop_wine
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -72,37 +71,8 @@ echo "making 10,000 small files in $work/many"
 mkdir -p "$work/exe"
 cp "$build/verifier/Corvana.exe" "$work/exe/Corvana.exe"
 printf '[Corvana]\r\nSignature=bench\r\nUpdateDB=1\r\n' >"$work/exe/Corvana.ini"
-prefix=$root/$build/wineprefix-bench
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" WINEARCH=win64
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 140 170); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { display=:$n; break; }
-  done
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=$display
-fi
-[ -f "$prefix/system.reg" ] || { wine64 wineboot -i >/dev/null 2>&1 || true; }
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-wineserver -p >/dev/null 2>&1 || echo "note: wineserver -p failed; each run starts its own server"
-# The prefix's services start with the first program and live with the server.
-wine64 cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
-
-winpath() { echo "Z:$1" | tr / '\\'; }
+bench_start_wine "$root/$build/wineprefix-bench"
 corvana() { wine64 "$work/exe/Corvana.exe" "$@" </dev/null >/dev/null 2>&1; }
-
-# best CMD...: the shortest wall time of `repeat` runs, in seconds.
-best() {
-  local t0 t1 b="" d i
-  for i in $(seq "$repeat"); do
-    t0=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    t1=$(date +%s.%N)
-    b=$(awk -v a="$t0" -v z="$t1" -v b="$b" 'BEGIN { d = z - a; if (b == "" || d < b) b = d; print b }')
-  done
-  printf '%.3f' "$b"
-}
 
 # Corvana on the big SFV list with the database off, so that no run finds
 # the files previously verified.
@@ -129,14 +99,14 @@ previously=$(grep -c 'Previously verified' "$work/many/out-many.txt" || true)
 
 total_mib=$((4 * mib))
 echo "load before timing: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min; $(nproc) cores)"
-t_sfv=$(best sfv_corvana)
-t_rhash=$(best in_big rhash -c list.sfv)
-t_cksfv=$(best in_big cksfv -q -f list.sfv)
-t_md5=$(best md5_corvana)
-t_md5sum=$(best in_big md5sum -c list.md5)
-t_many=$(best many_corvana)
-t_many_cksfv=$(best in_many cksfv -q -f list.sfv)
-t_empty=$(best empty_corvana)
+t_sfv=$(fastest sfv_corvana)
+t_rhash=$(fastest in_big rhash -c list.sfv)
+t_cksfv=$(fastest in_big cksfv -q -f list.sfv)
+t_md5=$(fastest md5_corvana)
+t_md5sum=$(fastest in_big md5sum -c list.md5)
+t_many=$(fastest many_corvana)
+t_many_cksfv=$(fastest in_many cksfv -q -f list.sfv)
+t_empty=$(fastest empty_corvana)
 echo "load after timing:  $(cut -d' ' -f1-3 /proc/loadavg)"
 
 rate() { awk -v m="$total_mib" -v t="$1" 'BEGIN { printf "%.0f", m / t }'; }

@@ -1,0 +1,48 @@
+# Sourced by the bench/run-*.sh that time Windows programs under Wine.
+#
+# bench_start_wine PREFIX: a display (a private Xvfb when none is set), the
+#   prefix created on first use, one persistent wineserver for it and the
+#   prefix's services already started, so that no timed run pays for them.
+# bench_stop_wine: ends that server and the Xvfb it started.
+# fastest CMD...: the shortest wall time of $repeat runs of CMD, in seconds.
+# winpath PATH: the Windows form of a Linux path (Z: drive).
+export PATH=$PATH:/usr/lib/wine
+
+bench_start_wine() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" WINEARCH=win64
+  bench_xvfb_pid=""
+  if [ -z "${DISPLAY:-}" ]; then
+    local n display=""
+    for n in $(seq 140 240); do
+      [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { display=:$n; break; }
+    done
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    bench_xvfb_pid=$!
+    export DISPLAY=$display
+  fi
+  [ -f "$WINEPREFIX/system.reg" ] || { wine64 wineboot -i >/dev/null 2>&1 || true; }
+  # "wineserver -p" refuses while the prefix creation's server still runs.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p >/dev/null 2>&1 || echo "note: wineserver -p failed; each run starts its own server"
+  # The services start with the first program and live with the server.
+  wine64 cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+}
+
+bench_stop_wine() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${bench_xvfb_pid:-}" ] && kill "$bench_xvfb_pid" 2>/dev/null || true
+}
+
+fastest() {
+  local t0 t1 b="" i
+  for i in $(seq "${repeat:-3}"); do
+    t0=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || true
+    t1=$(date +%s.%N)
+    b=$(awk -v a="$t0" -v z="$t1" -v b="$b" 'BEGIN { d = z - a; if (b == "" || d < b) b = d; print b }')
+  done
+  printf '%.3f' "$b"
+}
+
+winpath() { echo "Z:$1" | tr / '\\'; }
