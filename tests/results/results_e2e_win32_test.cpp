@@ -31,17 +31,6 @@ std::string Quoted(const std::string& path, const char* rest = "") {
   return s;
 }
 
-// Waits for `done` while sleeping; true when it held in time.
-template <class F>
-bool WaitFor(F done, DWORD timeoutMs = 60000) {
-  DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > timeoutMs) return false;
-    ::Sleep(20);
-  }
-  return true;
-}
-
 class Window : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -81,24 +70,28 @@ class Window : public ::testing::Test {
     ASSERT_TRUE(process_);
     pid_ = ::GetProcessId(process_.Get());
     // A stored placement shows the window before its list view exists.
-    ASSERT_TRUE(WaitFor([this] {
-      main_ = FindProcessWindow(pid_, "CRVN_MAIN");
-      return main_ && (list_ = ::GetDlgItem(main_, 501)) != nullptr;
-    }));
+    ASSERT_TRUE(PumpUntil(
+        [this] {
+          main_ = FindProcessWindow(pid_, "CRVN_MAIN");
+          return main_ && (list_ = ::GetDlgItem(main_, 501)) != nullptr;
+        },
+        60000));
   }
   bool WaitFinished(DWORD timeoutMs = 60000) {
-    return WaitFor([this] { return WindowText(main_) == "Finished"; }, timeoutMs);
+    return PumpUntil([this] { return WindowText(main_) == "Finished"; }, timeoutMs);
   }
   // A newer window than the current one, after a command started another run.
   bool WaitNewWindow() {
     HWND old = main_;
-    bool ok = WaitFor([&] {
-      HWND w = FindProcessWindow(pid_, "CRVN_MAIN");
-      if (!w || w == old || !::GetDlgItem(w, 501)) return false;
-      main_ = w;
-      list_ = ::GetDlgItem(w, 501);
-      return true;
-    });
+    bool ok = PumpUntil(
+        [&] {
+          HWND w = FindProcessWindow(pid_, "CRVN_MAIN");
+          if (!w || w == old || !::GetDlgItem(w, 501)) return false;
+          main_ = w;
+          list_ = ::GetDlgItem(w, 501);
+          return true;
+        },
+        60000);
     return ok;
   }
   std::vector<ListRow> Rows() {
@@ -169,7 +162,7 @@ TEST_F(Window, EscapeDuringALargeFileEndsTheRunAtOnce) {
   ASSERT_TRUE(MakeSparseFile(Path("big.bin"), 16000000000ll));
   Put("big.md5", std::string(32, '0').append(" *big.bin\r\n"));
   Start(Quoted(Path("big.md5")));
-  ASSERT_TRUE(WaitFor([this] { return WindowText(main_) == "Checking big.bin..."; }));
+  ASSERT_TRUE(PumpUntil([this] { return WindowText(main_) == "Checking big.bin..."; }, 60000));
   ::Sleep(200);
   DWORD pressed = ::GetTickCount();
   ::PostMessageA(list_, WM_CHAR, 27, 0);
@@ -277,7 +270,8 @@ TEST_F(Window, OpenStopsTheRunAndShowsTheOpenDialog) {
   ASSERT_TRUE(WaitFinished());
   Command(40001);
   HWND dialog = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (dialog = FindProcessWindow(pid_, "#32770")) != nullptr; }));
+  ASSERT_TRUE(
+      PumpUntil([&] { return (dialog = FindProcessWindow(pid_, "#32770")) != nullptr; }, 60000));
   EXPECT_EQ(FindProcessWindow(pid_, "CRVN_MAIN"), nullptr);
   ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(Ended());

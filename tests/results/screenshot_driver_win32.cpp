@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <string>
 
-#include "hashing/crc32.h"
+#include "../verifier/corvana_process_win32.h"
+#include "desktop_win32.h"
 #include "hashing/md5.h"
 
 namespace {
@@ -18,34 +19,13 @@ std::string g_work;
 std::string g_exe;
 
 void Put(const std::string& name, const std::string& bytes) {
-  HANDLE f = ::CreateFileA((g_work + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD n = 0;
-  if (!bytes.empty()) ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-  ::CloseHandle(f);
+  PutFile(g_work + name, bytes);
 }
 
 std::string Hex8(const std::string& bytes) {
   char s[9];
-  std::snprintf(s, sizeof s, "%08X",
-                ~UpdateCRC32(0xFFFFFFFFu, bytes.data(), static_cast<uint32_t>(bytes.size())));
+  std::snprintf(s, sizeof s, "%08X", Crc32Of(bytes));
   return s;
-}
-
-std::string Text(HWND w) {
-  char t[512] = {};
-  ::GetWindowTextA(w, t, sizeof t);
-  return t;
-}
-
-template <class F>
-bool WaitFor(F done, DWORD timeoutMs = 60000) {
-  DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start > timeoutMs) return false;
-    ::Sleep(20);
-  }
-  return true;
 }
 
 // Asks the script for a picture and waits until it is taken.
@@ -53,7 +33,7 @@ void Shot(const char* name) {
   ::Sleep(400);  // let the last paint reach the screen
   std::string req = g_work + name + ".req";
   Put(std::string(name) + ".req", "");
-  WaitFor([&] { return ::GetFileAttributesA(req.c_str()) == INVALID_FILE_ATTRIBUTES; }, 30000);
+  PumpUntil([&] { return ::GetFileAttributesA(req.c_str()) == INVALID_FILE_ATTRIBUTES; }, 30000);
 }
 
 struct Corvana {
@@ -63,44 +43,19 @@ struct Corvana {
   HWND list = nullptr;
 };
 
-struct FindMain {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindOne(HWND w, LPARAM lp) {
-  auto* f = reinterpret_cast<FindMain*>(lp);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(w, &owner);
-  char cls[32] = {};
-  ::GetClassNameA(w, cls, sizeof cls);
-  if (owner == f->pid && lstrcmpA(cls, "CRVN_MAIN") == 0 && ::GetDlgItem(w, 501)) {
-    f->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 Corvana Start(const std::string& arguments) {
   Corvana c;
-  std::string line = "\"" + g_exe + "\" " + arguments;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!::CreateProcessA(g_exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        g_work.c_str(), &si, &pi)) {
-    return c;
-  }
-  ::CloseHandle(pi.hThread);
-  c.process = pi.hProcess;
-  c.pid = pi.dwProcessId;
-  FindMain f{c.pid, nullptr};
-  WaitFor([&] {
-    f.found = nullptr;
-    ::EnumWindows(FindOne, reinterpret_cast<LPARAM>(&f));
-    return f.found != nullptr || ::WaitForSingleObject(c.process, 0) == WAIT_OBJECT_0;
-  });
-  c.main = f.found;
+  c.process = StartCorvana(g_exe, arguments, g_work).Release();
+  if (!c.process) return c;
+  c.pid = ::GetProcessId(c.process);
+  PumpUntil(
+      [&] {
+        c.main = FindProcessWindow(c.pid, "CRVN_MAIN");
+        if (c.main && ::GetDlgItem(c.main, 501)) return true;
+        c.main = nullptr;
+        return ::WaitForSingleObject(c.process, 0) == WAIT_OBJECT_0;
+      },
+      60000);
   c.list = c.main ? ::GetDlgItem(c.main, 501) : nullptr;
   return c;
 }
@@ -122,19 +77,9 @@ void ClickHeader(const Corvana& c, int x) {
   ::Sleep(300);
 }
 
-bool MakeSparseFile(const std::string& name, int64_t size) {
-  HANDLE f = ::CreateFileA((g_work + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  LARGE_INTEGER end;
-  end.QuadPart = size;
-  bool ok = ::SetFilePointerEx(f, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(f);
-  ::CloseHandle(f);
-  return ok;
-}
-
 void InProgress() {
   // MD5 over 16 GB: the file's percentage shows after three seconds.
-  MakeSparseFile("movie.mkv", 16000000000ll);
+  MakeSparseFile(g_work + "movie.mkv", 16000000000ll);
   std::string small = "opening credits";
   MD5_CTX ctx;
   unsigned char d[16];
@@ -147,7 +92,7 @@ void InProgress() {
   Put("film.md5",
       std::string(hex) + " *credits.txt\r\n" + std::string(32, '0') + " *movie.mkv\r\n");
   Corvana c = Start("film.md5");
-  WaitFor([&] { return Text(c.main) == "Checking movie.mkv..."; });
+  PumpUntil([&] { return WindowText(c.main) == "Checking movie.mkv..."; }, 60000);
   ::Sleep(4500);  // the percentage shows once the file has taken 3 s
   Shot("progress");
   ::PostMessageA(c.list, WM_CHAR, 27, 0);
@@ -178,7 +123,7 @@ void Finished() {
   Put("xray.jpg", "x-rax");
 
   Corvana c = Start("holiday.sfv");
-  WaitFor([&] { return Text(c.main) == "Finished"; });
+  PumpUntil([&] { return WindowText(c.main) == "Finished"; }, 60000);
   ::SetForegroundWindow(c.main);
   Shot("finished");
 
@@ -193,7 +138,7 @@ void Finished() {
   ::SetCursorPos(r.left + 60, r.top + 60);
   ::PostMessageA(c.list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 60));
   ::PostMessageA(c.list, WM_RBUTTONUP, 0, MAKELPARAM(60, 60));
-  WaitFor([] { return ::FindWindowA("#32768", nullptr) != nullptr; }, 5000);
+  PumpUntil([] { return ::FindWindowA("#32768", nullptr) != nullptr; }, 5000);
   Shot("popup");
   if (HWND menu = ::FindWindowA("#32768", nullptr)) {
     ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -203,7 +148,7 @@ void Finished() {
 
   ::PostMessageA(c.main, WM_COMMAND, 40003, 0);
   HWND about = nullptr;
-  WaitFor([&] { return (about = ::FindWindowA("#32770", "About Corvana")) != nullptr; }, 10000);
+  PumpUntil([&] { return (about = ::FindWindowA("#32770", "About Corvana")) != nullptr; }, 10000);
   Shot("about");
   if (about) ::PostMessageA(about, WM_COMMAND, IDOK, 0);
   ::Sleep(300);
