@@ -65,6 +65,14 @@ int ResolveByWildcard(const char* name, char wildcard, bool keepDashDot, char* f
   return count;
 }
 
+// A wildcard search resolves a name only with exactly one match: none means
+// the file is missing, several that the name is ambiguous.
+static bool OneMatch(int count, EntryStatus* why) {
+  if (count == 1) return true;
+  *why = count == 0 ? FileMissing : Unresolved;
+  return false;
+}
+
 bool GetEntryFileTime(const char* name, FILETIME* lastWriteTime, EntryStatus* why) {
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   UniqueFileHandle file(OpenForReading(name, share, FILE_FLAG_NO_BUFFERING));
@@ -74,15 +82,7 @@ bool GetEntryFileTime(const char* name, FILETIME* lastWriteTime, EntryStatus* wh
       return false;
     }
     char match[MAX_PATH];
-    int count = ResolveByWildcard(name, '?', true, match, sizeof match);
-    if (count == 0) {
-      *why = FileMissing;
-      return false;
-    }
-    if (count > 1) {
-      *why = Unresolved;
-      return false;
-    }
+    if (!OneMatch(ResolveByWildcard(name, '?', true, match, sizeof match), why)) return false;
     file.Reset(OpenForReading(match, share, FILE_FLAG_SEQUENTIAL_SCAN));
     if (!file) {
       *why = ReadError;
@@ -111,13 +111,7 @@ HANDLE OpenForHashing(const char* name, bool shellVariant, EntryStatus* why) {
   }
   // The match lies in the current folder and is opened by its bare name.
   char match[MAX_PATH];
-  int count = ResolveByWildcard(name, '*', false, match, sizeof match);
-  if (count == 0) {
-    *why = FileMissing;
-    return INVALID_HANDLE_VALUE;
-  }
-  if (count > 1) {
-    *why = Unresolved;
+  if (!OneMatch(ResolveByWildcard(name, '*', false, match, sizeof match), why)) {
     return INVALID_HANDLE_VALUE;
   }
   file = OpenForReading(match, share,
