@@ -9,6 +9,7 @@
 #include "formats/par_list.h"
 #include "hashing/name_resolution_win32.h"
 #include "hashing/pipeline_win32.h"
+#include "platform/file_time_win32.h"
 #include "platform/handles_win32.h"
 #include "verifier/database_file.h"
 #include "verifier/exact_names_win32.h"
@@ -20,16 +21,6 @@
 namespace {
 
 constexpr const char* kVersionLine = "Corvana v2.33";
-
-uint64_t Now() {
-  FILETIME ft;
-  ::GetSystemTimeAsFileTime(&ft);
-  return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-}
-
-uint64_t ToTicks(const FILETIME& ft) {
-  return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-}
 
 void CopyCut(char* out, size_t capacity, const char* text) {
   std::snprintf(out, capacity, "%s", text);
@@ -135,7 +126,7 @@ bool StillVerified(ExactNames* names, const char* name, bool checkTimes, uint64_
   if (!checkTimes) return true;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!::GetFileAttributesExA(name, GetFileExInfoStandard, &data)) return false;
-  return ToTicks(data.ftLastWriteTime) < lastVerified;
+  return FileTimeTicks(data.ftLastWriteTime) < lastVerified;
 }
 
 }  // namespace
@@ -198,14 +189,15 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
   job->UseMd5 = UsesMd5(format) ? 1 : 0;
   StartHashing(job);
   ReportLine(Info, "%s", kVersionLine);
-  const uint64_t runStarted = Now();
+  const uint64_t runStarted = SystemTimeTicks();
 
   bool invalid = reader.Invalid;
   if (format == ListFormat::Sfv && !v.VerifyAll) {
     DatabaseScan scan;
-    LoadSfvDatabase(list.Get(),
-                    DatabaseContext{v.Settings.Signature, v.Settings.ExpireTicks, Now()}, &bitmap,
-                    &scan);
+    LoadSfvDatabase(
+        list.Get(),
+        DatabaseContext{v.Settings.Signature, v.Settings.ExpireTicks, SystemTimeTicks()}, &bitmap,
+        &scan);
     if (scan.disableDatabase) v.VerifyAll = true;
     if (scan.hasTime) {
       v.LastVerifiedTime = scan.lastVerifiedTime;
@@ -214,7 +206,7 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
       // that stored this database, so its own last-write time stands in.
       FILETIME written;
       if (::GetFileTime(reinterpret_cast<HANDLE>(list.Get()), nullptr, nullptr, &written)) {
-        v.LastVerifiedTime = ToTicks(written);
+        v.LastVerifiedTime = FileTimeTicks(written);
       }
     }
   }
@@ -226,8 +218,8 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     } else {
       FILETIME written;
       EntryStatus why;
-      if (GetEntryFileTime(v.ListPath, &written, &why)) v.LastVerifiedTime = ToTicks(written);
-      if (IsExpired(v.LastVerifiedTime, v.Settings.ExpireTicks, Now())) {
+      if (GetEntryFileTime(v.ListPath, &written, &why)) v.LastVerifiedTime = FileTimeTicks(written);
+      if (IsExpired(v.LastVerifiedTime, v.Settings.ExpireTicks, SystemTimeTicks())) {
         v.VerifyAll = true;
         ClearBitmap(&bitmap);
       }

@@ -2,17 +2,12 @@
 
 #include <windows.h>
 
+#include "platform/file_time_win32.h"
 #include "verifier/settings_words.h"
 
 namespace {
 
 constexpr const char* kSection = "Corvana";
-
-uint64_t Now() {
-  FILETIME ft;
-  ::GetSystemTimeAsFileTime(&ft);
-  return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-}
 
 }  // namespace
 
@@ -30,7 +25,7 @@ void ReadRunSettings(const char* iniPath, RunSettings* settings) {
   ::GetPrivateProfileStringA(kSection, "Signature", "", settings->Signature,
                              sizeof settings->Signature, iniPath);
   if (settings->Signature[0] == '\0') {
-    FormatSignature(Now(), settings->Signature, sizeof settings->Signature);
+    FormatSignature(SystemTimeTicks(), settings->Signature, sizeof settings->Signature);
     ::WritePrivateProfileStringA(kSection, "Signature", settings->Signature, iniPath);
   }
   ::GetPrivateProfileStringA(kSection, "UpdateDB", "1", value, sizeof value, iniPath);

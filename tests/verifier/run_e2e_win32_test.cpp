@@ -11,6 +11,7 @@
 
 #include "corvana_process_win32.h"
 #include "formats/base64.h"
+#include "platform/file_time_win32.h"
 #include "verifier/database_lines.h"
 #include "verifier/verified_bitmap.h"
 
@@ -27,12 +28,6 @@ std::string Hex8(uint32_t v, bool upper = true) {
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   return s;
-}
-
-uint64_t Now() {
-  FILETIME ft;
-  ::GetSystemTimeAsFileTime(&ft);
-  return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
 
 void SetWriteTime(const std::string& path, uint64_t t) {
@@ -74,7 +69,7 @@ class Run : public ::testing::Test {
   // A file in the data folder, written an hour ago unless told otherwise.
   std::string Put(const std::string& name, const std::string& bytes, uint64_t age = kHour) {
     PutFile(data_ + name, bytes);
-    if (age) SetWriteTime(data_ + name, Now() - age);
+    if (age) SetWriteTime(data_ + name, SystemTimeTicks() - age);
     return bytes;
   }
 
@@ -187,7 +182,7 @@ TEST_F(Run, UpdateDbOffUsesTheDatabaseButNeverWritesIt) {
   ClearBitmap(bitmap.get());
   bitmap->bytes[0] = 0x80;
   std::string list = "a.bin " + Hex8(Crc32Of(a)) + "\r\nb.bin " + Hex8(Crc32Of(b)) + "\r\n" +
-                     BuildDatabaseText("cafe01", Now() - kHour, *bitmap, 2);
+                     BuildDatabaseText("cafe01", SystemTimeTicks() - kHour, *bitmap, 2);
   Put("list.sfv", list, 0);
   auto lines = Verify("list.sfv");
   ASSERT_EQ(lines.size(), 5u);
@@ -211,7 +206,7 @@ TEST_F(Run, ForeignSignatureIsIgnoredAndReplaced) {
   ClearBitmap(bitmap.get());
   bitmap->bytes[0] = 0xFF;
   std::string entries = "a.bin " + Hex8(Crc32Of(a)) + "\r\n";
-  Put("list.sfv", entries + BuildDatabaseText("beef99", Now() - kHour, *bitmap, 1), 0);
+  Put("list.sfv", entries + BuildDatabaseText("beef99", SystemTimeTicks() - kHour, *bitmap, 1), 0);
   auto lines = Verify("list.sfv");
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[1], "a.bin: " + Hex8(Crc32Of(a)) + ":  OK");  // hashed again
@@ -226,8 +221,10 @@ TEST_F(Run, ExpiredDatabaseVerifiesEverything) {
   ClearBitmap(bitmap.get());
   bitmap->bytes[0] = 0x80;
   std::string entries = "a.bin " + Hex8(Crc32Of(a)) + "\r\n";
-  Put("old.sfv", entries + BuildDatabaseText("cafe01", Now() - 25 * kHour, *bitmap, 1), 0);
-  Put("new.sfv", entries + BuildDatabaseText("cafe01", Now() - 23 * kHour, *bitmap, 1), 0);
+  Put("old.sfv", entries + BuildDatabaseText("cafe01", SystemTimeTicks() - 25 * kHour, *bitmap, 1),
+      0);
+  Put("new.sfv", entries + BuildDatabaseText("cafe01", SystemTimeTicks() - 23 * kHour, *bitmap, 1),
+      0);
   EXPECT_EQ(Verify("old.sfv")[1], "a.bin: " + Hex8(Crc32Of(a)) + ":  OK");
   EXPECT_EQ(Verify("new.sfv")[1],
             "a.bin: " + Hex8(Crc32Of(a), false) + ":  OK (Previously verified)");
@@ -409,14 +406,14 @@ TEST_F(Run, FileChangedDuringTheRunIsVerifiedAgainNextTime) {
   ASSERT_TRUE(MakeSparseFile(data_ + "big.bin", 6000000000));
   std::string entries = "a.bin " + Hex8(Crc32Of(a)) + "\r\nbig.bin 00000000\r\n";
   Put("list.sfv", entries);
-  const uint64_t launched = Now();
+  const uint64_t launched = SystemTimeTicks();
   UniqueKernelHandle process =
       StartCorvana(exe_, "\"" + data_ + "list.sfv\" OUTPUT:out.txt", root_.path);
   ASSERT_TRUE(process);
   ASSERT_TRUE(WaitUntilHeld(process.Get(), data_ + "out.txt"));
   ::Sleep(500);        // a.bin, the first entry, is hashed by now; big.bin is not
   Put("a.bin", a, 0);  // the same bytes, written now
-  const uint64_t rewritten = Now();
+  const uint64_t rewritten = SystemTimeTicks();
   EXPECT_EQ(::WaitForSingleObject(process.Get(), 0), WAIT_TIMEOUT)
       << "the run ended before a.bin was rewritten; the test needs a bigger file";
   ASSERT_EQ(::WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
@@ -459,7 +456,7 @@ TEST_F(Run, LongListsFindExactNamesInEveryFolderWhateverTheirCase) {
   ::DeleteFileA((data_ + "file40.bin").c_str());
   auto bitmap = std::make_unique<VerifiedBitmap>();
   std::memset(bitmap->bytes, 0xFF, sizeof bitmap->bytes);
-  Put("long.sfv", entries + BuildDatabaseText("cafe01", Now() - kHour, *bitmap, 60), 0);
+  Put("long.sfv", entries + BuildDatabaseText("cafe01", SystemTimeTicks() - kHour, *bitmap, 60), 0);
   auto lines = Verify("long.sfv");
   ASSERT_EQ(lines.size(), 63u);
   for (int i = 0; i < 60; ++i) {
@@ -489,7 +486,8 @@ TEST_F(Run, EntriesBeyondTheBitmapAreVerifiedButNotRemembered) {
   for (uint32_t i = 0; i < kEntries; ++i) entries += line;
   auto bitmap = std::make_unique<VerifiedBitmap>();
   std::memset(bitmap->bytes, 0xFF, sizeof bitmap->bytes);
-  Put("huge.sfv", entries + BuildDatabaseText("cafe01", Now() - kHour, *bitmap, kBitmapEntries), 0);
+  Put("huge.sfv",
+      entries + BuildDatabaseText("cafe01", SystemTimeTicks() - kHour, *bitmap, kBitmapEntries), 0);
 
   auto lines = Verify("huge.sfv");
   ASSERT_EQ(lines.size(), kEntries + 3);
