@@ -132,11 +132,10 @@ void ServeBlock(HashPipeline* p) {
 
 CORVANA_THREAD_ENTRY unsigned __stdcall ReaderMain(void* argument) {
   HashPipeline* p = static_cast<HashPipeline*>(argument);
-  const HANDLE waits[2] = {p->QuitEvent, p->RequestSemaphore};
-  while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+  while (WaitCountingSemaphore(&p->Requests)) {
     ServeBlock(p);
     const uint64_t start = Ticks(p);
-    ReleaseSemaphore(p->ReadySemaphore, 1, nullptr);
+    ReleaseCountingSemaphore(&p->Ready, 1);
     p->Times.ReaderSignal += Ticks(p) - start;
   }
   return 0;
@@ -155,9 +154,8 @@ CORVANA_THREAD_ENTRY unsigned __stdcall ReaderMain(void* argument) {
 // waits for the reader thread to end (it does at its next wait, the quit
 // event stays signalled) before it unmaps what is left and closes the file.
 bool DrainBlocks(HashPipeline* p, uint64_t outstanding, bool quitting) {
-  const HANDLE waits[2] = {p->QuitEvent, p->ReadySemaphore};
   while (!quitting && outstanding > 0) {
-    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+    if (!WaitCountingSemaphore(&p->Ready)) {
       quitting = true;
       break;
     }
@@ -219,16 +217,15 @@ uint64_t HashBlocks(HashPipeline* p, Checksum* sum, uint64_t size, bool* quit) {
 
   HWND bar = ProgressBarOf(p);
   uint64_t requested = blocks < kSlotCount ? blocks : kSlotCount;
-  ReleaseSemaphore(p->RequestSemaphore, static_cast<LONG>(requested), nullptr);
+  ReleaseCountingSemaphore(&p->Requests, static_cast<LONG>(requested));
   uint64_t remaining = blocks;
   uint64_t consumed = 0;
   uint64_t progressSum = 0;
-  const HANDLE waits[2] = {p->QuitEvent, p->ReadySemaphore};
   while (remaining > 0) {
     uint64_t start = Ticks(p);
-    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    const bool woke = WaitCountingSemaphore(&p->Ready);
     p->Times.HashWait += Ticks(p) - start;
-    if (woke != WAIT_OBJECT_0 + 1) {
+    if (!woke) {
       *quit = true;
       break;
     }
@@ -253,7 +250,7 @@ uint64_t HashBlocks(HashPipeline* p, Checksum* sum, uint64_t size, bool* quit) {
     }
     if (remaining >= kSlotCount) {
       start = Ticks(p);
-      ReleaseSemaphore(p->RequestSemaphore, 1, nullptr);
+      ReleaseCountingSemaphore(&p->Requests, 1);
       p->Times.HashSignal += Ticks(p) - start;
       ++requested;
     }
@@ -327,6 +324,20 @@ CORVANA_THREAD_ENTRY unsigned __stdcall HashMain(void* argument) {
   return 0;
 }
 
+// Both threads see the quit at their next wait: the hashing thread waits for
+// its start semaphore beside the quit event, and the block semaphores are
+// told of the quit after it is set.
+void RaiseQuit(HashPipeline* p) {
+  SetEvent(p->QuitEvent);
+  WakeCountingSemaphoreForQuit(&p->Requests);
+  WakeCountingSemaphoreForQuit(&p->Ready);
+}
+
+void CloseBlockSemaphores(HashPipeline* p) {
+  CloseCountingSemaphore(&p->Requests);
+  CloseCountingSemaphore(&p->Ready);
+}
+
 HANDLE StartThread(unsigned(__stdcall* entry)(void*), HashPipeline* p) {
   return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, entry, p, 0, nullptr));
 }
@@ -335,19 +346,21 @@ HANDLE StartThread(unsigned(__stdcall* entry)(void*), HashPipeline* p) {
 
 int StartPipeline(HashPipeline* p, HashJob* job, const PipelineOptions& options) {
   if (p->Running) return 0;
-  UniqueKernelHandle requests(CreateSemaphoreA(nullptr, 0, kSemaphoreMaximum, nullptr));
-  UniqueKernelHandle ready(CreateSemaphoreA(nullptr, 0, kSemaphoreMaximum, nullptr));
   UniqueKernelHandle start(CreateSemaphoreA(nullptr, 0, kStartSemaphoreMaximum, nullptr));
   UniqueKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   UniqueKernelHandle quit(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!requests || !ready || !start || !done || !quit) return 0;
+  if (!start || !done || !quit) return 0;
+  if (!CreateCountingSemaphore(&p->Requests, kSemaphoreMaximum, quit.Get(), options.Sleep))
+    return 0;
+  if (!CreateCountingSemaphore(&p->Ready, kSemaphoreMaximum, quit.Get(), options.Sleep)) {
+    CloseCountingSemaphore(&p->Requests);
+    return 0;
+  }
 
   p->Options = options;
   p->Job = job;
   p->NtFamily = IsNtFamily(options.NtFamily);
   p->QuitEvent = quit.Get();
-  p->RequestSemaphore = requests.Get();
-  p->ReadySemaphore = ready.Get();
   p->File = INVALID_HANDLE_VALUE;
   p->Mapping = nullptr;
   p->ReaderIndex = 0;
@@ -359,12 +372,18 @@ int StartPipeline(HashPipeline* p, HashJob* job, const PipelineOptions& options)
   job->DoneEvent = done.Get();
 
   UniqueKernelHandle reader(StartThread(ReaderMain, p));
-  if (!reader) return 0;
+  if (!reader) {
+    CloseBlockSemaphores(p);
+    job->StartSemaphore = nullptr;
+    job->DoneEvent = nullptr;
+    return 0;
+  }
   p->ReaderThread = reader.Get();
   UniqueKernelHandle hasher(StartThread(HashMain, p));
   if (!hasher) {
-    SetEvent(quit.Get());
+    RaiseQuit(p);
     WaitForSingleObject(reader.Get(), INFINITE);
+    CloseBlockSemaphores(p);
     p->ReaderThread = nullptr;
     job->StartSemaphore = nullptr;
     job->DoneEvent = nullptr;
@@ -372,8 +391,6 @@ int StartPipeline(HashPipeline* p, HashJob* job, const PipelineOptions& options)
   }
   p->HashThread = hasher.Release();
   reader.Release();
-  requests.Release();
-  ready.Release();
   start.Release();
   done.Release();
   quit.Release();
@@ -383,18 +400,17 @@ int StartPipeline(HashPipeline* p, HashJob* job, const PipelineOptions& options)
 
 int StopPipeline(HashPipeline* p, HashJob* job) {
   if (!p->Running) return 1;
-  SetEvent(p->QuitEvent);
+  RaiseQuit(p);
   WaitForSingleObject(p->ReaderThread, INFINITE);
   WaitForSingleObject(p->HashThread, INFINITE);
   CloseHandle(p->ReaderThread);
   CloseHandle(p->HashThread);
-  CloseHandle(p->RequestSemaphore);
-  CloseHandle(p->ReadySemaphore);
+  CloseBlockSemaphores(p);
   CloseHandle(job->StartSemaphore);
   CloseHandle(job->DoneEvent);
   CloseHandle(p->QuitEvent);
   p->ReaderThread = p->HashThread = nullptr;
-  p->RequestSemaphore = p->ReadySemaphore = p->QuitEvent = nullptr;
+  p->QuitEvent = nullptr;
   job->StartSemaphore = job->DoneEvent = nullptr;
   p->Running = 0;
   return 1;

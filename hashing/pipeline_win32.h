@@ -22,6 +22,7 @@
 #include <cstdint>
 
 #include "hashing/hash_job_win32.h"
+#include "platform/counting_semaphore_win32.h"
 
 // How a file is brought into the slots.
 enum class BlockModeRule : uint32_t {
@@ -50,6 +51,9 @@ struct PipelineOptions {
   // A view that cannot be mapped shows the "Error" box with the error number
   // unless this is set (tests set it).
   bool SuppressViewErrorBox = false;
+  // Where the block semaphores sleep: address waits where the platform has
+  // them (the default), or kernel semaphores (tests select both).
+  SemaphoreSleep Sleep = SemaphoreSleep::AddressWait;
   // Count where the time goes in HashPipeline::Times (benchmarks).
   bool MeasureTimes = false;
   // Stand-ins for the two mapping calls, so that tests can make them fail;
@@ -97,22 +101,22 @@ struct PipelineTimes {
 struct HashPipeline {
   PipelineOptions Options;
   HashJob* Job;
-  uint32_t NtFamily;          // non-zero when the platform counts as NT-family
-  HANDLE QuitEvent;           // manual reset, stays signalled once set
-  HANDLE RequestSemaphore;    // block requests, hashing thread -> reader (0, max 9)
-  HANDLE ReadySemaphore;      // ready blocks, reader -> hashing thread (0, max 9)
-  HANDLE File;                // the file being hashed
-  HANDLE Mapping;             // its mapping (mapping mode)
-  uint64_t FileSize;          // for the reader
-  uint64_t NextOffset;        // reader: next view offset (mapping mode)
-  uint64_t ReadOffset;        // reader: bytes read so far (read mode)
-  uint32_t FileNumber;        // hashing thread: counts files, so the reader sees a new one
-  uint32_t ReaderFileNumber;  // reader: the file its FileFailed belongs to
-  uint32_t FileFailed;        // reader: a block of the current file failed
-  uint32_t ReaderIndex;       // 0..7
-  uint32_t HashIndex;         // 0..7
-  uint32_t BlocksServed;      // reader: blocks mapped or read since start (diagnostic)
-  uint32_t BlocksHashed;      // hashing thread: blocks hashed since start (diagnostic)
+  uint32_t NtFamily;           // non-zero when the platform counts as NT-family
+  HANDLE QuitEvent;            // manual reset, stays signalled once set
+  CountingSemaphore Requests;  // block requests, hashing thread -> reader (0, max 9)
+  CountingSemaphore Ready;     // ready blocks, reader -> hashing thread (0, max 9)
+  HANDLE File;                 // the file being hashed
+  HANDLE Mapping;              // its mapping (mapping mode)
+  uint64_t FileSize;           // for the reader
+  uint64_t NextOffset;         // reader: next view offset (mapping mode)
+  uint64_t ReadOffset;         // reader: bytes read so far (read mode)
+  uint32_t FileNumber;         // hashing thread: counts files, so the reader sees a new one
+  uint32_t ReaderFileNumber;   // reader: the file its FileFailed belongs to
+  uint32_t FileFailed;         // reader: a block of the current file failed
+  uint32_t ReaderIndex;        // 0..7
+  uint32_t HashIndex;          // 0..7
+  uint32_t BlocksServed;       // reader: blocks mapped or read since start (diagnostic)
+  uint32_t BlocksHashed;       // hashing thread: blocks hashed since start (diagnostic)
   HANDLE ReaderThread;
   HANDLE HashThread;
   uint32_t Running;

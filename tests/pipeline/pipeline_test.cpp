@@ -127,11 +127,13 @@ struct Setup {
   const char* Name;
   Variant Kind;
   BlockModeRule Rule;
+  SemaphoreSleep Sleep = SemaphoreSleep::AddressWait;
 };
 
 PipelineOptions OptionsOf(const Setup& setup) {
   PipelineOptions options;
   options.ModeRule = setup.Rule;
+  options.Sleep = setup.Sleep;
   return options;
 }
 
@@ -315,6 +317,12 @@ const Setup kSetups[] = {
     {"VerifierMaps", Variant::Static, BlockModeRule::MapBelowThreshold},
     {"ShellReads", Variant::Shell, BlockModeRule::AlwaysRead},
     {"ShellMaps", Variant::Shell, BlockModeRule::MapBelowThreshold},
+    // Where the platform has no address waits the block semaphores sleep on
+    // kernel semaphores.
+    {"VerifierReadsKernelSleep", Variant::Static, BlockModeRule::AlwaysRead,
+     SemaphoreSleep::KernelSemaphore},
+    {"ShellMapsKernelSleep", Variant::Shell, BlockModeRule::MapBelowThreshold,
+     SemaphoreSleep::KernelSemaphore},
 };
 INSTANTIATE_TEST_SUITE_P(Both, PipelineModesTest, ::testing::ValuesIn(kSetups),
                          [](const ::testing::TestParamInfo<Setup>& param) {
