@@ -120,99 +120,90 @@ double Md5InMemory(const std::vector<unsigned char>& data, int rounds, uint32_t*
   return Seconds(Now() - start);
 }
 
+// The kernel semaphore and the pipeline's counting semaphore behind one pair
+// of calls, so that one timing loop measures both.
+void Give(HANDLE semaphore) {
+  ReleaseSemaphore(semaphore, 1, nullptr);
+}
+void Take(HANDLE semaphore) {
+  WaitForSingleObject(semaphore, INFINITE);
+}
+void Give(CountingSemaphore* semaphore) {
+  ReleaseCountingSemaphore(semaphore, 1);
+}
+void Take(CountingSemaphore* semaphore) {
+  WaitCountingSemaphore(semaphore);
+}
+
 // One release and one wait on a semaphore that nobody else waits for: the
 // cost of a hand-off call itself, without waking another thread. Returns
 // microseconds per pair.
-double SemaphorePair() {
-  UniqueKernelHandle semaphore(CreateSemaphoreA(nullptr, 0, 9, nullptr));
-  constexpr int kPairs = 20000;
+template <class Semaphore>
+double PairOf(Semaphore semaphore, int pairs) {
   const uint64_t start = Now();
-  for (int i = 0; i < kPairs; ++i) {
-    ReleaseSemaphore(semaphore.Get(), 1, nullptr);
-    WaitForSingleObject(semaphore.Get(), INFINITE);
+  for (int i = 0; i < pairs; ++i) {
+    Give(semaphore);
+    Take(semaphore);
   }
-  return Seconds(Now() - start) * 1e6 / kPairs;
+  return Seconds(Now() - start) * 1e6 / pairs;
 }
 
 // Two threads passing one token back and forth through two semaphores, as
 // the pipeline's threads do when neither has work queued: microseconds per
 // round trip.
+template <class Semaphore>
 struct PingPong {
-  HANDLE ping, pong;
+  Semaphore ping, pong;
   int rounds;
 };
+template <class Semaphore>
 DWORD WINAPI PongThread(void* argument) {
-  PingPong* pp = static_cast<PingPong*>(argument);
+  PingPong<Semaphore>* pp = static_cast<PingPong<Semaphore>*>(argument);
   for (int i = 0; i < pp->rounds; ++i) {
-    WaitForSingleObject(pp->ping, INFINITE);
-    ReleaseSemaphore(pp->pong, 1, nullptr);
+    Take(pp->ping);
+    Give(pp->pong);
   }
   return 0;
 }
-double SemaphoreRoundTrip() {
+template <class Semaphore>
+double RoundTripOf(Semaphore ping, Semaphore pong, int rounds) {
+  PingPong<Semaphore> pp{ping, pong, rounds};
+  UniqueKernelHandle thread(CreateThread(nullptr, 0, PongThread<Semaphore>, &pp, 0, nullptr));
+  const uint64_t start = Now();
+  for (int i = 0; i < rounds; ++i) {
+    Give(ping);
+    Take(pong);
+  }
+  const double us = Seconds(Now() - start) * 1e6 / rounds;
+  WaitForSingleObject(thread.Get(), INFINITE);
+  return us;
+}
+
+struct HandOffFigures {
+  double KernelPair, KernelTrip, CountingPair, CountingTrip;
+};
+
+// Kernel semaphores beside the pipeline's counting semaphores with address
+// waits: a counting pair that finds its unit never leaves the process, and a
+// round trip wakes a sleeping thread each way.
+HandOffFigures MeasureHandOffs() {
+  HandOffFigures f{-1, -1, -1, -1};
   UniqueKernelHandle ping(CreateSemaphoreA(nullptr, 0, 9, nullptr));
   UniqueKernelHandle pong(CreateSemaphoreA(nullptr, 0, 9, nullptr));
-  PingPong pp{ping.Get(), pong.Get(), 5000};
-  UniqueKernelHandle thread(CreateThread(nullptr, 0, PongThread, &pp, 0, nullptr));
-  const uint64_t start = Now();
-  for (int i = 0; i < pp.rounds; ++i) {
-    ReleaseSemaphore(pp.ping, 1, nullptr);
-    WaitForSingleObject(pp.pong, INFINITE);
+  if (ping && pong) {
+    f.KernelPair = PairOf(ping.Get(), 20000);
+    f.KernelTrip = RoundTripOf(ping.Get(), pong.Get(), 5000);
   }
-  const double us = Seconds(Now() - start) * 1e6 / pp.rounds;
-  WaitForSingleObject(thread.Get(), INFINITE);
-  return us;
-}
-
-// The same two figures for the pipeline's own counting semaphore with
-// address waits: a pair that finds its unit never leaves the process, and a
-// round trip wakes a sleeping thread each way.
-double CountingPair() {
   UniqueEvent quit(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  CountingSemaphore s{};
-  if (!CreateCountingSemaphore(&s, 9, quit.Get(), SemaphoreSleep::AddressWait)) return -1;
-  constexpr int kPairs = 200000;
-  const uint64_t start = Now();
-  for (int i = 0; i < kPairs; ++i) {
-    ReleaseCountingSemaphore(&s, 1);
-    WaitCountingSemaphore(&s);
+  CountingSemaphore a{}, b{};
+  if (CreateCountingSemaphore(&a, 9, quit.Get(), SemaphoreSleep::AddressWait) &&
+      CreateCountingSemaphore(&b, 9, quit.Get(), SemaphoreSleep::AddressWait)) {
+    f.CountingPair = PairOf(&a, 200000);
+    f.CountingTrip = RoundTripOf(&a, &b, 5000);
   }
-  const double us = Seconds(Now() - start) * 1e6 / kPairs;
-  CloseCountingSemaphore(&s);
-  return us;
-}
-
-struct CountingPingPong {
-  CountingSemaphore ping, pong;
-  int rounds;
-};
-DWORD WINAPI CountingPongThread(void* argument) {
-  CountingPingPong* pp = static_cast<CountingPingPong*>(argument);
-  for (int i = 0; i < pp->rounds; ++i) {
-    WaitCountingSemaphore(&pp->ping);
-    ReleaseCountingSemaphore(&pp->pong, 1);
-  }
-  return 0;
-}
-double CountingRoundTrip() {
-  UniqueEvent quit(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  static CountingPingPong pp;
-  if (!CreateCountingSemaphore(&pp.ping, 9, quit.Get(), SemaphoreSleep::AddressWait) ||
-      !CreateCountingSemaphore(&pp.pong, 9, quit.Get(), SemaphoreSleep::AddressWait)) {
-    return -1;
-  }
-  pp.rounds = 5000;
-  UniqueKernelHandle thread(CreateThread(nullptr, 0, CountingPongThread, &pp, 0, nullptr));
-  const uint64_t start = Now();
-  for (int i = 0; i < pp.rounds; ++i) {
-    ReleaseCountingSemaphore(&pp.ping, 1);
-    WaitCountingSemaphore(&pp.pong);
-  }
-  const double us = Seconds(Now() - start) * 1e6 / pp.rounds;
-  WaitForSingleObject(thread.Get(), INFINITE);
-  CloseCountingSemaphore(&pp.ping);
-  CloseCountingSemaphore(&pp.pong);
-  return us;
+  CloseCountingSemaphore(&a);
+  CloseCountingSemaphore(&b);
+  return f;
 }
 
 struct PipelineRun {
@@ -325,15 +316,19 @@ int main(int argc, char** argv) {
     PrintRate(w.key, w.what, bytes, best);
   }
 
-  double bestPair = -1, bestTrip = -1, bestCountingPair = -1, bestCountingTrip = -1;
+  HandOffFigures handOffs{-1, -1, -1, -1};
   for (int i = 0; i < repeat; ++i) {
-    const double a = SemaphorePair(), b = SemaphoreRoundTrip();
-    const double c = CountingPair(), d = CountingRoundTrip();
-    if (bestPair < 0 || a < bestPair) bestPair = a;
-    if (bestTrip < 0 || b < bestTrip) bestTrip = b;
-    if (bestCountingPair < 0 || c < bestCountingPair) bestCountingPair = c;
-    if (bestCountingTrip < 0 || d < bestCountingTrip) bestCountingTrip = d;
+    const HandOffFigures f = MeasureHandOffs();
+    const auto keep = [](double* kept, double value) {
+      if (*kept < 0 || value < *kept) *kept = value;
+    };
+    keep(&handOffs.KernelPair, f.KernelPair);
+    keep(&handOffs.KernelTrip, f.KernelTrip);
+    keep(&handOffs.CountingPair, f.CountingPair);
+    keep(&handOffs.CountingTrip, f.CountingTrip);
   }
+  const double bestPair = handOffs.KernelPair, bestTrip = handOffs.KernelTrip;
+  const double bestCountingPair = handOffs.CountingPair, bestCountingTrip = handOffs.CountingTrip;
   std::printf("%-58s %8.1f us\n", "kernel semaphore release + wait, nobody waiting", bestPair);
   std::printf("%-58s %8.1f us\n", "kernel semaphore round trip between two threads", bestTrip);
   std::printf("%-58s %8.3f us\n", "pipeline semaphore release + wait, nobody waiting",
