@@ -107,35 +107,40 @@ unsigned __stdcall Sleeper(void* argument) {
   return WaitCountingSemaphore(static_cast<CountingSemaphore*>(argument)) ? 1 : 0;
 }
 
-TEST_P(CountingSemaphoreTest, QuitWakesASleeperAndEveryLaterWaitFails) {
-  UniqueKernelHandle thread(
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Sleeper, &a_, 0, nullptr)));
-  ASSERT_TRUE(thread);
-  // The sleeper is inside its wait once the count shows it owed a unit.
-  for (int i = 0; i < 5000 && a_.Count == 0; ++i) Sleep(1);
-  ASSERT_EQ(a_.Count, -1);
-  EXPECT_EQ(WaitForSingleObject(thread.Get(), 50), static_cast<DWORD>(WAIT_TIMEOUT));
-  Quit();
-  ASSERT_EQ(WaitForSingleObject(thread.Get(), kThreadTimeoutMs), WAIT_OBJECT_0);
+// A thread asleep in a wait on `semaphore`: it is inside its wait once the
+// count shows it owed a unit. Returns false when it never got there.
+bool StartSleeper(CountingSemaphore* semaphore, UniqueKernelHandle* thread) {
+  thread->Reset(
+      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Sleeper, semaphore, 0, nullptr)));
+  if (!*thread) return false;
+  for (int i = 0; i < 5000 && semaphore->Count == 0; ++i) Sleep(1);
+  return semaphore->Count == -1;
+}
+
+// 1 when the sleeper got a unit, 0 when it was woken by the quit.
+DWORD SleeperOutcome(const UniqueKernelHandle& thread) {
+  if (WaitForSingleObject(thread.Get(), kThreadTimeoutMs) != WAIT_OBJECT_0) return 99;
   DWORD code = 99;
   GetExitCodeThread(thread.Get(), &code);
-  EXPECT_EQ(code, 0u);  // woken by the quit, not given a unit
+  return code;
+}
+
+TEST_P(CountingSemaphoreTest, QuitWakesASleeperAndEveryLaterWaitFails) {
+  UniqueKernelHandle thread;
+  ASSERT_TRUE(StartSleeper(&a_, &thread));
+  EXPECT_EQ(WaitForSingleObject(thread.Get(), 50), static_cast<DWORD>(WAIT_TIMEOUT));
+  Quit();
+  EXPECT_EQ(SleeperOutcome(thread), 0u);
   // Quit comes first even when a unit is there to take.
   ASSERT_TRUE(ReleaseCountingSemaphore(&b_, 1));
   EXPECT_FALSE(WaitCountingSemaphore(&b_));
 }
 
 TEST_P(CountingSemaphoreTest, ReleaseWakesASleeperWithItsUnit) {
-  UniqueKernelHandle thread(
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Sleeper, &a_, 0, nullptr)));
-  ASSERT_TRUE(thread);
-  for (int i = 0; i < 5000 && a_.Count == 0; ++i) Sleep(1);
-  ASSERT_EQ(a_.Count, -1);
+  UniqueKernelHandle thread;
+  ASSERT_TRUE(StartSleeper(&a_, &thread));
   ASSERT_TRUE(ReleaseCountingSemaphore(&a_, 3));
-  ASSERT_EQ(WaitForSingleObject(thread.Get(), kThreadTimeoutMs), WAIT_OBJECT_0);
-  DWORD code = 99;
-  GetExitCodeThread(thread.Get(), &code);
-  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(SleeperOutcome(thread), 1u);
   // Of the three units one went to the sleeper.
   EXPECT_EQ(a_.Count, 2);
   EXPECT_TRUE(WaitCountingSemaphore(&a_));
