@@ -44,9 +44,7 @@ CORVANA_REALIGN_STACK CORVANA_CLMUL_TARGET uint32_t UpdateCRC32Clmul(uint32_t cr
   x0 = Fold128(x0, k128, x1);
   x0 = Fold128(x0, k128, x2);
   x0 = Fold128(x0, k128, x3);
-  for (; length >= 16; length -= 16, p += 16) x0 = Fold128(x0, k128, LoadBlock(p));
-
-  return UpdateCRC32Slice16(Reduce128(x0), p, length);
+  return FinishFold128(x0, p, length);
 }
 
 #else

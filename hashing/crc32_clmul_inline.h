@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "hashing/crc32_fold_constants.h"
+#include "hashing/crc32_paths.h"
 
 #define CORVANA_CLMUL_TARGET __attribute__((target("pclmul,sse4.1")))
 
@@ -56,6 +57,16 @@ CORVANA_CLMUL_TARGET static inline uint32_t Reduce128(__m128i x) {
   t = _mm_clmulepi64_si128(_mm_and_si128(t, low32), barrett, 0x00);
   x = _mm_xor_si128(x, t);
   return static_cast<uint32_t>(_mm_extract_epi32(x, 1));
+}
+
+// The end every folding path shares: the whole 16-byte blocks left are folded
+// into the one lane `x`, which is reduced to the register, and the last bytes
+// go through the table path.
+CORVANA_CLMUL_TARGET static inline uint32_t FinishFold128(__m128i x, const unsigned char* p,
+                                                          uint32_t length) {
+  const __m128i k128 = ClmulPair(crc32_fold::kFold128Lo, crc32_fold::kFold128Hi);
+  for (; length >= 16; length -= 16, p += 16) x = Fold128(x, k128, LoadBlock(p));
+  return UpdateCRC32Slice16(Reduce128(x), p, length);
 }
 
 #endif

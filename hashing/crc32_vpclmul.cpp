@@ -65,9 +65,7 @@ CORVANA_REALIGN_STACK CORVANA_VPCLMUL_TARGET uint32_t UpdateCRC32Vpclmul512(uint
   x = Fold128(x, k128, _mm512_maskz_extracti32x4_epi32(0xF, z0, 1));
   x = Fold128(x, k128, _mm512_maskz_extracti32x4_epi32(0xF, z0, 2));
   x = Fold128(x, k128, _mm512_maskz_extracti32x4_epi32(0xF, z0, 3));
-  for (; length >= 16; length -= 16, p += 16) x = Fold128(x, k128, LoadBlock(p));
-
-  return UpdateCRC32Slice16(Reduce128(x), p, length);
+  return FinishFold128(x, p, length);
 }
 
 #else

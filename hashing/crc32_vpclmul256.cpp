@@ -63,9 +63,7 @@ CORVANA_REALIGN_STACK CORVANA_VPCLMUL256_TARGET uint32_t UpdateCRC32Vpclmul256(u
   // The register's two lanes are two consecutive 16-byte blocks.
   const __m128i k128 = ClmulPair(kFold128Lo, kFold128Hi);
   __m128i x = Fold128(_mm256_castsi256_si128(z0), k128, _mm256_extracti128_si256(z0, 1));
-  for (; length >= 16; length -= 16, p += 16) x = Fold128(x, k128, LoadBlock(p));
-
-  return UpdateCRC32Slice16(Reduce128(x), p, length);
+  return FinishFold128(x, p, length);
 }
 
 #else
