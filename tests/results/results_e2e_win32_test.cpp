@@ -99,6 +99,12 @@ class Window : public ::testing::Test {
     return reader.Rows();
   }
   void Command(int id) { ::SendMessageA(main_, WM_COMMAND, id, 0); }
+  // The boxes a command shows, each read and answered as it appears.
+  std::vector<SeenBox> BoxesOf(int id) {
+    BoxWatcher boxes(pid_);
+    Command(id);
+    return boxes.Seen();
+  }
   bool Ended(DWORD timeoutMs = 30000) {
     return ::WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
   }
@@ -229,39 +235,27 @@ TEST_F(Window, MoveAllFilesToChildDirectory) {
   ::CreateDirectoryA(Path("disc").c_str(), nullptr);
   Start("disc.sfv");  // a bare name: the child folder goes in the current folder
   ASSERT_TRUE(WaitFinished());
-  {
-    BoxWatcher boxes(pid_);
-    Command(706);
-    std::vector<SeenBox> seen = boxes.Seen();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text, "Could not create directory");
-    EXPECT_EQ(seen[0].caption, "Error");
-    EXPECT_TRUE(seen[0].anyIcon);  // which one is checked in process
-    EXPECT_TRUE(seen[0].owned);
-  }
+  std::vector<SeenBox> seen = BoxesOf(706);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "Could not create directory");
+  EXPECT_EQ(seen[0].caption, "Error");
+  EXPECT_TRUE(seen[0].anyIcon);  // which one is checked in process
+  EXPECT_TRUE(seen[0].owned);
   ::RemoveDirectoryA(Path("disc").c_str());
-  {
-    BoxWatcher boxes(pid_);
-    Command(706);
-    std::vector<SeenBox> seen = boxes.Seen();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text, "All good files successfully moved");
-    EXPECT_EQ(seen[0].caption, "Completed");
-    EXPECT_FALSE(seen[0].anyIcon);
-  }
+  seen = BoxesOf(706);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "All good files successfully moved");
+  EXPECT_EQ(seen[0].caption, "Completed");
+  EXPECT_FALSE(seen[0].anyIcon);
   EXPECT_TRUE(FileThere(Path("disc\\a.bin")));
   EXPECT_TRUE(FileThere(Path("disc\\b.bin")));
   EXPECT_TRUE(FileThere(Path("disc\\disc.sfv")));
   EXPECT_TRUE(FileThere(Path("c.bin")));
   EXPECT_FALSE(FileThere(Path("disc.sfv")));
-  {
-    BoxWatcher boxes(pid_);
-    Command(703);
-    std::vector<SeenBox> seen = boxes.Seen();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text, "Could not update DB");
-    EXPECT_EQ(seen[0].caption, "Notice");
-  }
+  seen = BoxesOf(703);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "Could not update DB");
+  EXPECT_EQ(seen[0].caption, "Notice");
 }
 
 TEST_F(Window, OpenStopsTheRunAndShowsTheOpenDialog) {
