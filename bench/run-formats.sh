@@ -12,11 +12,9 @@
 set -euo pipefail
 root=${CORVANA_ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
+source bench/common.sh
 build=${CORVANA_BENCH_NATIVE:-build/bench}
-[ -x "$build/bench/formats_bench" ] || {
-  echo "run-formats: $build/bench/formats_bench is not built (build the bench preset)" >&2
-  exit 1
-}
+bench_need "$build/bench/formats_bench" bench
 repeat=${CORVANA_BENCH_REPEAT:-3}
 lists=$(mktemp -d "$root/build/formats-bench.XXXXXX")
 trap 'rm -rf "$lists"' EXIT

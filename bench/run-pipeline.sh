@@ -18,23 +18,13 @@ source bench/wine-bench.sh
 
 build=${CORVANA_BENCH_BUILD:-build/win64-bench}
 exe=$build/bench/pipeline_bench.exe
-[ -f "$exe" ] || {
-  echo "run-pipeline: $exe is not built (build the win64-bench preset)" >&2
-  exit 1
-}
+bench_need "$exe" win64-bench
 repeat=${CORVANA_BENCH_REPEAT:-3}
 
 work=$root/build/bench-pipeline
 rm -rf "$work"
 mkdir -p "$work"
-mib=${CORVANA_BENCH_MIB:-1024}
-avail_kib=$(df -Pk "$work" | awk 'NR == 2 { print $4 }')
-mem_kib=$(awk '/^MemAvailable:/ { print $2 }' /proc/meminfo)
-if [ -z "${CORVANA_BENCH_MIB:-}" ] && { [ "$avail_kib" -lt $((4 * 1024 * 1024)) ] ||
-  [ "$mem_kib" -lt $((3 * 1024 * 1024)) ]; }; then
-  mib=256
-  echo "note: $((avail_kib / 1024)) MiB free on disk, $((mem_kib / 1024)) MiB of memory: using a 256 MiB file"
-fi
+bench_size_mib "$work" 4 3
 
 cleanup() {
   bench_stop_wine

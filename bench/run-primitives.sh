@@ -8,13 +8,9 @@
 set -euo pipefail
 root=${CORVANA_ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
+source bench/common.sh
 build=${CORVANA_BENCH_NATIVE:-build/bench}
-for b in crc32_bench md5_bench; do
-  [ -x "$build/bench/$b" ] || {
-    echo "run-primitives: $build/bench/$b is not built (build the bench preset)" >&2
-    exit 1
-  }
-done
+for b in crc32_bench md5_bench; do bench_need "$build/bench/$b" bench; done
 min_time=${CORVANA_BENCH_MIN_TIME:-0.5}
 
 echo "load before timing: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min; $(nproc) cores)"

@@ -10,10 +10,7 @@ cd "$root"
 source bench/wine-bench.sh
 build=${CORVANA_BENCH_BUILD:-build/win64-bench}
 exe=$build/bench/results_bench.exe
-[ -f "$exe" ] || {
-  echo "run-results: $exe is not built (build the win64-bench preset)" >&2
-  exit 1
-}
+bench_need "$exe" win64-bench
 bench_start_wine "$root/$build/wineprefix-results"
 trap bench_stop_wine EXIT
 "$root/scripts/wine-run" --prefix "$WINEPREFIX" "$exe" "${CORVANA_BENCH_ROWS:-100000}"

@@ -34,14 +34,7 @@ mkdir -p "$work/big" "$work/many"
 
 # Four 1 GiB files when the disk has room for them and their copies in the
 # page cache; smaller ones otherwise.
-avail_kib=$(df -Pk "$work" | awk 'NR == 2 { print $4 }')
-mem_kib=$(awk '/^MemAvailable:/ { print $2 }' /proc/meminfo)
-mib=${CORVANA_BENCH_MIB:-1024}
-if [ -z "${CORVANA_BENCH_MIB:-}" ] && { [ "$avail_kib" -lt $((10 * 1024 * 1024)) ] ||
-  [ "$mem_kib" -lt $((6 * 1024 * 1024)) ]; }; then
-  mib=256
-  echo "note: $((avail_kib / 1024)) MiB free on disk, $((mem_kib / 1024)) MiB of memory: using 256 MiB files"
-fi
+bench_size_mib "$work" 10 6
 
 cleanup() {
   bench_stop_wine

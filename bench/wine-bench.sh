@@ -7,6 +7,7 @@
 # fastest CMD...: the shortest wall time of $repeat runs of CMD, in seconds.
 # winpath PATH: the Windows form of a Linux path (Z: drive).
 export PATH=$PATH:/usr/lib/wine
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 bench_start_wine() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" WINEARCH=win64
