@@ -7,8 +7,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char header[129] =
       "                                                                "
       "                                                                ";
-  const char* path = fuzzlist::WriteList(".crc", data, size, header);
-  fuzzlist::RunList(path, ListHost::ShellExtension);
-  fuzzlist::RunList(path, ListHost::Verifier);
+  fuzzlist::RunBothHosts(".crc", data, size, header);
   return 0;
 }

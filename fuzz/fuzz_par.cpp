@@ -49,15 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MD5Final(reinterpret_cast<unsigned char*>(&bytes[16]), &context);
   }
   const char* path =
-      fuzzlist::WriteList(".par", reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-  fuzzlist::RunList(path, ListHost::Verifier);
-  fuzzlist::RunList(path, ListHost::ShellExtension);
+      fuzzlist::RunBothHosts(".par", reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())
+          .Path;
 
   static ListReader reader;
   if (Check(path, &reader) != ParCheck::Valid) return 0;
   const uint64_t offset = ParFileListOffset(reader);
-  const std::string pattern = bytes.substr(0, 8);
-  FUZZ_CHECK(RewriteParStatus(path, offset, Decide, const_cast<std::string*>(&pattern)));
+  std::string pattern = bytes.substr(0, 8);
+  FUZZ_CHECK(RewriteParStatus(path, offset, Decide, &pattern));
   const std::string after = ReadAll(path);
   FUZZ_CHECK(after.size() == bytes.size());
   // The identification stays; the control hash is new; every other byte is

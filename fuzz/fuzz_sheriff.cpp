@@ -3,11 +3,8 @@
 #include "list_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const ListFormat format = [&] {
-    const char* path = fuzzlist::WriteList(".crc", data, size, "JPEG Sheriff\n");
-    fuzzlist::RunList(path, ListHost::ShellExtension);
-    return fuzzlist::RunList(path, ListHost::Verifier);
-  }();
+  const ListFormat format =
+      fuzzlist::RunBothHosts(".crc", data, size, "JPEG Sheriff\n").VerifierFormat;
   FUZZ_CHECK(format == ListFormat::SheriffCrc);
   return 0;
 }

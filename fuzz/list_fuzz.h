@@ -125,11 +125,20 @@ inline ListFormat RunList(const char* path, ListHost host) {
   return reader.Format;
 }
 
-inline void RunBothHosts(const char* extension, const uint8_t* data, size_t size,
-                         const char* prefix = "") {
+// What RunBothHosts leaves to its caller: the list's path (valid until the
+// next list is written) and the format the verifier detected.
+struct BothHosts {
+  const char* Path;
+  ListFormat VerifierFormat;
+};
+
+// Writes the list and runs it in the verifier, then in the shell extension.
+inline BothHosts RunBothHosts(const char* extension, const uint8_t* data, size_t size,
+                              const char* prefix = "") {
   const char* path = WriteList(extension, data, size, prefix);
-  RunList(path, ListHost::Verifier);
+  const ListFormat format = RunList(path, ListHost::Verifier);
   RunList(path, ListHost::ShellExtension);
+  return {path, format};
 }
 
 }  // namespace fuzzlist
