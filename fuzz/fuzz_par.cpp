@@ -6,23 +6,14 @@
 #include <vector>
 
 #include "formats/par_list.h"
-#include "hashing/md5.h"
 #include "list_fuzz.h"
+#include "tests/formats/list_bytes.h"
 
 namespace {
 
 bool Decide(void* context, uint32_t k) {
   const std::string& pattern = *static_cast<const std::string*>(context);
   return pattern.empty() ? (k & 1) != 0 : (pattern[k % pattern.size()] & 1) != 0;
-}
-
-std::string ReadAll(const char* path) {
-  UniqueFile in(OpenFile(path, OpenMode::ReadShared));
-  std::string all;
-  char chunk[4096];
-  uint32_t got = 0;
-  while (in && ReadFromFile(in.Get(), chunk, sizeof chunk, &got) && got > 0) all.append(chunk, got);
-  return all;
 }
 
 ParCheck Check(const char* path, ListReader* reader) {
@@ -43,10 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::memset(&bytes[64], 0, 8);
       bytes[64] = static_cast<char>(kParHeaderSize);
     }
-    MD5_CTX context;
-    MD5Init(&context);
-    MD5Update(&context, bytes.data() + 32, static_cast<uint32_t>(bytes.size() - 32));
-    MD5Final(reinterpret_cast<unsigned char*>(&bytes[16]), &context);
+    listtest::Seal(&bytes);
   }
   const char* path =
       fuzzlist::RunBothHosts(".par", reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())
@@ -57,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint64_t offset = ParFileListOffset(reader);
   std::string pattern = bytes.substr(0, 8);
   FUZZ_CHECK(RewriteParStatus(path, offset, Decide, &pattern));
-  const std::string after = ReadAll(path);
+  const std::string after = listtest::ReadWhole(path);
   FUZZ_CHECK(after.size() == bytes.size());
   // The identification stays; the control hash is new; every other byte is
   // as it was or differs in bit 1 of a status field (a file list that starts

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "formats/line_reader.h"
-#include "hashing/md5.h"
 #include "list_files.h"
 
 namespace {
@@ -124,21 +123,9 @@ TEST(CountListEntries, CountsFromTheDetectedStartAndReturnsToTheBeginning) {
 }
 
 TEST(CountListEntries, HandsEveryParStatusOver) {
-  // A header, its control hash and two entries with statuses 1 and 3.
-  std::string par(96, '\0');
-  par.replace(0, 3, "PAR");
-  par[64] = 96;
-  for (uint64_t status : {uint64_t{1}, uint64_t{3}}) {
-    std::string entry(58, '\0');
-    entry[0] = 58;
-    entry[8] = static_cast<char>(status);
-    entry[56] = 'n';
-    par += entry;
-  }
-  MD5_CTX c;
-  MD5Init(&c);
-  MD5Update(&c, par.data() + 32, static_cast<uint32_t>(par.size() - 32));
-  MD5Final(reinterpret_cast<unsigned char*>(&par[16]), &c);
+  // A sealed index with two entries of statuses 1 and 3.
+  const std::string par =
+      listtest::MakePar({{listtest::Utf16(u"n"), 1, 0, '\0'}, {listtest::Utf16(u"n"), 3, 0, '\0'}});
   const std::string path = WriteTemp("count.par", par);
   UniqueFile file(OpenFile(path.c_str(), OpenMode::ReadShared));
   ListReader* reader = new ListReader;

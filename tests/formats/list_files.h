@@ -11,6 +11,7 @@
 
 #include "formats/list_detection.h"
 #include "formats/list_reader.h"
+#include "list_bytes.h"
 #include "platform/file.h"
 
 namespace listtest {
@@ -29,15 +30,6 @@ inline std::string WriteFileAt(const std::string& path, const std::string& bytes
 // other programs share: the names carry a prefix of these tests.
 inline std::string WriteTemp(const std::string& leaf, const std::string& bytes) {
   return WriteFileAt(::testing::TempDir() + "corvana_formats_" + leaf, bytes);
-}
-
-inline std::string ReadWhole(const std::string& path) {
-  UniqueFile in(OpenFile(path.c_str(), OpenMode::ReadShared));
-  std::string all;
-  char chunk[4096];
-  uint32_t got = 0;
-  while (in && ReadFromFile(in.Get(), chunk, sizeof chunk, &got) && got > 0) all.append(chunk, got);
-  return all;
 }
 
 struct Entry {

@@ -7,74 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "hashing/md5.h"
 #include "list_files.h"
 
 namespace {
 
+using listtest::MakePar;
+using listtest::ParFile;
 using listtest::RunList;
+using listtest::Seal;
+using listtest::Utf16;
 using listtest::WriteTemp;
 
-std::string Le64(uint64_t v) {
-  std::string b(8, '\0');
-  for (int i = 0; i < 8; ++i) b[static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
-  return b;
-}
-
-std::string Utf16(const std::u16string& text) {
-  std::string b;
-  for (char16_t u : text) {
-    b += static_cast<char>(u & 0xFF);
-    b += static_cast<char>(u >> 8);
-  }
-  return b;
-}
-
-struct ParFile {
-  std::string Name;  // UTF-16LE bytes
-  uint64_t Status;
-  uint64_t Size;
-  char Fill;               // the two digests are made of this byte
-  uint64_t EntrySize = 0;  // 0: the true size
-};
-
-std::string Md5Of(const std::string& bytes) {
-  MD5_CTX c;
-  MD5Init(&c);
-  MD5Update(&c, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  std::string d(16, '\0');
-  MD5Final(reinterpret_cast<unsigned char*>(&d[0]), &c);
-  return d;
-}
-
-// Writes the control hash of `par` (bytes 16 to 31) for what it now holds.
-void Seal(std::string* par) {
-  par->replace(16, 16, Md5Of(par->substr(32)));
-}
-
-std::string MakePar(const std::vector<ParFile>& files, uint64_t listOffset = 96) {
-  std::string list;
-  for (const ParFile& f : files) {
-    const uint64_t size = f.EntrySize ? f.EntrySize : 56 + f.Name.size();
-    list += Le64(size) + Le64(f.Status) + Le64(f.Size) + std::string(16, f.Fill) +
-            std::string(16, f.Fill) + f.Name;
-  }
-  std::string par = std::string("PAR\0\0\0\0\0", 8) + Le64(0x00010000) + std::string(16, '\0') +
-                    std::string(16, 's') + Le64(0) + Le64(files.size()) + Le64(listOffset) +
-                    Le64(list.size()) + Le64(96 + list.size()) + Le64(0) + list;
-  Seal(&par);
-  return par;
-}
-
+// The hex of a digest made of 16 `fill` bytes.
 std::string Hex16(char fill) {
-  const unsigned char b[16] = {};
-  std::string h = listtest::Hex(b, 16);
-  const char* digits = "0123456789abcdef";
-  for (size_t i = 0; i < 32; i += 2) {
-    h[i] = digits[static_cast<unsigned char>(fill) >> 4];
-    h[i + 1] = digits[fill & 15];
-  }
-  return h;
+  const std::string bytes(16, fill);
+  return listtest::Hex(reinterpret_cast<const unsigned char*>(bytes.data()), 16);
 }
 
 const std::vector<ParFile> kTwo = {{Utf16(u"a file.txt"), 1, 12, '\x6f'},

@@ -15,7 +15,6 @@
 
 #include "formats/par_list.h"
 #include "hashing/crc32.h"
-#include "hashing/md5.h"
 #include "list_files.h"
 
 namespace {
@@ -61,12 +60,8 @@ class PeerLists : public ::testing::Test {
     Expected e;
     e.Size = bytes.size();
     e.Crc = ~UpdateCRC32(0xFFFFFFFF, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    MD5_CTX c;
-    MD5Init(&c);
-    MD5Update(&c, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    unsigned char d[16];
-    MD5Final(d, &c);
-    e.Md5 = listtest::Hex(d, 16);
+    const std::string digest = listtest::Md5Of(bytes);
+    e.Md5 = listtest::Hex(reinterpret_cast<const unsigned char*>(digest.data()), 16);
     (*files_)[name] = e;
   }
 
