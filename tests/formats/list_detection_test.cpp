@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -90,13 +91,12 @@ TEST(DetectListFormat, LeavesTheFileAtTheFirstEntry) {
   for (const Case& c : cases) {
     const std::string path = WriteTemp(c.Leaf, c.Bytes);
     UniqueFile file(OpenFile(path.c_str(), OpenMode::ReadShared));
-    ListReader* reader = new ListReader;
-    InitListReader(reader, ListHost::Verifier, nullptr, nullptr);
-    ASSERT_TRUE(DetectListFormat(reader, path.c_str(), file.Get()));
+    const auto reader = std::make_unique<ListReader>();  // large: not on the stack
+    InitListReader(reader.get(), ListHost::Verifier, nullptr, nullptr);
+    ASSERT_TRUE(DetectListFormat(reader.get(), path.c_str(), file.Get()));
     ListEntry entry;
-    ASSERT_GT(ReadListEntry(reader, file.Get(), &entry), 0) << c.Leaf;
+    ASSERT_GT(ReadListEntry(reader.get(), file.Get(), &entry), 0) << c.Leaf;
     EXPECT_STREQ(entry.FileName, c.FirstName);
-    delete reader;
   }
 }
 
@@ -107,15 +107,14 @@ void TakeStatus(void* context, uint32_t k, uint64_t status) {
 TEST(CountListEntries, CountsFromTheDetectedStartAndReturnsToTheBeginning) {
   const std::string path = WriteTemp("count.sfv", "; header\r\na 1\r\nbad\r\nb 2\r\n\r\nc 3\r\n");
   UniqueFile file(OpenFile(path.c_str(), OpenMode::ReadShared));
-  ListReader* reader = new ListReader;
+  const auto reader = std::make_unique<ListReader>();
   std::vector<std::string> reports;
-  InitListReader(reader, ListHost::Verifier, listtest::CollectReport, &reports);
-  ASSERT_TRUE(DetectListFormat(reader, path.c_str(), file.Get()));
-  EXPECT_EQ(CountListEntries(reader, file.Get()), 3);
+  InitListReader(reader.get(), ListHost::Verifier, listtest::CollectReport, &reports);
+  ASSERT_TRUE(DetectListFormat(reader.get(), path.c_str(), file.Get()));
+  EXPECT_EQ(CountListEntries(reader.get(), file.Get()), 3);
   EXPECT_EQ(reader->EntryCount, 3);
   EXPECT_TRUE(reports.empty());  // reported by the reading pass only
   EXPECT_EQ(GetFilePosition(file.Get()), 0u);
-  delete reader;
 
   const auto run = RunListText("count.ckz", "a|b|1|2\r\n");
   EXPECT_TRUE(run.Invalid);
@@ -128,13 +127,12 @@ TEST(CountListEntries, HandsEveryParStatusOver) {
       listtest::MakePar({{listtest::Utf16(u"n"), 1, 0, '\0'}, {listtest::Utf16(u"n"), 3, 0, '\0'}});
   const std::string path = WriteTemp("count.par", par);
   UniqueFile file(OpenFile(path.c_str(), OpenMode::ReadShared));
-  ListReader* reader = new ListReader;
-  InitListReader(reader, ListHost::Verifier, nullptr, nullptr);
-  ASSERT_TRUE(DetectListFormat(reader, path.c_str(), file.Get()));
+  const auto reader = std::make_unique<ListReader>();
+  InitListReader(reader.get(), ListHost::Verifier, nullptr, nullptr);
+  ASSERT_TRUE(DetectListFormat(reader.get(), path.c_str(), file.Get()));
   std::vector<std::pair<uint32_t, uint64_t>> statuses;
-  EXPECT_EQ(CountListEntries(reader, file.Get(), TakeStatus, &statuses), 2);
+  EXPECT_EQ(CountListEntries(reader.get(), file.Get(), TakeStatus, &statuses), 2);
   EXPECT_EQ(statuses, (std::vector<std::pair<uint32_t, uint64_t>>{{0, 1}, {1, 3}}));
-  delete reader;
 }
 
 }  // namespace
