@@ -3,5 +3,5 @@
 if(WIN32)
   add_executable(pipeline_bench ${CMAKE_CURRENT_LIST_DIR}/pipeline_win32.cpp)
   corvana_target_defaults(pipeline_bench)
-  target_link_libraries(pipeline_bench PRIVATE corvana_pipeline corvana_platform)
+  target_link_libraries(pipeline_bench PRIVATE corvana_pipeline)
 endif()
