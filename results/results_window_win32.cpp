@@ -238,8 +238,10 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
       }
       // The items carry nothing to free: no notice per deleted item, which
-      // for a sort or the window's end of 100,000 rows costs seconds.
-      if (hdr->hwndFrom == s.List && hdr->code == LVN_DELETEALLITEMS) return TRUE;
+      // for a sort or the window's end of 100,000 rows costs seconds. At the
+      // window's end the list view deletes its items after WM_DESTROY has
+      // cleared s.List, so the notice is known by the control's id.
+      if (hdr->idFrom == kListViewId && hdr->code == LVN_DELETEALLITEMS) return TRUE;
       break;
     }
     case WM_TIMER:
