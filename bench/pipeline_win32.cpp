@@ -224,7 +224,6 @@ PipelineRun RunPipeline(const char* path, bool md5, BlockModeRule rule, Semaphor
   options.Sleep = sleep;
   options.MeasureTimes = true;
   if (!StartHashing(&job, options)) return run;
-  std::memset(&StaticHashPipeline()->Times, 0, sizeof(PipelineTimes));
   std::snprintf(job.FilePath, sizeof job.FilePath, "%s", path);
   job.ExpectedSizeLow = job.ExpectedSizeHigh = 0xFFFFFFFF;
   job.UseMd5 = md5 ? 1 : 0;

@@ -85,8 +85,8 @@ struct BlockSlot {
 static_assert(sizeof(BlockSlot) == kSlotHeaderBytes + kReadBlockBytes);
 static_assert(offsetof(BlockSlot, Data) == kSlotHeaderBytes);
 
-// Performance-counter ticks spent in each kind of work since the counters
-// were last cleared; kept only with PipelineOptions::MeasureTimes. Each field
+// Performance-counter ticks spent in each kind of work since the
+// pipeline started; kept only with PipelineOptions::MeasureTimes. Each field
 // has one writer thread; read them while no job is in flight.
 struct PipelineTimes {
   uint64_t ReaderFetch;   // reader: ReadFile or MapViewOfFile
