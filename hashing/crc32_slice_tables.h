@@ -1,6 +1,6 @@
-// The sixteen tables of slicing-by-16, shared by the portable path and the
-// integer lanes of the carry-less multiply path: table k holds the CRC of a
-// byte followed by k zero bytes, table 0 is BigTable.
+// The sixteen tables of slicing-by-16, built at compile time: table k holds
+// the CRC of a byte followed by k zero bytes, table 0 is BigTable. Only the slicing
+// path (crc32_slice16.cpp) uses them.
 #pragma once
 
 #include <cstdint>
