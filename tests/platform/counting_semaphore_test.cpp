@@ -7,6 +7,7 @@
 #include <process.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/handles_win32.h"
 
@@ -23,7 +24,11 @@ class CountingSemaphoreTest : public ::testing::TestWithParam<SemaphoreSleep> {
     ASSERT_TRUE(CreateCountingSemaphore(&a_, kMaximum, quit_.Get(), GetParam()));
     ASSERT_TRUE(CreateCountingSemaphore(&b_, kMaximum, quit_.Get(), GetParam()));
   }
+  // A failed assertion may leave a started thread inside a wait: it is woken
+  // by the quit and ended before the semaphores go.
   void TearDown() override {
+    Quit();
+    for (UniqueKernelHandle& thread : threads_) WaitForSingleObject(thread.Get(), kThreadTimeoutMs);
     CloseCountingSemaphore(&a_);
     CloseCountingSemaphore(&b_);
   }
@@ -33,9 +38,16 @@ class CountingSemaphoreTest : public ::testing::TestWithParam<SemaphoreSleep> {
     WakeCountingSemaphoreForQuit(&b_);
   }
 
+  HANDLE StartThread(unsigned(__stdcall* entry)(void*), void* argument) {
+    threads_.emplace_back(
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, entry, argument, 0, nullptr)));
+    return threads_.back().Get();
+  }
+
   UniqueEvent quit_;
   CountingSemaphore a_{};
   CountingSemaphore b_{};
+  std::vector<UniqueKernelHandle> threads_;
 };
 
 TEST_P(CountingSemaphoreTest, SleepsTheWayItWasAskedToWhereThePlatformAllows) {
@@ -80,10 +92,10 @@ unsigned __stdcall Producer(void* argument) {
 }
 
 TEST_P(CountingSemaphoreTest, NoUnitIsLostOrMadeUpBetweenTwoThreads) {
-  Ring ring{&a_, &b_, {}, 50000, 0};
+  static Ring ring;  // outlives the producer even when an assertion fails
+  ring = Ring{&a_, &b_, {}, 50000, 0};
   ASSERT_TRUE(ReleaseCountingSemaphore(&a_, 8));
-  UniqueKernelHandle thread(
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Producer, &ring, 0, nullptr)));
+  HANDLE thread = StartThread(Producer, &ring);
   ASSERT_TRUE(thread);
   LONG wrong = 0;
   for (LONG i = 0; i < ring.Units; ++i) {
@@ -92,9 +104,9 @@ TEST_P(CountingSemaphoreTest, NoUnitIsLostOrMadeUpBetweenTwoThreads) {
     if (i % 1499 == 0) Sleep(1);  // and let the producer fill the ring
     ASSERT_TRUE(ReleaseCountingSemaphore(&a_, 1)) << i;
   }
-  ASSERT_EQ(WaitForSingleObject(thread.Get(), kThreadTimeoutMs), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(thread, kThreadTimeoutMs), WAIT_OBJECT_0);
   DWORD code = 99;
-  GetExitCodeThread(thread.Get(), &code);
+  GetExitCodeThread(thread, &code);
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(ring.Faults, 0);
@@ -107,28 +119,26 @@ unsigned __stdcall Sleeper(void* argument) {
   return WaitCountingSemaphore(static_cast<CountingSemaphore*>(argument)) ? 1 : 0;
 }
 
-// A thread asleep in a wait on `semaphore`: it is inside its wait once the
-// count shows it owed a unit. Returns false when it never got there.
-bool StartSleeper(CountingSemaphore* semaphore, UniqueKernelHandle* thread) {
-  thread->Reset(
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Sleeper, semaphore, 0, nullptr)));
-  if (!*thread) return false;
+// Whether a thread is asleep in a wait on `semaphore`: it is inside its wait
+// once the count shows it owed a unit.
+bool Asleep(const CountingSemaphore* semaphore) {
   for (int i = 0; i < 5000 && semaphore->Count == 0; ++i) Sleep(1);
   return semaphore->Count == -1;
 }
 
 // 1 when the sleeper got a unit, 0 when it was woken by the quit.
-DWORD SleeperOutcome(const UniqueKernelHandle& thread) {
-  if (WaitForSingleObject(thread.Get(), kThreadTimeoutMs) != WAIT_OBJECT_0) return 99;
+DWORD SleeperOutcome(HANDLE thread) {
+  if (WaitForSingleObject(thread, kThreadTimeoutMs) != WAIT_OBJECT_0) return 99;
   DWORD code = 99;
-  GetExitCodeThread(thread.Get(), &code);
+  GetExitCodeThread(thread, &code);
   return code;
 }
 
 TEST_P(CountingSemaphoreTest, QuitWakesASleeperAndEveryLaterWaitFails) {
-  UniqueKernelHandle thread;
-  ASSERT_TRUE(StartSleeper(&a_, &thread));
-  EXPECT_EQ(WaitForSingleObject(thread.Get(), 50), static_cast<DWORD>(WAIT_TIMEOUT));
+  HANDLE thread = StartThread(Sleeper, &a_);
+  ASSERT_TRUE(thread);
+  ASSERT_TRUE(Asleep(&a_));
+  EXPECT_EQ(WaitForSingleObject(thread, 50), static_cast<DWORD>(WAIT_TIMEOUT));
   Quit();
   EXPECT_EQ(SleeperOutcome(thread), 0u);
   // Quit comes first even when a unit is there to take.
@@ -137,8 +147,9 @@ TEST_P(CountingSemaphoreTest, QuitWakesASleeperAndEveryLaterWaitFails) {
 }
 
 TEST_P(CountingSemaphoreTest, ReleaseWakesASleeperWithItsUnit) {
-  UniqueKernelHandle thread;
-  ASSERT_TRUE(StartSleeper(&a_, &thread));
+  HANDLE thread = StartThread(Sleeper, &a_);
+  ASSERT_TRUE(thread);
+  ASSERT_TRUE(Asleep(&a_));
   ASSERT_TRUE(ReleaseCountingSemaphore(&a_, 3));
   EXPECT_EQ(SleeperOutcome(thread), 1u);
   // Of the three units one went to the sleeper.
