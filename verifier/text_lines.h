@@ -1,8 +1,7 @@
-// The list's lines taken from its text in memory, split exactly as the line
-// reader splits them from the file (terminator search in 512-byte reads, the
-// first LF or else the first CR, lines cut at 511 bytes with the rest
-// dropped, empty lines skipped). The database code reads a list with a few
-// large reads instead of a read and two seeks per line.
+// The list's lines taken from its text in memory, split by the same code as
+// the line reader splits them from the file (formats/line_split.h). The
+// database code reads a list with a few large reads instead of a read and a
+// seek per line.
 #pragma once
 
 #include <cstddef>
