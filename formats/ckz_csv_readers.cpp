@@ -4,18 +4,13 @@
 
 #include "formats/line_reader.h"
 #include "formats/parse_number.h"
+#include "hashing/search.h"
 
 namespace {
 
-bool IsWhite(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 bool EqualsIgnoringCase(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    char x = *a, y = *b;
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+    const char x = FoldToUpper(*a), y = FoldToUpper(*b);
     if (x != y) return false;
     if (x == '\0') return true;
   }
@@ -62,7 +57,7 @@ int32_t ReadCkzEntry(const ListReader& reader, NativeFile file, char* name, int3
 
 size_t NextCsvField(const char** cursor, char* out, size_t outSize) {
   const char* p = *cursor;
-  while (IsWhite(*p)) ++p;
+  while (IsListSpace(*p)) ++p;
   const char* begin;
   const char* end;
   if (*p == '"') {
@@ -76,14 +71,14 @@ size_t NextCsvField(const char** cursor, char* out, size_t outSize) {
     p = std::strchr(begin, ',');
     if (!p) p = begin + std::strlen(begin);
     end = p;
-    while (end > begin && IsWhite(end[-1])) --end;
+    while (end > begin && IsListSpace(end[-1])) --end;
   }
   const size_t length = static_cast<size_t>(end - begin);
   if (length == 0 || length >= outSize) return 0;
   std::memcpy(out, begin, length);
   out[length] = '\0';
   if (*p == ',') ++p;
-  while (IsWhite(*p)) ++p;
+  while (IsListSpace(*p)) ++p;
   *cursor = p;
   return length;
 }
@@ -97,7 +92,7 @@ int32_t ReadCsvEntry(const ListReader& reader, NativeFile file, char* name, int3
     const int32_t length = ReadListLine(file, line, sizeof line, &cut);
     if (length <= 0) return length;
     const char* p = line;
-    while (IsWhite(*p)) ++p;
+    while (IsListSpace(*p)) ++p;
     if (*p == '\0') continue;
     // A line longer than the buffer has lost its end and is rejected; a name
     // longer than FileName does not fit and is rejected by NextCsvField.

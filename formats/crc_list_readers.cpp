@@ -7,10 +7,6 @@
 
 namespace {
 
-bool IsWhite(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 uint32_t SkipTo(const char* s, uint32_t i, char stop) {
   while (s[i] != '\0' && s[i] != stop) ++i;
   return i;
@@ -52,15 +48,6 @@ int64_t ReadZeroTerminated(NativeFile file, char* out, uint32_t outSize) {
                  : -1;
     }
   }
-}
-
-bool ReadExactly(NativeFile file, void* buffer, uint32_t size) {
-  uint32_t got = 0;
-  return ReadFromFile(file, buffer, size, &got) && got == size;
-}
-
-uint32_t Le32(const unsigned char* b) {
-  return uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24);
 }
 
 }  // namespace
@@ -125,7 +112,7 @@ int32_t ReadSheriffEntry(const ListReader& reader, NativeFile file, char* name, 
     if (crc) *crc = ParseHex32(name + layout.CrcColumn);
 
     uint32_t end = layout.SizeColumn;
-    while (end > 0 && IsWhite(name[end - 1])) --end;
+    while (end > 0 && IsListSpace(name[end - 1])) --end;
     name[end] = '\0';
     return length;
   }
@@ -144,10 +131,10 @@ int32_t ReadBinaryCrcEntry(const ListReader& /*reader*/, NativeFile file, char* 
     if (ReadZeroTerminated(file, nullptr, 0) < 0) return 0;
     unsigned char fixed[40];
     if (!ReadExactly(file, fixed, sizeof fixed)) return 0;  // a record cut short ends the list
-    const uint32_t attributes = Le32(fixed);
+    const uint32_t attributes = ReadLe32(fixed);
     if (attributes & 0x10) continue;  // a folder
-    if (expectedSize) *expectedSize = Le32(fixed + 28);
-    if (crc) *crc = Le32(fixed + 36);
+    if (expectedSize) *expectedSize = ReadLe32(fixed + 28);
+    if (crc) *crc = ReadLe32(fixed + 36);
     return 1;
   }
 }

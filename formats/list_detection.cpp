@@ -18,9 +18,7 @@ constexpr uint64_t kBinaryCrcHeader = 128;
 bool EndsWithIgnoringCase(const char* path, size_t length, const char* extension) {
   const char* tail = path + length - 4;
   for (int i = 0; i < 4; ++i) {
-    char c = tail[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != extension[i]) return false;
+    if (FoldToUpper(tail[i]) != FoldToUpper(extension[i])) return false;
   }
   return true;
 }
@@ -163,14 +161,13 @@ bool PositionListForReading(ListReader* reader, NativeFile file) {
       break;
     }
     case ListFormat::Ckz:
+      // The shell extension starts at offset 0 and passes over the header
+      // line because it has no "|".
       SetFilePosition(file, 0);
       if (reader->Host == ListHost::Verifier && !CheckCkzHeader(file)) {
         reader->Invalid = true;
         return false;
       }
-      // The shell extension starts at offset 0 and passes over the header
-      // line because it has no "|".
-      if (reader->Host == ListHost::ShellExtension) SetFilePosition(file, 0);
       break;
     default:
       SetFilePosition(file, 0);

@@ -18,6 +18,16 @@ uint64_t ReadLe64(const unsigned char* bytes) {
   return v;
 }
 
+uint32_t ReadLe32(const unsigned char* bytes) {
+  return uint32_t{bytes[0]} | (uint32_t{bytes[1]} << 8) | (uint32_t{bytes[2]} << 16) |
+         (uint32_t{bytes[3]} << 24);
+}
+
+bool ReadExactly(NativeFile file, void* buffer, uint32_t size) {
+  uint32_t got = 0;
+  return ReadFromFile(file, buffer, size, &got) && got == size;
+}
+
 void ReportInvalidLine(const ListReader& reader, const char* kind, const char* line) {
   if (reader.Host != ListHost::Verifier || !reader.Report) return;
   char text[1024];

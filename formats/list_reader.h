@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "formats/list_entry.h"
+#include "platform/file.h"
 
 // Which program reads the list. The shell extension does not take ".txt" as a
 // list, samples only 512 bytes of a ".crc" list for a Sheriff table, knows no
@@ -58,8 +59,13 @@ struct ListReader {
 // A reader for `host` with an optional invalid-line sink; nothing detected yet.
 void InitListReader(ListReader* reader, ListHost host, InvalidLineSink report, void* context);
 
-// Little-endian fields of the PAR header and entries.
+// Little-endian fields of the binary lists (PAR headers and entries, binary
+// CRC records).
 uint64_t ReadLe64(const unsigned char* bytes);
+uint32_t ReadLe32(const unsigned char* bytes);
+
+// Reads exactly `size` bytes; false on a failure or a short read.
+bool ReadExactly(NativeFile file, void* buffer, uint32_t size);
 inline uint64_t ParFileListOffset(const ListReader& reader) {
   return ReadLe64(reader.ParHeader + 64);
 }

@@ -8,11 +8,6 @@
 
 namespace {
 
-bool ReadExactly(NativeFile file, void* buffer, uint32_t size) {
-  uint32_t got = 0;
-  return ReadFromFile(file, buffer, size, &got) && got == size;
-}
-
 constexpr unsigned char kParMagic[8] = {'P', 'A', 'R', 0, 0, 0, 0, 0};
 
 }  // namespace

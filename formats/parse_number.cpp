@@ -2,10 +2,6 @@
 
 namespace {
 
-bool IsSpace(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 int DigitOf(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'z') return c - 'a' + 10;
@@ -16,7 +12,7 @@ int DigitOf(char c) {
 // The shared scan: returns the magnitude, clamped to `limit` on overflow.
 uint64_t Parse(const char* text, int base, uint64_t limit) {
   const char* s = text;
-  while (IsSpace(*s)) ++s;
+  while (IsListSpace(*s)) ++s;
   bool negative = false;
   if (*s == '+' || *s == '-') {
     negative = *s == '-';

@@ -14,3 +14,9 @@ uint64_t ParseUInt64(const char* text, int base);
 // strtoul in base 16 with 32-bit results, as the readers parse CRC-32 values:
 // overflow gives 0xFFFFFFFF, a leading "-" negates modulo 2^32.
 uint32_t ParseHex32(const char* text);
+
+// White space as the C library's isspace in the C locale: space, tab, line
+// feed, vertical tab, form feed, carriage return.
+inline bool IsListSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}

@@ -7,10 +7,6 @@
 
 namespace {
 
-bool IsWhite(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 int32_t ReadNameCrcLine(const ListReader& reader, NativeFile file, char* line, int32_t size,
                         uint64_t* expectedSize, uint32_t* crc, bool trimHyphens) {
   if (expectedSize) *expectedSize = UnknownSize;
@@ -29,7 +25,7 @@ int32_t ReadNameCrcLine(const ListReader& reader, NativeFile file, char* line, i
     const uint32_t value = ParseHex32(separator + 1);
     if (crc) *crc = value;
     char* end = separator;
-    while (end > line && (IsWhite(end[-1]) || (trimHyphens && end[-1] == '-'))) --end;
+    while (end > line && (IsListSpace(end[-1]) || (trimHyphens && end[-1] == '-'))) --end;
     *end = '\0';
     if (line[0] == '"') {
       const size_t n = static_cast<size_t>(end - line);

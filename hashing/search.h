@@ -7,6 +7,11 @@
 // the byte AND its mask, so only ASCII letters fold.
 extern const unsigned char ToUpperTable[256];
 
+// A byte folded to upper case (ASCII letters only).
+inline char FoldToUpper(char c) {
+  return static_cast<char>(c & ToUpperTable[static_cast<unsigned char>(c)]);
+}
+
 // Returns the leftmost position in buffer[0, length) where `pattern`
 // (zero-terminated) matches ignoring ASCII case, or nullptr. An empty pattern
 // matches at the start; a buffer shorter than the pattern matches nothing; a
