@@ -1,45 +1,19 @@
 #include "tests/pipeline/test_folder_win32.h"
 
-#include <cstdio>
-
 #include "platform/handles_win32.h"
 
 TestFolder::TestFolder() {
   char buffer[MAX_PATH];
   GetCurrentDirectoryA(sizeof buffer, buffer);
   previous_ = buffer;
-  GetTempPathA(sizeof buffer, buffer);
-  static unsigned counter = 0;
-  char name[MAX_PATH];
-  snprintf(name, sizeof name, "%scrvn-pipe-%lu-%u", buffer, GetCurrentProcessId(), ++counter);
-  path_ = name;
-  CreateDirectoryA(path_.c_str(), nullptr);
+  path_ = MakeTempFolder("pipe");
+  path_.pop_back();  // without the trailing '\'
   SetCurrentDirectoryA(path_.c_str());
 }
 
 TestFolder::~TestFolder() {
   SetCurrentDirectoryA(previous_.c_str());
   RemoveTree(path_);
-}
-
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  UniqueFindHandle search(FindFirstFileA((path + "\\*").c_str(), &found));
-  if (search) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = path + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full);
-      } else {
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(full.c_str());
-      }
-    } while (FindNextFileA(search.Get(), &found));
-  }
-  search.Reset();
-  RemoveDirectoryA(path.c_str());
 }
 
 bool WriteBytes(const char* name, const std::vector<unsigned char>& bytes) {
@@ -56,15 +30,6 @@ bool WriteBytes(const char* name, const std::vector<unsigned char>& bytes) {
     done += chunk;
   }
   return true;
-}
-
-bool MakeSparseFile(const char* name, uint64_t size) {
-  UniqueFileHandle file(
-      CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  LARGE_INTEGER end;
-  end.QuadPart = static_cast<LONGLONG>(size);
-  return SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
 }
 
 bool MakeFolder(const char* name) {

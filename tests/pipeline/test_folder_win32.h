@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/pipeline/test_files_win32.h"
+
 class TestFolder {
  public:
   TestFolder();
@@ -22,12 +24,7 @@ class TestFolder {
   std::string previous_;
 };
 
-// Deletes a folder and everything below it.
-void RemoveTree(const std::string& path);
-
 bool WriteBytes(const char* name, const std::vector<unsigned char>& bytes);
-// A file of `size` bytes that occupies no disk space: every byte reads as 0.
-bool MakeSparseFile(const char* name, uint64_t size);
 bool MakeFolder(const char* name);
 
 // Bytes that differ from block to block, so a block hashed twice or out of

@@ -16,40 +16,12 @@
 #include "formats/base64.h"
 #include "hashing/hash_job_win32.h"
 #include "results/results_window_win32.h"
+#include "tests/pipeline/test_files_win32.h"
 #include "verifier/report_win32.h"
 #include "verifier/run_state.h"
 #include "verifier/run_window_win32.h"
 
 namespace {
-
-std::string TempFolder() {
-  static unsigned counter = 0;
-  char temp[MAX_PATH];
-  ::GetTempPathA(sizeof temp, temp);
-  char name[MAX_PATH + 64];
-  std::snprintf(name, sizeof name, "%scorvana-window-%lu-%u\\", temp,
-                static_cast<unsigned long>(::GetCurrentProcessId()), counter++);
-  ::CreateDirectoryA(name, nullptr);
-  return name;
-}
-
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((dir + "*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(dir + name + "\\");
-      } else {
-        ::DeleteFileA((dir + name).c_str());
-      }
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-  }
-  ::RemoveDirectoryA(dir.c_str());
-}
 
 void Touch(const std::string& path) {
   HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -116,7 +88,7 @@ LRESULT CALLBACK SpyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 class ResultsWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = TempFolder();
+    folder_ = MakeTempFolder("window");
     g_verifier = VerifierState{};
     std::snprintf(g_verifier.IniPath, sizeof g_verifier.IniPath, "%sCorvana.ini", folder_.c_str());
     std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%sdisc.sfv", folder_.c_str());

@@ -7,41 +7,8 @@
 #include "hashing/md5.h"
 
 TestFolder MakeTestFolder(const char* tag) {
-  static unsigned counter = 0;
-  char temp[MAX_PATH];
-  ::GetTempPathA(sizeof temp, temp);
-  for (;;) {
-    char name[MAX_PATH + 64];
-    std::snprintf(name, sizeof name, "%scorvana-%s-%lu-%u\\", temp, tag,
-                  static_cast<unsigned long>(::GetCurrentProcessId()), counter++);
-    if (::CreateDirectoryA(name, nullptr)) return TestFolder{name};
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) return TestFolder{name};
-  }
+  return TestFolder{MakeTempFolder(tag)};
 }
-
-namespace {
-
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA data;
-  UniqueFindHandle find(::FindFirstFileA((dir + "*").c_str(), &data));
-  if (find) {
-    do {
-      std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = dir + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full + "\\");
-      } else {
-        ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(full.c_str());
-      }
-    } while (::FindNextFileA(find.Get(), &data));
-  }
-  find.Reset();
-  ::RemoveDirectoryA(dir.c_str());
-}
-
-}  // namespace
 
 void RemoveTestFolder(const TestFolder& folder) {
   RemoveTree(folder.path);
@@ -80,15 +47,6 @@ std::vector<std::string> Lines(const std::string& text) {
     at = end + 2;
   }
   return lines;
-}
-
-bool MakeSparseFile(const std::string& path, int64_t size) {
-  UniqueFileHandle big(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER end;
-  end.QuadPart = size;
-  return big && ::SetFilePointerEx(big.Get(), end, nullptr, FILE_BEGIN) &&
-         ::SetEndOfFile(big.Get());
 }
 
 uint32_t Crc32Of(const std::string& bytes) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/handles_win32.h"
+#include "tests/pipeline/test_files_win32.h"
 
 struct TestFolder {
   std::string path;  // ends with '\'
@@ -25,8 +26,6 @@ bool FileThere(const std::string& path);
 
 // The lines of a results file, split at "\r\n".
 std::vector<std::string> Lines(const std::string& text);
-// A sparse file of `size` zero bytes: long to hash, free to make.
-bool MakeSparseFile(const std::string& path, int64_t size);
 
 uint32_t Crc32Of(const std::string& bytes);
 std::string Md5HexOf(const std::string& bytes);  // 32 lower-case digits
