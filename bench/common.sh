@@ -1,5 +1,6 @@
 # Sourced by every bench/run-*.sh.
 #
+# fastest CMD...: the shortest wall time of $repeat runs of CMD, in seconds.
 # bench_need FILE PRESET: stops the script unless FILE was built (by PRESET).
 # bench_size_mib FOLDER DISK_GIB MEM_GIB: sets `mib`, the size of each test
 #   file: CORVANA_BENCH_MIB when set, else 1024, or 256 when FOLDER's disk has
@@ -23,4 +24,15 @@ bench_size_mib() {
     mib=256
     echo "note: $((avail_kib / 1024)) MiB free on disk, $((mem_kib / 1024)) MiB of memory: using 256 MiB files"
   fi
+}
+
+fastest() {
+  local t0 t1 b="" i
+  for i in $(seq "${repeat:-3}"); do
+    t0=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 || true
+    t1=$(date +%s.%N)
+    b=$(awk -v a="$t0" -v z="$t1" -v b="$b" 'BEGIN { d = z - a; if (b == "" || d < b) b = d; print b }')
+  done
+  printf '%.3f' "$b"
 }

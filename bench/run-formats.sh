@@ -34,18 +34,6 @@ best() {
   awk -F, -v n="\"$1/min_time:2.000/real_time\"" '$1 == n { t = $3 / 1000; if (b == "" || t < b) b = t }
     END { printf "%.3f", b }' "$csv"
 }
-# peer COMMAND...: the fastest of $repeat wall-clock runs, in seconds.
-peer() {
-  local b="" t s e
-  for _ in $(seq "$repeat"); do
-    s=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    e=$(date +%s.%N)
-    t=$(echo "$e - $s" | bc -l)
-    if [ -z "$b" ] || [ "$(echo "$t < $b" | bc -l)" = 1 ]; then b=$t; fi
-  done
-  printf '%.3f' "$b"
-}
 
 row() {  # label seconds file
   local mb
@@ -56,10 +44,10 @@ row() {  # label seconds file
 
 c_sfv=$(best BM_SfvList)
 c_md5=$(best BM_Md5List)
-p_wc=$(peer wc -l "$sfv")
-p_rhash=$(peer rhash -c --skip-ok "$sfv")
-p_cksfv=$(peer cksfv -q -f "$sfv")
-p_md5sum=$(peer md5sum -c --ignore-missing "$md5")
+p_wc=$(fastest wc -l "$sfv")
+p_rhash=$(fastest rhash -c --skip-ok "$sfv")
+p_cksfv=$(fastest cksfv -q -f "$sfv")
+p_md5sum=$(fastest md5sum -c --ignore-missing "$md5")
 echo "load after timing:  $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 printf '%-44s %8s %12s %8s\n' "1,000,000-line list, one whole read" "s" "entries/s" "MB/s"

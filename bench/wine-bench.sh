@@ -4,7 +4,6 @@
 #   prefix created on first use, one persistent wineserver for it and the
 #   prefix's services already started, so that no timed run pays for them.
 # bench_stop_wine: ends that server and the Xvfb it started.
-# fastest CMD...: the shortest wall time of $repeat runs of CMD, in seconds.
 # winpath PATH: the Windows form of a Linux path (Z: drive).
 export PATH=$PATH:/usr/lib/wine
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -35,15 +34,5 @@ bench_stop_wine() {
   [ -n "${bench_xvfb_pid:-}" ] && kill "$bench_xvfb_pid" 2>/dev/null || true
 }
 
-fastest() {
-  local t0 t1 b="" i
-  for i in $(seq "${repeat:-3}"); do
-    t0=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    t1=$(date +%s.%N)
-    b=$(awk -v a="$t0" -v z="$t1" -v b="$b" 'BEGIN { d = z - a; if (b == "" || d < b) b = d; print b }')
-  done
-  printf '%.3f' "$b"
-}
 
 winpath() { echo "Z:$1" | tr / '\\'; }
