@@ -11,7 +11,7 @@ namespace {
 struct BoxResult {
   bool found = false;
   std::string text;
-  DWORD exitCode = 0;
+  DWORD exitCode = 0xDEADBEEF;  // when no process was started
 };
 
 BOOL CALLBACK FindStatic(HWND child, LPARAM out) {
@@ -28,28 +28,27 @@ BOOL CALLBACK FindStatic(HWND child, LPARAM out) {
   return TRUE;
 }
 
-// Starts Corvana with `arguments`, waits for its "Error" box, reads the
-// message, presses OK and collects the exit code.
-BoxResult RunToErrorBox(const std::string& exe, const std::string& arguments,
-                        const std::string& dir) {
+// Starts Corvana with `arguments`, waits for a visible box of its own whose
+// caption is `caption` (any caption for nullptr), reads its message, presses
+// `button` and collects the exit code.
+BoxResult RunToBox(const std::string& exe, const std::string& arguments, const std::string& dir,
+                   const char* caption, int button) {
   BoxResult r;
   UniqueKernelHandle process = StartCorvana(exe, arguments, dir);
   if (!process) return r;
   DWORD pid = ::GetProcessId(process.Get());
   for (int i = 0; i < 600 && !r.found; ++i) {
     HWND box = nullptr;
-    while ((box = ::FindWindowExA(nullptr, box, "#32770", "Error")) != nullptr) {
+    while ((box = ::FindWindowExA(nullptr, box, "#32770", caption)) != nullptr) {
       DWORD owner = 0;
       ::GetWindowThreadProcessId(box, &owner);
-      if (owner != pid) continue;
+      if (owner != pid || !::IsWindowVisible(box)) continue;
       ::EnumChildWindows(box, FindStatic, reinterpret_cast<LPARAM>(&r.text));
       r.found = true;
-      ::SendMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+      ::PostMessageA(box, WM_COMMAND, button, 0);
       break;
     }
-    if (!r.found) {
-      if (::WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) break;
-    }
+    if (!r.found && ::WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) break;
   }
   if (::WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) {
     ::TerminateProcess(process.Get(), 1);
@@ -82,7 +81,7 @@ TEST_F(StartupErrors, EachShowsItsMessageAndEndsWithMinusOne) {
        "Could not open output file: \"no\\such\\folder\\out.txt\""},
   };
   for (const auto& c : cases) {
-    BoxResult r = RunToErrorBox(exe_, c.arguments, folder_.path);
+    BoxResult r = RunToBox(exe_, c.arguments, folder_.path, "Error", IDOK);
     EXPECT_TRUE(r.found) << c.arguments;
     EXPECT_EQ(r.text, c.message) << c.arguments;
     EXPECT_EQ(r.exitCode, 0xFFFFFFFFu) << c.arguments;
@@ -95,29 +94,9 @@ TEST_F(StartupErrors, EachShowsItsMessageAndEndsWithMinusOne) {
 // With nothing on the command line the program asks for a list with the
 // open dialog; cancelling it ends the program normally.
 TEST_F(StartupErrors, EmptyCommandLineOpensTheDialogAndCancelEndsWithZero) {
-  UniqueKernelHandle process = StartCorvana(exe_, "", folder_.path);
-  ASSERT_TRUE(process);
-  DWORD pid = ::GetProcessId(process.Get());
-  bool found = false;
-  for (int i = 0; i < 600 && !found; ++i) {
-    HWND box = nullptr;
-    while ((box = ::FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr) {
-      DWORD owner = 0;
-      ::GetWindowThreadProcessId(box, &owner);
-      if (owner != pid || !::IsWindowVisible(box)) continue;
-      found = true;
-      ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-      break;
-    }
-    if (!found && ::WaitForSingleObject(process.Get(), 50) == WAIT_OBJECT_0) break;
-  }
-  EXPECT_TRUE(found) << "no open dialog";
-  if (::WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) {
-    ::TerminateProcess(process.Get(), 1);
-  }
-  DWORD code = 1;
-  ::GetExitCodeProcess(process.Get(), &code);
-  EXPECT_EQ(code, 0u);
+  BoxResult r = RunToBox(exe_, "", folder_.path, nullptr, IDCANCEL);
+  EXPECT_TRUE(r.found) << "no open dialog";
+  EXPECT_EQ(r.exitCode, 0u);
 }
 
 }  // namespace
