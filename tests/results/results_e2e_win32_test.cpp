@@ -173,7 +173,11 @@ TEST_F(Window, EscapeDuringALargeFileEndsTheRunAtOnce) {
   DWORD pressed = ::GetTickCount();
   ::PostMessageA(list_, WM_CHAR, 27, 0);
   ASSERT_TRUE(Ended(15000)) << "the run waited for the file";
-  EXPECT_LT(::GetTickCount() - pressed, 15000u);
+  // The hashing stops within one block and the program ends: about two
+  // seconds under Wine, where even 1.5 GB/s of MD5 would need ten for the
+  // whole file.
+  DWORD took = ::GetTickCount() - pressed;
+  EXPECT_LT(took, 6000u) << "ms from Escape to the end of the process";
   char stored[128] = {};
   ::GetPrivateProfileStringA("Corvana", "WindowInfo", "", stored, sizeof stored,
                              Path("Corvana.ini").c_str());
