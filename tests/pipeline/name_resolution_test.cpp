@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/handles_win32.h"
@@ -129,10 +130,34 @@ TEST(ResolveByWildcardTest, LongNamesAndSmallBuffersStayInBounds) {
   TestFolder folder;
   Touch("my_file.txt");
   int count = 0;
-  std::string longest(511, 'a');
-  EXPECT_EQ(ResolveByWildcard(longest.c_str(), '*', false, nullptr, 0), 0);
-  std::string tooLong(4000, '.');
-  EXPECT_EQ(ResolveByWildcard(tooLong.c_str(), '*', false, nullptr, 0), 0);
+  // "my", spaces, "file.txt": `length` characters whose pattern my***file*txt
+  // reaches my_file.txt however many spaces it has.
+  auto spaced = [](size_t length) {
+    std::string name = "my";
+    name.append(length - 10, ' ').append("file.txt");
+    return name;
+  };
+  // As long as the ANSI file functions take, the name resolves.
+  EXPECT_EQ(Resolve(spaced(MAX_PATH - 1).c_str(), '*', false, &count), "my_file.txt");
+  EXPECT_EQ(count, 1);
+  // Up to 511 characters the name is still searched: the search itself
+  // refuses the pattern, and the error is the file system's.
+  char match[MAX_PATH] = "#";
+  SetLastError(ERROR_SUCCESS);
+  EXPECT_EQ(ResolveByWildcard(spaced(511).c_str(), '*', false, match, sizeof match), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_STREQ(match, "");
+  // One more and the name is refused before any search (the last error is
+  // left alone), though its pattern would reach my_file.txt as well; far
+  // more never reaches the pattern buffer.
+  for (size_t length : {512, 4000}) {
+    SCOPED_TRACE(length);
+    std::strcpy(match, "#");
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(ResolveByWildcard(spaced(length).c_str(), '*', false, match, sizeof match), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_STREQ(match, "");
+  }
 
   // The match is cut to the caller's capacity and always terminated.
   char small[5] = {'#', '#', '#', '#', '#'};
