@@ -35,7 +35,16 @@ bool FindDatabaseStart(NativeFile file, uint64_t* start, bool* found) {
 // by line from the file.
 constexpr uint64_t kWholeListLimit = 64ull << 20;
 
-bool ReadRest(NativeFile file, std::string* out);
+// Appends everything from the current position to the end.
+bool ReadRest(NativeFile file, std::string* out) {
+  char chunk[65536];
+  for (;;) {
+    uint32_t got = 0;
+    if (!ReadFromFile(file, chunk, sizeof chunk, &got)) return false;
+    if (got == 0) return true;
+    out->append(chunk, got);
+  }
+}
 
 // The whole list when it is small enough; false with `*whole` off when it is
 // not, false with `*whole` on when reading failed.
@@ -44,8 +53,16 @@ bool ReadWholeList(NativeFile file, std::string* text, bool* whole) {
   uint64_t size = 0;
   if (!GetFileSize64(file, &size) || size > kWholeListLimit) return false;
   *whole = true;
-  text->reserve(static_cast<size_t>(size));
-  return SetFilePosition(file, 0) == 0 && ReadRest(file, text);
+  // One read straight into the text; a list that grew since its size was
+  // taken gets the rest appended.
+  text->resize(static_cast<size_t>(size));
+  uint32_t got = 0;
+  if (SetFilePosition(file, 0) != 0 ||
+      !ReadFromFile(file, text->data(), static_cast<uint32_t>(size), &got)) {
+    return false;
+  }
+  text->resize(got);
+  return ReadRest(file, text);
 }
 
 // The first database line of a list held in memory, found as
@@ -60,16 +77,6 @@ bool FindDatabaseStartInText(const std::string& text, uint64_t* start) {
     }
   }
   return false;
-}
-
-bool ReadRest(NativeFile file, std::string* out) {
-  char chunk[65536];
-  for (;;) {
-    uint32_t got = 0;
-    if (!ReadFromFile(file, chunk, sizeof chunk, &got)) return false;
-    if (got == 0) return true;
-    out->append(chunk, got);
-  }
 }
 
 // The lines after the first database line that are neither database lines
@@ -126,42 +133,44 @@ bool StoreSfvDatabase(const char* path, const char* signature, uint64_t time,
                       const VerifiedBitmap& bitmap, uint32_t entriesReached) {
   UniqueFile file(OpenFile(path, OpenMode::ReadWriteExclusive));
   if (!file) return false;
+  // Where the old database starts and the text behind it, or else the list's
+  // size and last byte: from the list in memory when it is small enough,
+  // from the file otherwise.
   uint64_t start = 0;
   bool found = false;
+  std::string tail;
+  uint64_t size = 0;
+  char last = 0;
   std::string whole;
   bool inMemory = false;
   if (ReadWholeList(file.Get(), &whole, &inMemory)) {
     found = FindDatabaseStartInText(whole, &start);
+    if (found) tail = whole.substr(static_cast<size_t>(start));
+    size = whole.size();
+    if (size > 0) last = whole.back();
   } else if (inMemory || !FindDatabaseStart(file.Get(), &start, &found)) {
     return false;
+  } else if (found) {
+    if (SetFilePosition(file.Get(), start) != start || !ReadRest(file.Get(), &tail)) return false;
+  } else {
+    uint32_t got = 0;
+    if (!GetFileSize64(file.Get(), &size)) return false;
+    if (size > 0 && (SetFilePosition(file.Get(), size - 1) != size - 1 ||
+                     !ReadFromFile(file.Get(), &last, 1, &got) || got != 1)) {
+      return false;
+    }
   }
 
+  // The new database replaces the old one, keeping entries added after it;
+  // without one it is appended, on a line of its own.
   std::string text;
-  if (found && inMemory) {
-    text = EntriesAfterDatabase(whole.substr(static_cast<size_t>(start)));
-    if (SetFilePosition(file.Get(), start) != start) return false;
-  } else if (inMemory) {
-    if (!whole.empty() && whole.back() != '\r' && whole.back() != '\n') text = "\r\n";
-    if (SetFilePosition(file.Get(), whole.size()) != whole.size()) return false;
-  } else if (found) {
-    std::string tail;
-    if (SetFilePosition(file.Get(), start) != start || !ReadRest(file.Get(), &tail)) return false;
+  const uint64_t at = found ? start : size;
+  if (found) {
     text = EntriesAfterDatabase(tail);
-    if (SetFilePosition(file.Get(), start) != start) return false;
-  } else {
-    uint64_t size = 0;
-    if (!GetFileSize64(file.Get(), &size)) return false;
-    if (size > 0) {
-      char last = 0;
-      uint32_t got = 0;
-      if (SetFilePosition(file.Get(), size - 1) != size - 1 ||
-          !ReadFromFile(file.Get(), &last, 1, &got) || got != 1) {
-        return false;
-      }
-      if (last != '\r' && last != '\n') text = "\r\n";
-    }
-    if (SetFilePosition(file.Get(), size) != size) return false;
+  } else if (size > 0 && last != '\r' && last != '\n') {
+    text = "\r\n";
   }
+  if (SetFilePosition(file.Get(), at) != at) return false;
   text += BuildDatabaseText(signature, time, bitmap, entriesReached);
   return WriteAll(file.Get(), text) && TruncateFileHere(file.Get());
 }
