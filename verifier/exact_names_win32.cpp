@@ -13,6 +13,12 @@ namespace {
 // Short lists are answered one search at a time: a listing pays off only
 // when many entries share a folder.
 constexpr uint32_t kDirectTests = 32;
+// A list that keeps moving between more folders than there are slots would
+// take a listing for nearly every entry; once listings are more than one in
+// kChecksPerLoad tests (after the first kThrashLoads listings) the rest of
+// the run searches one name at a time.
+constexpr uint32_t kChecksPerLoad = 8;
+constexpr uint32_t kThrashLoads = 16;
 
 void UpperCase(char* text) {
   ::CharUpperBuffA(text, static_cast<DWORD>(std::strlen(text)));
@@ -67,10 +73,15 @@ void ResetExactNames(ExactNames* names) {
   }
   names->checks = 0;
   names->next = 0;
+  names->loads = 0;
 }
 
 bool ExistsExactly(ExactNames* names, const char* name) {
-  if (++names->checks <= kDirectTests) return FileExistsExactly(name);
+  ++names->checks;
+  if (names->checks <= kDirectTests ||
+      (names->loads > kThrashLoads && names->loads * kChecksPerLoad > names->checks)) {
+    return FileExistsExactly(name);
+  }
   const char* slash = std::strrchr(name, '\\');
   const char* forward = std::strrchr(name, '/');
   if (forward && (!slash || forward > slash)) slash = forward;
@@ -86,8 +97,9 @@ bool ExistsExactly(ExactNames* names, const char* name) {
   }
   FolderNames* folder = nullptr;
   for (FolderNames& f : names->folders) {
+    // Folder names are compared as the file system does, whatever the case.
     if (f.used && std::strlen(f.folder) == folderLength &&
-        std::memcmp(f.folder, name, folderLength) == 0) {
+        ::_strnicmp(f.folder, name, folderLength) == 0) {
       folder = &f;
       break;
     }
@@ -96,6 +108,7 @@ bool ExistsExactly(ExactNames* names, const char* name) {
     folder = &names->folders[names->next];
     names->next = (names->next + 1) % (sizeof names->folders / sizeof names->folders[0]);
     LoadFolder(folder, name, folderLength);
+    ++names->loads;
   }
   std::memcpy(upper, base, baseLength + 1);
   UpperCase(upper);

@@ -20,6 +20,7 @@ struct ExactNames {
   FolderNames folders[4];
   uint32_t checks = 0;  // tests asked in this run
   uint32_t next = 0;    // the folder slot to replace next
+  uint32_t loads = 0;   // listings taken in this run
 };
 
 // Forgets every listing: a run starts with none.

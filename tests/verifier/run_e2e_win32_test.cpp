@@ -475,6 +475,41 @@ TEST_F(Run, LongListsFindExactNamesInEveryFolderWhateverTheirCase) {
   EXPECT_EQ(lines[62], "There was 1 missing file");
 }
 
+// A long list that moves between more folders than the listings keep, with
+// the folders spelt in either case: every answer stays the one a direct
+// search gives, whether it comes from a listing or, once listings would be
+// taken for nearly every entry, from the direct search itself.
+TEST_F(Run, LongListsCyclingThroughManyFoldersKeepEveryAnswer) {
+  constexpr int kFolders = 6, kEntries = 240;
+  for (int f = 0; f < kFolders; ++f) {
+    ::CreateDirectoryA((data_ + "Dir" + std::to_string(f)).c_str(), nullptr);
+  }
+  std::string entries;
+  std::vector<std::string> names;
+  for (int i = 0; i < kEntries; ++i) {
+    std::string folder = "Dir" + std::to_string(i % kFolders) + "\\";
+    std::string file = folder + "f" + std::to_string(i) + ".bin";
+    Put(file, "cycle " + std::to_string(i), 2 * kHour);
+    std::string name = (i / kFolders) % 2 ? Upper(folder) + "f" + std::to_string(i) + ".bin" : file;
+    names.push_back(name);
+    entries += name + " " + Hex8(Crc32Of("cycle " + std::to_string(i))) + "\r\n";
+  }
+  ::DeleteFileA((data_ + "Dir1\\f199.bin").c_str());
+  auto bitmap = std::make_unique<VerifiedBitmap>();
+  std::memset(bitmap->bytes, 0xFF, sizeof bitmap->bytes);
+  Put("cycle.sfv",
+      entries + BuildDatabaseText("cafe01", SystemTimeTicks() - kHour, *bitmap, kEntries), 0);
+  auto lines = Verify("cycle.sfv");
+  ASSERT_EQ(lines.size(), kEntries + 3u);
+  for (int i = 0; i < kEntries; ++i) {
+    const std::string want = i == 199 ? names[i] + ": :   FAILED.  File does not exist"
+                                      : names[i] + ": " +
+                                            Hex8(Crc32Of("cycle " + std::to_string(i)), false) +
+                                            ":  OK (Previously verified)";
+    EXPECT_EQ(lines[1 + i], want) << i;
+  }
+}
+
 // Entries past the bitmap's 262,144 still verify; they are simply not
 // remembered, and the stored bitmap stops at its last byte.
 TEST_F(Run, EntriesBeyondTheBitmapAreVerifiedButNotRemembered) {
