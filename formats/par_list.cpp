@@ -59,8 +59,7 @@ const unsigned char* ParEntryMd5(const ListReader& reader) {
 
 int32_t ReadParEntry(ListReader* reader, NativeFile file, char* name, int32_t nameSize) {
   unsigned char* entry = reader->ParEntry;
-  if (!ReadExactly(file, entry, 8)) return 0;
-  if (!ReadExactly(file, entry + 8, 48)) return 0;
+  if (!ReadExactly(file, entry, kParEntryFixed)) return 0;
   const uint32_t size = ParEntrySize(*reader);
   if (size < kParEntryFixed || size - kParEntryFixed > kParNameBytes) return 0;
   const uint32_t nameBytes = size - kParEntryFixed;
@@ -96,8 +95,10 @@ bool RewriteParStatus(const char* path, uint64_t fileListOffset, ParDecision dec
   bool ok = true;
   // An offset the file cannot be moved to has no entries to rewrite.
   const bool atList = SetFilePosition(file.Get(), fileListOffset) == fileListOffset;
+  // Each entry is written back over itself, which leaves the file where the
+  // next one starts.
+  uint64_t position = fileListOffset;
   for (uint32_t k = 0; atList; ++k) {
-    const uint64_t position = GetFilePosition(file.Get());
     if (ReadParEntry(&reader, file.Get(), name, sizeof name) <= 0) break;
     uint64_t status = ParEntryStatus(reader);
     status = decide(context, k) ? (status | kParVerifiedBit) : (status & ~kParVerifiedBit);
@@ -109,6 +110,7 @@ bool RewriteParStatus(const char* path, uint64_t fileListOffset, ParDecision dec
       ok = false;
       break;
     }
+    position += size;
   }
   unsigned char digest[16];
   HashFileFrom(file.Get(), 32, digest);
