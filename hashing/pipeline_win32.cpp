@@ -403,8 +403,9 @@ int StartPipeline(HashPipeline* p, HashJob* job, const PipelineOptions& options)
   return 1;
 }
 
-int StopPipeline(HashPipeline* p, HashJob* job) {
+int StopPipeline(HashPipeline* p) {
   if (!p->Running) return 1;
+  HashJob* job = p->Job;
   RaiseQuit(p);
   WaitForSingleObject(p->ReaderThread, INFINITE);
   WaitForSingleObject(p->HashThread, INFINITE);
@@ -429,8 +430,9 @@ int StartHashing(HashJob* job, const PipelineOptions& options) {
   return StartPipeline(&staticPipeline, job, options);
 }
 
-int StopHashing(HashJob* job) {
-  return StopPipeline(&staticPipeline, job);
+// The job is the one StartHashing was given, which the pipeline keeps.
+int StopHashing(HashJob* /*job*/) {
+  return StopPipeline(&staticPipeline);
 }
 
 HashPipeline* StaticHashPipeline() {
@@ -454,7 +456,7 @@ int StartShellHashing(ShellHashCommand* command, PipelineOptions options) {
 }
 
 int StopShellHashing(ShellHashCommand* command) {
-  return StopPipeline(&command->Pipeline, &command->Job);
+  return StopPipeline(&command->Pipeline);
 }
 
 void FreeShellHashCommand(ShellHashCommand* command) {

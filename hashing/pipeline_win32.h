@@ -141,7 +141,7 @@ HashPipeline* StaticHashPipeline();
 
 // Any pipeline record: the code path shared by both variants.
 int StartPipeline(HashPipeline* pipeline, HashJob* job, const PipelineOptions& options);
-int StopPipeline(HashPipeline* pipeline, HashJob* job);
+int StopPipeline(HashPipeline* pipeline);  // the job it was started with
 
 // Shell extension: one zero-filled allocation per command, holding the job and
 // the pipeline state. Returns nullptr when the memory cannot be had.
