@@ -50,13 +50,8 @@ struct Rebuild {
 };
 
 void SetTexts(HWND list, int index, const ResultRow* row) {
-  LVITEMA sub{};
-  sub.iSubItem = 1;
-  sub.pszText = const_cast<char*>(row->Crc);
-  SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
-  sub.iSubItem = 2;
-  sub.pszText = const_cast<char*>(row->Status);
-  SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
+  SetSubItem(list, index, 1, row->Crc);
+  SetSubItem(list, index, 2, row->Status);
 }
 
 bool AddItem(const ResultRow* row, void* context) {
@@ -72,9 +67,7 @@ bool AddItem(const ResultRow* row, void* context) {
     SetTexts(r->List, item.iItem, row);
     return true;
   }
-  item.iItem = r->InsertAt;
-  int index =
-      static_cast<int>(SendMessageA(r->List, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  const int index = InsertItem(r->List, r->InsertAt, row->Name, row->Kind);
   if (index >= 0) SetTexts(r->List, index, row);
   return true;
 }

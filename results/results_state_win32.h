@@ -75,3 +75,7 @@ void WriteResultsSetting(const char* key, const char* value);
 // Item texts of the list view.
 void GetItemText(HWND list, int item, int subItem, char* out, int capacity);
 int GetItemImage(HWND list, int item);
+// A new item with its name and image at `at`; its index, or -1.
+int InsertItem(HWND list, int at, const char* text, int image);
+// The text of column `sub` of item `index`.
+void SetSubItem(HWND list, int index, int sub, const char* text);

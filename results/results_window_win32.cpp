@@ -289,22 +289,6 @@ void InsertColumns(HWND list) {
   }
 }
 
-int InsertItem(HWND list, int at, const char* text, int image) {
-  LVITEMA item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = at;
-  item.pszText = const_cast<char*>(text);
-  item.iImage = image;
-  return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-void SetSubItem(HWND list, int index, int sub, const char* text) {
-  LVITEMA item{};
-  item.iSubItem = sub;
-  item.pszText = const_cast<char*>(text);
-  SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-}
-
 // Scrolls so that the newest row (index n) is the last visible one.
 void FollowNewestRow(HWND list, int n, int itemHeight) {
   int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
@@ -325,6 +309,22 @@ void FollowNewestRow(HWND list, int n, int itemHeight) {
 }
 
 }  // namespace
+
+int InsertItem(HWND list, int at, const char* text, int image) {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.iItem = at;
+  item.pszText = const_cast<char*>(text);
+  item.iImage = image;
+  return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void SetSubItem(HWND list, int index, int sub, const char* text) {
+  LVITEMA item{};
+  item.iSubItem = sub;
+  item.pszText = const_cast<char*>(text);
+  SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+}
 
 ResultsWindowState& Results() {
   static ResultsWindowState state;
