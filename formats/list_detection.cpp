@@ -93,7 +93,6 @@ bool ClassifyListPath(ListHost host, const char* path, ListFormat* format) {
 
 bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
   reader->Invalid = false;
-  reader->EntryCount = -1;
   reader->TextCrcFirst = 0;
   reader->ParHeaderRead = false;
   reader->Sheriff.Found = false;
@@ -119,10 +118,7 @@ bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
 
 int64_t CountListEntries(ListReader* reader, NativeFile file, ParStatusSink parStatus,
                          void* context) {
-  if (reader->Invalid) {
-    reader->EntryCount = -1;
-    return -1;
-  }
+  if (reader->Invalid) return -1;
   // Invalid lines are reported by the reading pass; reporting them here too
   // would show each of them twice.
   const InvalidLineSink report = reader->Report;
@@ -135,7 +131,6 @@ int64_t CountListEntries(ListReader* reader, NativeFile file, ParStatusSink parS
   }
   reader->Report = report;
   SetFilePosition(file, 0);
-  reader->EntryCount = count;
   return count;
 }
 

@@ -9,7 +9,6 @@ void InitListReader(ListReader* reader, ListHost host, InvalidLineSink report, v
   reader->Report = report;
   reader->ReportContext = context;
   reader->Format = ListFormat::Sfv;
-  reader->EntryCount = -1;
 }
 
 uint64_t ReadLe64(const unsigned char* bytes) {

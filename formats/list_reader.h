@@ -46,7 +46,6 @@ struct ListReader {
   // Detection result, kept for the whole run.
   ListFormat Format;
   bool Invalid;           // a CKZ list without its header, a PAR file failing its check
-  int64_t EntryCount;     // -1 while not known
   uint64_t TextCrcFirst;  // TextCrc: the position of the first entry
   SheriffLayout Sheriff;
   unsigned char ParHeader[kParHeaderSize];
