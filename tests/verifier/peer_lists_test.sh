@@ -44,8 +44,12 @@ for peer in cksfv rhash md5sum parchive; do
   expect_line "$out" "All files OK" "$peer first run"
   expect_line "$out" "3 files checked" "$peer first run"
 
-  # One byte of b.bin flipped, "my file.bin" renamed, c.bin removed.
-  printf '\x55' | dd of="$dir/b.bin" bs=1 seek=100 conv=notrunc status=none
+  # One byte of b.bin flipped, "my file.bin" renamed, c.bin removed. The
+  # byte is replaced by its complement: a fixed value would leave the random
+  # file unchanged once in 256 runs.
+  byte=$(od -An -tu1 -j100 -N1 "$dir/b.bin" | tr -d ' ')
+  printf "\\$(printf '%03o' $((255 - byte)))" |
+    dd of="$dir/b.bin" bs=1 seek=100 conv=notrunc status=none
   mv "$dir/my file.bin" "$dir/my_file.bin"
   rm "$dir/c.bin"
   out=$(run "$dir" "$list")
