@@ -47,7 +47,7 @@ for peer in cksfv rhash md5sum parchive; do
   # One byte of b.bin flipped, "my file.bin" renamed, c.bin removed. The
   # byte is replaced by its complement: a fixed value would leave the random
   # file unchanged once in 256 runs.
-  byte=$(od -An -tu1 -j100 -N1 "$dir/b.bin" | tr -d ' ')
+  byte=$(od -An -tu1 -j100 -N1 "$dir/b.bin")
   printf "\\$(printf '%03o' $((255 - byte)))" |
     dd of="$dir/b.bin" bs=1 seek=100 conv=notrunc status=none
   mv "$dir/my file.bin" "$dir/my_file.bin"
