@@ -1,0 +1,75 @@
+#include "installer/carried_files_win32.h"
+
+#include "platform/handles_win32.h"
+
+namespace {
+
+constexpr const char kTempName[] = "Corvana.tmp";
+
+// Writes resource `name` of type "mybin" into a new `path`; true only when
+// every byte was written.
+bool WriteResource(HMODULE module, const char* name, const std::string& path) {
+  HRSRC found = ::FindResourceA(module, name, "mybin");
+  if (!found) return false;
+  DWORD size = ::SizeofResource(module, found);
+  HGLOBAL loaded = ::LoadResource(module, found);
+  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+  if (!bytes) return false;
+  UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return ::WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size;
+}
+
+void CreateFoldersAlong(const std::string& folder) {
+  for (const std::string& f : FoldersAlong(folder)) ::CreateDirectoryA(f.c_str(), nullptr);
+}
+
+}  // namespace
+
+bool ReadProductVersion(const std::string& path, ProductVersion* version) {
+  *version = ProductVersion{};
+  DWORD ignored = 0;
+  DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  if (size == 0) return false;
+  std::string block(size, '\0');
+  if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  if (!::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
+      length < sizeof *info)
+    return false;
+  version->mostSignificant = info->dwProductVersionMS;
+  version->leastSignificant = info->dwProductVersionLS;
+  return true;
+}
+
+bool CopyCarriedFiles(HMODULE module, const std::string& folder, bool withShellExtension) {
+  const std::string temp = folder + kTempName;
+  for (int i = withShellExtension ? 0 : 1; i < kCarriedFileCount; ++i) {
+    const CarriedFile& file = kCarriedFiles[i];
+    const std::string target = folder + file.fileName;
+    CreateFoldersAlong(folder);
+    if (!WriteResource(module, file.resourceName, temp)) {
+      ::DeleteFileA(temp.c_str());
+      return false;
+    }
+    ProductVersion carried;
+    ReadProductVersion(temp, &carried);
+    ::DeleteFileA(temp.c_str());
+    ProductVersion installed;
+    if (ReadProductVersion(target, &installed) && IsNewer(installed, carried)) {
+      const std::string question = NewerVersionQuestion(file.fileName);
+      if (::MessageBoxA(nullptr, question.c_str(), "Keep newer version?", MB_YESNO) == IDYES)
+        continue;
+    }
+    if (!WriteResource(module, file.resourceName, target)) return false;
+  }
+  return true;
+}
+
+void DeleteCarriedFiles(const std::string& folder) {
+  for (const CarriedFile& file : kCarriedFiles) ::DeleteFileA((folder + file.fileName).c_str());
+  ::DeleteFileA((folder + kTempName).c_str());
+}

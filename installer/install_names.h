@@ -1,0 +1,31 @@
+// Names the installer writes and the uninstaller removes: the shell
+// extension's class, the list-file type, the handler and the keys they live
+// under.
+#pragma once
+
+inline constexpr const char kClassId[] = "{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}";
+inline constexpr const char kTypeName[] = "File_Verification_Database";
+inline constexpr const char kTypeDescription[] = "File Verification Database";
+inline constexpr const char kHandlerName[] = "Corvana Shell Extension";
+
+inline constexpr const char kCompatibilityKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellCompatibility\\Objects";
+inline constexpr const char kUninstallParent[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr const char kUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvana";
+inline constexpr const char kApprovedKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+inline constexpr const char kFileHandlers[] = "*\\shellex\\ContextMenuHandlers";
+inline constexpr const char kFolderHandlers[] = "Directory\\shellex\\ContextMenuHandlers";
+inline constexpr const char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+
+inline constexpr const char kUninstallerName[] = "CRVNUNST.EXE";
+inline constexpr const char kSettingsName[] = "Corvana.ini";
+
+// The list types in the order of the association dialog's boxes.
+enum ListType { kSfv, kCrc, kCkz, kCsv, kPar, kMd5, kListTypeCount };
+inline constexpr const char* const kTypeExtensions[kListTypeCount] = {".SFV", ".CRC", ".CKZ",
+                                                                      ".CSV", ".PAR", ".MD5"};

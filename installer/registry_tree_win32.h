@@ -1,0 +1,25 @@
+// Registry helpers shared by the installer and the uninstaller: reading one
+// string value, and removing a key with everything below it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "installer/install_plan.h"
+
+HKEY RootKey(RegRoot root);
+
+// The string value `name` (empty: the default value) of `key`, at most
+// `capacity` bytes with its terminating zero; empty when missing.
+std::string ReadRegString(HKEY root, const char* key, const char* name, DWORD capacity = 260);
+
+// Removes `parent`\`name` and all its subkeys, depth first; a key that
+// cannot be opened is skipped.
+void DeleteKeyTree(HKEY root, const std::string& parent, const std::string& name);
+
+// Removes the program's keys (ProgramKeys()) in order, the extension keys
+// `extensions` (under HKEY_CLASSES_ROOT) after the uninstall entry, then the
+// class's shell-extension approval value.
+void RemoveProgramKeys(const std::vector<std::string>& extensions);

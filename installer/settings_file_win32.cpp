@@ -1,0 +1,53 @@
+#include "installer/settings_file_win32.h"
+
+#include <aclapi.h>
+#include <windows.h>
+
+#include "platform/file_time_win32.h"
+#include "verifier/settings_words.h"
+
+namespace {
+
+constexpr const char kSection[] = "Corvana";
+
+}  // namespace
+
+void WriteFirstSettings(const std::string& iniPath, bool updateDb) {
+  if (!updateDb) ::WritePrivateProfileStringA(kSection, "UpdateDB", "0", iniPath.c_str());
+  char signature[256] = {};
+  ::GetPrivateProfileStringA(kSection, "Signature", "", signature, sizeof signature,
+                             iniPath.c_str());
+  if (signature[0] == '\0') {
+    FormatSignature(SystemTimeTicks(), signature, sizeof signature);
+    ::WritePrivateProfileStringA(kSection, "Signature", signature, iniPath.c_str());
+  }
+}
+
+bool GrantUsersModify(const std::string& path) {
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD sidSize = sizeof sid;
+  if (!::CreateWellKnownSid(WinBuiltinUsersSid, nullptr, sid, &sidSize)) return false;
+  PACL current = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &current, nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  EXPLICIT_ACCESS_A access = {};
+  access.grfAccessPermissions =
+      FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
+  access.grfAccessMode = GRANT_ACCESS;
+  access.grfInheritance = NO_INHERITANCE;
+  access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+  access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+  access.Trustee.ptstrName = reinterpret_cast<LPSTR>(sid);
+  PACL updated = nullptr;
+  bool granted = false;
+  if (::SetEntriesInAclA(1, &access, current, &updated) == ERROR_SUCCESS) {
+    granted = ::SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
+                                      DACL_SECURITY_INFORMATION, nullptr, nullptr, updated,
+                                      nullptr) == ERROR_SUCCESS;
+    ::LocalFree(updated);
+  }
+  ::LocalFree(descriptor);
+  return granted;
+}
