@@ -23,15 +23,10 @@ void WriteFirstSettings(const std::string& iniPath, bool updateDb) {
   }
 }
 
-bool GrantUsersModify(const std::string& path) {
+PACL AclGrantingUsersModify(PACL current) {
   BYTE sid[SECURITY_MAX_SID_SIZE];
   DWORD sidSize = sizeof sid;
-  if (!::CreateWellKnownSid(WinBuiltinUsersSid, nullptr, sid, &sidSize)) return false;
-  PACL current = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                              nullptr, &current, nullptr, &descriptor) != ERROR_SUCCESS)
-    return false;
+  if (!::CreateWellKnownSid(WinBuiltinUsersSid, nullptr, sid, &sidSize)) return nullptr;
   EXPLICIT_ACCESS_A access = {};
   access.grfAccessPermissions =
       FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
@@ -41,13 +36,21 @@ bool GrantUsersModify(const std::string& path) {
   access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
   access.Trustee.ptstrName = reinterpret_cast<LPSTR>(sid);
   PACL updated = nullptr;
-  bool granted = false;
-  if (::SetEntriesInAclA(1, &access, current, &updated) == ERROR_SUCCESS) {
-    granted = ::SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
-                                      DACL_SECURITY_INFORMATION, nullptr, nullptr, updated,
-                                      nullptr) == ERROR_SUCCESS;
-    ::LocalFree(updated);
-  }
+  if (::SetEntriesInAclA(1, &access, current, &updated) != ERROR_SUCCESS) return nullptr;
+  return updated;
+}
+
+bool GrantUsersModify(const std::string& path) {
+  PACL current = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &current, nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  PACL updated = AclGrantingUsersModify(current);
+  bool granted = updated && ::SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
+                                                    DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                                    updated, nullptr) == ERROR_SUCCESS;
+  if (updated) ::LocalFree(updated);
   ::LocalFree(descriptor);
   return granted;
 }

@@ -1,0 +1,121 @@
+#include "tests/installer/setup_driver_win32.h"
+
+#include <set>
+
+#include "platform/handles_win32.h"
+#include "tests/results/desktop_win32.h"
+
+namespace {
+
+struct Watch {
+  DWORD pid;
+  const SetupAnswers* answers;
+  SetupRun* run;
+  std::set<HWND> handled;
+};
+
+BOOL CALLBACK CollectBoxes(HWND w, LPARAM lp) {
+  auto* out = reinterpret_cast<std::vector<HWND>*>(lp);
+  char cls[16] = {};
+  ::GetClassNameA(w, cls, sizeof cls);
+  if (lstrcmpA(cls, "#32770") == 0 && ::IsWindowVisible(w)) out->push_back(w);
+  return TRUE;
+}
+
+void Click(HWND dialog, int id) {
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_BLOCK, 5000, &ignored);
+}
+
+int CheckState(HWND dialog, int id) {
+  DWORD_PTR state = 0;
+  ::SendMessageTimeoutA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_BLOCK, 5000, &state);
+  return static_cast<int>(state);
+}
+
+void Press(HWND dialog, int id) {
+  ::PostMessageA(dialog, WM_COMMAND, id, 0);
+}
+
+// Answers one dialog or box of the watched process.
+void Answer(Watch& w, HWND dialog) {
+  const SetupAnswers& a = *w.answers;
+  std::string caption = WindowText(dialog);
+  w.run->dialogs.push_back(caption);
+  if (caption == "Corvana Installation Folder") {
+    char text[MAX_PATH + 1] = {};
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutA(::GetDlgItem(dialog, 1000), WM_GETTEXT, sizeof text,
+                          reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000, &length);
+    w.run->proposal = text;
+    if (!a.folder.empty()) {
+      DWORD_PTR ignored = 0;
+      ::SendMessageTimeoutA(::GetDlgItem(dialog, 1000), WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(a.folder.c_str()), SMTO_BLOCK, 5000, &ignored);
+    }
+    Press(dialog, IDOK);
+  } else if (caption == "Corvana Options") {
+    if (!a.shellExtension) Click(dialog, 1002);
+    if (!a.updateDb) Click(dialog, 1003);
+    Press(dialog, IDOK);
+  } else if (caption == "File Associations") {
+    for (int t = 0; t < 6; ++t) {
+      w.run->typeStates[t] = CheckState(dialog, 1003 + t);
+      for (int i = 0; i < a.typeClicks[t]; ++i) Click(dialog, 1003 + t);
+    }
+    Press(dialog, IDOK);
+  } else {
+    SeenMessage m;
+    m.caption = caption;
+    m.text = WindowText(::GetDlgItem(dialog, 0xFFFF));
+    HWND icon = ::GetDlgItem(dialog, 0x0440);
+    DWORD_PTR shown = 0;
+    if (icon && ::IsWindowVisible(icon))
+      ::SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_BLOCK, 5000, &shown);
+    m.icon = shown != 0;
+    w.run->messages.push_back(m);
+    int button = IDOK;
+    if (caption == "Keep newer version?") button = a.keepNewer;
+    if (caption == "Are you sure?") button = a.sure;
+    Press(dialog, button);
+  }
+}
+
+}  // namespace
+
+SetupRun RunSetupProgram(const std::string& commandLine, const SetupAnswers& answers,
+                         DWORD timeoutMs) {
+  SetupRun run;
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+    return run;
+  UniqueKernelHandle process(pi.hProcess);
+  UniqueKernelHandle thread(pi.hThread);
+  Watch w{pi.dwProcessId, &answers, &run, {}};
+  DWORD start = ::GetTickCount();
+  while (::WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
+    if (::GetTickCount() - start > timeoutMs) {
+      ::TerminateProcess(process.Get(), 0xDEADBEEF);
+      ::WaitForSingleObject(process.Get(), 5000);
+      return run;
+    }
+    std::vector<HWND> boxes;
+    ::EnumWindows(CollectBoxes, reinterpret_cast<LPARAM>(&boxes));
+    for (HWND box : boxes) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(box, &owner);
+      if (owner != w.pid || w.handled.count(box)) continue;
+      // A box that is still being filled has no buttons yet.
+      if (!::GetDlgItem(box, IDOK) && !::GetDlgItem(box, IDYES)) continue;
+      w.handled.insert(box);
+      Answer(w, box);
+    }
+  }
+  ::GetExitCodeProcess(process.Get(), &run.exitCode);
+  return run;
+}

@@ -1,0 +1,35 @@
+// Runs CRVNINST or CRVNUNST as a separate process and answers its dialogs
+// and message boxes from a watcher thread, the way a user would.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct SetupAnswers {
+  std::string folder;  // typed into the folder box; empty keeps the proposal
+  bool shellExtension = true;
+  bool updateDb = true;
+  int typeClicks[6] = {};  // clicks on the SFV, CRC, CKZ, CSV, PAR and MD5 boxes
+  int keepNewer = IDYES;   // answer to "Keep newer version?"
+  int sure = IDYES;        // answer to "Are you sure?"
+};
+
+struct SeenMessage {
+  std::string caption, text;
+  bool icon = false;  // shown with an icon (the system's icons are not
+                      // comparable across processes under Wine)
+};
+
+struct SetupRun {
+  DWORD exitCode = 0xDEADBEEF;                   // when it did not start or end
+  std::string proposal;                          // the folder box's text when it opened
+  int typeStates[6] = {-1, -1, -1, -1, -1, -1};  // the type boxes when they opened
+  std::vector<std::string> dialogs;              // captions of the dialogs, in order
+  std::vector<SeenMessage> messages;
+};
+
+// Runs `commandLine` (the program path as it appears there) to its end.
+SetupRun RunSetupProgram(const std::string& commandLine, const SetupAnswers& answers,
+                         DWORD timeoutMs = 120000);
