@@ -243,8 +243,9 @@ class Installation : public ::testing::Test {
 
   // Wine's shell writes its own desktop path back into the value whenever a
   // program asks the shell for it, so it is set again before every run.
-  static SetupRun Run(const std::string& commandLine, const SetupAnswers& answers) {
-    SetDefault(HKEY_CURRENT_USER, kShellFolders, "Desktop", WithoutTrailingSlash(desktop_));
+  SetupRun Run(const std::string& commandLine, const SetupAnswers& answers) {
+    SetDefault(HKEY_CURRENT_USER, kShellFolders, "Desktop",
+               desktopOverride_.empty() ? WithoutTrailingSlash(desktop_) : desktopOverride_);
     return RunSetupProgram(commandLine, answers);
   }
 
@@ -253,6 +254,7 @@ class Installation : public ::testing::Test {
   static inline Value savedDesktop_;
   static inline std::string desktop_;
   std::string base_, folder_;
+  std::string desktopOverride_;
 };
 
 struct Row {
@@ -497,6 +499,48 @@ TEST_F(Installation, ALockedShellExtensionRollsTheCopyBack) {
     EXPECT_FALSE(FileThere(folder_ + name)) << name;
   EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
   EXPECT_FALSE(FileThere(desktop_ + "Corvana.lnk"));
+}
+
+TEST_F(Installation, AFailedRegistrationOrShortcutTakesEverythingBack) {
+  struct Case {
+    const char* step;
+    const char* text;
+  };
+  const Case cases[] = {{"association", kAssociationFailedText}, {"shortcut", kShortcutFailedText}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    SetDefault(HKEY_CLASSES_ROOT, ".MD5", nullptr, kForeignType);
+    SetDefault(HKEY_CLASSES_ROOT, ".MD5\\OpenWithProgids", kForeignType, "");
+    desktopOverride_.clear();
+    if (std::string(c.step) == "association") {
+      // No key that lasts can be made below a volatile one.
+      HKEY k = nullptr;
+      ASSERT_EQ(
+          ::RegCreateKeyExA(HKEY_CLASSES_ROOT, "File_Verification_Database\\Shell", 0, nullptr,
+                            REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+          ERROR_SUCCESS);
+      ::RegCloseKey(k);
+    } else {
+      desktopOverride_ = base_ + "no such desktop";
+    }
+    SetupAnswers a;
+    a.typeClicks[5] = 2;  // MD5: indeterminate -> cleared -> checked, taken over
+    SetupRun run = Install(a);
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].caption, "Installation failed");
+    EXPECT_EQ(run.messages[0].text, c.text);
+    EXPECT_TRUE(run.messages[0].icon);
+    EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
+    for (const char* e : {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR"})
+      EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, e)) << e;
+    // The association taken over from another program is given back.
+    EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".MD5", nullptr)), kForeignType);
+    EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".MD5\\OpenWithProgids"));
+    for (const char* name : {"CRVNShll.dll", "Corvana.EXE", "CRVNUNST.EXE", "history.txt"})
+      EXPECT_FALSE(FileThere(folder_ + name)) << name;
+    RemoveOurRegistry();
+  }
 }
 
 TEST_F(Installation, TheUninstallerEmptiesOnlyTheFolderThatHoldsIt) {
