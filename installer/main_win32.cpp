@@ -46,8 +46,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (OnWrongArchitecture()) return Fail(kUseOtherInstallerText);
 
   std::string folder =
-      ProposeFolder(ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
-                    ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir"));
+      // The uninstall string holds the folder twice and quotes: room for
+      // two full paths, so a long folder is still proposed again.
+      ProposeFolder(
+          ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", 2 * MAX_PATH + 32),
+          ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir"));
   InstallChoices choices;
   if (!AskFolder(instance, &folder)) return 0;
   if (!AskOptions(instance, &choices.shellExtension, &choices.updateDb)) return 0;

@@ -25,9 +25,21 @@ std::string Trimmed(const std::string& text) {
   return out;
 }
 
+// A path as the command interpreter must read it inside a batch file: a "%"
+// would otherwise start a variable and make the line name another path.
+std::string ForBatch(const std::string& path) {
+  std::string out;
+  for (char c : path) {
+    if (c == '%') out += '%';
+    out += c;
+  }
+  return out;
+}
+
 }  // namespace
 
-std::string ExitBatchText(const std::string& f, const std::string& w) {
+std::string ExitBatchText(const std::string& folder, const std::string& windows) {
+  const std::string f = ForBatch(folder), w = ForBatch(windows);
   std::string text = "@echo off\r\n";
   const char* labels[] = {":hmmm", ":hmmm2", ":hmmm3", ":hmmm4", ":hmmm5"};
   for (int i = 0; i < 5; ++i) {

@@ -7,7 +7,8 @@
 
 // The text of "CRVNExit.bat" (lines end with CR LF): one retry loop per
 // installed file, the uninstaller first, then the folder, then the batch file
-// itself from `windowsFolder`. Both folders end with '\'.
+// itself from `windowsFolder`. Both folders end with '\'; a "%" in them is
+// written doubled, as the interpreter reads a literal "%".
 std::string ExitBatchText(const std::string& installFolder, const std::string& windowsFolder);
 
 // "\"<interpreter>\" /C \"<windowsFolder>CRVNExit.bat\"".

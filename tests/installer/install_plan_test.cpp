@@ -107,6 +107,11 @@ TEST(ExitBatch, TextRetriesEachFileThenRemovesTheFolderAndItself) {
   }
   expected += "rd \"C:\\Program Files\\Corvana\"\r\n\r\ndel \"C:\\WINDOWS\\CRVNExit.bat\"\r\n";
   EXPECT_EQ(text, expected);
+  // A "%" in a folder name must not turn part of a path into a variable.
+  const std::string odd = ExitBatchText("C:\\100%PATH%\\", "C:\\W%\\");
+  EXPECT_NE(odd.find("del \"C:\\100%%PATH%%\\CRVNUNST.EXE\""), std::string::npos) << odd;
+  EXPECT_NE(odd.find("rd \"C:\\100%%PATH%%\""), std::string::npos) << odd;
+  EXPECT_NE(odd.find("del \"C:\\W%%\\CRVNExit.bat\""), std::string::npos) << odd;
   EXPECT_EQ(InterpreterCommandLine("C:\\WINDOWS\\system32\\cmd.exe", "C:\\WINDOWS\\"),
             "\"C:\\WINDOWS\\system32\\cmd.exe\" /C \"C:\\WINDOWS\\CRVNExit.bat\"");
 }
