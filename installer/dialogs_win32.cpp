@@ -15,7 +15,7 @@ void Prepare(HWND dialog) {
   int width = r.right - r.left, height = r.bottom - r.top;
   ::SetWindowPos(dialog, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
   for (int size : {ICON_BIG, ICON_SMALL}) {
     int pixels = ::GetSystemMetrics(size == ICON_BIG ? SM_CXICON : SM_CXSMICON);
     HANDLE icon =

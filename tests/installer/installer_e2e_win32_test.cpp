@@ -326,7 +326,10 @@ TEST_F(Installation, InstallsIntoAFolderWithBlanksIsUsedAndUninstallsCompletely)
 
   SetupRun run = Install({});
   ASSERT_EQ(run.exitCode, 1u);
-  EXPECT_EQ(run.dialogs.size(), 4u);
+  EXPECT_EQ(run.dialogs,
+            (std::vector<std::string>{"Corvana Installation Folder", "Corvana Options",
+                                      "File Associations", "Installation successful"}));
+  EXPECT_EQ(run.misplaced, std::vector<std::string>());
   EXPECT_EQ(
       run.proposal,
       WithTrailingSlash(Str(ReadValue(

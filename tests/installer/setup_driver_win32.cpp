@@ -37,11 +37,28 @@ void Press(HWND dialog, int id) {
   ::PostMessageA(dialog, WM_COMMAND, id, 0);
 }
 
+// Empty when the dialog is centred on the screen, else where it is. (Its
+// icons cannot be checked from here: Wine answers WM_GETICON only inside the
+// dialog's own process.)
+std::string Placement(HWND dialog) {
+  RECT r;
+  ::GetWindowRect(dialog, &r);
+  int left = (::GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
+  int top = (::GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
+  if (r.left == left && r.top == top) return {};
+  return " at " + std::to_string(r.left) + "," + std::to_string(r.top) + " instead of " +
+         std::to_string(left) + "," + std::to_string(top);
+}
+
 // Answers one dialog or box of the watched process.
 void Answer(Watch& w, HWND dialog) {
   const SetupAnswers& a = *w.answers;
   std::string caption = WindowText(dialog);
   w.run->dialogs.push_back(caption);
+  const bool question = caption == "Corvana Installation Folder" || caption == "Corvana Options" ||
+                        caption == "File Associations";
+  const std::string wrong = question ? Placement(dialog) : std::string();
+  if (!wrong.empty()) w.run->misplaced.push_back(caption + wrong);
   if (caption == "Corvana Installation Folder") {
     char text[MAX_PATH + 1] = {};
     DWORD_PTR length = 0;

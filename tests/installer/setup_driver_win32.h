@@ -27,6 +27,8 @@ struct SetupRun {
   std::string proposal;                          // the folder box's text when it opened
   int typeStates[6] = {-1, -1, -1, -1, -1, -1};  // the type boxes when they opened
   std::vector<std::string> dialogs;              // captions of the dialogs, in order
+  // Question dialogs not centred on the screen, with where they were.
+  std::vector<std::string> misplaced;
   std::vector<SeenMessage> messages;
 };
 
