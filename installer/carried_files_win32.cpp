@@ -45,7 +45,8 @@ bool ReadProductVersion(const std::string& path, ProductVersion* version) {
   return true;
 }
 
-bool CopyCarriedFiles(HMODULE module, const std::string& folder, bool withShellExtension) {
+bool CopyCarriedFiles(HMODULE module, const std::string& folder, bool withShellExtension,
+                      WrittenFiles* written) {
   const std::string temp = folder + kTempName;
   for (int i = withShellExtension ? 0 : 1; i < kCarriedFileCount; ++i) {
     const CarriedFile& file = kCarriedFiles[i];
@@ -64,12 +65,16 @@ bool CopyCarriedFiles(HMODULE module, const std::string& folder, bool withShellE
       if (::MessageBoxA(nullptr, question.c_str(), "Keep newer version?", MB_YESNO) == IDYES)
         continue;
     }
+    // Opening the target empties it, so it counts as written from here.
+    written->written[i] = true;
     if (!WriteResource(module, file.resourceName, target)) return false;
   }
   return true;
 }
 
-void DeleteCarriedFiles(const std::string& folder) {
-  for (const CarriedFile& file : kCarriedFiles) ::DeleteFileA((folder + file.fileName).c_str());
+void DeleteCarriedFiles(const std::string& folder, const WrittenFiles& written) {
+  for (int i = 0; i < kCarriedFileCount; ++i) {
+    if (written.written[i]) ::DeleteFileA((folder + kCarriedFiles[i].fileName).c_str());
+  }
   ::DeleteFileA((folder + kTempName).c_str());
 }

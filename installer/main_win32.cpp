@@ -66,19 +66,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   choices.folder = FullFolder(folder);
   const std::string desktop = DesktopFolder();
 
-  if (!CopyCarriedFiles(instance, choices.folder, choices.shellExtension)) {
-    DeleteCarriedFiles(choices.folder);
+  WrittenFiles written;
+  if (!CopyCarriedFiles(instance, choices.folder, choices.shellExtension, &written)) {
+    DeleteCarriedFiles(choices.folder, written);
     return Fail(kCopyFailedText);
   }
   if (!WriteRegistryRows(InstallRows(choices))) {
     RollBackRegistry(choices, previous);
-    DeleteCarriedFiles(choices.folder);
+    DeleteCarriedFiles(choices.folder, written);
     return Fail(kAssociationFailedText);
   }
   if (desktop.empty() || !CreateShortcut(choices.folder + "Corvana.exe", desktop + "Corvana.lnk",
                                          "Shortcut to Corvana.exe")) {
     RollBackRegistry(choices, previous);
-    DeleteCarriedFiles(choices.folder);
+    DeleteCarriedFiles(choices.folder, written);
     return Fail(kShortcutFailedText);
   }
   const std::string ini = choices.folder + kSettingsName;

@@ -483,25 +483,37 @@ TEST_F(Installation, ANewerInstalledVerifierIsKeptOnlyWhenTheUserSaysSo) {
   }
 }
 
-TEST_F(Installation, ALockedShellExtensionRollsTheCopyBack) {
-  ::CreateDirectoryA((base_ + "Program Files X").c_str(), nullptr);
-  ::CreateDirectoryA(folder_.c_str(), nullptr);
-  PutFile(folder_ + "CRVNShll.dll", "in use by Explorer");
-  UniqueFileHandle lock(::CreateFileA((folder_ + "CRVNShll.dll").c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(lock.Valid());
-  PutFile(folder_ + "history.txt", "from before");
-  SetupRun run = Install({});
-  lock.Reset();
-  EXPECT_EQ(run.exitCode, 0u);
-  ASSERT_EQ(run.messages.size(), 1u);
-  EXPECT_EQ(run.messages[0].caption, "Installation failed");
-  EXPECT_EQ(run.messages[0].text, kCopyFailedText);
-  EXPECT_TRUE(run.messages[0].icon);
-  for (const char* name : {"Corvana.EXE", "CRVNUNST.EXE", "history.txt", "Corvana.tmp"})
-    EXPECT_FALSE(FileThere(folder_ + name)) << name;
-  EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
-  EXPECT_FALSE(FileThere(desktop_ + "Corvana.lnk"));
+TEST_F(Installation, ALockedFileRollsTheCopyBackAndLeavesUntouchedFilesAlone) {
+  // Files of an earlier installation, in the order they are copied.
+  const char* const names[] = {"CRVNShll.dll", "Corvana.EXE", "CRVNUNST.EXE", "history.txt"};
+  for (int locked : {0, 2}) {
+    SCOPED_TRACE(names[locked]);
+    ::CreateDirectoryA((base_ + "Program Files X").c_str(), nullptr);
+    ::CreateDirectoryA(folder_.c_str(), nullptr);
+    for (const char* name : names) PutFile(folder_ + name, std::string("earlier ") + name);
+    // Held open without sharing, as Explorer holds a loaded extension.
+    UniqueFileHandle lock(::CreateFileA((folder_ + names[locked]).c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock.Valid());
+    SetupRun run = Install({});
+    lock.Reset();
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].caption, "Installation failed");
+    EXPECT_EQ(run.messages[0].text, kCopyFailedText);
+    EXPECT_TRUE(run.messages[0].icon);
+    // What this run wrote before the locked file is gone; the rest is as it was.
+    for (int i = 0; i < 4; ++i) {
+      if (i < locked)
+        EXPECT_FALSE(FileThere(folder_ + names[i])) << names[i];
+      else
+        EXPECT_EQ(GetFile(folder_ + names[i]), std::string("earlier ") + names[i]);
+    }
+    EXPECT_FALSE(FileThere(folder_ + "Corvana.tmp"));
+    EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
+    EXPECT_FALSE(FileThere(desktop_ + "Corvana.lnk"));
+    RemoveTree(folder_);
+  }
 }
 
 TEST_F(Installation, AFailedRegistrationOrShortcutTakesEverythingBack) {
