@@ -65,6 +65,12 @@ void UnregisterShellExtension();
 // paths), as Explorer hands it to Initialize; empty on failure.
 ComPtr<IDataObject> SelectionOf(const std::vector<std::string>& paths);
 
+// A data object that holds only a file drop (CF_HDROP, UTF-16 names) of
+// `paths`, as it is built by hand rather than by the shell: for selections
+// the shell cannot make here, such as items of several folders (a search's
+// results) or paths longer than the shell's folders accept.
+ComPtr<IDataObject> DropOf(const std::vector<std::string>& paths);
+
 // What QueryContextMenu did to a fresh popup menu.
 struct MenuOutcome {
   HRESULT Result = E_FAIL;
