@@ -270,6 +270,21 @@ TEST_F(CreateListTest, UnreadableFilesAreAskedAboutAndSkipped) {
   }
 }
 
+TEST_F(CreateListTest, AFileGoneBeforeItsTurnIsReportedAndLeftOut) {
+  PutFile(dir_ + "a.bin", "a");
+  // The drop names a file that no longer exists when its turn comes.
+  auto notes = CreateAt(
+      {dir_ + "a.bin", dir_ + "gone.bin"},
+      {ChooseList(dir_ + "x.sfv", 0), AnswerBox("Error opening file", kYes), AnswerBox("Results")},
+      true);
+  ASSERT_EQ(notes.size(), 3u);
+  EXPECT_EQ(notes[1], "Error opening file: Could not locate fileinfo for " + dir_ + "gone.bin");
+  EXPECT_EQ(notes[2], "Results: x.sfv created successfully.  (1 file(s) skipped)");
+  std::vector<std::string> lines = Lines(GetFile(dir_ + "x.sfv"));
+  ASSERT_EQ(lines.size(), 5u);  // no comment line for the missing file
+  EXPECT_EQ(lines[4], "a.bin " + Hex8(Crc32Of("a")));
+}
+
 TEST_F(CreateListTest, CancelWhileHashingDeletesTheList) {
   ASSERT_TRUE(MakeSparseFile(dir_ + "big.bin", 3ull << 30));
   PutFile(dir_ + "small.bin", "s");
