@@ -100,10 +100,10 @@ bool WaitForJob(CreateListState* state, HANDLE done) {
   while (!Cancelled(state)) {
     DWORD woken = MsgWaitForMultipleObjects(1, &done, FALSE, kShowIntervalMs, QS_ALLINPUT);
     if (woken == WAIT_OBJECT_0) return true;
-    if (woken == WAIT_TIMEOUT) {  // a long file: show what is being hashed
-      Show(state, true);
-      continue;
-    }
+    // A long file: show what is being hashed, whether the wait timed out or
+    // the pipeline's progress messages keep waking it.
+    Show(state, woken == WAIT_TIMEOUT);
+    if (woken == WAIT_TIMEOUT) continue;
     if (woken != WAIT_OBJECT_0 + 1) {
       Cancel(state);
       break;

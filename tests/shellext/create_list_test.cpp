@@ -286,7 +286,8 @@ TEST_F(CreateListTest, AFileGoneBeforeItsTurnIsReportedAndLeftOut) {
 }
 
 TEST_F(CreateListTest, CancelWhileHashingDeletesTheList) {
-  ASSERT_TRUE(MakeSparseFile(dir_ + "big.bin", 3ull << 30));
+  // Long enough that the cancel always comes while it is hashed.
+  ASSERT_TRUE(MakeSparseFile(dir_ + "big.bin", 32ull << 30));
   PutFile(dir_ + "small.bin", "s");
   auto notes = Create({"big.bin", "small.bin"}, {ChooseList(dir_ + "big.sfv", 0),
                                                  {"Status - Corvana v2.33",
