@@ -374,6 +374,28 @@ std::string MessageBoxText(HWND box) {
   return ControlText(box, 0xFFFF);
 }
 
+namespace {
+
+BOOL CALLBACK CancelWindow(HWND window, LPARAM) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == GetCurrentProcessId() && IsWindowVisible(window)) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void CloseProcessWindows() {
+  // A few rounds: closing one dialog may bring up the next (a final message).
+  for (int round = 0; round < 5; ++round) {
+    EnumWindows(CancelWindow, 0);
+    Sleep(500);
+  }
+}
+
 DialogDriver::DialogDriver(std::vector<DialogStep> steps, DWORD stepTimeoutMs)
     : steps_(std::move(steps)), timeout_(stepTimeoutMs), thread_([this] { Run(); }) {}
 
@@ -390,8 +412,11 @@ void DialogDriver::Run() {
   for (DialogStep& step : steps_) {
     HWND window = WaitForWindow(step.Caption, timeout_);
     if (!window) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      missed_ = step.Caption;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        missed_ = step.Caption;
+      }
+      CloseProcessWindows();
       return;
     }
     if (step.Act) step.Act(window, *this);

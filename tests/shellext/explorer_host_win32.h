@@ -131,6 +131,9 @@ bool IsChecked(HWND dialog, int id);
 bool IsControlEnabled(HWND dialog, int id);
 // Clicks a button (posted: returns at once).
 void PressButton(HWND dialog, int id);
+// Cancels and closes every visible top-level window of this process, a few
+// times over, so that a command waiting in a dialog comes to its end.
+void CloseProcessWindows();
 // The message of a message box ("#32770" with its static 0xFFFF).
 std::string MessageBoxText(HWND box);
 
@@ -145,7 +148,8 @@ struct DialogStep {
 
 // Runs steps one after the other on its own thread, while the test's thread
 // is inside InvokeCommand. Notes what the steps record (Note) and whether a
-// step timed out.
+// step timed out; after a timeout it closes the process's windows
+// (CloseProcessWindows), so that a test fails instead of hanging.
 class DialogDriver {
  public:
   explicit DialogDriver(std::vector<DialogStep> steps, DWORD stepTimeoutMs = 30000);
