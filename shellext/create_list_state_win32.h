@@ -35,8 +35,13 @@ struct CreateListState {
   bool ExcludeHidden;
   bool CompatibleAtStart;
   bool UppercaseExtension;
-  // The run.
+  // The run. The list is written into WritePath: the chosen path itself, or,
+  // when a file of that name exists, a temporary file beside it that takes
+  // its place only once the list is complete. Meanwhile OldList holds the
+  // existing file open without sharing.
+  char WritePath[272];  // as ListPath; GetTempFileName needs MAX_PATH
   HANDLE ListFile;
+  HANDLE OldList;
   HWND Progress;
   volatile LONG Cancelled;
   bool SkipAll;

@@ -243,11 +243,59 @@ void Prepare(CreateListState* state) {
   state->CompatibleAtStart = compatible;
 }
 
+// Creates the file the list is written into. An existing file of the chosen
+// name is the user's (often an older list of the same files): it is held
+// open without sharing, so that hashing it fails as it would for a list
+// being written, and replaced only when the new list is complete. A
+// cancelled or failed creation leaves it as it was.
+bool CreateListFile(CreateListState* state) {
+  state->OldList = CreateFileA(state->ListPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (state->OldList == INVALID_HANDLE_VALUE) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;  // locked, or a folder
+    std::strcpy(state->WritePath, state->ListPath);
+  } else {
+    char folder[sizeof state->ListPath];
+    std::strcpy(folder, state->ListPath);
+    char* slash = std::strrchr(folder, '\\');
+    if (slash)
+      slash[1] = 0;
+    else
+      std::strcpy(folder, ".");
+    if (!GetTempFileNameA(folder, "crv", 0, state->WritePath)) return false;
+  }
+  state->ListFile = CreateFileA(state->WritePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (state->ListFile != INVALID_HANDLE_VALUE) return true;
+  if (state->OldList != INVALID_HANDLE_VALUE) DeleteFileA(state->WritePath);
+  return false;
+}
+
+// Closes the list and either drops it (cancelled) or puts it in place of an
+// existing file of its name. False when the finished list could not take
+// that place (the old file then stays).
+bool CloseListFile(CreateListState* state, bool keep) {
+  CloseHandle(state->ListFile);
+  state->ListFile = INVALID_HANDLE_VALUE;
+  bool replacing = state->OldList != INVALID_HANDLE_VALUE;
+  if (replacing) CloseHandle(state->OldList);
+  state->OldList = INVALID_HANDLE_VALUE;
+  if (keep && (!replacing || MoveFileExA(state->WritePath, state->ListPath,
+                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
+    return true;
+  DeleteFileA(state->WritePath);
+  return !keep;
+}
+
 void Finish(CreateListState* state) {
   const ShellCommandContext& context = *state->Context;
   if (Cancelled(state)) {
-    DeleteFileA(state->ListPath);
+    CloseListFile(state, false);
     MessageBoxA(context.Owner, "SFV creation aborted", "Results", MB_OK);
+    return;
+  }
+  if (!CloseListFile(state, true)) {
+    MessageBoxA(context.Owner, "Could not create database file", "Error", MB_OK | MB_ICONWARNING);
     return;
   }
   if (GetPrivateProfileIntA(kSection, "ShowDoneCreate", 1, context.SettingsPath) == 0) return;
@@ -269,6 +317,8 @@ void RunCreateListCommand(const ShellCommandContext& context) {
   if (!owned) return;
   CreateListState* state = owned.get();
   state->Context = &context;
+  state->ListFile = INVALID_HANDLE_VALUE;
+  state->OldList = INVALID_HANDLE_VALUE;
   // The progress window's bars; Explorer has them already, other hosts may not.
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
@@ -276,15 +326,12 @@ void RunCreateListCommand(const ShellCommandContext& context) {
   if (RunCreateDialog(state) != IDOK) return;
   WritePrivateProfileStringA(kSection, "DefaultExtension",
                              state->Type == ListType::Md5 ? ".md5" : ".sfv", context.SettingsPath);
-  state->ListFile = CreateFileA(state->ListPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (state->ListFile == INVALID_HANDLE_VALUE) {
+  if (!CreateListFile(state)) {
     MessageBoxA(context.Owner, "Could not create database file", "Error", MB_OK | MB_ICONWARNING);
     return;
   }
   if (!StartShellHashing(context.Hash)) {
-    CloseHandle(state->ListFile);
-    DeleteFileA(state->ListPath);
+    CloseListFile(state, false);
     MessageBoxA(context.Owner, "SFV creation aborted", "Results", MB_OK);
     return;
   }
@@ -298,7 +345,6 @@ void RunCreateListCommand(const ShellCommandContext& context) {
   HashingPass(state);
   WritingPass(state);
 
-  CloseHandle(state->ListFile);
   StopShellHashing(context.Hash);
   context.Hash->Job.ProgressWindow = nullptr;
   if (state->Progress) DestroyWindow(state->Progress);

@@ -243,6 +243,7 @@ TEST_F(CreateListTest, UnreadableFilesAreAskedAboutAndSkipped) {
       {"no aborts", {kNo}, "Results: SFV creation aborted", 0},
   };
   for (const Case& c : cases) {
+    DeleteFileA((dir_ + "x.sfv").c_str());  // the list of the case before
     // b.bin and d.bin are held open without sharing: the pipeline cannot open them.
     UniqueFileHandle b(
         CreateFileA((dir_ + "b.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -394,3 +395,38 @@ TEST_F(CreateListTest, PathsTooLongForTheSelectionAreRefusedNotCut) {
 }
 
 }  // namespace
+
+// An older list of the chosen name is the user's until the new one is
+// complete: selected itself it cannot be read (it is held while the new list
+// is written), a finished list replaces it, and a cancelled one leaves it as
+// it was, with no temporary file left behind.
+TEST_F(CreateListTest, AnOlderListOfTheSameNameIsReplacedOnlyByAFinishedList) {
+  const std::string old = "; an older list\r\nkept.bin 01234567\r\n";
+  PutFile(dir_ + "a.bin", "a");
+  struct Case {
+    int answer;  // to "Could not read" the older list
+    const char* result;
+    bool replaced;
+  } cases[] = {{kYes, "Results: x.sfv created successfully.  (1 file(s) skipped)", true},
+               {kNo, "Results: SFV creation aborted", false}};
+  for (const Case& c : cases) {
+    PutFile(dir_ + "x.sfv", old);
+    auto notes = Create({"a.bin", "x.sfv"},
+                        {ChooseList(dir_ + "x.sfv", 0), AnswerBox("Error opening file", c.answer),
+                         AnswerBox("Results")});
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_EQ(notes[1], "Error opening file: Could not read " + dir_ + "x.sfv");
+    EXPECT_EQ(notes[2], c.result);
+    std::string now = GetFile(dir_ + "x.sfv");
+    if (c.replaced) {
+      std::vector<std::string> lines = Lines(now);
+      ASSERT_EQ(lines.size(), 3u + 2 + 1);
+      EXPECT_EQ(lines[5], "a.bin " + Hex8(Crc32Of("a")));
+    } else {
+      EXPECT_EQ(now, old);
+    }
+    WIN32_FIND_DATAA found;
+    UniqueFindHandle temp(FindFirstFileA((dir_ + "*.tmp").c_str(), &found));
+    EXPECT_FALSE(temp.Valid()) << found.cFileName;
+  }
+}
