@@ -1,0 +1,35 @@
+// Names in the shell extension: the case-insensitive comparison of paths and
+// extensions, and the rules by which the creation dialog gives the list's
+// name the extension of its type.
+#pragma once
+
+#include <cstddef>
+
+// A to Z folded to lower case, bytes compared as unsigned values (so "_"
+// sorts before the letters). <0, 0 or >0 like strcmp.
+int CompareNoCase(const char* a, const char* b);
+
+// The extension of a path: its last '.' after the last '\', or null.
+const char* FindExtension(const char* path);
+
+enum class ListType { Sfv = 0, Md5 = 1 };
+
+// ".sfv"/".md5", or ".SFV"/".MD5" with `upper`.
+const char* ListExtension(ListType type, bool upper);
+
+// The list path the dialog first proposes: the first file's folder part up to
+// `baseLength`, then `defaultFilename` or, when that is empty, the first
+// file's own name; its extension (any) replaced by the type's, or the type's
+// appended. False when it does not fit into `capacity` bytes.
+bool ProposeListPath(char* out, size_t capacity, const char* firstPath, size_t baseLength,
+                     const char* defaultFilename, ListType type, bool upper);
+
+// The type was switched: a name without extension gets the new type's
+// extension (in the dialog's case), ".sfv" or ".md5" in any case becomes the
+// new type's in lower case, any other extension stays. False when the result
+// does not fit (then `text` is unchanged).
+bool SwitchListExtension(char* text, size_t capacity, ListType type, bool upper);
+
+// OK was pressed: a name without extension gets the type's (in the dialog's
+// case). False when it does not fit (then `text` is unchanged).
+bool CompleteListPath(char* text, size_t capacity, ListType type, bool upper);

@@ -1,0 +1,2 @@
+// List creation end to end.
+#include <gtest/gtest.h>

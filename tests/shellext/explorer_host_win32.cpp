@@ -1,0 +1,349 @@
+#include "tests/shellext/explorer_host_win32.h"
+
+#include <cstring>
+
+namespace {
+
+std::string WindowsPath(const char* unixOrWindows) {
+  std::string path = unixOrWindows;
+  if (!path.empty() && path[0] == '/') {
+    path = "Z:" + path;
+    for (char& c : path)
+      if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string WindowTextOf(HWND window) {
+  char text[2048] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+bool WriteString(HKEY key, const char* name, const std::string& value) {
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+std::string ClassKey() {
+  return std::string("CLSID\\") + kShellClassIdText;
+}
+
+CLSID ShellClassId() {
+  CLSID id{};
+  wchar_t wide[64];
+  MultiByteToWideChar(CP_ACP, 0, kShellClassIdText, -1, wide, 64);
+  CLSIDFromString(wide, &id);
+  return id;
+}
+
+HMODULE LoadedModule() {
+  return GetModuleHandleA("CRVNShll.dll");
+}
+
+}  // namespace
+
+ComApartment::ComApartment() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+
+ComApartment::~ComApartment() {
+  if (ok_) CoUninitialize();
+}
+
+std::string BuiltShellExtension() {
+  return WindowsPath(CORVANA_SHELLEXT_DLL);
+}
+
+bool RegisterShellExtension(const std::string& dllPath) {
+  HKEY opened = nullptr;
+  std::string key = ClassKey() + "\\InProcServer32";
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &opened,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  UniqueRegKey owned(opened);
+  return WriteString(opened, nullptr, dllPath) &&
+         WriteString(opened, "ThreadingModel", "Apartment");
+}
+
+void UnregisterShellExtension() {
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ClassKey().c_str());
+}
+
+std::string InstallShellExtension(const std::string& folder) {
+  std::string target = folder + "CRVNShll.dll";
+  if (!CopyFileA(BuiltShellExtension().c_str(), target.c_str(), FALSE) &&
+      GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES)
+    return "";
+  return RegisterShellExtension(target) ? target : "";
+}
+
+ComPtr<IDataObject> SelectionOf(const std::vector<std::string>& paths) {
+  ComPtr<IDataObject> result;
+  if (paths.empty()) return result;
+  ComPtr<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Put()))) return result;
+  // The parent folder of the first item holds them all.
+  std::string parentPath = paths[0].substr(0, paths[0].find_last_of('\\'));
+  if (parentPath.size() == 2) parentPath += '\\';  // a drive's root
+  auto parse = [&](IShellFolder* folder, const std::string& name, PIDLIST_RELATIVE* pidl) {
+    wchar_t wide[1024];
+    if (!MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide, 1024)) return false;
+    return SUCCEEDED(folder->ParseDisplayName(nullptr, nullptr, wide, nullptr, pidl, nullptr));
+  };
+  PIDLIST_RELATIVE parentPidl = nullptr;
+  if (!parse(desktop.Get(), parentPath, &parentPidl)) return result;
+  ComPtr<IShellFolder> parent;
+  HRESULT bound = desktop->BindToObject(parentPidl, nullptr, IID_IShellFolder,
+                                        reinterpret_cast<void**>(parent.Put()));
+  CoTaskMemFree(parentPidl);
+  if (FAILED(bound)) return result;
+  std::vector<PIDLIST_RELATIVE> items;
+  bool ok = true;
+  for (const std::string& path : paths) {
+    std::string name = path.substr(path.find_last_of('\\') + 1);
+    PIDLIST_RELATIVE item = nullptr;
+    if (!parse(parent.Get(), name, &item)) {
+      ok = false;
+      break;
+    }
+    items.push_back(item);
+  }
+  if (ok)
+    parent->GetUIObjectOf(
+        nullptr, static_cast<UINT>(items.size()),
+        const_cast<PCUITEMID_CHILD_ARRAY>(reinterpret_cast<PITEMID_CHILD*>(items.data())),
+        IID_IDataObject, nullptr, reinterpret_cast<void**>(result.Put()));
+  for (PIDLIST_RELATIVE item : items) CoTaskMemFree(item);
+  return result;
+}
+
+bool ShellHandler::Create() {
+  Reset();
+  last_ = CoCreateInstance(ShellClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IContextMenu,
+                           reinterpret_cast<void**>(menu_.Put()));
+  if (FAILED(last_)) return false;
+  last_ = menu_->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init_.Put()));
+  return SUCCEEDED(last_);
+}
+
+HRESULT ShellHandler::Initialize(IDataObject* data) {
+  return init_->Initialize(nullptr, data, nullptr);
+}
+
+MenuOutcome ShellHandler::QueryMenu(UINT flags, UINT firstId, UINT lastId) {
+  MenuOutcome outcome;
+  HMENU menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING, 1, "Open");
+  outcome.Result = menu_->QueryContextMenu(menu, 0, firstId, lastId, flags);
+  outcome.CheckBitmaps = true;
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    char label[256] = {};
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_CHECKMARKS;
+    info.dwTypeData = label;
+    info.cch = sizeof label;
+    GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+    if (info.fType & MFT_SEPARATOR) {
+      outcome.Items.push_back("-");
+      outcome.Ids.push_back(0);
+      continue;
+    }
+    outcome.Items.push_back(label);
+    outcome.Ids.push_back(info.wID);
+    if (info.wID != 1 && (!info.hbmpChecked || !info.hbmpUnchecked)) outcome.CheckBitmaps = false;
+  }
+  DestroyMenu(menu);
+  return outcome;
+}
+
+std::string ShellHandler::CommandString(UINT_PTR offset, bool unicode, HRESULT* result, UINT size) {
+  std::vector<wchar_t> buffer(size + 8, L'\x7F7F');
+  HRESULT r = menu_->GetCommandString(offset, unicode ? GCS_HELPTEXTW : GCS_HELPTEXTA, nullptr,
+                                      reinterpret_cast<CHAR*>(buffer.data()), size);
+  if (result) *result = r;
+  std::string text;
+  if (unicode) {
+    for (UINT i = 0; i < size && buffer[i] && buffer[i] != L'\x7F7F'; ++i)
+      text += static_cast<char>(buffer[i]);
+    if (buffer[size] != L'\x7F7F') text += "<overrun>";
+  } else {
+    const char* bytes = reinterpret_cast<const char*>(buffer.data());
+    for (UINT i = 0; i < size && bytes[i] && bytes[i] != '\x7F'; ++i) text += bytes[i];
+    if (bytes[size] != '\x7F') text += "<overrun>";
+  }
+  return text;
+}
+
+HRESULT ShellHandler::Invoke(UINT offset, HWND owner) {
+  CMINVOKECOMMANDINFO info{};
+  info.cbSize = sizeof info;
+  info.hwnd = owner;
+  info.lpVerb = MAKEINTRESOURCEA(offset);
+  info.nShow = SW_SHOWNORMAL;
+  return menu_->InvokeCommand(&info);
+}
+
+HRESULT ShellHandler::InvokeVerb(const char* verb, HWND owner) {
+  CMINVOKECOMMANDINFO info{};
+  info.cbSize = sizeof info;
+  info.hwnd = owner;
+  info.lpVerb = verb;
+  info.nShow = SW_SHOWNORMAL;
+  return menu_->InvokeCommand(&info);
+}
+
+void ShellHandler::Reset() {
+  init_.Reset();
+  menu_.Reset();
+}
+
+HRESULT ModuleCanUnloadNow() {
+  auto canUnload = reinterpret_cast<HRESULT(__stdcall*)()>(ModuleExport("DllCanUnloadNow"));
+  return canUnload ? canUnload() : E_FAIL;
+}
+
+void* ModuleExport(const char* name) {
+  HMODULE module = LoadedModule();
+  return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
+
+// ---- Dialogs ----
+
+namespace {
+
+struct WindowSearch {
+  const std::string* Caption;
+  HWND Found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
+  auto* search = reinterpret_cast<WindowSearch*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  if (WindowTextOf(window).rfind(*search->Caption, 0) != 0) return TRUE;
+  search->Found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND WaitForWindow(const std::string& caption, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    WindowSearch search{&caption, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.Found) return search.Found;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(20);
+  }
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (IsWindow(window) && IsWindowVisible(window)) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+std::string ControlText(HWND dialog, int id) {
+  return WindowTextOf(GetDlgItem(dialog, id));
+}
+
+void SetControlText(HWND dialog, int id, const std::string& text) {
+  SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void SelectComboEntry(HWND dialog, int id, int index) {
+  HWND combo = GetDlgItem(dialog, id);
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+int ComboSelection(HWND dialog, int id) {
+  return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+}
+
+std::string ComboEntry(HWND dialog, int id, int index) {
+  char text[256] = {};
+  if (SendDlgItemMessageA(dialog, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) >= 255)
+    return "";
+  SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                      reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+void SetCheck(HWND dialog, int id, bool on) {
+  SendDlgItemMessageA(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool IsChecked(HWND dialog, int id) {
+  return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool IsControlEnabled(HWND dialog, int id) {
+  return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+void PressButton(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::string MessageBoxText(HWND box) {
+  return ControlText(box, 0xFFFF);
+}
+
+DialogDriver::DialogDriver(std::vector<DialogStep> steps, DWORD stepTimeoutMs)
+    : steps_(std::move(steps)), timeout_(stepTimeoutMs), thread_([this] { Run(); }) {}
+
+DialogDriver::~DialogDriver() {
+  Finish();
+}
+
+bool DialogDriver::Finish() {
+  if (thread_.joinable()) thread_.join();
+  return allRan_;
+}
+
+void DialogDriver::Run() {
+  for (DialogStep& step : steps_) {
+    HWND window = WaitForWindow(step.Caption, timeout_);
+    if (!window) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      missed_ = step.Caption;
+      return;
+    }
+    if (step.Act) step.Act(window, *this);
+    // The next step must not find the window this one answered.
+    WaitGone(window, 2000);
+  }
+  allRan_ = true;
+}
+
+void DialogDriver::Note(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  notes_.push_back(text);
+}
+
+std::vector<std::string> DialogDriver::Notes() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return notes_;
+}
+
+std::string DialogDriver::Missed() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return missed_;
+}
+
+DialogStep AnswerBox(const std::string& caption, int button) {
+  return {caption, [button](HWND box, DialogDriver& driver) {
+            std::string text = MessageBoxText(box);
+            if (text.empty()) text = ControlText(box, 201);
+            driver.Note(WindowTextOf(box) + ": " + text);
+            PressButton(box, button);
+          }};
+}
