@@ -1,2 +1,358 @@
-// List creation end to end.
+// "&Create .SFV File" end to end: the handler comes from COM, the selection
+// from the shell, and a second thread answers the dialogs as a user would.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/shellext/explorer_host_win32.h"
+#include "tests/verifier/corvana_process_win32.h"
+
+namespace {
+
+// Controls of the creation dialogs.
+constexpr int kNameEdit = 1000, kTypeCombo = 1003, kExcludeHidden = 1004, kCompatible = 1002;
+constexpr int kYes = 6, kYesToAll = 1, kNo = 7;
+constexpr char kCreateTitle[] = "Create .SFV file - Corvana v2.33";
+
+// A file with a known last-write time (local time).
+void PutDated(const std::string& path, const std::string& bytes, const SYSTEMTIME& local) {
+  PutFile(path, bytes);
+  FILETIME localTime, utc;
+  SystemTimeToFileTime(&local, &localTime);
+  LocalFileTimeToFileTime(&localTime, &utc);
+  HANDLE file =
+      CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  SetFileTime(file, nullptr, nullptr, &utc);
+  CloseHandle(file);
+}
+
+std::string Hex8(uint32_t value) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08X", value);
+  return text;
+}
+
+// Answers the creation dialog: the type first (as a user would pick it), then
+// the name, then the check boxes, then OK.
+DialogStep ChooseList(const std::string& name, int type, bool excludeHidden = false,
+                      int compatible = -1) {
+  return {kCreateTitle, [=](HWND dialog, DialogDriver& driver) {
+            driver.Note("proposed: " + ControlText(dialog, kNameEdit));
+            if (ComboSelection(dialog, kTypeCombo) != type)
+              SelectComboEntry(dialog, kTypeCombo, type);
+            SetControlText(dialog, kNameEdit, name);
+            SetCheck(dialog, kExcludeHidden, excludeHidden);
+            if (compatible >= 0) SetCheck(dialog, kCompatible, compatible == 1);
+            PressButton(dialog, IDOK);
+          }};
+}
+
+class CreateListTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    install_ = new std::string(MakeTempFolder("shellinstall"));
+    ASSERT_NE(InstallShellExtension(*install_), "");
+  }
+  static void TearDownTestSuite() {
+    UnregisterShellExtension();
+    RemoveTree(*install_);
+    delete install_;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(apartment_.Ok());
+    dir_ = MakeTempFolder("shellcreate");
+    SetSettings("[Corvana]\r\n");
+  }
+  void TearDown() override { RemoveTree(dir_); }
+
+  static std::string Ini() { return *install_ + "Corvana.ini"; }
+  void SetSettings(const std::string& text) { PutFile(Ini(), text); }
+  std::string Setting(const char* key) {
+    char value[512] = {};
+    GetPrivateProfileStringA("Corvana", key, "<none>", value, sizeof value, Ini().c_str());
+    return value;
+  }
+
+  // Invokes command 0 on the items of dir_ while `steps` answer the dialogs;
+  // the notes the steps made.
+  std::vector<std::string> Create(const std::vector<std::string>& names,
+                                  std::vector<DialogStep> steps) {
+    std::vector<std::string> paths;
+    for (const std::string& name : names) paths.push_back(dir_ + name);
+    return CreateAt(paths, std::move(steps));
+  }
+  std::vector<std::string> CreateAt(const std::vector<std::string>& paths,
+                                    std::vector<DialogStep> steps) {
+    ShellHandler handler;
+    EXPECT_TRUE(handler.Create());
+    ComPtr<IDataObject> data = SelectionOf(paths);
+    EXPECT_TRUE(data);
+    if (!data) return {};
+    handler.Initialize(data.Get());
+    DialogDriver driver(std::move(steps));
+    EXPECT_EQ(handler.Invoke(0), S_OK);
+    EXPECT_TRUE(driver.Finish()) << "no window " << driver.Missed();
+    return driver.Notes();
+  }
+
+  static std::string* install_;
+  ComApartment apartment_;
+  std::string dir_;
+};
+std::string* CreateListTest::install_ = nullptr;
+
+TEST_F(CreateListTest, ListsHoldTheSelectionInOrderWithHeaderAndCommentLines) {
+  SYSTEMTIME t1 = {2006, 2, 0, 21, 13, 58, 2, 0}, t2 = {2005, 12, 0, 31, 9, 1, 44, 0};
+  CreateDirectoryA((dir_ + "sub").c_str(), nullptr);
+  CreateDirectoryA((dir_ + "sub\\deep").c_str(), nullptr);
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"A.txt", std::string(123456, 'a')},
+      {"b.txt", "bee"},
+      {"sub\\z.txt", ""},
+      {"sub\\deep\\c.txt", std::string(2048, 'c')},
+  };
+  for (size_t i = 0; i < files.size(); ++i)
+    PutDated(dir_ + files[i].first, files[i].second, i % 2 ? t2 : t1);
+  struct Case {
+    const char* list;
+    int type;
+  } cases[] = {{"list.sfv", 0}, {"list.md5", 1}};
+  for (const Case& c : cases) {
+    auto notes = Create({"b.txt", "A.txt", "sub"},
+                        {ChooseList(dir_ + c.list, c.type), AnswerBox("Results")});
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0], "proposed: " + dir_ + "A.sfv");  // the first file of the sorted list
+    EXPECT_EQ(notes[1], std::string("Results: ") + c.list + " created successfully");
+    std::string text = GetFile(dir_ + c.list);
+    std::vector<std::string> lines = Lines(text);
+    ASSERT_EQ(lines.size(), 3 + 2 * files.size()) << text;
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    EXPECT_EQ(lines[0].rfind("; Generated by Corvana v2.33 on ", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[0].size(), std::string("; Generated by Corvana v2.33 on ").size() + 22);
+    EXPECT_EQ(lines[1], "; https://corvana.example.org/");
+    EXPECT_EQ(lines[2], ";");
+    EXPECT_EQ(lines[3], ";       123456  13:58.02 2006-02-21 A.txt");
+    EXPECT_EQ(lines[4], ";            3  09:01.44 2005-12-31 b.txt");
+    EXPECT_EQ(lines[5], ";            0  13:58.02 2006-02-21 sub\\z.txt");
+    EXPECT_EQ(lines[6], ";         2048  09:01.44 2005-12-31 sub\\deep\\c.txt");
+    for (size_t i = 0; i < files.size(); ++i) {
+      const std::string& name = files[i].first;
+      const std::string& bytes = files[i].second;
+      std::string expected =
+          c.type == 0 ? name + " " + Hex8(Crc32Of(bytes)) : Md5HexOf(bytes) + " *" + name;
+      EXPECT_EQ(lines[7 + i], expected);
+    }
+    EXPECT_EQ(Setting("DefaultExtension"), c.type == 0 ? ".sfv" : ".md5");
+  }
+}
+
+TEST_F(CreateListTest, TheDialogProposesAndRenamesByTheRules) {
+  PutFile(dir_ + "movie.avi", "movie");
+  struct Case {
+    const char* what;
+    const char* settings;
+    const char* typed;   // typed before switching the type, or null
+    int switchTo;        // the type chosen afterwards
+    const char* before;  // the proposal, relative to dir_
+    const char* after;   // the name after switching
+    bool compatibleEnabledAfter;
+  } cases[] = {
+      {"no settings", "", nullptr, 1, "movie.sfv", "movie.md5", false},
+      {"default file name", "DefaultFilename=check.txt\r\n", nullptr, 1, "check.sfv", "check.md5",
+       false},
+      {"md5 preselected", "DefaultExtension=.MD5\r\n", nullptr, 0, "movie.md5", "movie.sfv", true},
+      {"other extension stays", "", "list.txt", 1, "movie.sfv", "list.txt", false},
+      {"upper-case list extension", "", "list.SFV", 1, "movie.sfv", "list.md5", false},
+  };
+  for (const Case& c : cases) {
+    SetSettings(std::string("[Corvana]\r\n") + c.settings);
+    auto notes = Create(
+        {"movie.avi"},
+        {{kCreateTitle, [&](HWND dialog, DialogDriver& driver) {
+            driver.Note(ControlText(dialog, kNameEdit));
+            DWORD from = 0, to = 0;
+            SendDlgItemMessageA(dialog, kNameEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                                reinterpret_cast<LPARAM>(&to));
+            driver.Note(from == 0 && to == ControlText(dialog, kNameEdit).size() ? "all selected"
+                                                                                 : "not selected");
+            driver.Note(ComboEntry(dialog, kTypeCombo, 0) + ComboEntry(dialog, kTypeCombo, 1));
+            if (c.typed) SetControlText(dialog, kNameEdit, dir_ + c.typed);
+            SelectComboEntry(dialog, kTypeCombo, c.switchTo);
+            driver.Note(ControlText(dialog, kNameEdit));
+            driver.Note(IsControlEnabled(dialog, kCompatible) ? "enabled" : "disabled");
+            PressButton(dialog, IDCANCEL);
+          }}});
+    std::vector<std::string> expected = {dir_ + c.before, "all selected", ".sfv.md5",
+                                         dir_ + c.after,
+                                         c.compatibleEnabledAfter ? "enabled" : "disabled"};
+    EXPECT_EQ(notes, expected) << c.what;
+  }
+  // Cancel writes nothing.
+  EXPECT_FALSE(FileThere(dir_ + "movie.sfv"));
+  EXPECT_EQ(Setting("DefaultExtension"), "<none>");
+}
+
+TEST_F(CreateListTest, NamesTypedWithoutExtensionOrFolderAndTheQuietSetting) {
+  PutFile(dir_ + "a.bin", "abc");
+  SetSettings("[Corvana]\r\nShowDoneCreate=0\r\n");
+  // No "Results" step: with ShowDoneCreate=0 no message may appear.
+  Create({"a.bin"}, {ChooseList(dir_ + "name", 1)});
+  EXPECT_EQ(GetFile(dir_ + "name.md5").substr(0, 1), ";");
+  // A bare name goes beside the selection.
+  Create({"a.bin"}, {ChooseList("bare", 0)});
+  EXPECT_TRUE(FileThere(dir_ + "bare.sfv"));
+}
+
+TEST_F(CreateListTest, CompatibilityModeChangesTheHeaderAndIsRemembered) {
+  PutFile(dir_ + "a.bin", "abc");
+  SetSettings("[Corvana]\r\nCompatibilityMode=0\r\n");
+  Create({"a.bin"}, {ChooseList(dir_ + "c.md5", 1, false, 1), AnswerBox("Results")});
+  EXPECT_EQ(Lines(GetFile(dir_ + "c.md5"))[0].rfind("; Generated by Corvana v2.33 on ", 0), 0u);
+  EXPECT_EQ(Setting("CompatibilityMode"), "0");  // not touched for an MD5 list
+  Create({"a.bin"}, {ChooseList(dir_ + "c.sfv", 0, false, 1), AnswerBox("Results")});
+  EXPECT_EQ(Lines(GetFile(dir_ + "c.sfv"))[0].rfind(
+                "; Generated by WIN-SFV32 v1.1a (Corvana v2.33 Compatibility Mode) on ", 0),
+            0u);
+  EXPECT_EQ(Setting("CompatibilityMode"), "1");
+  // The dialog opens with the remembered state.
+  auto notes = Create({"a.bin"}, {{kCreateTitle, [](HWND dialog, DialogDriver& driver) {
+                                     driver.Note(IsChecked(dialog, kCompatible) ? "on" : "off");
+                                     PressButton(dialog, IDCANCEL);
+                                   }}});
+  EXPECT_EQ(notes, std::vector<std::string>{"on"});
+}
+
+TEST_F(CreateListTest, UnreadableFilesAreAskedAboutAndSkipped) {
+  for (const char* name : {"a.bin", "b.bin", "c.bin", "d.bin"}) PutFile(dir_ + name, name);
+  struct Case {
+    const char* what;
+    std::vector<int> answers;  // to each "Error opening file" in turn
+    const char* result;
+    size_t checksumLines;
+  } cases[] = {
+      {"yes to all asks once",
+       {kYesToAll},
+       "Results: x.sfv created successfully.  (2 file(s) skipped)",
+       2},
+      {"yes asks each time",
+       {kYes, kYes},
+       "Results: x.sfv created successfully.  (2 file(s) skipped)",
+       2},
+      {"no aborts", {kNo}, "Results: SFV creation aborted", 0},
+  };
+  for (const Case& c : cases) {
+    // b.bin and d.bin are held open without sharing: the pipeline cannot open them.
+    UniqueFileHandle b(
+        CreateFileA((dir_ + "b.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueFileHandle d(
+        CreateFileA((dir_ + "d.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::vector<DialogStep> steps = {ChooseList(dir_ + "x.sfv", 0)};
+    for (int answer : c.answers) steps.push_back(AnswerBox("Error opening file", answer));
+    steps.push_back(AnswerBox("Results"));
+    auto notes = Create({"a.bin", "b.bin", "c.bin", "d.bin"}, steps);
+    ASSERT_EQ(notes.size(), 2 + c.answers.size()) << c.what;
+    EXPECT_EQ(notes[1], "Error opening file: Could not read " + dir_ + "b.bin") << c.what;
+    if (c.answers.size() == 2) {
+      EXPECT_EQ(notes[2], "Error opening file: Could not read " + dir_ + "d.bin") << c.what;
+    }
+    EXPECT_EQ(notes.back(), c.result) << c.what;
+    if (c.checksumLines == 0) {
+      EXPECT_FALSE(FileThere(dir_ + "x.sfv")) << c.what;
+      continue;
+    }
+    std::vector<std::string> lines = Lines(GetFile(dir_ + "x.sfv"));
+    // Comment lines for all four, checksum lines for the two read.
+    ASSERT_EQ(lines.size(), 3u + 4 + c.checksumLines) << c.what;
+    EXPECT_EQ(lines[7], "a.bin " + Hex8(Crc32Of("a.bin"))) << c.what;
+    EXPECT_EQ(lines[8], "c.bin " + Hex8(Crc32Of("c.bin"))) << c.what;
+  }
+}
+
+TEST_F(CreateListTest, CancelWhileHashingDeletesTheList) {
+  ASSERT_TRUE(MakeSparseFile(dir_ + "big.bin", 3ull << 30));
+  PutFile(dir_ + "small.bin", "s");
+  auto notes = Create({"big.bin", "small.bin"}, {ChooseList(dir_ + "big.sfv", 0),
+                                                 {"Status - Corvana v2.33",
+                                                  [](HWND progress, DialogDriver& driver) {
+                                                    Sleep(300);
+                                                    driver.Note(ControlText(progress, 101));
+                                                    PressButton(progress, IDCANCEL);
+                                                  }},
+                                                 AnswerBox("Results")});
+  ASSERT_EQ(notes.size(), 3u);
+  EXPECT_EQ(notes[1], "Processing big.bin...");
+  EXPECT_EQ(notes[2], "Results: SFV creation aborted");
+  EXPECT_FALSE(FileThere(dir_ + "big.sfv"));
+}
+
+TEST_F(CreateListTest, HiddenAndSystemFilesInFoldersStayOutOnRequest) {
+  CreateDirectoryA((dir_ + "f").c_str(), nullptr);
+  CreateDirectoryA((dir_ + "f\\h").c_str(), nullptr);
+  for (const char* name :
+       {"top.txt", "f\\seen.txt", "f\\hidden.txt", "f\\system.txt", "f\\h\\inner.txt"})
+    PutFile(dir_ + name, name);
+  SetFileAttributesA((dir_ + "top.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesA((dir_ + "f\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesA((dir_ + "f\\system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
+  SetFileAttributesA((dir_ + "f\\h").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+  auto names = [&](const char* list) {
+    std::vector<std::string> result;
+    std::vector<std::string> lines = Lines(GetFile(dir_ + list));
+    for (const std::string& line : lines)
+      if (line[0] != ';') result.push_back(line.substr(0, line.size() - 9));
+    return result;
+  };
+  Create({"top.txt", "f"}, {ChooseList(dir_ + "all.sfv", 0, false), AnswerBox("Results")});
+  EXPECT_EQ(names("all.sfv"), (std::vector<std::string>{"top.txt", "f\\hidden.txt", "f\\seen.txt",
+                                                        "f\\system.txt", "f\\h\\inner.txt"}));
+  Create({"top.txt", "f"}, {ChooseList(dir_ + "some.sfv", 0, true), AnswerBox("Results")});
+  // The file selected by name stays; the list has no comment line for the others either.
+  EXPECT_EQ(names("some.sfv"), (std::vector<std::string>{"top.txt", "f\\seen.txt"}));
+  EXPECT_EQ(Lines(GetFile(dir_ + "some.sfv")).size(), 3u + 2 + 2);
+}
+
+TEST_F(CreateListTest, AListThatCannotBeCreatedIsReported) {
+  PutFile(dir_ + "a.bin", "a");
+  auto notes = Create({"a.bin"}, {ChooseList(dir_ + "missing\\x.sfv", 0), AnswerBox("Error")});
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[1], "Error: Could not create database file");
+}
+
+TEST_F(CreateListTest, PathsTooLongForTheSelectionAreRefusedNotCut) {
+  // A file whose full path exceeds the 511 characters a node holds.
+  std::string longPath = dir_;
+  for (int i = 0; i < 3; ++i) {
+    longPath += std::string(200, static_cast<char>('p' + i));
+    std::string extended = "\\\\?\\" + longPath;
+    std::wstring wide(extended.begin(), extended.end());
+    CreateDirectoryW(wide.c_str(), nullptr);
+    longPath += "\\";
+  }
+  longPath += "f.bin";
+  std::string extended = "\\\\?\\" + longPath;
+  std::wstring wide(extended.begin(), extended.end());
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no long paths on this system";
+  CloseHandle(file);
+  if (!SelectionOf({longPath})) GTEST_SKIP() << "the shell cannot select a path this long";
+  auto notes = CreateAt({longPath}, {ChooseList(dir_ + "x.sfv", 0),
+                                     AnswerBox("Error opening file", kYes), AnswerBox("Results")});
+  ASSERT_EQ(notes.size(), 3u);
+  std::string expected =
+      "Error opening file: The path is too long to be listed (over 511 characters): ";
+  EXPECT_EQ(notes[1].rfind(expected + dir_.substr(0, 20), 0), 0u) << notes[1];
+  EXPECT_NE(notes[1].find("...rrrr"), std::string::npos) << notes[1];
+  EXPECT_EQ(notes[1].substr(notes[1].size() - 6), "\\f.bin");
+  EXPECT_EQ(notes[2], "Results: x.sfv created successfully.  (1 file(s) skipped)");
+  EXPECT_EQ(Lines(GetFile(dir_ + "x.sfv")).size(), 3u);  // the header alone
+  DeleteFileW(wide.c_str());
+  for (int i = 0; i < 3; ++i) {
+    extended.resize(extended.find_last_of('\\'));
+    std::wstring folder(extended.begin(), extended.end());
+    RemoveDirectoryW(folder.c_str());
+  }
+}
+
+}  // namespace

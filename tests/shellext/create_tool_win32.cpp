@@ -1,3 +1,76 @@
-int main() {
-  return 0;
+// Writes a list through the shell extension as Explorer would have it
+// written: shellext_create_tool sfv|md5 LIST ITEM...
+// ITEMs (files or folders of one parent folder) and LIST are Windows paths or
+// Unix paths (taken as Z:). The dialogs are answered from a second thread;
+// the final message is switched off. Prints the time InvokeCommand took.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/pipeline/test_files_win32.h"
+#include "tests/shellext/explorer_host_win32.h"
+
+namespace {
+
+std::string WindowsPath(const char* path) {
+  std::string result = path;
+  if (result.empty() || result[0] != '/') return result;
+  result = "Z:" + result;
+  for (char& c : result)
+    if (c == '/') c = '\\';
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4 || (std::strcmp(argv[1], "sfv") && std::strcmp(argv[1], "md5"))) {
+    std::fprintf(stderr, "usage: shellext_create_tool sfv|md5 LIST ITEM...\n");
+    return 2;
+  }
+  int type = std::strcmp(argv[1], "md5") == 0 ? 1 : 0;
+  std::string list = WindowsPath(argv[2]);
+  std::vector<std::string> items;
+  for (int i = 3; i < argc; ++i) items.push_back(WindowsPath(argv[i]));
+
+  ComApartment apartment;
+  std::string install = MakeTempFolder("shelltool");
+  int status = 1;
+  if (InstallShellExtension(install).empty()) {
+    std::fprintf(stderr, "cannot register the extension\n");
+  } else {
+    WritePrivateProfileStringA("Corvana", "ShowDoneCreate", "0", (install + "Corvana.ini").c_str());
+    ShellHandler handler;
+    ComPtr<IDataObject> data = SelectionOf(items);
+    if (!handler.Create() || !data) {
+      std::fprintf(stderr, "cannot create the handler or the selection\n");
+    } else {
+      handler.Initialize(data.Get());
+      DialogDriver driver({{"Create .SFV file - Corvana", [&](HWND dialog, DialogDriver&) {
+                              SelectComboEntry(dialog, 1003, type);
+                              SetControlText(dialog, 1000, list);
+                              PressButton(dialog, IDOK);
+                            }}});
+      LARGE_INTEGER start, end, frequency;
+      QueryPerformanceFrequency(&frequency);
+      QueryPerformanceCounter(&start);
+      HRESULT result = handler.Invoke(0);
+      QueryPerformanceCounter(&end);
+      bool answered = driver.Finish();
+      std::printf("InvokeCommand: %.3f s\n",
+                  static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+      status =
+          result == S_OK && answered && GetFileAttributesA(list.c_str()) != INVALID_FILE_ATTRIBUTES
+              ? 0
+              : 1;
+    }
+    handler.Reset();
+    UnregisterShellExtension();
+  }
+  CoFreeUnusedLibraries();
+  RemoveTree(install);
+  return status;
 }

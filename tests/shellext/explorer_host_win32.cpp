@@ -250,7 +250,8 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
 }
 
 std::string ControlText(HWND dialog, int id) {
-  return WindowTextOf(GetDlgItem(dialog, id));
+  HWND control = GetDlgItem(dialog, id);
+  return control ? WindowTextOf(control) : std::string();
 }
 
 void SetControlText(HWND dialog, int id, const std::string& text) {
@@ -341,8 +342,8 @@ std::string DialogDriver::Missed() {
 
 DialogStep AnswerBox(const std::string& caption, int button) {
   return {caption, [button](HWND box, DialogDriver& driver) {
-            std::string text = MessageBoxText(box);
-            if (text.empty()) text = ControlText(box, 201);
+            // The open-error dialog's message is control 201.
+            std::string text = GetDlgItem(box, 201) ? ControlText(box, 201) : MessageBoxText(box);
             driver.Note(WindowTextOf(box) + ": " + text);
             PressButton(box, button);
           }};
