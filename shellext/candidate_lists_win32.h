@@ -39,7 +39,9 @@ struct CandidateList {
 struct CandidateOptions {
   // Read each list once, the first time a search reaches it, and answer
   // every later search from memory. Off: every search reads the list again
-  // up to the entry (the same answers, for comparison).
+  // up to the entry. Both give the same answers and the same rows as long as
+  // no list changes during the command (a list read into memory is not read
+  // again).
   bool UseIndex = true;
   uint32_t SharingWaitMs = kSharingWaitMs;
 };

@@ -200,6 +200,10 @@ TEST_F(CandidateListsTest, ListsThatCannotBeOpenedAreReportedForEveryFileThatRea
     const Answer none = Look(lists, "x.bin");
     EXPECT_EQ(none.Result, LookupResult::NotFound);
     EXPECT_EQ(none.Rows, unopened);
+    // Having outlasted one wait, the list is tried once by later searches.
+    const CandidateList* held = lists->Head;
+    while (std::strcmp(held->Path, locked.c_str()) != 0) held = held->Next;
+    EXPECT_TRUE(held->StayedLocked);
     // Every selected file whose search reaches them is told again; one that
     // is found before them is not.
     EXPECT_EQ(Look(lists, "x.bin").Rows, unopened);
@@ -215,6 +219,7 @@ TEST_F(CandidateListsTest, ListsThatCannotBeOpenedAreReportedForEveryFileThatRea
     hold.Reset();
     found = Look(lists, "x.bin");
     EXPECT_EQ(found.List, "locked.sfv");
+    EXPECT_FALSE(held->StayedLocked);
     EXPECT_EQ(found.Crc, 0x11111111u);
   }
 }
