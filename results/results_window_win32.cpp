@@ -493,12 +493,16 @@ void AddShellRow(ResultsWindowState& s, const LineFields& fields, RowKind kind) 
       itemHeight = r.bottom - r.top;
     }
   }
+  // The view shows the end when the last item is on the last full row the
+  // list view has room for; only then does the new row scroll into view.
+  // (The rows that fit come from the list view itself: the window's height
+  // divided by the item height misjudges it whenever the header is not one
+  // item high, and the view then never follows.)
   bool follow = false;
   if (itemHeight > 0) {
-    RECT wr;
-    GetWindowRect(list, &wr);
     int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-    follow = top == n - (wr.bottom - wr.top) / itemHeight + 1;
+    int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    follow = perPage > 0 && n == top + perPage;
   }
   // Each field is a run of the text: copied out to end it.
   char field[kColumnCount][1025];

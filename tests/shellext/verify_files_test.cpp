@@ -7,8 +7,10 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/formats/list_bytes.h"
@@ -140,15 +142,27 @@ class VerifyFilesTest : public ::testing::Test {
   // window title the second thread waits for; there it reads the rows, runs
   // `act` and closes the window. Returns the rows it read; the module can
   // unload once the handler is released.
+  // `before` are steps for earlier titles of the same window.
   std::vector<std::string> Verify(const std::vector<std::string>& names,
                                   const std::function<void(HWND)>& act = {},
-                                  const std::string& caption = "Finished") {
+                                  const std::string& caption = "Finished",
+                                  std::vector<DialogStep> before = {}) {
     std::vector<std::string> rows;
-    DialogDriver driver({{caption, [&](HWND main, DialogDriver&) {
-                            rows = ReadRows(main);
-                            if (act) act(main);
-                            PostMessageA(main, WM_CLOSE, 0, 0);
-                          }}});
+    before.push_back({caption, [&](HWND main, DialogDriver&) {
+                        rows = ReadRows(main);
+                        if (act) act(main);
+                        PostMessageA(main, WM_CLOSE, 0, 0);
+                      }});
+    DialogDriver driver(std::move(before));
+    // A step that never comes must not leave this thread in the command
+    // for good: the window is closed after a while, and the test fails.
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread watchdog([done] {
+      if (WaitForSingleObject(done, 120000) == WAIT_OBJECT_0) return;
+      if (HWND w = FindProcessWindow(GetCurrentProcessId(), "CRVN_MAIN")) {
+        PostMessageA(w, WM_CLOSE, 0, 0);
+      }
+    });
     {
       ShellHandler handler;
       EXPECT_TRUE(handler.Create());
@@ -160,6 +174,9 @@ class VerifyFilesTest : public ::testing::Test {
       handler.QueryMenu(CMF_NORMAL);  // as Explorer does before invoking
       EXPECT_EQ(handler.Invoke(1), S_OK);
     }
+    SetEvent(done);
+    watchdog.join();
+    CloseHandle(done);
     EXPECT_TRUE(driver.Finish()) << "no window titled " << driver.Missed();
     EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
     return rows;
@@ -328,6 +345,53 @@ TEST_F(VerifyFilesTest, ClosingTheWindowDuringALongHashEndsTheRun) {
   EXPECT_EQ(rows,
             (std::vector<std::string>{kVersion, "1|a.bin|352441C2|OK", "1|B.bin|352441C2|OK"}));
   EXPECT_EQ(sorted, (std::vector<std::string>{"a.bin", "B.bin", "Corvana v2.33"}));
+}
+
+// The view follows the newest row while it shows the end, and stays where
+// the user scrolled to otherwise.
+TEST_F(VerifyFilesTest, TheViewFollowsOnlyFromTheEnd) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 30; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%02d.bin", i);
+    names.push_back(name);
+    Put(name, "x");
+  }
+  ASSERT_TRUE(MakeSparseFile(folder_ + "m.bin", 4ull << 30));
+  names.push_back("m.bin");
+  for (const char* n : {"n0.bin", "n1.bin", "n2.bin"}) {
+    names.push_back(n);
+    Put(n, "x");
+  }
+  Put("disc.sfv", "m.bin 00000000\n");
+  auto lastVisible = [](HWND list) {
+    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    RECT item{}, client{};
+    item.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETITEMRECT, n - 1, reinterpret_cast<LPARAM>(&item));
+    GetClientRect(list, &client);
+    return item.top >= 0 && item.bottom <= client.bottom;
+  };
+  bool followed = false, stayed = false;
+  int rowsWhenScrolled = 0, rowsAtEnd = 0;
+  DialogStep scrollUp{
+      "Checking " + folder_ + "m.bin...", [&](HWND main, DialogDriver&) {
+        HWND list = GetDlgItem(main, 501);
+        followed = SendMessageA(list, LVM_GETTOPINDEX, 0, 0) > 0 && lastVisible(list);
+        rowsWhenScrolled = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
+      }};
+  Verify(names,
+         [&](HWND main) {
+           HWND list = GetDlgItem(main, 501);
+           stayed = SendMessageA(list, LVM_GETTOPINDEX, 0, 0) == 0;
+           rowsAtEnd = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+         },
+         "Finished", {scrollUp});
+  EXPECT_TRUE(followed);
+  EXPECT_EQ(rowsWhenScrolled, 31);
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(rowsAtEnd, 31 + 1 + 3 + 3);
 }
 
 }  // namespace
