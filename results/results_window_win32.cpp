@@ -280,7 +280,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       PaintStatusBand(s, hwnd);
       break;
     case WM_SIZE:
-      if (wp == SIZE_RESTORED && s.List) {
+      // The shell extension's window can be maximized: its list follows
+      // the client area then too, instead of keeping its restored size.
+      if ((wp == SIZE_RESTORED || (shell && wp == SIZE_MAXIMIZED)) && s.List) {
         int h = HIWORD(lp) - kStatusBandHeight;
         MoveWindow(s.List, 0, kStatusBandHeight, LOWORD(lp), h < 0 ? 0 : h, TRUE);
       }

@@ -266,6 +266,7 @@ TEST_F(VerifyFilesTest, TheShellWindowVariant) {
     std::string lastSystemItem;
     UINT lastSystemId = 0;
     bool checked = false, uncheckedAfterToggle = false, checkedAgain = false;
+    bool maximizedListFits = false;
     std::string updateDbAfterToggle;
     std::vector<std::string> popup;
     std::vector<std::vector<std::string>> orders;
@@ -291,6 +292,13 @@ TEST_F(VerifyFilesTest, TheShellWindowVariant) {
     SendMessageA(main, WM_SYSCOMMAND, 503, 0);
     seen.checkedAgain = GetMenuState(sys, 503, MF_BYCOMMAND) & MF_CHECKED;
     seen.popup = PopupItems(main);
+    ShowWindow(main, SW_MAXIMIZE);
+    RECT client, list;
+    GetClientRect(main, &client);
+    GetWindowRect(GetDlgItem(main, 501), &list);
+    seen.maximizedListFits = IsZoomed(main) && list.right - list.left == client.right &&
+                             list.bottom - list.top == client.bottom - 32;
+    ShowWindow(main, SW_RESTORE);
     // Case-insensitive on every column, in place; the third click restores
     // the order of arrival.
     for (int column : {0, 0, 0, 2}) {
@@ -302,6 +310,7 @@ TEST_F(VerifyFilesTest, TheShellWindowVariant) {
   EXPECT_TRUE(seen.style & WS_MAXIMIZEBOX);
   EXPECT_TRUE(seen.style & WS_THICKFRAME);
   EXPECT_FALSE(seen.menuBar);
+  EXPECT_TRUE(seen.maximizedListFits);
   EXPECT_TRUE(seen.icons);
   EXPECT_EQ(seen.lastSystemItem, "&Update DB");
   EXPECT_EQ(seen.lastSystemId, 503u);
