@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/handles_win32.h"
+#include "shellext/list_name.h"
 #include "shellext/selection_order.h"
 
 namespace {
@@ -114,6 +115,18 @@ bool CollectOneFolder(const char* folder, bool hidden, RecordPool* pool, Selecti
   return true;
 }
 
+// Shortens the base length to the folder part that `path` shares with the
+// first item's (compared case-insensitively, up to and including a '\').
+uint32_t CommonBase(const char* first, const char* path, uint32_t base) {
+  uint32_t common = 0;
+  for (uint32_t i = 0; i < base; ++i) {
+    char a[2] = {first[i], 0}, b[2] = {path[i], 0};
+    if (!a[0] || CompareNoCase(a, b) != 0) break;
+    if (a[0] == '\\') common = i + 1;
+  }
+  return common;
+}
+
 }  // namespace
 
 bool CollectFolder(const char* folder, bool hidden, RecordPool* pool, Selection* selection,
@@ -155,6 +168,7 @@ bool CollectSelection(HDROP drop, RecordPool* pool, Selection* selection) {
   SelectedFile** filesEnd = &files;
   SelectedFile* folders = nullptr;
   SelectedFile** foldersEnd = &folders;
+  const SelectedFile* first = nullptr;  // the first item's node
   bool ok = true;
   for (UINT i = 0; i < count && ok; ++i) {
     UINT length = DragQueryFileA(drop, i, nullptr, 0);
@@ -174,6 +188,7 @@ bool CollectSelection(HDROP drop, RecordPool* pool, Selection* selection) {
     SelectedFile* node = nullptr;
     ok = NodeFor(pool, selection, path.get(), &node);
     if (!node) continue;
+    if (i == 0) first = node;
     if (IsFolder(node->Path)) {
       *foldersEnd = node;
       foldersEnd = &node->Next;
@@ -185,6 +200,11 @@ bool CollectSelection(HDROP drop, RecordPool* pool, Selection* selection) {
   }
   *filesEnd = nullptr;
   *foldersEnd = nullptr;
+  // Items from several folders (a search's results): names are relative to
+  // the folder they all lie in, never cut inside another file's name.
+  for (int pass = 0; pass < 2 && first; ++pass)
+    for (const SelectedFile* f = pass ? folders : files; f; f = f->Next)
+      selection->BaseLength = CommonBase(first->Path, f->Path, selection->BaseLength);
   selection->Head = SortSelectedFiles(files);
   SelectedFile* tail = LastSelectedFile(selection->Head);
   while (ok && folders) {

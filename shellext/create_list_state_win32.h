@@ -42,7 +42,14 @@ struct CreateListState {
   bool SkipAll;
   uint32_t Skipped;
   uint32_t Started;
-  WIN32_FIND_DATAA Found;
+  // What the progress window should show, and when it last showed it: its
+  // controls are brought up to date at most every kShowIntervalMs, since
+  // under Wine each redraw costs far more than hashing a small file.
+  uint32_t OverallPosition;
+  DWORD LastShown;
+  bool StatusChanged;
+  char StatusText[600];
+  WIN32_FILE_ATTRIBUTE_DATA Found;
   char Line[4096];
   char Message[1400];
 };

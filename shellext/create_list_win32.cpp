@@ -19,6 +19,10 @@
 namespace {
 
 constexpr char kSection[] = "Corvana";
+constexpr DWORD kShowIntervalMs = 100;
+// Below one block of the pipeline the per-file bar would only jump from 0
+// to 100; such files are hashed without it.
+constexpr uint64_t kPerFileBarMinimum = kReadBlockBytes;
 
 struct StateFree {
   void operator()(CreateListState* p) const { std::free(p); }
@@ -52,13 +56,26 @@ void WriteLine(CreateListState* state, int length) {
     Cancel(state);
 }
 
+// Brings the progress window up to date: now with `force`, else when the
+// last update is kShowIntervalMs old.
+void Show(CreateListState* state, bool force) {
+  DWORD now = GetTickCount();
+  if (!force && now - state->LastShown < kShowIntervalMs) return;
+  state->LastShown = now;
+  if (state->StatusChanged) SetDlgItemTextA(state->Progress, kStatusText, state->StatusText);
+  state->StatusChanged = false;
+  SendDlgItemMessageA(state->Progress, kOverallBar, PBM_SETPOS, state->OverallPosition, 0);
+}
+
 void SetStatus(CreateListState* state, const char* format, const char* name) {
-  std::snprintf(state->Message, sizeof state->Message, format, name);
-  SetDlgItemTextA(state->Progress, kStatusText, state->Message);
+  std::snprintf(state->StatusText, sizeof state->StatusText, format, name);
+  state->StatusChanged = true;
+  Show(state, false);
 }
 
 void SetOverall(CreateListState* state, uint32_t position) {
-  SendDlgItemMessageA(state->Progress, kOverallBar, PBM_SETPOS, position, 0);
+  state->OverallPosition = position;
+  Show(state, false);
 }
 
 // The answer to a file that cannot be listed: asked unless "Yes to All" was
@@ -81,8 +98,12 @@ void FileProblem(CreateListState* state, const char* format, const char* path) {
 // cancelled. True when the job is done.
 bool WaitForJob(CreateListState* state, HANDLE done) {
   while (!Cancelled(state)) {
-    DWORD woken = MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT);
+    DWORD woken = MsgWaitForMultipleObjects(1, &done, FALSE, kShowIntervalMs, QS_ALLINPUT);
     if (woken == WAIT_OBJECT_0) return true;
+    // A long file: show what is being hashed, whether the wait timed out or
+    // the pipeline's progress messages keep waking it.
+    Show(state, woken == WAIT_TIMEOUT);
+    if (woken == WAIT_TIMEOUT) continue;
     if (woken != WAIT_OBJECT_0 + 1) {
       Cancel(state);
       break;
@@ -128,26 +149,29 @@ void ReportRefused(CreateListState* state) {
 void HashOne(CreateListState* state, SelectedFile* file) {
   const Selection& files = *state->Context->Files;
   HashJob& job = state->Context->Hash->Job;
-  HANDLE search = FindFirstFileA(file->Path, &state->Found);
-  if (search == INVALID_HANDLE_VALUE) {
+  // The file's size and last-write time as the file system has them now.
+  // (A directory search for the name would give the same; under Wine it
+  // reads the whole folder for each file.)
+  WIN32_FILE_ATTRIBUTE_DATA& found = state->Found;
+  if (!GetFileAttributesExA(file->Path, GetFileExInfoStandard, &found) ||
+      (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     FileProblem(state, "Could not locate fileinfo for %s", file->Path);
     return;
   }
-  FindClose(search);
   FILETIME local;
   SYSTEMTIME written{};
-  FileTimeToLocalFileTime(&state->Found.ftLastWriteTime, &local);
+  FileTimeToLocalFileTime(&found.ftLastWriteTime, &local);
   FileTimeToSystemTime(&local, &written);
-  uint64_t size =
-      (static_cast<uint64_t>(state->Found.nFileSizeHigh) << 32) | state->Found.nFileSizeLow;
+  uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
   WriteLine(state, FormatFileCommentLine(state->Line, sizeof state->Line, size, ToListTime(written),
                                          RelativeName(files, *file)));
   if (Cancelled(state)) return;
 
   std::strcpy(job.FilePath, file->Path);
-  job.ExpectedSizeLow = state->Found.nFileSizeLow;
-  job.ExpectedSizeHigh = state->Found.nFileSizeHigh;
+  job.ExpectedSizeLow = found.nFileSizeLow;
+  job.ExpectedSizeHigh = found.nFileSizeHigh;
   job.UseMd5 = state->Type == ListType::Md5 ? 1 : 0;
+  job.ProgressWindow = size >= kPerFileBarMinimum ? state->Progress : nullptr;
   ReleaseSemaphore(job.StartSemaphore, 1, nullptr);
   SetStatus(state, "Processing %s...", RelativeName(files, *file));
   if (!WaitForJob(state, job.DoneEvent)) return;  // cancelled: the outcome is not wanted
@@ -184,8 +208,10 @@ void HashingPass(CreateListState* state) {
 
 void WritingPass(CreateListState* state) {
   const Selection& files = *state->Context->Files;
-  SetDlgItemTextA(state->Progress, kStatusText, "Writing CRC values...");
-  SetOverall(state, 0);
+  std::snprintf(state->StatusText, sizeof state->StatusText, "Writing CRC values...");
+  state->StatusChanged = true;
+  state->OverallPosition = 0;
+  Show(state, true);
   uint32_t position = 0;
   for (const SelectedFile* f = files.Head; f && !Cancelled(state); f = f->Next) {
     if (f->Hashed) {
@@ -196,6 +222,7 @@ void WritingPass(CreateListState* state) {
     }
     SetOverall(state, ++position);
   }
+  Show(state, true);
 }
 
 void Prepare(CreateListState* state) {
@@ -265,8 +292,7 @@ void RunCreateListCommand(const ShellCommandContext& context) {
   context.Hash->Job.ProgressWindow = state->Progress;
   uint32_t total = context.Files->FileCount;
   SendDlgItemMessageA(state->Progress, kOverallBar, PBM_SETRANGE32, 0, total);
-  SetOverall(state, 0);
-  SetDlgItemTextA(state->Progress, kStatusText, "");
+  Show(state, true);
 
   WriteHeader(state);
   HashingPass(state);

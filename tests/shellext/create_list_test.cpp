@@ -84,10 +84,10 @@ class CreateListTest : public ::testing::Test {
     return CreateAt(paths, std::move(steps));
   }
   std::vector<std::string> CreateAt(const std::vector<std::string>& paths,
-                                    std::vector<DialogStep> steps) {
+                                    std::vector<DialogStep> steps, bool byHand = false) {
     ShellHandler handler;
     EXPECT_TRUE(handler.Create());
-    ComPtr<IDataObject> data = SelectionOf(paths);
+    ComPtr<IDataObject> data = byHand ? DropOf(paths) : SelectionOf(paths);
     EXPECT_TRUE(data);
     if (!data) return {};
     handler.Initialize(data.Get());
@@ -270,8 +270,24 @@ TEST_F(CreateListTest, UnreadableFilesAreAskedAboutAndSkipped) {
   }
 }
 
+TEST_F(CreateListTest, AFileGoneBeforeItsTurnIsReportedAndLeftOut) {
+  PutFile(dir_ + "a.bin", "a");
+  // The drop names a file that no longer exists when its turn comes.
+  auto notes = CreateAt(
+      {dir_ + "a.bin", dir_ + "gone.bin"},
+      {ChooseList(dir_ + "x.sfv", 0), AnswerBox("Error opening file", kYes), AnswerBox("Results")},
+      true);
+  ASSERT_EQ(notes.size(), 3u);
+  EXPECT_EQ(notes[1], "Error opening file: Could not locate fileinfo for " + dir_ + "gone.bin");
+  EXPECT_EQ(notes[2], "Results: x.sfv created successfully.  (1 file(s) skipped)");
+  std::vector<std::string> lines = Lines(GetFile(dir_ + "x.sfv"));
+  ASSERT_EQ(lines.size(), 5u);  // no comment line for the missing file
+  EXPECT_EQ(lines[4], "a.bin " + Hex8(Crc32Of("a")));
+}
+
 TEST_F(CreateListTest, CancelWhileHashingDeletesTheList) {
-  ASSERT_TRUE(MakeSparseFile(dir_ + "big.bin", 3ull << 30));
+  // Long enough that the cancel always comes while it is hashed.
+  ASSERT_TRUE(MakeSparseFile(dir_ + "big.bin", 32ull << 30));
   PutFile(dir_ + "small.bin", "s");
   auto notes = Create({"big.bin", "small.bin"}, {ChooseList(dir_ + "big.sfv", 0),
                                                  {"Status - Corvana v2.33",
@@ -320,6 +336,20 @@ TEST_F(CreateListTest, AListThatCannotBeCreatedIsReported) {
   EXPECT_EQ(notes[1], "Error: Could not create database file");
 }
 
+TEST_F(CreateListTest, ItemsOfSeveralFoldersAreNamedFromTheFolderTheyShare) {
+  CreateDirectoryA((dir_ + "deeper").c_str(), nullptr);
+  CreateDirectoryA((dir_ + "deeper\\down").c_str(), nullptr);
+  PutFile(dir_ + "deeper\\down\\a.bin", "a");
+  PutFile(dir_ + "b.bin", "b");
+  // As a search's results come: the deeper file first.
+  CreateAt({dir_ + "deeper\\down\\a.bin", dir_ + "b.bin"},
+           {ChooseList(dir_ + "x.sfv", 0), AnswerBox("Results")}, true);
+  std::vector<std::string> lines = Lines(GetFile(dir_ + "x.sfv"));
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[5], "b.bin " + Hex8(Crc32Of("b")));
+  EXPECT_EQ(lines[6], "deeper\\down\\a.bin " + Hex8(Crc32Of("a")));
+}
+
 TEST_F(CreateListTest, PathsTooLongForTheSelectionAreRefusedNotCut) {
   // A file whose full path exceeds the 511 characters a node holds.
   std::string longPath = dir_;
@@ -336,9 +366,14 @@ TEST_F(CreateListTest, PathsTooLongForTheSelectionAreRefusedNotCut) {
   HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no long paths on this system";
   CloseHandle(file);
-  if (!SelectionOf({longPath})) GTEST_SKIP() << "the shell cannot select a path this long";
-  auto notes = CreateAt({longPath}, {ChooseList(dir_ + "x.sfv", 0),
-                                     AnswerBox("Error opening file", kYes), AnswerBox("Results")});
+  // The shell's folders take no path this long: the drop is made by hand,
+  // with a file of another folder first.
+  CreateDirectoryA((dir_ + "other").c_str(), nullptr);
+  PutFile(dir_ + "other\\a.bin", "a");
+  auto notes = CreateAt(
+      {dir_ + "other\\a.bin", longPath},
+      {ChooseList(dir_ + "x.sfv", 0), AnswerBox("Error opening file", kYes), AnswerBox("Results")},
+      true);
   ASSERT_EQ(notes.size(), 3u);
   std::string expected =
       "Error opening file: The path is too long to be listed (over 511 characters): ";
@@ -346,7 +381,10 @@ TEST_F(CreateListTest, PathsTooLongForTheSelectionAreRefusedNotCut) {
   EXPECT_NE(notes[1].find("...rrrr"), std::string::npos) << notes[1];
   EXPECT_EQ(notes[1].substr(notes[1].size() - 6), "\\f.bin");
   EXPECT_EQ(notes[2], "Results: x.sfv created successfully.  (1 file(s) skipped)");
-  EXPECT_EQ(Lines(GetFile(dir_ + "x.sfv")).size(), 3u);  // the header alone
+  // a.bin is listed alone; its name is not taken from the refused path.
+  std::vector<std::string> lines = Lines(GetFile(dir_ + "x.sfv"));
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[4], "a.bin " + Hex8(Crc32Of("a")));
   DeleteFileW(wide.c_str());
   for (int i = 0; i < 3; ++i) {
     extended.resize(extended.find_last_of('\\'));

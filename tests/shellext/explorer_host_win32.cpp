@@ -116,6 +116,82 @@ ComPtr<IDataObject> SelectionOf(const std::vector<std::string>& paths) {
   return result;
 }
 
+namespace {
+
+// Serves one HGLOBAL DROPFILES as CF_HDROP; everything else is refused.
+class DropDataObject final : public IDataObject {
+ public:
+  explicit DropDataObject(std::vector<wchar_t> names) : names_(std::move(names)) {}
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
+      *out = static_cast<IDataObject*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+  STDMETHODIMP_(ULONG) Release() override {
+    LONG left = --references_;
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+    size_t bytes = sizeof(DROPFILES) + names_.size() * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    if (!memory) return E_OUTOFMEMORY;
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, names_.data(), names_.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = memory;
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+  }
+  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  STDMETHODIMP QueryGetData(FORMATETC* format) override {
+    return format && format->cfFormat == CF_HDROP && (format->tymed & TYMED_HGLOBAL)
+               ? S_OK
+               : DV_E_FORMATETC;
+  }
+  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+    out->ptd = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+  STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+ private:
+  ~DropDataObject() = default;
+  std::vector<wchar_t> names_;  // each name with its 0, then one more 0
+  LONG references_ = 0;
+};
+
+}  // namespace
+
+ComPtr<IDataObject> DropOf(const std::vector<std::string>& paths) {
+  std::vector<wchar_t> names;
+  for (const std::string& path : paths) {
+    int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    size_t at = names.size();
+    names.resize(at + static_cast<size_t>(length));
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, names.data() + at, length);
+  }
+  names.push_back(0);
+  DropDataObject* object = new DropDataObject(std::move(names));
+  object->AddRef();
+  return ComPtr<IDataObject>(object);
+}
+
 bool ShellHandler::Create() {
   Reset();
   last_ = CoCreateInstance(ShellClassId(), nullptr, CLSCTX_INPROC_SERVER, IID_IContextMenu,
@@ -298,6 +374,28 @@ std::string MessageBoxText(HWND box) {
   return ControlText(box, 0xFFFF);
 }
 
+namespace {
+
+BOOL CALLBACK CancelWindow(HWND window, LPARAM) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == GetCurrentProcessId() && IsWindowVisible(window)) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void CloseProcessWindows() {
+  // A few rounds: closing one dialog may bring up the next (a final message).
+  for (int round = 0; round < 5; ++round) {
+    EnumWindows(CancelWindow, 0);
+    Sleep(500);
+  }
+}
+
 DialogDriver::DialogDriver(std::vector<DialogStep> steps, DWORD stepTimeoutMs)
     : steps_(std::move(steps)), timeout_(stepTimeoutMs), thread_([this] { Run(); }) {}
 
@@ -314,8 +412,11 @@ void DialogDriver::Run() {
   for (DialogStep& step : steps_) {
     HWND window = WaitForWindow(step.Caption, timeout_);
     if (!window) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      missed_ = step.Caption;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        missed_ = step.Caption;
+      }
+      CloseProcessWindows();
       return;
     }
     if (step.Act) step.Act(window, *this);

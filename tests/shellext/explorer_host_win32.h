@@ -65,6 +65,12 @@ void UnregisterShellExtension();
 // paths), as Explorer hands it to Initialize; empty on failure.
 ComPtr<IDataObject> SelectionOf(const std::vector<std::string>& paths);
 
+// A data object that holds only a file drop (CF_HDROP, UTF-16 names) of
+// `paths`, as it is built by hand rather than by the shell: for selections
+// the shell cannot make here, such as items of several folders (a search's
+// results) or paths longer than the shell's folders accept.
+ComPtr<IDataObject> DropOf(const std::vector<std::string>& paths);
+
 // What QueryContextMenu did to a fresh popup menu.
 struct MenuOutcome {
   HRESULT Result = E_FAIL;
@@ -125,6 +131,9 @@ bool IsChecked(HWND dialog, int id);
 bool IsControlEnabled(HWND dialog, int id);
 // Clicks a button (posted: returns at once).
 void PressButton(HWND dialog, int id);
+// Cancels and closes every visible top-level window of this process, a few
+// times over, so that a command waiting in a dialog comes to its end.
+void CloseProcessWindows();
 // The message of a message box ("#32770" with its static 0xFFFF).
 std::string MessageBoxText(HWND box);
 
@@ -139,7 +148,8 @@ struct DialogStep {
 
 // Runs steps one after the other on its own thread, while the test's thread
 // is inside InvokeCommand. Notes what the steps record (Note) and whether a
-// step timed out.
+// step timed out; after a timeout it closes the process's windows
+// (CloseProcessWindows), so that a test fails instead of hanging.
 class DialogDriver {
  public:
   explicit DialogDriver(std::vector<DialogStep> steps, DWORD stepTimeoutMs = 30000);
