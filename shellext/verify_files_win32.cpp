@@ -58,6 +58,8 @@ void RefreshBand(VerifyRun& run) {
 }
 
 void ReadSwitches(const char* settingsPath, VerifyRun& run) {
+  // The bare name, as the settings locator falls back to; never win.ini.
+  if (!settingsPath) settingsPath = "Corvana.ini";
   char value[64];
   GetPrivateProfileStringA("Corvana", "UpdateDB", "1", value, sizeof value, settingsPath);
   run.UpdateDb = UpdateDbIsOn(value);
