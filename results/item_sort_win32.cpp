@@ -74,6 +74,7 @@ bool RankItems(HWND list, int count, int arrivals, int column, bool descending, 
 void SortItemsInPlace(ResultsWindowState& s, int column) {
   HWND list = s.List;
   if (!list || column < 0 || column >= kColumnCount) return;
+  ShowPendingRows(s);
   SortState next = s.Sort;
   int clear = AdvanceSortState(&next, column);
   int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));

@@ -487,24 +487,19 @@ namespace {
 void AddShellRow(ResultsWindowState& s, const LineFields& fields, RowKind kind) {
   HWND list = s.List;
   int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  int itemHeight = 0;
-  if (n > 0) {
-    RECT r{};
-    r.left = LVIR_BOUNDS;
-    if (SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r))) {
-      itemHeight = r.bottom - r.top;
-    }
-  }
-  // The view shows the end when the last item is on the last full row the
-  // list view has room for; only then does the new row scroll into view.
-  // (The rows that fit come from the list view itself: the window's height
-  // divided by the item height misjudges it whenever the header is not one
-  // item high, and the view then never follows.)
-  bool follow = false;
-  if (itemHeight > 0) {
+  // As in the verifier's window, the list view draws nothing while rows
+  // come and the show-rows timer draws them together: a redraw a row would
+  // cost more than hashing a small file. Whether the rows are followed is
+  // decided when the first of them comes: only when the view shows the end
+  // then, its last item on the last full row (or the list not yet full).
+  if (!s.RowsPending && s.Main) {
     int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
     int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
-    follow = perPage > 0 && n == top + perPage;
+    s.FollowPending = top + perPage >= n;
+    s.PendingTop = top;
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    s.RowsPending = true;
+    SetTimer(s.Main, kShowRowsTimer, kShowRowsDelayMs, nullptr);
   }
   // Each field is a run of the text: copied out to end it.
   char field[kColumnCount][1025];
@@ -518,7 +513,6 @@ void AddShellRow(ResultsWindowState& s, const LineFields& fields, RowKind kind) 
     if (fields.Count > 1) SetSubItem(list, index, 1, field[1]);
     if (fields.Count > 2) SetSubItem(list, index, 2, field[2]);
   }
-  if (follow) SendMessageA(list, LVM_SCROLL, 0, itemHeight);
 }
 
 }  // namespace
@@ -566,6 +560,18 @@ void ShowPendingRows(ResultsWindowState& s) {
   s.RowsPending = false;
   if (!s.List) return;
   SendMessageA(s.List, WM_SETREDRAW, TRUE, 0);
+  if (IsShellVariant(s)) {
+    // Scrolled now that the list view keeps its scroll state again; only
+    // as far as the newest row, the last visible one.
+    int count = static_cast<int>(SendMessageA(s.List, LVM_GETITEMCOUNT, 0, 0));
+    // A view the user has scrolled meanwhile stays where it was put.
+    int top = static_cast<int>(SendMessageA(s.List, LVM_GETTOPINDEX, 0, 0));
+    if (s.FollowPending && top == s.PendingTop && count > 0) {
+      SendMessageA(s.List, LVM_ENSUREVISIBLE, count - 1, FALSE);
+    }
+    InvalidateRect(s.List, nullptr, TRUE);
+    return;
+  }
   int count = static_cast<int>(SendMessageA(s.List, LVM_GETITEMCOUNT, 0, 0));
   RECT r{};
   r.left = LVIR_BOUNDS;

@@ -83,10 +83,12 @@ struct ResultsWindowState {
   bool HeaderImagesSupported = false;
   bool ComInitialized = false;
   bool StoreReady = false;  // the verifier's row store exists
-  // Rows added and not yet shown (verifier): the list view draws nothing
+  // Rows added and not yet shown: the list view draws nothing
   // meanwhile, and the show-rows timer shows them and follows the newest.
   bool RowsPending = false;
-  int Arrivals = 0;  // shell extension: the next item's position of arrival
+  bool FollowPending = false;  // shell extension: the pending rows are to be followed
+  int PendingTop = 0;          // shell extension: the top item when they began
+  int Arrivals = 0;            // shell extension: the next item's position of arrival
   SortState Sort;
   RowStore Rows;
 };

@@ -15,6 +15,11 @@
 namespace {
 
 constexpr DWORD kFinishedPauseMs = 10;
+// Titles that follow each other faster than this are not all shown: under
+// Wine each change of a window's title costs milliseconds, more than a small
+// file's whole hashing, and nobody could read them anyway. The title a file
+// is waiting behind is shown once its hashing has lasted this long.
+constexpr DWORD kTitleIntervalMs = 100;
 
 // Everything one verification holds, in one allocation, given back on every
 // path. The window's user data points at Window and its owner record at the
@@ -30,6 +35,8 @@ struct VerifyRun {
   ListMatch Match{};
   VerifyRow Row{};
   char Title[kVerifyRowText] = {};
+  bool TitlePending = false;  // Title is not shown yet
+  DWORD TitleShownAt = 0;     // tick count of the last change
 };
 
 void AddRow(VerifyRun& run, const VerifyRow& row) {
@@ -40,10 +47,42 @@ void AddCouldNotOpen(void* context, const VerifyRow& row) {
   AddRow(*static_cast<VerifyRun*>(context), row);
 }
 
-void SetTitle(VerifyRun& run, const char* name) {
-  if (!run.Window.Main) return;
-  FormatCheckingTitle(name, run.Title);
+// Shows the wanted title unless the last change is too recent (`now`: in
+// any case).
+void ShowTitle(VerifyRun& run, bool now) {
+  if (!run.TitlePending || !run.Window.Main) return;
+  DWORD tick = GetTickCount();
+  if (!now && tick - run.TitleShownAt < kTitleIntervalMs) return;
   SetWindowTextA(run.Window.Main, run.Title);
+  run.TitleShownAt = tick;
+  run.TitlePending = false;
+}
+
+void SetTitle(VerifyRun& run, const char* name) {
+  FormatCheckingTitle(name, run.Title);
+  run.TitlePending = true;
+  ShowTitle(run, false);
+}
+
+// Dispatches this thread's messages until `event` is signalled, showing a
+// held-back title once the wait has lasted long enough.
+void WaitDispatching(VerifyRun& run, HANDLE event) {
+  for (;;) {
+    DWORD timeout = INFINITE;
+    if (run.TitlePending) {
+      DWORD since = GetTickCount() - run.TitleShownAt;
+      timeout = since >= kTitleIntervalMs ? 0 : kTitleIntervalMs - since;
+    }
+    DWORD r = MsgWaitForMultipleObjects(1, &event, FALSE, timeout, QS_ALLINPUT);
+    if (r == WAIT_OBJECT_0 + 1) {
+      DispatchPending();
+      ShowTitle(run, false);
+    } else if (r == WAIT_TIMEOUT) {
+      ShowTitle(run, true);
+    } else {
+      return;  // signalled (or the wait failed)
+    }
+  }
 }
 
 // The band shows a file that could not be read among the bad ones, so that
@@ -78,7 +117,7 @@ bool HashFile(VerifyRun& run, HashJob& job, const SelectedFile& file) {
   ResetEvent(job.DoneEvent);
   ReleaseSemaphore(job.StartSemaphore, 1, nullptr);
   SetTitle(run, file.Path);
-  WaitDispatching(job.DoneEvent);
+  WaitDispatching(run, job.DoneEvent);
   ResetEvent(job.DoneEvent);
   return !run.Cancel;
 }

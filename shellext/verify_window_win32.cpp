@@ -40,11 +40,3 @@ void DispatchPending() {
     DispatchMessageA(&msg);
   }
 }
-
-void WaitDispatching(HANDLE event) {
-  for (;;) {
-    DWORD r = MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT);
-    if (r != WAIT_OBJECT_0 + 1) return;  // signalled (or the wait failed)
-    DispatchPending();
-  }
-}

@@ -14,8 +14,5 @@
 // sizes. Returns the window, or null when it could not be created.
 HWND CreateVerifyWindow(ResultsWindowState* window, HINSTANCE instance, ResultsWindowOwner owner);
 
-// Messages of this thread dispatched until `event` is signalled.
-void WaitDispatching(HANDLE event);
-
 // Every pending message of this thread dispatched.
 void DispatchPending();

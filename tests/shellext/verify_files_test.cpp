@@ -373,7 +373,11 @@ TEST_F(VerifyFilesTest, TheViewFollowsOnlyFromTheEnd) {
   DialogStep scrollUp{
       "Checking " + folder_ + "m.bin...", [&](HWND main, DialogDriver&) {
         HWND list = GetDlgItem(main, 501);
-        followed = SendMessageA(list, LVM_GETTOPINDEX, 0, 0) > 0 && lastVisible(list);
+        // Rows are shown (and followed) together a moment after they come.
+        for (int i = 0; i < 150 && !followed; ++i) {
+          followed = SendMessageA(list, LVM_GETTOPINDEX, 0, 0) > 0 && lastVisible(list);
+          if (!followed) Sleep(20);
+        }
         rowsWhenScrolled = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
         SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
       }};
