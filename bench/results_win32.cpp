@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
     std::printf("no window\n");
     return 1;
   }
-  HWND main = ResultsWindowHandle();
+  HWND main = RunWindowHandle();
   HWND list = ::GetDlgItem(main, 501);
   std::printf("  window created: %.3f s\n", Seconds(start));
   start = Now();
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
   PumpMessages();
   std::printf("  back to arrival order: %.2f s\n", Seconds(start));
   start = Now();
-  DestroyResultsWindow();
+  EndRunWindow();
   std::printf("  window destroyed: %.3f s\n", Seconds(start));
   ::DeleteFileA(g_verifier.IniPath);
 

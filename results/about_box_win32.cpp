@@ -9,6 +9,7 @@
 
 #include "results/results_state_win32.h"
 #include "results/text_controls_win32.h"
+#include "results/verifier_parts_win32.h"
 
 namespace {
 

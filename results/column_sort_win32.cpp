@@ -9,38 +9,6 @@ namespace {
 constexpr int kArrowUp = 4;
 constexpr int kArrowDown = 5;
 
-void SetColumnFormat(HWND list, int column, bool arrow, bool descending) {
-  LVCOLUMNA col{};
-  col.mask = LVCF_FMT;
-  if (!SendMessageA(list, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&col))) return;
-  if (arrow) {
-    col.fmt |= LVCFMT_IMAGE | LVCFMT_BITMAP_ON_RIGHT;
-    col.mask = LVCF_FMT | LVCF_IMAGE;
-    col.iImage = descending ? kArrowDown : kArrowUp;
-  } else {
-    col.fmt &= ~LVCFMT_IMAGE;
-    col.mask = LVCF_FMT;
-  }
-  SendMessageA(list, LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
-  // Some list views pass the column's image flag on to their header only
-  // for columns whose items have images; the header item itself is what
-  // draws the arrow, so it gets the same format and image directly.
-  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-  HDITEMA item{};
-  item.mask = HDI_FORMAT;
-  if (!header || !SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item))) {
-    return;
-  }
-  if (arrow) {
-    item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
-    item.mask = HDI_FORMAT | HDI_IMAGE;
-    item.iImage = col.iImage;
-  } else {
-    item.fmt &= ~HDF_IMAGE;
-  }
-  SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
-}
-
 struct Rebuild {
   HWND List;
   int InsertAt;  // 0x7FFFFFFF appends, 0 puts each row at the top
@@ -74,12 +42,44 @@ bool AddItem(const ResultRow* row, void* context) {
 
 }  // namespace
 
+void SetColumnArrow(HWND list, int column, bool arrow, bool descending) {
+  LVCOLUMNA col{};
+  col.mask = LVCF_FMT;
+  if (!SendMessageA(list, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&col))) return;
+  if (arrow) {
+    col.fmt |= LVCFMT_IMAGE | LVCFMT_BITMAP_ON_RIGHT;
+    col.mask = LVCF_FMT | LVCF_IMAGE;
+    col.iImage = descending ? kArrowDown : kArrowUp;
+  } else {
+    col.fmt &= ~LVCFMT_IMAGE;
+    col.mask = LVCF_FMT;
+  }
+  SendMessageA(list, LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
+  // Some list views pass the column's image flag on to their header only
+  // for columns whose items have images; the header item itself is what
+  // draws the arrow, so it gets the same format and image directly.
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  HDITEMA item{};
+  item.mask = HDI_FORMAT;
+  if (!header || !SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item))) {
+    return;
+  }
+  if (arrow) {
+    item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    item.iImage = col.iImage;
+  } else {
+    item.fmt &= ~HDF_IMAGE;
+  }
+  SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
+}
+
 void SortByColumn(ResultsWindowState& s, int column) {
   HWND list = s.List;
   if (!list || !s.StoreReady || column < 0 || column >= kColumnCount) return;
   ShowPendingRows(s);  // the last rows' scroll comes before the old top is read
   int clear = AdvanceSortState(&s.Sort, column);
-  if (clear >= 0 && s.HeaderImagesSupported) SetColumnFormat(list, clear, false, false);
+  if (clear >= 0 && s.HeaderImagesSupported) SetColumnArrow(list, clear, false, false);
 
   int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
   SendMessageA(list, WM_SETREDRAW, FALSE, 0);
@@ -104,7 +104,7 @@ void SortByColumn(ResultsWindowState& s, int column) {
   // The stored texts already have their leading white space skipped.
   WalkRowsInOrder(&s.Rows, s.Sort, AddItem, &r);
   if (s.HeaderImagesSupported) {
-    SetColumnFormat(list, s.Sort.Column, s.Sort.Sorted, s.Sort.Descending);
+    SetColumnArrow(list, s.Sort.Column, s.Sort.Sorted, s.Sort.Descending);
   }
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);
   RECT bounds{};

@@ -9,38 +9,12 @@
 #include <cstring>
 
 #include "results/results_state_win32.h"
-#include "verifier/database_file.h"
-#include "verifier/run_state.h"
+#include "results/verifier_parts_win32.h"
 
 namespace {
 
 constexpr int kTextBuffer = 510;
 constexpr size_t kPathBuffer = 1024;
-
-int ItemCount(HWND list) {
-  return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
-void SetSelected(HWND list, int item, bool selected) {
-  LVITEMA it{};
-  it.stateMask = LVIS_SELECTED;
-  it.state = selected ? LVIS_SELECTED : 0;
-  SendMessageA(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&it));
-}
-
-void MarkBadFiles(HWND list) {
-  int n = ItemCount(list);
-  char status[kTextBuffer];
-  for (int i = 0; i < n; ++i) {
-    bool select = false;
-    if (GetItemImage(list, i) == 2) {
-      GetItemText(list, i, 2, status, kTextBuffer);
-      select = status[0] != 0;
-    }
-    SetSelected(list, i, select);
-  }
-  SetFocus(list);
-}
 
 void DeleteMarkedFiles(HWND list) {
   int n = static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
@@ -58,7 +32,8 @@ void DeleteMarkedFiles(HWND list) {
   }
 }
 
-void Reparent(HWND owner) {
+void Reparent(ResultsWindowState& s) {
+  HWND owner = s.Main;
   char display[MAX_PATH] = {};
   BROWSEINFOA bi{};
   bi.hwndOwner = owner;
@@ -74,15 +49,15 @@ void Reparent(HWND owner) {
     malloc->Release();
   }
   // A virtual folder has no file-system path: nothing to look in, no rerun.
-  if (!ok) return;
+  if (!ok || !s.Owner.PendingBase || s.Owner.PendingBaseSize == 0) return;
   size_t len = std::strlen(path);
   if (path[len - 1] != '\\') {
-    if (len + 1 >= sizeof g_verifier.PendingBase) return;
+    if (len + 1 >= sizeof path || len + 1 >= s.Owner.PendingBaseSize) return;
     path[len] = '\\';
     path[len + 1] = 0;
   }
-  lstrcpynA(g_verifier.PendingBase, path, sizeof g_verifier.PendingBase);
-  g_verifier.StopRequested = true;
+  lstrcpynA(s.Owner.PendingBase, path, static_cast<int>(s.Owner.PendingBaseSize));
+  if (s.Owner.StopRequested) *s.Owner.StopRequested = true;
 }
 
 bool StartsWithOk(const char* status) {
@@ -104,7 +79,7 @@ bool Append(char* to, const char* tail) {
 void MoveGoodFiles(ResultsWindowState& s) {
   HWND owner = s.Main;
   char p[kPathBuffer] = {};
-  const char* listPath = g_verifier.ListPath;
+  const char* listPath = s.Owner.ListPath ? s.Owner.ListPath : "";
   if (!std::strchr(listPath, '\\')) {
     DWORD got = GetCurrentDirectoryA(kPathBuffer, p);
     if (got == 0 || got >= kPathBuffer) return;
@@ -157,11 +132,31 @@ void MoveGoodFiles(ResultsWindowState& s) {
   }
 }
 
-void ClearListDatabase(HWND owner) {
+void ClearListDatabase(ResultsWindowState& s) {
   ListFormat format;
-  if (!ListKeepsDatabase(g_verifier.ListPath, &format)) return;
-  if (!ClearDatabase(g_verifier.ListPath, format)) {
-    Box(owner, "Could not update DB", "Notice", MB_ICONEXCLAMATION);
+  const char* path = s.Owner.ListPath;
+  if (!path || !s.Owner.ClearDatabase || !ListKeepsDatabase(path, &format)) return;
+  if (!s.Owner.ClearDatabase(path, format)) {
+    Box(s.Main, "Could not update DB", "Notice", MB_ICONEXCLAMATION);
+  }
+}
+
+bool NameIsDriveQualified(const char* name) {
+  return name[0] != 0 && name[1] == ':';
+}
+
+// "C&lear All DB Info" only for lists that keep a database; "Mo&ve all files
+// to child directory" grayed for good once an OK row names a drive-qualified
+// path (as after reparenting).
+void PreparePopup(ResultsWindowState& s) {
+  ListFormat format;
+  const bool keeps = s.Owner.ListPath && ListKeepsDatabase(s.Owner.ListPath, &format);
+  EnableMenuItem(s.Popup, kCmdClearDb, MF_BYCOMMAND | (keeps ? MF_ENABLED : MF_GRAYED));
+  for (const ResultRow* row = s.Rows.Head; row; row = row->Next) {
+    if (lstrcmpiA(row->Status, "ok") == 0 && NameIsDriveQualified(row->Name)) {
+      EnableMenuItem(s.Popup, kCmdMoveGood, MF_BYCOMMAND | MF_GRAYED);
+      break;
+    }
   }
 }
 
@@ -189,27 +184,23 @@ bool ListKeepsDatabase(const char* path, ListFormat* format) {
   return true;
 }
 
+namespace {
+
 void RunListCommand(ResultsWindowState& s, int command) {
   if (!s.List || !s.Main) return;
   switch (command) {
-    case kCmdMarkBad:
-      MarkBadFiles(s.List);
-      break;
-    case kCmdCopy:
-      PostMessageA(s.Main, WM_CHAR, 3, 0);
-      break;
     case kCmdClearDb:
-      ClearListDatabase(s.Main);
+      ClearListDatabase(s);
       break;
     case kCmdDeleteMarked:
       DeleteMarkedFiles(s.List);
       break;
     case kCmdCheckAll:
-      g_verifier.VerifyAll = true;
-      g_verifier.RerunRequested = true;
+      if (s.Owner.VerifyAll) *s.Owner.VerifyAll = true;
+      if (s.Owner.RerunRequested) *s.Owner.RerunRequested = true;
       break;
     case kCmdReparent:
-      Reparent(s.Main);
+      Reparent(s);
       break;
     case kCmdMoveGood:
       MoveGoodFiles(s);
@@ -217,4 +208,12 @@ void RunListCommand(ResultsWindowState& s, int command) {
     default:
       break;
   }
+}
+
+const VerifierWindowParts kVerifierParts = {PreparePopup, RunListCommand, ShowAboutBox};
+
+}  // namespace
+
+const VerifierWindowParts* VerifierWindowCommands() {
+  return &kVerifierParts;
 }

@@ -1,17 +1,17 @@
-// The one results window of the verifier and everything it owns, shared by
-// the files that make up the window (messages, copying, sorting, commands).
+// What the files that make up the results window (messages, copying,
+// sorting, commands) share beside the public instance record.
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include "formats/list_entry.h"
-#include "results/row_store.h"
+#include "results/results_window_win32.h"
 
 constexpr int kStatusBandHeight = 32;
 constexpr int kListViewId = 501;
 constexpr int kIconId = 101;
+constexpr int kShellIconId = 140;
 constexpr int kMenuId = 109;
 
 enum ResultsCommand : int {
@@ -30,25 +30,6 @@ enum ResultsCommand : int {
   kCmdCheckAll = 707,
 };
 
-struct ResultsWindowState {
-  HINSTANCE Instance = nullptr;
-  HWND Main = nullptr;  // null once the window is gone
-  HWND List = nullptr;
-  WNDPROC ListProc = nullptr;  // the list view's own procedure
-  HMENU Popup = nullptr;
-  HIMAGELIST HeaderImages = nullptr;
-  bool HeaderImagesSupported = false;
-  bool ComInitialized = false;
-  bool StoreReady = false;
-  // Rows added and not yet shown: the list view draws nothing meanwhile,
-  // and the show-rows timer shows them and follows the newest.
-  bool RowsPending = false;
-  SortState Sort;
-  RowStore Rows;
-};
-
-ResultsWindowState& Results();
-
 // Started by the first row that is not yet shown.
 constexpr UINT_PTR kShowRowsTimer = 1;
 constexpr UINT kShowRowsDelayMs = 250;
@@ -58,24 +39,26 @@ void ShowPendingRows(ResultsWindowState& s);
 
 // Ctrl+C, Escape's sibling: the selected rows' names, one per line.
 void CopySelectedNames(HWND main, HWND list);
-// LVN_COLUMNCLICK after the run has finished.
+// "&Mark bad files": selects exactly the bad rows that have a status.
+void MarkBadFiles(HWND list);
+// LVN_COLUMNCLICK in the verifier's window after the run has finished: the
+// list is rebuilt from the row store.
 void SortByColumn(ResultsWindowState& s, int column);
-// The right-click menu's commands 701 to 707.
-void RunListCommand(ResultsWindowState& s, int command);
-// Whether the list at `path` keeps a previously-verified database (SFV and
-// PAR lists), and which of the two it is.
-bool ListKeepsDatabase(const char* path, ListFormat* format);
-// "About Corvana", modal, owned by `owner`.
-void ShowAboutBox(HINSTANCE instance, HWND owner);
+// LVN_COLUMNCLICK in the shell extension's window, at any time: the items are
+// sorted where they are, case-insensitively, or back into arrival order.
+void SortItemsInPlace(ResultsWindowState& s, int column);
+// The header arrow of `column`: shown (ascending or descending) or removed.
+void SetColumnArrow(HWND list, int column, bool arrow, bool descending);
 
-// Settings of section "Corvana" in the verifier's settings file.
-void ReadResultsSetting(const char* key, char* out, DWORD capacity);
-void WriteResultsSetting(const char* key, const char* value);
+// Settings of section "Corvana" in the owner's settings file.
+void ReadResultsSetting(const ResultsWindowState& s, const char* key, char* out, DWORD capacity);
+void WriteResultsSetting(const ResultsWindowState& s, const char* key, const char* value);
 
 // Item texts of the list view.
 void GetItemText(HWND list, int item, int subItem, char* out, int capacity);
 int GetItemImage(HWND list, int item);
-// A new item with its name and image at `at`; its index, or -1.
-int InsertItem(HWND list, int at, const char* text, int image);
+// A new item with its name and image at `at`; its index, or -1. `data` is
+// the item's data (the shell extension's position of arrival).
+int InsertItem(HWND list, int at, const char* text, int image, LPARAM data = 0);
 // The text of column `sub` of item `index`.
 void SetSubItem(HWND list, int index, int sub, const char* text);

@@ -8,11 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "hashing/hash_job_win32.h"
 #include "results/results_state_win32.h"
 #include "results/status_band.h"
 #include "results/window_settings.h"
-#include "verifier/run_state.h"
 
 namespace {
 
@@ -67,15 +65,15 @@ HIMAGELIST LoadRowImages(HINSTANCE instance) {
   return list;
 }
 
-void PaintStatusBand(HWND hwnd) {
+void PaintStatusBand(ResultsWindowState& s, HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   RECT client;
   GetClientRect(hwnd, &client);
   int w = client.right;
   int y = 0;
-  const RunCounters& c = g_verifier.Counters;
-  if (g_verifier.Settings.ShowMenu) {
+  const bool shell = IsShellVariant(s);
+  if (!shell && s.Owner.ShowMenu) {
     HGDIOBJ old = SelectObject(dc, GetStockObject(BLACK_PEN));
     MoveToEx(dc, 0, 0, nullptr);
     LineTo(dc, w, 0);
@@ -86,10 +84,9 @@ void PaintStatusBand(HWND hwnd) {
   SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
   SetBkColor(dc, GetSysColor(COLOR_MENU));
   SetBkMode(dc, OPAQUE);
-  unsigned progress = 0;
-  if (auto* job = reinterpret_cast<HashJob*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA))) {
-    progress = static_cast<unsigned>(job->Progress);
-  }
+  RunCounters c = s.Owner.Counters ? *s.Owner.Counters : RunCounters{};
+  if (shell) c.ShowFileProgress = false;  // the shell's window shows no percentage
+  unsigned progress = s.Owner.Job ? static_cast<unsigned>(s.Owner.Job->Progress) : 0;
   StatusBandText t = FormatStatusBand(c, progress);
   TextOutA(dc, 0, y, t.Completed, lstrlenA(t.Completed));
   TextOutA(dc, 0, y + 16, t.Ok, lstrlenA(t.Ok));
@@ -99,16 +96,19 @@ void PaintStatusBand(HWND hwnd) {
   EndPaint(hwnd, &ps);
 }
 
-void ToggleUpdateDb(HWND hwnd, bool systemMenu) {
-  bool on = !g_verifier.Settings.UpdateDb;
-  g_verifier.Settings.UpdateDb = on;
+void ToggleUpdateDb(ResultsWindowState& s, HWND hwnd, bool systemMenu) {
+  bool on = s.Owner.UpdateDb ? !*s.Owner.UpdateDb : false;
+  if (s.Owner.UpdateDb) *s.Owner.UpdateDb = on;
   UINT check = MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED);
-  if (systemMenu) {
+  if (IsShellVariant(s)) {
+    ModifyMenuA(GetSystemMenu(hwnd, FALSE), kSysUpdateDb, check | MF_STRING, kSysUpdateDb,
+                "&Update DB");
+  } else if (systemMenu) {
     CheckMenuItem(GetSystemMenu(hwnd, FALSE), kSysUpdateDb, check);
   } else {
     CheckMenuItem(GetMenu(hwnd), kCmdUpdateDb, check);
   }
-  WriteResultsSetting("UpdateDB", on ? "1" : "0");
+  WriteResultsSetting(s, "UpdateDB", on ? "1" : "0");
 }
 
 void SaveWindowSettings(ResultsWindowState& s, HWND hwnd) {
@@ -128,33 +128,27 @@ void SaveWindowSettings(ResultsWindowState& s, HWND hwnd) {
   p.Values[kRight] = wp.rcNormalPosition.right;
   p.Values[kBottom] = wp.rcNormalPosition.bottom;
   char text[80];
-  if (EncodePlacement(p, text, sizeof text)) WriteResultsSetting("WindowInfo", text);
+  if (EncodePlacement(p, text, sizeof text)) WriteResultsSetting(s, "WindowInfo", text);
   if (!s.List) return;
   int widths[kColumnCount];
   for (int i = 0; i < kColumnCount; ++i) {
     widths[i] = static_cast<int>(SendMessageA(s.List, LVM_GETCOLUMNWIDTH, i, 0));
   }
   if (EncodeColumnWidths(widths, kColumnCount, text, sizeof text)) {
-    WriteResultsSetting("LVWindowInfo", text);
+    WriteResultsSetting(s, "LVWindowInfo", text);
   }
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-bool NameIsDriveQualified(const char* name) {
-  return name[0] != 0 && name[1] == ':';
+ResultsWindowState* FromWindow(HWND hwnd) {
+  return reinterpret_cast<ResultsWindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
 void ShowPopup(ResultsWindowState& s) {
-  ListFormat format;
-  EnableMenuItem(
-      s.Popup, kCmdClearDb,
-      MF_BYCOMMAND | (ListKeepsDatabase(g_verifier.ListPath, &format) ? MF_ENABLED : MF_GRAYED));
-  for (const ResultRow* row = s.Rows.Head; row; row = row->Next) {
-    if (lstrcmpiA(row->Status, "ok") == 0 && NameIsDriveQualified(row->Name)) {
-      EnableMenuItem(s.Popup, kCmdMoveGood, MF_BYCOMMAND | MF_GRAYED);
-      break;
-    }
+  // The shell extension's two items are never grayed.
+  if (!IsShellVariant(s) && s.Owner.Parts && s.Owner.Parts->PreparePopup) {
+    s.Owner.Parts->PreparePopup(s);
   }
   POINT pt;
   GetCursorPos(&pt);
@@ -162,7 +156,9 @@ void ShowPopup(ResultsWindowState& s) {
 }
 
 LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  ResultsWindowState& s = Results();
+  ResultsWindowState* w = FromWindow(hwnd);
+  if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
+  ResultsWindowState& s = *w;
   switch (msg) {
     case WM_RBUTTONDOWN:
       SetCapture(hwnd);
@@ -183,8 +179,21 @@ LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return CallWindowProcA(s.ListProc, hwnd, msg, wp, lp);
 }
 
+void ShowAbout(ResultsWindowState& s, HWND hwnd) {
+  if (!IsShellVariant(s) && s.Owner.Parts && s.Owner.Parts->ShowAbout) {
+    s.Owner.Parts->ShowAbout(s.Instance, hwnd);
+  }
+}
+
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  ResultsWindowState& s = Results();
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  ResultsWindowState* w = FromWindow(hwnd);
+  if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
+  ResultsWindowState& s = *w;
+  const bool shell = IsShellVariant(s);
   switch (msg) {
     case WM_CHAR:
       if (wp == 27) {
@@ -198,31 +207,44 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SYSCOMMAND:
       if (wp == kSysUpdateDb) {
-        ToggleUpdateDb(hwnd, true);
+        ToggleUpdateDb(s, hwnd, true);
         return 0;
       }
-      if (wp == kSysAbout) {
-        ShowAboutBox(s.Instance, hwnd);
+      if (wp == kSysAbout && !shell) {
+        ShowAbout(s, hwnd);
         return 0;
       }
       break;
     case WM_COMMAND:
       switch (LOWORD(wp)) {
+        case kCmdMarkBad:
+          if (s.List) MarkBadFiles(s.List);
+          return 0;
+        case kCmdCopy:
+          if (s.List) PostMessageA(hwnd, WM_CHAR, 3, 0);
+          return 0;
+        default:
+          break;
+      }
+      if (shell) break;  // the rest belongs to the verifier's menus
+      switch (LOWORD(wp)) {
         case kCmdOpen:
-          g_verifier.StopRequested = true;
+          if (s.Owner.StopRequested) *s.Owner.StopRequested = true;
           return 0;
         case kCmdExit:
           PostMessageA(hwnd, WM_CLOSE, 0, 0);
           return 0;
         case kCmdAbout:
-          ShowAboutBox(s.Instance, hwnd);
+          ShowAbout(s, hwnd);
           return 0;
         case kCmdUpdateDb:
-          ToggleUpdateDb(hwnd, false);
+          ToggleUpdateDb(s, hwnd, false);
           return 0;
         default:
-          if (LOWORD(wp) >= kCmdMarkBad && LOWORD(wp) <= kCmdCheckAll) {
-            RunListCommand(s, LOWORD(wp));
+          if (LOWORD(wp) >= kCmdClearDb && LOWORD(wp) <= kCmdCheckAll) {
+            if (s.List && s.Main && s.Owner.Parts && s.Owner.Parts->ListCommand) {
+              s.Owner.Parts->ListCommand(s, LOWORD(wp));
+            }
             return 0;
           }
           break;
@@ -231,10 +253,13 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: {
       auto* hdr = reinterpret_cast<NMHDR*>(lp);
       if (hdr->hwndFrom == s.List && hdr->code == LVN_COLUMNCLICK) {
-        if (!g_verifier.Counters.RunFinished) {
+        const int column = reinterpret_cast<NMLISTVIEW*>(lp)->iSubItem;
+        if (shell) {
+          SortItemsInPlace(s, column);
+        } else if (!s.Owner.Counters || !s.Owner.Counters->RunFinished) {
           MessageBeep(MB_ICONASTERISK);
         } else {
-          SortByColumn(s, reinterpret_cast<NMLISTVIEW*>(lp)->iSubItem);
+          SortByColumn(s, column);
         }
       }
       // The items carry nothing to free: no notice per deleted item, which
@@ -252,17 +277,20 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_PAINT:
-      PaintStatusBand(hwnd);
+      PaintStatusBand(s, hwnd);
       break;
     case WM_SIZE:
-      if (wp == SIZE_RESTORED && s.List) {
+      // The shell extension's window can be maximized: its list follows
+      // the client area then too, instead of keeping its restored size.
+      if ((wp == SIZE_RESTORED || (shell && wp == SIZE_MAXIMIZED)) && s.List) {
         int h = HIWORD(lp) - kStatusBandHeight;
         MoveWindow(s.List, 0, kStatusBandHeight, LOWORD(lp), h < 0 ? 0 : h, TRUE);
       }
       break;
     case WM_DESTROY: {
-      auto* job = reinterpret_cast<HashJob*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-      if (job && job->DoneEvent) SetEvent(job->DoneEvent);
+      // The cancel flag first: whoever the done event wakes finds it set.
+      if (s.Owner.Cancel) *s.Owner.Cancel = true;
+      if (s.Owner.Job && s.Owner.Job->DoneEvent) SetEvent(s.Owner.Job->DoneEvent);
       SaveWindowSettings(s, hwnd);
       s.Main = nullptr;
       s.List = nullptr;
@@ -274,9 +302,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-void InsertColumns(HWND list) {
+void InsertColumns(ResultsWindowState& s, HWND list) {
   char stored[512] = {};
-  ReadResultsSetting("LVWindowInfo", stored, sizeof stored);
+  ReadResultsSetting(s, "LVWindowInfo", stored, sizeof stored);
   int widths[kColumnCount];
   DecodeColumnWidths(stored, widths, kColumnCount);
   for (int i = 0; i < kColumnCount; ++i) {
@@ -310,12 +338,13 @@ void FollowNewestRow(HWND list, int n, int itemHeight) {
 
 }  // namespace
 
-int InsertItem(HWND list, int at, const char* text, int image) {
+int InsertItem(HWND list, int at, const char* text, int image, LPARAM data) {
   LVITEMA item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
   item.iItem = at;
   item.pszText = const_cast<char*>(text);
   item.iImage = image;
+  item.lParam = data;
   return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
@@ -326,17 +355,19 @@ void SetSubItem(HWND list, int index, int sub, const char* text) {
   SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
 }
 
-ResultsWindowState& Results() {
-  static ResultsWindowState state;
-  return state;
+bool IsShellVariant(const ResultsWindowState& w) {
+  return w.Owner.Variant == WindowVariant::ShellExtension;
 }
 
-void ReadResultsSetting(const char* key, char* out, DWORD capacity) {
-  GetPrivateProfileStringA("Corvana", key, "", out, capacity, g_verifier.IniPath);
+void ReadResultsSetting(const ResultsWindowState& s, const char* key, char* out, DWORD capacity) {
+  out[0] = 0;
+  if (!s.Owner.SettingsPath) return;
+  GetPrivateProfileStringA("Corvana", key, "", out, capacity, s.Owner.SettingsPath);
 }
 
-void WriteResultsSetting(const char* key, const char* value) {
-  WritePrivateProfileStringA("Corvana", key, value, g_verifier.IniPath);
+void WriteResultsSetting(const ResultsWindowState& s, const char* key, const char* value) {
+  if (!s.Owner.SettingsPath) return;
+  WritePrivateProfileStringA("Corvana", key, value, s.Owner.SettingsPath);
 }
 
 void GetItemText(HWND list, int item, int subItem, char* out, int capacity) {
@@ -356,42 +387,49 @@ int GetItemImage(HWND list, int item) {
   return it.iImage;
 }
 
-HWND CreateResultsWindow(HINSTANCE instance, const WINDOWPLACEMENT* placement) {
-  ResultsWindowState& s = Results();
-  if (s.Main || s.StoreReady) DestroyResultsWindow();
+HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
+                         const WINDOWPLACEMENT* placement, const ResultsWindowOwner& owner) {
+  ResultsWindowState& s = *w;
+  if (s.Main || s.StoreReady) DestroyResultsWindow(s);
   s = ResultsWindowState{};
+  s.Owner = owner;
   s.Instance = instance;
-  if (!CreateRowStore(&s.Rows)) return nullptr;
-  s.StoreReady = true;
+  const bool shell = IsShellVariant(s);
+  if (!shell) {
+    if (!CreateRowStore(&s.Rows)) return nullptr;
+    s.StoreReady = true;
+  }
   s.ComInitialized = SUCCEEDED(CoInitialize(nullptr));
   s.HeaderImagesSupported = CommonControlsVersion() >= 0x40046;
 
+  const int icon = shell ? kShellIconId : kIconId;
   WNDCLASSA wc{};
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = MainWindowProc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(icon));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
   RegisterClassA(&wc);  // fails harmlessly for the second window
 
-  int x = 10, y = 10, w = 400, h = 250;
+  int x = 10, y = 10, width = 400, height = 250;
   if (placement) {
     x = placement->rcNormalPosition.left;
     y = placement->rcNormalPosition.top;
-    w = placement->rcNormalPosition.right - x;
-    h = placement->rcNormalPosition.bottom - y;
+    width = placement->rcNormalPosition.right - x;
+    height = placement->rcNormalPosition.bottom - y;
   }
   HMENU menu =
-      g_verifier.Settings.ShowMenu ? LoadMenuA(instance, MAKEINTRESOURCEA(kMenuId)) : nullptr;
-  HWND main =
-      CreateWindowExA(0, kClassName, "Working...",
-                      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, x,
-                      y, w, h, nullptr, menu, instance, nullptr);
+      !shell && s.Owner.ShowMenu ? LoadMenuA(instance, MAKEINTRESOURCEA(kMenuId)) : nullptr;
+  const DWORD style =
+      shell ? WS_OVERLAPPEDWINDOW
+            : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
+  HWND main = CreateWindowExA(0, kClassName, "Working...", style, x, y, width, height, nullptr,
+                              menu, instance, &s);
   if (!main) {
     if (menu) DestroyMenu(menu);
-    DestroyResultsWindow();
+    DestroyResultsWindow(s);
     return nullptr;
   }
   s.Main = main;
@@ -409,6 +447,7 @@ HWND CreateResultsWindow(HINSTANCE instance, const WINDOWPLACEMENT* placement) {
       kStatusBandHeight, rc.right, rc.bottom - kStatusBandHeight, main,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListViewId)), instance, nullptr);
   if (s.List) {
+    SetWindowLongPtrA(s.List, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
     s.ListProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(s.List, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclassProc)));
     HIMAGELIST small = LoadRowImages(instance);
@@ -418,19 +457,19 @@ HWND CreateResultsWindow(HINSTANCE instance, const WINDOWPLACEMENT* placement) {
       HWND header = reinterpret_cast<HWND>(SendMessageA(s.List, LVM_GETHEADER, 0, 0));
       SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.HeaderImages));
     }
-    InsertColumns(s.List);
+    InsertColumns(s, s.List);
   }
   ShowWindow(main, SW_SHOW);
 
   s.Popup = CreatePopupMenu();
-  for (const auto& item : kPopupItems) {
-    AppendMenuA(s.Popup, MF_STRING, item.Command, item.Text);
+  const size_t items = shell ? 2 : sizeof kPopupItems / sizeof kPopupItems[0];
+  for (size_t i = 0; i < items; ++i) {
+    AppendMenuA(s.Popup, MF_STRING, kPopupItems[i].Command, kPopupItems[i].Text);
   }
   return main;
 }
 
-void ReserveRows(unsigned count) {
-  ResultsWindowState& s = Results();
+void ReserveRows(ResultsWindowState& s, unsigned count) {
   if (s.StoreReady) ReserveRowStore(&s.Rows, count);
   if (s.List) {
     int current = static_cast<int>(SendMessageA(s.List, LVM_GETITEMCOUNT, 0, 0));
@@ -440,14 +479,55 @@ void ReserveRows(unsigned count) {
   }
 }
 
-bool AddResultRow(const char* text, RowKind kind) {
-  ResultsWindowState& s = Results();
-  if (!s.List) return true;
+namespace {
+
+// The shell extension's rows: the item is the only copy, with its position
+// of arrival as its data. The view follows only when it already shows the
+// end, by one row.
+void AddShellRow(ResultsWindowState& s, const LineFields& fields, RowKind kind) {
   HWND list = s.List;
   int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  LineFields fields = SplitResultLine(text, true);
-  if (fields.Count == 0) return true;  // nothing to show, nothing to keep
+  // As in the verifier's window, the list view draws nothing while rows
+  // come and the show-rows timer draws them together: a redraw a row would
+  // cost more than hashing a small file. Whether the rows are followed is
+  // decided when the first of them comes: only when the view shows the end
+  // then, its last item on the last full row (or the list not yet full).
+  if (!s.RowsPending && s.Main) {
+    int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    s.FollowPending = top + perPage >= n;
+    s.PendingTop = top;
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    s.RowsPending = true;
+    SetTimer(s.Main, kShowRowsTimer, kShowRowsDelayMs, nullptr);
+  }
+  // Each field is a run of the text: copied out to end it.
+  char field[kColumnCount][1025];
+  for (int k = 0; k < fields.Count; ++k) {
+    size_t length = fields.Length[k] < sizeof field[k] ? fields.Length[k] : sizeof field[k] - 1;
+    std::memcpy(field[k], fields.Start[k], length);
+    field[k][length] = 0;
+  }
+  int index = InsertItem(list, n, field[0], kind, s.Arrivals++);
+  if (index >= 0) {
+    if (fields.Count > 1) SetSubItem(list, index, 1, field[1]);
+    if (fields.Count > 2) SetSubItem(list, index, 2, field[2]);
+  }
+}
 
+}  // namespace
+
+bool AddResultRow(ResultsWindowState& s, const char* text, RowKind kind) {
+  if (!s.List) return true;
+  HWND list = s.List;
+  const bool shell = IsShellVariant(s);
+  LineFields fields = SplitResultLine(text, !shell);
+  if (fields.Count == 0) return true;  // nothing to show, nothing to keep
+  if (shell) {
+    AddShellRow(s, fields, kind);
+    return true;
+  }
+  int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
   // The row holds the texts cut to its field sizes; the item shows the same.
   // When the pools cannot grow the line is still shown, from a copy that
   // is not kept (it is then missing from rebuilt views).
@@ -480,6 +560,18 @@ void ShowPendingRows(ResultsWindowState& s) {
   s.RowsPending = false;
   if (!s.List) return;
   SendMessageA(s.List, WM_SETREDRAW, TRUE, 0);
+  if (IsShellVariant(s)) {
+    // Scrolled now that the list view keeps its scroll state again; only
+    // as far as the newest row, the last visible one.
+    int count = static_cast<int>(SendMessageA(s.List, LVM_GETITEMCOUNT, 0, 0));
+    // A view the user has scrolled meanwhile stays where it was put.
+    int top = static_cast<int>(SendMessageA(s.List, LVM_GETTOPINDEX, 0, 0));
+    if (s.FollowPending && top == s.PendingTop && count > 0) {
+      SendMessageA(s.List, LVM_ENSUREVISIBLE, count - 1, FALSE);
+    }
+    InvalidateRect(s.List, nullptr, TRUE);
+    return;
+  }
   int count = static_cast<int>(SendMessageA(s.List, LVM_GETITEMCOUNT, 0, 0));
   RECT r{};
   r.left = LVIR_BOUNDS;
@@ -490,12 +582,15 @@ void ShowPendingRows(ResultsWindowState& s) {
   InvalidateRect(s.List, nullptr, TRUE);
 }
 
-HWND ResultsWindowHandle() {
-  return Results().Main;
+void InvalidateStatusBand(const ResultsWindowState& s, bool erase) {
+  if (!s.Main) return;
+  RECT band;
+  GetClientRect(s.Main, &band);
+  band.bottom = kStatusBandHeight;
+  InvalidateRect(s.Main, &band, erase);
 }
 
-void DestroyResultsWindow() {
-  ResultsWindowState& s = Results();
+void DestroyResultsWindow(ResultsWindowState& s) {
   if (s.Main) DestroyWindow(s.Main);  // WM_DESTROY saves the settings
   s.Main = nullptr;
   s.List = nullptr;
@@ -508,4 +603,8 @@ void DestroyResultsWindow() {
   if (s.ComInitialized) CoUninitialize();
   s.ComInitialized = false;
   s.Sort = SortState{};
+  // A window class registered by a shell extension must not outlive the
+  // module's code: gone with the last window of the class (the call fails
+  // while another window still uses it).
+  if (IsShellVariant(s) && s.Instance) UnregisterClassA(kClassName, s.Instance);
 }

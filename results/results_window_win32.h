@@ -1,30 +1,126 @@
-// The verifier's results window: one row per reported line with its icon,
-// the running totals in the 32-pixel status band above the rows, sorting,
-// clipboard copy and the right-click commands. At most one exists at a time;
-// every run creates a new one and destroys it when the run ends.
+// The results window: one row per reported line with its icon, the running
+// totals in the 32-pixel status band above the rows, sorting, clipboard copy
+// and the right-click commands.
+//
+// A window is an instance its creator owns: the creator keeps a
+// ResultsWindowState (the verifier one per run, the shell extension one per
+// verification), lends it the counters, flags and settings path through a
+// ResultsWindowOwner, and the window's user data points back at it. Two
+// variants are chosen at creation:
+//   - Verifier: no maximize box, icon 101, the menu bar when ShowMenu is on,
+//     the seven-item popup, the row store with sorting once the run has
+//     finished, following the newest row always;
+//   - ShellExtension: a maximize box, icon 140, no menu bar, the two-item
+//     popup never grayed, no separator line and no file percentage in the
+//     band, no drive-letter exception when splitting, following the newest
+//     row only when the view already shows the end, no row store (the list
+//     items are the only copy, sorted in place at any time), and WM_DESTROY
+//     sets the owner's cancel flag before it signals the job's done event.
 #pragma once
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstddef>
+
+#include "formats/list_entry.h"
+#include "hashing/hash_job_win32.h"
+#include "results/row_store.h"
+#include "results/run_counters.h"
+#include "results/window_settings.h"
+
 // Kind of a reported line; also the row's image index.
 enum RowKind : int { Good = 1, Bad = 2, Info = 3 };
 
-// Creates the main window (caption "Working...") with the given placement, or
-// at the default rectangle when `placement` is null. Returns null when the
-// window could not be created.
-HWND CreateResultsWindow(HINSTANCE instance, const WINDOWPLACEMENT* placement);
+enum class WindowVariant { Verifier, ShellExtension };
+
+struct ResultsWindowState;
+
+// The verifier's own commands (the popup's database, rerun and file commands
+// and the About box). They live in a library the shell extension does not
+// link, so the window reaches them only through this table.
+struct VerifierWindowParts {
+  // Before the popup shows: enables or grays its items.
+  void (*PreparePopup)(ResultsWindowState& w);
+  // The popup's commands 703 to 707.
+  void (*ListCommand)(ResultsWindowState& w, int command);
+  // "About Corvana", modal.
+  void (*ShowAbout)(HINSTANCE instance, HWND owner);
+};
+
+// What the window reads from and writes to its owner. Everything pointed at
+// lives in the owner's storage and outlives the window.
+struct ResultsWindowOwner {
+  WindowVariant Variant = WindowVariant::Verifier;
+  RunCounters* Counters = nullptr;     // painted in the status band
+  HashJob* Job = nullptr;              // Progress painted; DoneEvent signalled at WM_DESTROY
+  bool* Cancel = nullptr;              // set at WM_DESTROY, before DoneEvent
+  bool* UpdateDb = nullptr;            // flipped by "&Update DB"
+  const char* SettingsPath = nullptr;  // "Corvana.ini": placement, widths, "UpdateDB"
+
+  // The verifier variant only.
+  bool ShowMenu = false;  // menu bar 109 and the band's separator line
+  const char* ListPath = nullptr;
+  bool* StopRequested = nullptr;   // "&Open", "&Reparent current SFV"
+  bool* RerunRequested = nullptr;  // "Check &all files"
+  bool* VerifyAll = nullptr;
+  char* PendingBase = nullptr;  // the folder "&Reparent current SFV" chose
+  size_t PendingBaseSize = 0;
+  // "C&lear All DB Info"; false when the list could not be written.
+  bool (*ClearDatabase)(const char* path, ListFormat format) = nullptr;
+  const VerifierWindowParts* Parts = nullptr;
+};
+
+struct ResultsWindowState {
+  ResultsWindowOwner Owner;
+  HINSTANCE Instance = nullptr;
+  HWND Main = nullptr;  // null once the window is gone
+  HWND List = nullptr;
+  WNDPROC ListProc = nullptr;  // the list view's own procedure
+  HMENU Popup = nullptr;
+  HIMAGELIST HeaderImages = nullptr;
+  bool HeaderImagesSupported = false;
+  bool ComInitialized = false;
+  bool StoreReady = false;  // the verifier's row store exists
+  // Rows added and not yet shown: the list view draws nothing
+  // meanwhile, and the show-rows timer shows them and follows the newest.
+  bool RowsPending = false;
+  bool FollowPending = false;  // shell extension: the pending rows are to be followed
+  int PendingTop = 0;          // shell extension: the top item when they began
+  int Arrivals = 0;            // shell extension: the next item's position of arrival
+  SortState Sort;
+  RowStore Rows;
+};
+
+bool IsShellVariant(const ResultsWindowState& w);
+
+// Creates the main window (caption "Working...") with the given placement,
+// or at the default rectangle when `placement` is null. `w` must stay where
+// it is until DestroyResultsWindow. Returns null when the window could not
+// be created (nothing is then left allocated).
+HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
+                         const WINDOWPLACEMENT* placement, const ResultsWindowOwner& owner);
 
 // Makes room for at least `count` rows (row pool and list-view capacity).
-void ReserveRows(unsigned count);
+void ReserveRows(ResultsWindowState& w, unsigned count);
 
 // Splits the formatted text into Name, CRC and Status and appends a row of
-// that kind. Always true.
-bool AddResultRow(const char* text, RowKind kind);
+// that kind. Always true; nothing happens once the window is gone.
+bool AddResultRow(ResultsWindowState& w, const char* text, RowKind kind);
 
-// The live results window, or null when none exists (never created, or closed
-// by the user).
-HWND ResultsWindowHandle();
+// The top 32 pixels of the client area invalidated; `erase` false when only
+// the file percentage changed.
+void InvalidateStatusBand(const ResultsWindowState& w, bool erase);
 
-// Destroys the window if it still exists and frees its rows, indexes and
-// pools. Safe to call when the user already closed the window.
-void DestroyResultsWindow();
+// Destroys the window if it still exists and frees everything it holds.
+// Safe to call when the user already closed the window, and twice.
+void DestroyResultsWindow(ResultsWindowState& w);
+
+// The stored "WindowInfo" of the settings file, fitted to the screen area
+// that placements are checked against. False when none is stored or it does
+// not decode.
+bool LoadStoredPlacement(const char* settingsPath, const FitArea& area, WINDOWPLACEMENT* out);
+// That area: the virtual screen where the system has one (Windows 98 and
+// 2000 on), else the primary screen from 0,0.
+FitArea PlacementScreenArea();

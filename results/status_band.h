@@ -2,7 +2,7 @@
 // the current file's percentage while it is shown), good, bad and missing.
 #pragma once
 
-#include "verifier/run_state.h"
+#include "results/run_counters.h"
 
 struct StatusBandText {
   char Completed[64];  // at (0, y)

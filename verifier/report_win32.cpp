@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 #include "verifier/run_state.h"
+#include "verifier/run_window_win32.h"
 
 namespace {
 
@@ -23,8 +24,8 @@ void ReportLine(RowKind kind, const char* format, ...) {
   va_end(args);
   if (length < 0) length = 0;
   text[length] = '\0';
-  if (ResultsWindowHandle() != nullptr) {
-    AddResultRow(text, kind);
+  if (RunWindowHandle() != nullptr) {
+    AddRunRow(text, kind);
     return;
   }
   if (!g_verifier.OutputMode || g_reportFile == INVALID_HANDLE_VALUE) return;

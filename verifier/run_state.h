@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "results/run_counters.h"
+
 // Settings read once when the verifier starts.
 struct RunSettings {
   bool UpdateDb = true;
@@ -13,17 +15,6 @@ struct RunSettings {
   bool AddTag = false;
   uint64_t ExpireTicks = 0;  // 100-ns units; 0 = a database never expires
   char Signature[256] = {};
-};
-
-// What the results window paints in its status band, reset by every run.
-struct RunCounters {
-  uint32_t CheckedCount = 0;  // entries finished, previously verified included
-  uint32_t BadCount = 0;
-  uint32_t MissingCount = 0;
-  uint32_t UnresolvedCount = 0;
-  int32_t TotalEntries = -1;      // -1 while the list was not counted
-  bool ShowFileProgress = false;  // the status text adds the current file's percentage
-  bool RunFinished = false;       // summary reported; column sorting allowed from here
 };
 
 // The screen area the stored window placement is fitted to: the virtual

@@ -40,7 +40,7 @@ void DispatchPending() {
 }
 
 bool WindowGone() {
-  return !g_verifier.OutputMode && ResultsWindowHandle() == nullptr;
+  return !g_verifier.OutputMode && RunWindowHandle() == nullptr;
 }
 
 // Waits for the pipeline to finish the file, keeping the window live. False
@@ -233,7 +233,7 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
   const bool checkTimes =
       format == ListFormat::Sfv || (format == ListFormat::Par && v.Settings.UpdateDb);
   BitmapCursor cursor;
-  while (!invalid && ((ResultsWindowHandle() != nullptr && !v.StopRequested) || v.OutputMode)) {
+  while (!invalid && ((RunWindowHandle() != nullptr && !v.StopRequested) || v.OutputMode)) {
     if (ReadListEntry(&reader, list.Get(), &entry) <= 0) break;
     if (v.ActiveBase[0] != '\0') {
       std::snprintf(job->FilePath, sizeof job->FilePath, "%s%s", v.ActiveBase, entry.FileName);
@@ -295,7 +295,7 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
   list.Reset();
 
   if (WindowGone()) {
-    DestroyResultsWindow();
+    EndRunWindow();
     StopHashing(job);
     return RunOutcome::Done;
   }

@@ -6,8 +6,9 @@
 
 #include <cstdio>
 
-#include "results/results_window_win32.h"
+#include "results/verifier_parts_win32.h"
 #include "results/window_settings.h"
+#include "verifier/database_file.h"
 #include "verifier/run_state.h"
 
 namespace {
@@ -17,62 +18,49 @@ constexpr UINT kSysUpdateDb = 503;
 constexpr UINT kSysAbout = 504;
 constexpr UINT kMenuUpdateDb = 40004;
 
-RECT g_statusBand{};
+// One window at a time, a new one for every run.
+ResultsWindowState g_window;
 
-// The screen area chosen at start-up; when start-up left none, the virtual
-// screen where the system has one (Windows 98 and 2000 on), else the
-// primary screen.
+// The screen area chosen at start-up; when start-up left none, the one the
+// system offers now.
 FitArea PlacementArea() {
   const ScreenArea& chosen = g_verifier.Screen;
   if (chosen.Width > 0 && chosen.Height > 0) {
     return {chosen.Left, chosen.Top, chosen.Width, chosen.Height};
   }
-  OSVERSIONINFOA v{};
-  v.dwOSVersionInfoSize = sizeof v;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  bool known = GetVersionExA(&v) != 0;
-#pragma GCC diagnostic pop
-  bool virtualScreen =
-      known && ((v.dwPlatformId == 1 &&
-                 (v.dwMajorVersion > 4 || (v.dwMajorVersion == 4 && v.dwMinorVersion > 0))) ||
-                (v.dwPlatformId == 2 && v.dwMajorVersion >= 5));
-  if (virtualScreen) {
-    return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-            GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  }
-  return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return PlacementScreenArea();
 }
 
-bool StoredPlacementFor(WINDOWPLACEMENT* wp) {
-  char text[512] = {};
-  GetPrivateProfileStringA("Corvana", "WindowInfo", "", text, sizeof text, g_verifier.IniPath);
-  StoredPlacement p;
-  if (!text[0] || !DecodePlacement(text, &p)) return false;
-  FitPlacementToArea(&p, PlacementArea());
-  const int32_t* v = p.Values;
-  *wp = WINDOWPLACEMENT{};
-  wp->length = sizeof *wp;
-  wp->flags = static_cast<UINT>(v[kFlags]);
-  wp->showCmd = static_cast<UINT>(v[kShow]);
-  wp->ptMinPosition = {v[kMinX], v[kMinY]};
-  wp->ptMaxPosition = {v[kMaxX], v[kMaxY]};
-  wp->rcNormalPosition = {v[kLeft], v[kTop], v[kRight], v[kBottom]};
-  return true;
+// What the window reads and sets: all of it lives in the verifier's state.
+ResultsWindowOwner RunOwner(HashJob* job) {
+  VerifierState& v = g_verifier;
+  ResultsWindowOwner owner;
+  owner.Variant = WindowVariant::Verifier;
+  owner.Counters = &v.Counters;
+  owner.Job = job;
+  owner.UpdateDb = &v.Settings.UpdateDb;
+  owner.SettingsPath = v.IniPath;
+  owner.ShowMenu = v.Settings.ShowMenu;
+  owner.ListPath = v.ListPath;
+  owner.StopRequested = &v.StopRequested;
+  owner.RerunRequested = &v.RerunRequested;
+  owner.VerifyAll = &v.VerifyAll;
+  owner.PendingBase = v.PendingBase;
+  owner.PendingBaseSize = sizeof v.PendingBase;
+  owner.ClearDatabase = ClearDatabase;
+  owner.Parts = VerifierWindowCommands();
+  return owner;
 }
 
 }  // namespace
 
 bool BeginRunWindow(HINSTANCE instance, HashJob* job) {
   WINDOWPLACEMENT wp;
-  bool stored = StoredPlacementFor(&wp);
-  HWND main = CreateResultsWindow(instance, stored ? &wp : nullptr);
+  bool stored = LoadStoredPlacement(g_verifier.IniPath, PlacementArea(), &wp);
+  HWND main = CreateResultsWindow(&g_window, instance, stored ? &wp : nullptr, RunOwner(job));
   if (!main) return false;
   int32_t total = g_verifier.Counters.TotalEntries;
-  if (total >= 0) ReserveRows(2u * static_cast<uint32_t>(total));
-  SetWindowLongPtrA(main, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(job));
-  GetClientRect(main, &g_statusBand);
-  g_statusBand.bottom = 32;
+  if (total >= 0) ReserveRows(g_window, 2u * static_cast<uint32_t>(total));
 
   bool on = g_verifier.Settings.UpdateDb;
   if (!g_verifier.Settings.ShowMenu) {
@@ -95,17 +83,25 @@ bool BeginRunWindow(HINSTANCE instance, HashJob* job) {
   return true;
 }
 
+HWND RunWindowHandle() {
+  return g_window.Main;
+}
+
+void AddRunRow(const char* text, RowKind kind) {
+  AddResultRow(g_window, text, kind);
+}
+
 void RunWindowFileStarted(const char* name) {
-  HWND main = ResultsWindowHandle();
+  HWND main = g_window.Main;
   if (!main) return;
   char caption[600];
   std::snprintf(caption, sizeof caption, "Checking %s...", name);
   SetWindowTextA(main, caption);
-  InvalidateRect(main, &g_statusBand, TRUE);
+  InvalidateStatusBand(g_window, true);
 }
 
 void RunWindowInvalidateBand(bool erase) {
-  if (HWND main = ResultsWindowHandle()) InvalidateRect(main, &g_statusBand, erase);
+  InvalidateStatusBand(g_window, erase);
 }
 
 void PumpMessages() {
@@ -117,15 +113,18 @@ void PumpMessages() {
 }
 
 void RunWindowFinish() {
-  HWND main = ResultsWindowHandle();
-  if (main) {
+  if (HWND main = g_window.Main) {
     MessageBeep(MB_OK);
     SetWindowTextA(main, "Finished");
   }
-  while (ResultsWindowHandle() && !g_verifier.StopRequested && !g_verifier.RerunRequested) {
+  while (g_window.Main && !g_verifier.StopRequested && !g_verifier.RerunRequested) {
     PumpMessages();
     // Wakes at once for input; otherwise looks at the flags every 10 ms.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
-  DestroyResultsWindow();
+  EndRunWindow();
+}
+
+void EndRunWindow() {
+  DestroyResultsWindow(g_window);
 }

@@ -97,7 +97,7 @@ class ResultsWindow : public ::testing::Test {
     job_.DoneEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
   }
   void TearDown() override {
-    DestroyResultsWindow();
+    EndRunWindow();
     ::CloseHandle(job_.DoneEvent);
     char temp[MAX_PATH];
     ::GetTempPathA(sizeof temp, temp);
@@ -108,7 +108,7 @@ class ResultsWindow : public ::testing::Test {
   // The window as the run makes it.
   HWND Open() {
     EXPECT_TRUE(BeginRunWindow(::GetModuleHandleA(nullptr), &job_));
-    main_ = ResultsWindowHandle();
+    main_ = RunWindowHandle();
     list_ = ::GetDlgItem(main_, 501);
     PumpUntil([] { return false; }, 50);
     return main_;
@@ -249,7 +249,7 @@ TEST_F(ResultsWindow, UpdateDbTogglesInMenuBarAndSystemMenu) {
   ::SendMessageA(main_, WM_COMMAND, 40004, 0);
   EXPECT_TRUE(::GetMenuState(::GetMenu(main_), 40004, MF_BYCOMMAND) & MF_CHECKED);
   EXPECT_EQ(Setting("UpdateDB"), "1");
-  DestroyResultsWindow();
+  EndRunWindow();
 
   // Without the menu bar the two items end the system menu.
   g_verifier.Settings.ShowMenu = false;
@@ -338,7 +338,7 @@ TEST_F(ResultsWindow, PopupGraysByListKindAndDriveQualifiedGoodRows) {
   states = RightClick();
   EXPECT_TRUE(states[6] & MF_GRAYED);
   EXPECT_FALSE(states[2] & MF_GRAYED);
-  DestroyResultsWindow();
+  EndRunWindow();
 
   // An MD5 list keeps no database; a new window enables the move again.
   std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%sdisc.md5", folder_.c_str());
@@ -412,8 +412,8 @@ TEST_F(ResultsWindow, PlacementAndWidthsTravelThroughTheSettingsFile) {
   ::SendMessageA(list_, LVM_SETCOLUMNWIDTH, 0, 200);
   ::SendMessageA(list_, LVM_SETCOLUMNWIDTH, 2, 90);
   ::SetWindowPos(main_, nullptr, 40, 50, 420, 300, SWP_NOZORDER);
-  DestroyResultsWindow();
-  EXPECT_EQ(ResultsWindowHandle(), nullptr);
+  EndRunWindow();
+  EXPECT_EQ(RunWindowHandle(), nullptr);
 
   std::string info = Setting("WindowInfo");
   ASSERT_EQ(info.size(), 60u);
@@ -443,7 +443,7 @@ TEST_F(ResultsWindow, PlacementAndWidthsTravelThroughTheSettingsFile) {
   EXPECT_EQ(r.bottom - r.top, 300);
   EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0), 200);
   EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 2, 0), 90);
-  DestroyResultsWindow();
+  EndRunWindow();
 
   // The legacy form without the count, and a stored width of 0.
   ::WritePrivateProfileStringA("Corvana", "LVWindowInfo", "cgAAAHIAAAClAAAA", g_verifier.IniPath);
@@ -451,7 +451,7 @@ TEST_F(ResultsWindow, PlacementAndWidthsTravelThroughTheSettingsFile) {
   EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0), 114);
   EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 1, 0), 114);
   EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 2, 0), 165);
-  DestroyResultsWindow();
+  EndRunWindow();
   uint32_t zero[4] = {3, 0, 70, 0};
   char text[64];
   Base64Encode(reinterpret_cast<unsigned char*>(zero), sizeof zero, text, sizeof text);
@@ -476,18 +476,18 @@ TEST_F(ResultsWindow, EscapeClosesWakesTheRunAndSaves) {
   Open();
   ReportLine(Good, "a.bin: 00000001:  OK");
   ::SendMessageA(list_, WM_CHAR, 27, 0);
-  ASSERT_TRUE(PumpUntil([] { return ResultsWindowHandle() == nullptr; }, 5000));
+  ASSERT_TRUE(PumpUntil([] { return RunWindowHandle() == nullptr; }, 5000));
   EXPECT_EQ(::WaitForSingleObject(job_.DoneEvent, 0), WAIT_OBJECT_0);
   EXPECT_EQ(Setting("LVWindowInfo"), "AwAAAHIAAAByAAAApQAAAA==");
   EXPECT_EQ(Setting("WindowInfo").size(), 60u);
   ReportLine(Good, "b.bin: 00000002:  OK");  // no window: dropped, no crash
-  DestroyResultsWindow();                    // the run's own call afterwards
+  EndRunWindow();                            // the run's own call afterwards
 
   // "E&xit" closes the same way.
   ::ResetEvent(job_.DoneEvent);
   Open();
   ::SendMessageA(main_, WM_COMMAND, 40002, 0);
-  ASSERT_TRUE(PumpUntil([] { return ResultsWindowHandle() == nullptr; }, 5000));
+  ASSERT_TRUE(PumpUntil([] { return RunWindowHandle() == nullptr; }, 5000));
   EXPECT_EQ(::WaitForSingleObject(job_.DoneEvent, 0), WAIT_OBJECT_0);
 }
 
@@ -501,7 +501,7 @@ TEST_F(ResultsWindow, RunFlagsFromOpenAndCheckAll) {
   // The finished run's wait ends at once on either flag and destroys the
   // window.
   RunWindowFinish();
-  EXPECT_EQ(ResultsWindowHandle(), nullptr);
+  EXPECT_EQ(RunWindowHandle(), nullptr);
 }
 
 TEST_F(ResultsWindow, ReparentTakesTheChosenFolderOrNothing) {
@@ -572,7 +572,7 @@ TEST_F(ResultsWindow, ItsEndDeletesTheRowsWithoutANoticePerRow) {
   g_deletions = DeletionSpy{};
   g_deletions.original = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrA(main_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DeletionSpyProc)));
-  DestroyResultsWindow();
+  EndRunWindow();
   EXPECT_GE(g_deletions.all, 1);
   EXPECT_EQ(g_deletions.each, 0);
 }
@@ -681,7 +681,7 @@ TEST_F(MoveCommand, ListThatCannotMoveAndListWithoutExtension) {
   EXPECT_EQ(boxes[0].text, "Could not move db file");
   EXPECT_EQ(boxes[0].caption, "Error");
   EXPECT_TRUE(Exists(folder_ + "holiday\\a.bin"));
-  DestroyResultsWindow();
+  EndRunWindow();
 
   // Without an extension the folder would take the list's own name.
   std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%sdisc", folder_.c_str());

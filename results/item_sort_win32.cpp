@@ -1,0 +1,101 @@
+// The shell extension's column click: its list items are the only copy of
+// the rows, so they are sorted where they are, at any time, all three
+// columns without regard to case; the third click puts them back in order
+// of arrival, which every item carries as its data. The header arrow moves
+// as in the verifier's window.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "results/results_state_win32.h"
+
+namespace {
+
+constexpr int kTextBuffer = 1025;  // a whole reported line and its zero
+
+struct ItemKey {
+  LPARAM Arrival;
+  char* Text;
+};
+
+// Item data is the position of arrival; `context` maps it to the new place.
+int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM context) {
+  const int* rank = reinterpret_cast<const int*>(context);
+  return rank[a] < rank[b] ? -1 : rank[a] > rank[b] ? 1 : 0;
+}
+
+int CALLBACK CompareByArrival(LPARAM a, LPARAM b, LPARAM) {
+  return a < b ? -1 : a > b ? 1 : 0;
+}
+
+LPARAM ItemData(HWND list, int item) {
+  LVITEMA it{};
+  it.mask = LVIF_PARAM;
+  it.iItem = item;
+  return SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it)) ? it.lParam : -1;
+}
+
+// The items' new places by the column's text (ties in order of arrival), or
+// false when memory ran out or an item has no valid position of arrival.
+bool RankItems(HWND list, int count, int arrivals, int column, bool descending, int* rank) {
+  ItemKey* keys = new (std::nothrow) ItemKey[count];
+  if (!keys) return false;
+  bool ok = true;
+  int filled = 0;
+  char text[kTextBuffer];
+  for (; filled < count; ++filled) {
+    LPARAM arrival = ItemData(list, filled);
+    GetItemText(list, filled, column, text, kTextBuffer);
+    size_t length = std::strlen(text);
+    char* copy = new (std::nothrow) char[length + 1];
+    if (arrival < 0 || arrival >= arrivals || !copy) {
+      delete[] copy;
+      ok = false;
+      break;
+    }
+    std::memcpy(copy, text, length + 1);
+    keys[filled] = {arrival, copy};
+  }
+  if (ok) {
+    std::sort(keys, keys + count, [descending](const ItemKey& a, const ItemKey& b) {
+      int c = lstrcmpiA(a.Text, b.Text);
+      if (c == 0) c = a.Arrival < b.Arrival ? -1 : 1;
+      return descending ? c > 0 : c < 0;
+    });
+    for (int i = 0; i < count; ++i) rank[keys[i].Arrival] = i;
+  }
+  for (int i = 0; i < filled; ++i) delete[] keys[i].Text;
+  delete[] keys;
+  return ok;
+}
+
+}  // namespace
+
+void SortItemsInPlace(ResultsWindowState& s, int column) {
+  HWND list = s.List;
+  if (!list || column < 0 || column >= kColumnCount) return;
+  ShowPendingRows(s);
+  SortState next = s.Sort;
+  int clear = AdvanceSortState(&next, column);
+  int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  if (next.Sorted && count > 1) {
+    int* rank = new (std::nothrow) int[s.Arrivals > 0 ? s.Arrivals : 1];
+    bool ranked = rank && RankItems(list, count, s.Arrivals, column, next.Descending, rank);
+    if (ranked) {
+      SendMessageA(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(rank),
+                   reinterpret_cast<LPARAM>(CompareByRank));
+    }
+    delete[] rank;
+    if (!ranked) {
+      MessageBeep(MB_ICONASTERISK);  // out of memory: the order stays
+      return;
+    }
+  } else if (!next.Sorted) {
+    SendMessageA(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(CompareByArrival));
+  }
+  s.Sort = next;
+  if (s.HeaderImagesSupported) {
+    if (clear >= 0) SetColumnArrow(list, clear, false, false);
+    SetColumnArrow(list, s.Sort.Column, s.Sort.Sorted, s.Sort.Descending);
+  }
+}

@@ -1,0 +1,41 @@
+// The stored window placement, read back for a new results window and
+// fitted to the screen area placements are checked against.
+#include <windows.h>
+
+#include "results/results_window_win32.h"
+#include "results/window_settings.h"
+
+FitArea PlacementScreenArea() {
+  OSVERSIONINFOA v{};
+  v.dwOSVersionInfoSize = sizeof v;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  bool known = GetVersionExA(&v) != 0;
+#pragma GCC diagnostic pop
+  bool virtualScreen =
+      known && ((v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS &&
+                 (v.dwMajorVersion > 4 || (v.dwMajorVersion == 4 && v.dwMinorVersion > 0))) ||
+                (v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 5));
+  if (virtualScreen) {
+    return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+            GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  }
+  return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+bool LoadStoredPlacement(const char* settingsPath, const FitArea& area, WINDOWPLACEMENT* wp) {
+  char text[512] = {};
+  GetPrivateProfileStringA("Corvana", "WindowInfo", "", text, sizeof text, settingsPath);
+  StoredPlacement p;
+  if (!text[0] || !DecodePlacement(text, &p)) return false;
+  FitPlacementToArea(&p, area);
+  const int32_t* v = p.Values;
+  *wp = WINDOWPLACEMENT{};
+  wp->length = sizeof *wp;
+  wp->flags = static_cast<UINT>(v[kFlags]);
+  wp->showCmd = static_cast<UINT>(v[kShow]);
+  wp->ptMinPosition = {v[kMinX], v[kMinY]};
+  wp->ptMaxPosition = {v[kMaxX], v[kMaxY]};
+  wp->rcNormalPosition = {v[kLeft], v[kTop], v[kRight], v[kBottom]};
+  return true;
+}
