@@ -26,10 +26,10 @@ constexpr DWORD kTitleIntervalMs = 100;
 // flags and counters beside it.
 struct VerifyRun {
   ResultsWindowState Window;
-  RunCounters Band;         // what the status band paints
-  VerifyCounters Counters;  // what the rows and the summary count
-  bool Cancel = false;      // set when the window goes
-  bool UpdateDb = true;     // shown and toggled in the system menu only
+  RunCounters Band;           // what the status band paints
+  VerifyCounters Counters{};  // what the rows and the summary count
+  bool Cancel = false;        // set when the window goes
+  bool UpdateDb = true;       // shown and toggled in the system menu only
   CandidateLists Lists{};
   bool ListsFound = false;
   ListMatch Match{};
