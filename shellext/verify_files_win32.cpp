@@ -26,10 +26,10 @@ constexpr DWORD kTitleIntervalMs = 100;
 // flags and counters beside it.
 struct VerifyRun {
   ResultsWindowState Window;
-  RunCounters Band;         // what the status band paints
-  VerifyCounters Counters;  // what the rows and the summary count
-  bool Cancel = false;      // set when the window goes
-  bool UpdateDb = true;     // shown and toggled in the system menu only
+  RunCounters Band;           // what the status band paints
+  VerifyCounters Counters{};  // what the rows and the summary count
+  bool Cancel = false;        // set when the window goes
+  bool UpdateDb = true;       // shown and toggled in the system menu only
   CandidateLists Lists{};
   bool ListsFound = false;
   ListMatch Match{};
@@ -37,6 +37,7 @@ struct VerifyRun {
   char Title[kVerifyRowText] = {};
   bool TitlePending = false;  // Title is not shown yet
   DWORD TitleShownAt = 0;     // tick count of the last change
+  DWORD BandShownAt = 0;      // tick count of the last band redraw
 };
 
 void AddRow(VerifyRun& run, const VerifyRow& row) {
@@ -87,13 +88,18 @@ void WaitDispatching(VerifyRun& run, HANDLE event) {
 
 // The band shows a file that could not be read among the bad ones, so that
 // "Ok:" counts only files that were read and matched.
-void RefreshBand(VerifyRun& run) {
+// Like the titles, the band is redrawn at most every kTitleIntervalMs while
+// files follow each other (`now`: at once).
+void RefreshBand(VerifyRun& run, bool now) {
   const VerifyCounters& c = run.Counters;
   run.Band.CheckedCount = c.CheckedCount;
   run.Band.BadCount = c.BadCount + c.UnreadCount;
   run.Band.MissingCount = c.MissingCount;
   run.Band.UnresolvedCount = c.UnresolvedCount;
+  DWORD tick = GetTickCount();
+  if (!now && tick - run.BandShownAt < kTitleIntervalMs) return;
   InvalidateStatusBand(run.Window, true);
+  run.BandShownAt = tick;
 }
 
 void ReadSwitches(const char* settingsPath, VerifyRun& run) {
@@ -142,7 +148,7 @@ LoopEnd VerifyEachFile(VerifyRun& run, const ShellCommandContext& context) {
                            &run.Counters, &run.Row);
     }
     AddRow(run, run.Row);
-    RefreshBand(run);
+    RefreshBand(run, false);
     DispatchPending();
   }
   return LoopEnd::Done;
@@ -152,7 +158,7 @@ void Summarize(VerifyRun& run) {
   VerifyRow rows[kMaxSummaryRows];
   int n = BuildVerifySummary(run.Counters, rows);
   for (int i = 0; i < n; ++i) AddRow(run, rows[i]);
-  RefreshBand(run);
+  RefreshBand(run, true);
   if (run.Window.Main) {
     MessageBeep(MB_OK);
     SetWindowTextA(run.Window.Main, kFinishedTitle);
