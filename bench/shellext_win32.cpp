@@ -42,15 +42,6 @@ double Seconds(uint64_t ticks) {
   return static_cast<double>(ticks) * g_tick;
 }
 
-std::string WindowsPath(const char* path) {
-  std::string result = path;
-  if (result.empty() || result[0] != '/') return result;
-  result = "Z:" + result;
-  for (char& c : result)
-    if (c == '/') c = '\\';
-  return result;
-}
-
 int Create(int argc, char** argv) {
   int type = std::strcmp(argv[2], "md5") == 0 ? 1 : 0;
   std::string list = WindowsPath(argv[3]);

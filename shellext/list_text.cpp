@@ -3,6 +3,8 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "hashing/digest_text.h"
+
 namespace {
 
 int Finish(int n, size_t capacity) {
@@ -37,6 +39,6 @@ int FormatSfvLine(char* out, size_t capacity, const char* name, uint32_t crc) {
 
 int FormatMd5Line(char* out, size_t capacity, const char* name, const unsigned char md5[16]) {
   char hex[33];
-  for (int i = 0; i < 16; ++i) std::snprintf(hex + 2 * i, 3, "%02x", md5[i]);
+  FormatDigestHex(md5, hex, false);
   return Finish(std::snprintf(out, capacity, "%s *%s", hex, name), capacity);
 }

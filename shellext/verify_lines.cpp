@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "hashing/digest_text.h"
 #include "hashing/entry_status.h"
 
 namespace {
@@ -15,15 +16,6 @@ namespace {
   va_start(args, format);
   std::vsnprintf(row->Text, sizeof row->Text, format, args);
   va_end(args);
-}
-
-void FormatUpperDigest(const unsigned char digest[16], char out[33]) {
-  static const char kHex[] = "0123456789ABCDEF";
-  for (int i = 0; i < 16; ++i) {
-    out[2 * i] = kHex[digest[i] >> 4];
-    out[2 * i + 1] = kHex[digest[i] & 15];
-  }
-  out[32] = '\0';
 }
 
 // The row of a file without a checksum: two spaces after the second colon.
@@ -84,7 +76,7 @@ void DescribeVerifiedFile(const char* relativeName, uint32_t status, bool useMd5
   }
   if (useMd5) {
     char digest[33];
-    FormatUpperDigest(expectedMd5, digest);
+    FormatDigestHex(expectedMd5, digest, true);
     if (std::memcmp(computedMd5, expectedMd5, 16) == 0) {
       Put(row, VerifyRowKind::Good, "%s: %s:  %s", relativeName, digest, "OK");
     } else {

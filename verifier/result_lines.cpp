@@ -3,15 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "hashing/digest_text.h"
 #include "hashing/entry_status.h"
 
 void FormatDigest(const unsigned char digest[16], char out[33]) {
-  static const char kHex[] = "0123456789ABCDEF";
-  for (int i = 0; i < 16; ++i) {
-    out[2 * i] = kHex[digest[i] >> 4];
-    out[2 * i + 1] = kHex[digest[i] & 15];
-  }
-  out[32] = '\0';
+  FormatDigestHex(digest, out, true);
 }
 
 EntryOutcome DescribeEntry(const char* name, uint32_t status, bool useMd5, uint32_t computedCrc,

@@ -16,16 +16,11 @@
 #include "installer/settings_file_win32.h"
 #include "platform/handles_win32.h"
 #include "tests/installer/setup_driver_win32.h"
+#include "tests/pipeline/test_files_win32.h"
 #include "tests/results/desktop_win32.h"
 #include "tests/verifier/corvana_process_win32.h"
 
 namespace {
-
-std::string WindowsPath(const char* unixPath) {
-  std::string path = "Z:";
-  for (const char* p = unixPath; *p; ++p) path += *p == '/' ? '\\' : *p;
-  return path;
-}
 
 const std::string kInstaller = WindowsPath(CRVNINST_PATH);
 const std::string kBuiltUninstaller = WindowsPath(CRVNUNST_PATH);

@@ -49,3 +49,12 @@ bool MakeSparseFile(const std::string& path, uint64_t size) {
   end.QuadPart = static_cast<LONGLONG>(size);
   return ::SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get());
 }
+
+std::string WindowsPath(const char* path) {
+  std::string result = path;
+  if (result.empty() || result[0] != '/') return result;
+  result = "Z:" + result;
+  for (char& c : result)
+    if (c == '/') c = '\\';
+  return result;
+}

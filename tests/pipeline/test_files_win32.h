@@ -16,3 +16,7 @@ void RemoveTree(const std::string& path);
 // A file of `size` bytes that occupies no disk space: every byte reads as 0,
 // so it is long to hash and free to make.
 bool MakeSparseFile(const std::string& path, uint64_t size);
+
+// A Linux path as Wine sees it, on drive Z: with backslashes; any path that
+// does not start with '/' is returned as it is.
+std::string WindowsPath(const char* path);

@@ -13,19 +13,6 @@
 #include "tests/pipeline/test_files_win32.h"
 #include "tests/shellext/explorer_host_win32.h"
 
-namespace {
-
-std::string WindowsPath(const char* path) {
-  std::string result = path;
-  if (result.empty() || result[0] != '/') return result;
-  result = "Z:" + result;
-  for (char& c : result)
-    if (c == '/') c = '\\';
-  return result;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc < 4 || (std::strcmp(argv[1], "sfv") && std::strcmp(argv[1], "md5"))) {
     std::fprintf(stderr, "usage: shellext_create_tool sfv|md5 LIST ITEM...\n");
