@@ -17,7 +17,8 @@ void FoldAnsiUpper(char* text, uint32_t length) {
 
 // Opens a list for reading, sharing reads, trying again every
 // kSharingRetryMs while another program holds it (see kSharingWaitMs).
-NativeFile OpenListWaiting(CandidateList* list, uint32_t waitMs) {
+NativeFile OpenListWaiting(CandidateList* list, const CandidateOptions& options) {
+  const uint32_t waitMs = options.SharingWaitMs;
   const uint32_t tries = list->StayedLocked ? 1 : waitMs / kSharingRetryMs + 1;
   for (uint32_t i = 0;; ++i) {
     OpenError error = OpenError::None;
@@ -28,7 +29,10 @@ NativeFile OpenListWaiting(CandidateList* list, uint32_t waitMs) {
     }
     if (error != OpenError::SharingViolation) return kNoFile;
     if (i + 1 >= tries) break;
-    ::Sleep(kSharingRetryMs);
+    if (options.Pause)
+      options.Pause(kSharingRetryMs);
+    else
+      ::Sleep(kSharingRetryMs);
   }
   list->StayedLocked = true;
   return kNoFile;
@@ -36,8 +40,8 @@ NativeFile OpenListWaiting(CandidateList* list, uint32_t waitMs) {
 
 // A .par candidate is kept when it opens and its header is sound (or too
 // short to tell).
-bool KeepParList(CandidateList* list, uint32_t waitMs) {
-  UniqueFile file(OpenListWaiting(list, waitMs));
+bool KeepParList(CandidateList* list, const CandidateOptions& options) {
+  UniqueFile file(OpenListWaiting(list, options));
   if (!file) return false;
   return CheckParHeader(&list->Reader, file.Get()) != ParCheck::Invalid;
 }
@@ -83,7 +87,7 @@ bool FindCandidateLists(const char* firstPath, uint32_t baseLength, const Candid
     std::memcpy(list->Path + baseLength, found.cFileName, nameLength + 1);
     InitListReader(&list->Reader, ListHost::ShellExtension, nullptr, nullptr);
     list->Reader.Format = format;
-    if (format == ListFormat::Par && !KeepParList(list, options.SharingWaitMs)) {
+    if (format == ListFormat::Par && !KeepParList(list, options)) {
       FreeList(list);
       continue;
     }
@@ -107,7 +111,7 @@ LookupResult LookUpFile(CandidateLists* lists, const char* relativeName, ListMat
     if (useIndex && list->Indexed) {
       found = FindInListIndex(list->Index, name, &match->Entry);
     } else {
-      UniqueFile file(OpenListWaiting(list, lists->Options.SharingWaitMs));
+      UniqueFile file(OpenListWaiting(list, lists->Options));
       if (!file) {
         if (sink) {
           VerifyRow row;

@@ -44,6 +44,10 @@ struct CandidateOptions {
   // again).
   bool UseIndex = true;
   uint32_t SharingWaitMs = kSharingWaitMs;
+  // How the retries wait kSharingRetryMs: null sleeps. The command passes a
+  // wait that dispatches its thread's messages, so that Explorer's windows
+  // stay live while a locked list is waited for.
+  void (*Pause)(uint32_t ms) = nullptr;
 };
 
 struct CandidateLists {

@@ -65,6 +65,16 @@ void SetTitle(VerifyRun& run, const char* name) {
   ShowTitle(run, false);
 }
 
+// Waits `ms` while this thread's messages are dispatched.
+void PauseDispatching(uint32_t ms) {
+  const DWORD start = GetTickCount();
+  for (DWORD elapsed = 0; elapsed < ms; elapsed = GetTickCount() - start) {
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT) != WAIT_OBJECT_0)
+      return;
+    DispatchPending();
+  }
+}
+
 // Dispatches this thread's messages until `event` is signalled, showing a
 // held-back title once the wait has lasted long enough.
 void WaitDispatching(VerifyRun& run, HANDLE event) {
@@ -196,7 +206,9 @@ HRESULT RunVerifyFilesCommand(const ShellCommandContext& context) {
   }
 
   const Selection& files = *context.Files;
-  if (!FindCandidateLists(files.Head->Path, files.BaseLength, CandidateOptions{}, &run->Lists)) {
+  CandidateOptions options;
+  options.Pause = PauseDispatching;
+  if (!FindCandidateLists(files.Head->Path, files.BaseLength, options, &run->Lists)) {
     Release(run);
     return E_FAIL;
   }
