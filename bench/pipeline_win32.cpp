@@ -20,6 +20,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/ticks_win32.h"
 #include "hashing/crc32.h"
 #include "hashing/crc32_paths.h"
 #include "hashing/entry_status.h"
@@ -30,18 +31,6 @@
 #include "platform/handles_win32.h"
 
 namespace {
-
-double g_tickSeconds = 0;
-
-uint64_t Now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<uint64_t>(t.QuadPart);
-}
-
-double Seconds(uint64_t ticks) {
-  return static_cast<double>(ticks) * g_tickSeconds;
-}
 
 double GBps(uint64_t bytes, double seconds) {
   return seconds > 0 ? static_cast<double>(bytes) / seconds / 1e9 : 0;
@@ -267,9 +256,6 @@ int main(int argc, char** argv) {
   }
   const char* path = argv[1];
   const int repeat = argc > 2 ? std::atoi(argv[2]) : 3;
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  g_tickSeconds = 1.0 / static_cast<double>(frequency.QuadPart);
 
   UniqueFileHandle probe(
       CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));

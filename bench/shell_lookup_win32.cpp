@@ -19,20 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/ticks_win32.h"
 #include "hashing/pipeline_win32.h"
 #include "platform/handles_win32.h"
 #include "shellext/candidate_lists_win32.h"
 #include "shellext/verify_lines.h"
 
 namespace {
-
-double g_tickSeconds = 0;
-
-double Now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * g_tickSeconds;
-}
 
 void CountRow(void* context, const VerifyRow&) {
   ++*static_cast<int*>(context);
@@ -47,7 +40,7 @@ struct Selected {
 // -1 when a file is not found or memory runs out.
 double LookUpAll(const std::string& folder, const std::vector<Selected>& files, size_t step,
                  bool useIndex) {
-  const double start = Now();
+  const double start = NowSeconds();
   CandidateOptions options;
   options.UseIndex = useIndex;
   CandidateLists lists{};
@@ -61,12 +54,12 @@ double LookUpAll(const std::string& folder, const std::vector<Selected>& files, 
     ok = LookUpFile(&lists, files[i].Relative.c_str(), &match, CountRow, &rows) ==
          LookupResult::Found;
   FreeCandidateLists(&lists);
-  return ok ? Now() - start : -1;
+  return ok ? NowSeconds() - start : -1;
 }
 
 // Look-up, hashing and the row of each file; `*good` counts the "OK" rows.
 double VerifyAll(const std::string& folder, const std::vector<Selected>& files, int* good) {
-  const double start = Now();
+  const double start = NowSeconds();
   ShellHashCommand* command = CreateShellHashCommand();
   if (!command || !StartShellHashing(command)) return -1;
   HashJob& job = command->Job;
@@ -96,7 +89,7 @@ double VerifyAll(const std::string& folder, const std::vector<Selected>& files, 
   FreeCandidateLists(&lists);
   StopShellHashing(command);
   FreeShellHashCommand(command);
-  return Now() - start;
+  return NowSeconds() - start;
 }
 
 }  // namespace
@@ -106,9 +99,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: shell_lookup_bench FOLDER\\ [REPEAT] [SEARCHED_FILES]\n");
     return 2;
   }
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  g_tickSeconds = 1.0 / static_cast<double>(frequency.QuadPart);
   const std::string folder = argv[1];
   const int repeat = argc > 2 ? std::atoi(argv[2]) : 3;
   const size_t searched = argc > 3 ? static_cast<size_t>(std::atoi(argv[3])) : 50;

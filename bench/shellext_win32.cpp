@@ -23,24 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/ticks_win32.h"
 #include "hashing/pipeline_win32.h"
 #include "platform/handles_win32.h"
 #include "tests/pipeline/test_files_win32.h"
 #include "tests/shellext/explorer_host_win32.h"
 
 namespace {
-
-double g_tick = 0;
-
-uint64_t Now() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<uint64_t>(t.QuadPart);
-}
-
-double Seconds(uint64_t ticks) {
-  return static_cast<double>(ticks) * g_tick;
-}
 
 int Create(int argc, char** argv) {
   int type = std::strcmp(argv[2], "md5") == 0 ? 1 : 0;
@@ -191,9 +180,6 @@ int Reads(const char* fileArg) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  LARGE_INTEGER f;
-  QueryPerformanceFrequency(&f);
-  g_tick = 1.0 / static_cast<double>(f.QuadPart);
   if (argc >= 6 && std::strcmp(argv[1], "create") == 0) return Create(argc, argv);
   if (argc == 3 && std::strcmp(argv[1], "pieces") == 0) return Pieces(argv[2]);
   if (argc == 3 && std::strcmp(argv[1], "reads") == 0) return Reads(argv[2]);
