@@ -1,7 +1,8 @@
 // The small file interface of the portable core. The list readers, the
 // database and the PAR rewrite read and write lists only through these calls,
 // so that they build and are tested natively (POSIX descriptors) and run in
-// the deliverables (Win32 handles, opened with the ANSI calls).
+// the deliverables (Win32 handles, opened with the wide calls; paths are
+// UTF-8 there and may be longer than 260 characters).
 //
 // Every call returns false (or kNoFile) on failure and never shows a message.
 #pragma once

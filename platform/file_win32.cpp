@@ -1,8 +1,9 @@
-// Win32 implementation of the portable file interface (ANSI calls: all text
-// of the system is in the ANSI code page).
+// Win32 implementation of the portable file interface: paths are UTF-8 and
+// reach the wide call in the form that opens long paths.
 #include <windows.h>
 
 #include "platform/file.h"
+#include "platform/files_win32.h"
 
 namespace {
 
@@ -30,8 +31,8 @@ NativeFile OpenFile(const char* path, OpenMode mode, OpenError* error) {
     share = 0;
     disposition = CREATE_ALWAYS;
   }
-  HANDLE h = ::CreateFileA(path, access, share, nullptr, disposition,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE h = CreateFileUtf8(path, access, share, disposition,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
   if (h == INVALID_HANDLE_VALUE) {
     if (error) *error = Classify(::GetLastError());
     return kNoFile;
