@@ -73,6 +73,8 @@ bool TakeName(const char* name, size_t length, bool escaped, DigestLine* out) {
   size_t n = 0;
   for (size_t i = 0; i < length; ++i) {
     char c = name[i];
+    // A zero byte would end the name early: no file name holds one.
+    if (c == '\0') return false;
     if (escaped && c == '\\') {
       if (++i == length) return false;
       switch (name[i]) {

@@ -126,7 +126,8 @@ TEST(DigestListReader, MalformedLinesAreReportedAndSkipped) {
       "sha256 (x) = " + kSha256,               // tags are upper case
       "; a comment of another format",
       "\\SHA256 (a\\qb) = " + kSha256,
-      std::string(2000, 'c') + "  cut",  // longer than the line buffer
+      kSha256 + std::string("  \0name", 7),  // a zero byte in the name
+      std::string(2000, 'c') + "  cut",      // longer than the line buffer
   };
   std::string text = good;
   for (const std::string& line : bad) text += line + "\n" + good;
@@ -134,7 +135,8 @@ TEST(DigestListReader, MalformedLinesAreReportedAndSkipped) {
   EXPECT_EQ(r.Entries.size(), bad.size() + 1);
   ASSERT_EQ(r.Reports.size(), bad.size());
   for (size_t i = 0; i + 1 < bad.size(); ++i)
-    EXPECT_EQ(r.Reports[i], "Invalid line in SHA256 file: \"" + bad[i] + "\"") << i;
+    EXPECT_EQ(r.Reports[i], "Invalid line in SHA256 file: \"" + std::string(bad[i].c_str()) + "\"")
+        << i;
   // Without a name's algorithm the kind is general.
   const Read unnamed = ReadList("bad.txt", good + good + good + "x\n");
   EXPECT_EQ(unnamed.Reports, (std::vector<std::string>{"Invalid line in checksum file: \"x\""}));
