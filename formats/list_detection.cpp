@@ -4,6 +4,7 @@
 
 #include "formats/ckz_csv_readers.h"
 #include "formats/crc_list_readers.h"
+#include "formats/digest_list.h"
 #include "formats/line_reader.h"
 #include "formats/par_list.h"
 #include "formats/sfv_md5_readers.h"
@@ -21,6 +22,11 @@ bool EndsWithIgnoringCase(const char* path, size_t length, const char* extension
     if (FoldToUpper(tail[i]) != FoldToUpper(extension[i])) return false;
   }
   return true;
+}
+
+bool HasSfvExtension(const char* path) {
+  const size_t length = std::strlen(path);
+  return length >= 4 && EndsWithIgnoringCase(path, length, ".sfv");
 }
 
 // Reads the sample from offset 0; its length, 0 for an empty file or a failed
@@ -70,6 +76,22 @@ void RefineCrcList(ListReader* reader, NativeFile file) {
 bool ClassifyListPath(ListHost host, const char* path, ListFormat* format) {
   const size_t length = std::strlen(path);
   *format = ListFormat::Sfv;
+  // The digest tools' extensions come first (".sha256" ends in no extension
+  // of the table below); their "SUMS" names only after the table, so that
+  // "SHA256SUMS.sfv" stays an SFV list while "SHA256SUMS.txt" is not one.
+  DigestAlgorithm algorithm = DigestAlgorithm::Crc32;
+  bool byExtension = false;
+  const bool digestName = DigestListNameAlgorithm(path, &algorithm, &byExtension);
+  const ListFormat digestFormat =
+      algorithm == DigestAlgorithm::Md5 ? ListFormat::Md5 : ListFormat::DigestList;
+  if (digestName && byExtension && algorithm != DigestAlgorithm::Md5) {
+    // The shell extension wants a name before the extension.
+    const char* dot = std::strrchr(path, '.');
+    if (host == ListHost::ShellExtension && (dot == path || dot[-1] == '\\' || dot[-1] == '/'))
+      return false;
+    *format = digestFormat;
+    return true;
+  }
   // The shell extension considers only names longer than four characters; in
   // the verifier a path shorter than four characters has no extension to
   // compare and reads as SFV, while one of exactly four (".md5") is compared.
@@ -88,6 +110,10 @@ bool ClassifyListPath(ListHost host, const char* path, ListFormat* format) {
       return true;
     }
   }
+  if (digestName) {
+    *format = digestFormat;
+    return true;
+  }
   return host == ListHost::Verifier;
 }
 
@@ -96,9 +122,27 @@ bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
   reader->TextCrcFirst = 0;
   reader->ParHeaderRead = false;
   reader->Sheriff.Found = false;
+  reader->DigestNamed = false;
   if (!ClassifyListPath(reader->Host, path, &reader->Format)) return false;
+  if (reader->Format == ListFormat::DigestList || reader->Format == ListFormat::Md5)
+    reader->DigestNamed = DigestListNameAlgorithm(path, &reader->NamedAlgorithm);
   SetFilePosition(file, 0);
   switch (reader->Format) {
+    case ListFormat::Md5:
+      // A ".md5" list of tagged or escaped lines, or of longer digests, is
+      // one the Md5 reader cannot read.
+      if (SniffDigestList(file) == DigestContent::Digest) reader->Format = ListFormat::DigestList;
+      SetFilePosition(file, 0);
+      break;
+    case ListFormat::Sfv:
+      // Only a list that is not named ".sfv" may turn out to be a digest list,
+      // and only when its first lines are digest lines and nothing else.
+      if (reader->Host == ListHost::Verifier && !HasSfvExtension(path) &&
+          SniffDigestList(file) != DigestContent::None) {
+        reader->Format = ListFormat::DigestList;
+      }
+      SetFilePosition(file, 0);
+      break;
     case ListFormat::BinaryCrc:
       RefineCrcList(reader, file);
       break;
@@ -171,15 +215,13 @@ bool PositionListForReading(ListReader* reader, NativeFile file) {
   return true;
 }
 
-int32_t ReadListEntry(ListReader* reader, NativeFile file, ListEntry* entry) {
-  // The counting pass gives no entry; the readers still need a name buffer.
-  ListEntry scratch;
-  ListEntry* e = entry ? entry : &scratch;
+namespace {
+
+int32_t ReadFormatEntry(ListReader* reader, NativeFile file, ListEntry* e, bool counting) {
   char* name = e->FileName;
   const int32_t nameSize = sizeof e->FileName;
   uint64_t* size = &e->ExpectedSize;
   uint32_t* crc = &e->ExpectedCrc;
-  if (reader->Invalid) return 0;
   switch (reader->Format) {
     case ListFormat::Ckz:
       return ReadCkzEntry(*reader, file, name, nameSize, size, crc);
@@ -188,8 +230,8 @@ int32_t ReadListEntry(ListReader* reader, NativeFile file, ListEntry* entry) {
     case ListFormat::Csv:
       return ReadCsvEntry(*reader, file, name, nameSize, size, crc);
     case ListFormat::Md5:
-      return ReadMd5Entry(*reader, file, name, nameSize, entry ? size : nullptr,
-                          entry ? e->ExpectedMd5 : nullptr);
+      return ReadMd5Entry(*reader, file, name, nameSize, counting ? nullptr : size,
+                          counting ? nullptr : e->ExpectedMd5);
     case ListFormat::SheriffCrc:
       return ReadSheriffEntry(*reader, file, name, nameSize, size, crc);
     case ListFormat::Par: {
@@ -203,8 +245,41 @@ int32_t ReadListEntry(ListReader* reader, NativeFile file, ListEntry* entry) {
     }
     case ListFormat::TextCrc:
       return ReadTextCrcEntry(*reader, file, name, nameSize, size, crc);
+    case ListFormat::DigestList:
+      *size = UnknownSize;
+      *crc = 0;
+      return ReadDigestListEntry(*reader, file, name, nameSize, counting ? nullptr : &e->Algorithm,
+                                 counting ? nullptr : e->ExpectedDigest);
     case ListFormat::BinaryCrc:
       break;
   }
   return ReadBinaryCrcEntry(*reader, file, name, nameSize, size, crc);
+}
+
+}  // namespace
+
+int32_t ReadListEntry(ListReader* reader, NativeFile file, ListEntry* entry) {
+  // The counting pass gives no entry; the readers still need a name buffer.
+  ListEntry scratch;
+  ListEntry* e = entry ? entry : &scratch;
+  if (reader->Invalid) return 0;
+  const int32_t got = ReadFormatEntry(reader, file, e, entry == nullptr);
+  if (got <= 0 || !entry) return got;
+  // Every entry says how it is checked and carries its digest in one place.
+  switch (reader->Format) {
+    case ListFormat::DigestList:
+      if (e->Algorithm == DigestAlgorithm::Md5) std::memcpy(e->ExpectedMd5, e->ExpectedDigest, 16);
+      break;
+    case ListFormat::Md5:
+    case ListFormat::Par:
+      e->Algorithm = DigestAlgorithm::Md5;
+      std::memcpy(e->ExpectedDigest, e->ExpectedMd5, 16);
+      break;
+    default:
+      e->Algorithm = DigestAlgorithm::Crc32;
+      for (int i = 0; i < 4; ++i)
+        e->ExpectedDigest[i] = static_cast<unsigned char>(e->ExpectedCrc >> (24 - 8 * i));
+      break;
+  }
+  return got;
 }

@@ -11,16 +11,24 @@
 #include "formats/list_reader.h"
 #include "platform/file.h"
 
-// The format by the path's extension alone. In the verifier every path is a
-// list ("*.txt" and unknown extensions read as SFV); the shell extension takes
-// only names longer than four characters ending in .sfv, .crc, .ckz, .csv,
-// .par or .md5 and returns false for any other. A ".crc" path gives
-// BinaryCrc until its content says otherwise.
+// The format by the path's name alone. In the verifier every path is a list
+// ("*.txt" and unknown extensions read as SFV); the shell extension takes only
+// names longer than four characters ending in .sfv, .crc, .ckz, .csv, .par or
+// .md5, and the digest tools' lists (".sha1", ".sha256", ".sha512", ".b3",
+// ".blake3" after a name; "SHA256SUMS" and its kin, see
+// DigestListNameAlgorithm), and returns false for any other. A ".crc" path
+// gives BinaryCrc until its content says otherwise. The digest extensions
+// give DigestList; a "SUMS" name gives way to an extension of the others
+// ("SHA256SUMS.sfv" is SFV), and "MD5SUMS" is an Md5 list like ".md5".
 bool ClassifyListPath(ListHost host, const char* path, ListFormat* format);
 
 // Detects the format of the list at `path`, opened for reading at offset 0,
 // and fills the detection state of `reader` (format, invalid flag, Sheriff
-// layout, first TextCrc entry, PAR header). Leaves the file positioned at the
+// layout, first TextCrc entry, PAR header, the algorithm the name gives).
+// The content decides twice: in the verifier a list that would read as SFV
+// but is not named ".sfv" is a DigestList when its first lines are digest
+// lines (SniffDigestList), and an Md5 list whose first lines are tagged or
+// escaped is a DigestList (in both hosts). Leaves the file positioned at the
 // first entry. Returns false only in the shell extension for a path that is
 // not a list there.
 bool DetectListFormat(ListReader* reader, const char* path, NativeFile file);
@@ -41,4 +49,5 @@ bool PositionListForReading(ListReader* reader, NativeFile file);
 
 // Reads the next entry into `entry`; > 0 an entry, 0 the end, -1 a read
 // failure (also the end). `entry` may be null for a pass that only counts.
+// Every entry gets its Algorithm and ExpectedDigest (list_entry.h).
 int32_t ReadListEntry(ListReader* reader, NativeFile file, ListEntry* entry);

@@ -21,6 +21,9 @@ using InvalidLineSink = void (*)(void* context, const char* text);
 
 constexpr int kListLineBuffer = 512;  // the caller's name buffer, lines up to 511 bytes
 constexpr int kOwnLineBuffer = 516;   // MD5, CKZ and CSV lines, up to 515 bytes
+// Digest-list lines: a name of up to 511 bytes, escaped (every byte may take
+// two), behind a tag and 128 hex digits.
+constexpr int kDigestLineBuffer = 2 * kMaxEntryName + 200;
 
 // Column layout of a JPEG Sheriff table, taken from its dash line.
 struct SheriffLayout {
@@ -50,6 +53,11 @@ struct ListReader {
   SheriffLayout Sheriff;
   unsigned char ParHeader[kParHeaderSize];
   bool ParHeaderRead;  // false: the file is shorter than the header
+  // DigestList and Md5: the algorithm the list's name gives (".sha256",
+  // "SHA256SUMS", ".md5"); untagged lines must have its length. Without a
+  // name, untagged lines are taken by their length.
+  bool DigestNamed;
+  DigestAlgorithm NamedAlgorithm;
 
   // The last PAR file entry as read: fixed part and the name's UTF-16 bytes.
   unsigned char ParEntry[kParEntryBuffer];

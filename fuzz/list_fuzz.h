@@ -93,8 +93,17 @@ inline void IgnoreReport(void* context, const char* text) {
 // sizes say so, binary records carry 32-bit sizes.
 inline void CheckEntry(ListFormat format, const ListEntry& e) {
   FUZZ_CHECK(std::memchr(e.FileName, 0, sizeof e.FileName) != nullptr);
-  if (format == ListFormat::Sfv || format == ListFormat::TextCrc || format == ListFormat::Md5)
+  if (format == ListFormat::Sfv || format == ListFormat::TextCrc || format == ListFormat::Md5 ||
+      format == ListFormat::DigestList)
     FUZZ_CHECK(e.ExpectedSize == UnknownSize);
+  // Every entry says its algorithm: its own in a digest list, the format's in
+  // the others.
+  if (format == ListFormat::DigestList) {
+    FUZZ_CHECK(e.Algorithm != DigestAlgorithm::Crc32 && e.Algorithm <= DigestAlgorithm::Blake3);
+    FUZZ_CHECK(e.FileName[0] != '\0');
+  } else {
+    FUZZ_CHECK(e.Algorithm == (UsesMd5(format) ? DigestAlgorithm::Md5 : DigestAlgorithm::Crc32));
+  }
   if (format == ListFormat::BinaryCrc) FUZZ_CHECK((e.ExpectedSize >> 32) == 0);
 }
 

@@ -95,6 +95,8 @@ bool BuildListIndex(ListReader* reader, NativeFile file, NameFold fold, ListInde
     e.ExpectedSize = entry.ExpectedSize;
     e.ExpectedCrc = entry.ExpectedCrc;
     std::memcpy(e.ExpectedMd5, entry.ExpectedMd5, sizeof e.ExpectedMd5);
+    e.Algorithm = entry.Algorithm;
+    std::memcpy(e.ExpectedDigest, entry.ExpectedDigest, sizeof e.ExpectedDigest);
     std::memcpy(index->Names + index->NamesUsed, entry.FileName, length + 1);
     index->NamesUsed += length + 1;
     *slot = ++index->Count;
@@ -114,6 +116,8 @@ bool FindInListIndex(const ListIndex& index, const char* foldedName, ListEntry* 
   entry->ExpectedSize = e.ExpectedSize;
   entry->ExpectedCrc = e.ExpectedCrc;
   std::memcpy(entry->ExpectedMd5, e.ExpectedMd5, sizeof e.ExpectedMd5);
+  entry->Algorithm = e.Algorithm;
+  std::memcpy(entry->ExpectedDigest, e.ExpectedDigest, sizeof e.ExpectedDigest);
   entry->ParStatus = 0;
   return true;
 }

@@ -27,6 +27,8 @@ struct IndexedEntry {
   uint64_t ExpectedSize;
   uint32_t ExpectedCrc;
   unsigned char ExpectedMd5[16];
+  DigestAlgorithm Algorithm;
+  unsigned char ExpectedDigest[kMaxDigestBytes];
 };
 
 // Owned by the caller; zero-filled is empty. Release with FreeListIndex.
@@ -50,8 +52,8 @@ struct ListIndex {
 bool BuildListIndex(ListReader* reader, NativeFile file, NameFold fold, ListIndex* index);
 
 // Looks up `foldedName` (already folded with the index's fold). On a match
-// copies the entry's name (folded), size, CRC-32 and MD5 into `entry` and
-// returns true; `entry->ParStatus` is 0.
+// copies the entry's name (folded), size, CRC-32, MD5, algorithm and digest
+// into `entry` and returns true; `entry->ParStatus` is 0.
 bool FindInListIndex(const ListIndex& index, const char* foldedName, ListEntry* entry);
 
 // Gives back everything `index` holds and leaves it empty.

@@ -40,9 +40,57 @@ const char* FindExtension(const char* path) {
   return dot;
 }
 
+namespace {
+
+struct TypeName {
+  const char* Lower;
+  const char* Upper;
+  DigestAlgorithm Algorithm;
+};
+constexpr TypeName kTypes[kCreatedListTypes] = {
+    {".sfv", ".SFV", DigestAlgorithm::Crc32},
+    {".md5", ".MD5", DigestAlgorithm::Md5},
+    {".sha1", ".SHA1", DigestAlgorithm::Sha1},
+    {".sha256", ".SHA256", DigestAlgorithm::Sha256},
+    {".sha512", ".SHA512", DigestAlgorithm::Sha512},
+    {".b3", ".B3", DigestAlgorithm::Blake3},
+};
+
+const TypeName& NameOf(ListType type) {
+  const int i = static_cast<int>(type);
+  return kTypes[i >= 0 && i < kCreatedListTypes ? i : 0];
+}
+
+}  // namespace
+
 const char* ListExtension(ListType type, bool upper) {
-  if (type == ListType::Md5) return upper ? ".MD5" : ".md5";
-  return upper ? ".SFV" : ".sfv";
+  return upper ? NameOf(type).Upper : NameOf(type).Lower;
+}
+
+bool ListTypeFromExtension(const char* extension, ListType* type) {
+  for (int i = 0; i < kCreatedListTypes; ++i) {
+    if (CompareNoCase(extension, kTypes[i].Lower) == 0) {
+      *type = static_cast<ListType>(i);
+      return true;
+    }
+  }
+  if (CompareNoCase(extension, ".blake3") == 0) {
+    *type = ListType::Blake3;
+    return true;
+  }
+  return false;
+}
+
+DigestAlgorithm ListTypeAlgorithm(ListType type) {
+  return NameOf(type).Algorithm;
+}
+
+bool ListTypeHasComments(ListType type) {
+  return type == ListType::Sfv || type == ListType::Md5;
+}
+
+const char* ListTypeLineEnd(ListType type) {
+  return ListTypeHasComments(type) ? "\r\n" : "\n";
 }
 
 bool ProposeListPath(char* out, size_t capacity, const char* firstPath, size_t baseLength,
@@ -64,7 +112,8 @@ bool ProposeListPath(char* out, size_t capacity, const char* firstPath, size_t b
 bool SwitchListExtension(char* text, size_t capacity, ListType type, bool upper) {
   char* dot = const_cast<char*>(FindExtension(text));
   if (!dot) return Append(text, capacity, ListExtension(type, upper));
-  if (CompareNoCase(dot, ".sfv") == 0 || CompareNoCase(dot, ".md5") == 0)
+  ListType current;
+  if (ListTypeFromExtension(dot, &current))
     return ReplaceFrom(text, capacity, dot, ListExtension(type, false));
   return true;
 }

@@ -12,10 +12,27 @@ int CompareNoCase(const char* a, const char* b);
 // The extension of a path: its last '.' after the last '\', or null.
 const char* FindExtension(const char* path);
 
-enum class ListType { Sfv = 0, Md5 = 1 };
+#include "hashing/digest_algorithm.h"
 
-// ".sfv"/".md5", or ".SFV"/".MD5" with `upper`.
+// The types a list is created as, in the order of the dialog's drop-down.
+enum class ListType { Sfv = 0, Md5 = 1, Sha1 = 2, Sha256 = 3, Sha512 = 4, Blake3 = 5 };
+constexpr int kCreatedListTypes = 6;
+
+// ".sfv", ".md5", ".sha1", ".sha256", ".sha512", ".b3"; upper case with `upper`.
 const char* ListExtension(ListType type, bool upper);
+
+// The type whose extension `extension` is (any case; ".blake3" too), for the
+// "DefaultExtension" setting. False for any other text.
+bool ListTypeFromExtension(const char* extension, ListType* type);
+
+// The checksum a list of the type carries (CRC-32 for SFV).
+DigestAlgorithm ListTypeAlgorithm(ListType type);
+
+// SFV and MD5 lists are written as they always were: a header, a comment
+// line per file, CR LF line ends. The digest lists are written as their
+// tools write them: checksum lines only (FormatDigestLine), each ended by LF.
+bool ListTypeHasComments(ListType type);
+const char* ListTypeLineEnd(ListType type);
 
 // The list path the dialog first proposes: the first file's folder part up to
 // `baseLength`, then `defaultFilename` or, when that is empty, the first
@@ -25,8 +42,9 @@ bool ProposeListPath(char* out, size_t capacity, const char* firstPath, size_t b
                      const char* defaultFilename, ListType type, bool upper);
 
 // The type was switched: a name without extension gets the new type's
-// extension (in the dialog's case), ".sfv" or ".md5" in any case becomes the
-// new type's in lower case, any other extension stays. False when the result
+// extension (in the dialog's case), the extension of any list type (".sfv",
+// ".md5", ".sha256"..., in any case) becomes the new type's in lower case,
+// any other extension stays. False when the result
 // does not fit (then `text` is unchanged).
 bool SwitchListExtension(char* text, size_t capacity, ListType type, bool upper);
 

@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 
 #include "hashing/digest_text.h"
 
@@ -41,4 +42,43 @@ int FormatMd5Line(char* out, size_t capacity, const char* name, const unsigned c
   char hex[33];
   FormatDigestHex(md5, hex, false);
   return Finish(std::snprintf(out, capacity, "%s *%s", hex, name), capacity);
+}
+
+int FormatDigestLine(char* out, size_t capacity, const char* name, const unsigned char* digest,
+                     int digestBytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  size_t n = 0;
+  auto put = [&](char c) {
+    if (n + 1 < capacity) out[n] = c;
+    ++n;
+  };
+  const bool escaped = std::strpbrk(name, "\n\r") != nullptr;
+  if (escaped) put('\\');
+  for (int i = 0; i < digestBytes; ++i) {
+    put(kDigits[digest[i] >> 4]);
+    put(kDigits[digest[i] & 15]);
+  }
+  put(' ');
+  put(' ');
+  for (const char* p = name; *p; ++p) {
+    switch (*p) {
+      case '\\':
+        put('/');
+        break;
+      case '\n':
+        put('\\');
+        put('n');
+        break;
+      case '\r':
+        put('\\');
+        put('r');
+        break;
+      default:
+        put(*p);
+        break;
+    }
+  }
+  if (n >= capacity) return -1;
+  out[n] = '\0';
+  return static_cast<int>(n);
 }

@@ -30,3 +30,13 @@ int FormatSfvLine(char* out, size_t capacity, const char* name, uint32_t crc);
 
 // "<32 lower-case hex digits> *name"
 int FormatMd5Line(char* out, size_t capacity, const char* name, const unsigned char md5[16]);
+
+// A line of a digest list as sha256sum and its kin write it: the digest's
+// `digestBytes` bytes in lower-case hex, two blanks, the name. `name` is
+// relative to the list with "\" between folders; it is written with "/"
+// between folders. A name holding a line feed or carriage return is escaped
+// the tools' way: the line starts with "\" and the name spells them "\n"
+// and "\r" (a backslash would be "\\", but none is left once the folders are
+// separated by "/").
+int FormatDigestLine(char* out, size_t capacity, const char* name, const unsigned char* digest,
+                     int digestBytes);

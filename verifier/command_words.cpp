@@ -9,6 +9,32 @@ void CopyCut(char* out, size_t capacity, const char* text) {
   std::snprintf(out, capacity, "%s", text);
 }
 
+// The checksum of a TYPE: word's keyword; false for a keyword that is no type.
+bool CreateTypeOf(int keyword, DigestAlgorithm* type) {
+  switch (keyword) {
+    case kKeywordSfv:
+      *type = DigestAlgorithm::Crc32;
+      return true;
+    case kKeywordMd5:
+      *type = DigestAlgorithm::Md5;
+      return true;
+    case kKeywordSha1:
+      *type = DigestAlgorithm::Sha1;
+      return true;
+    case kKeywordSha256:
+      *type = DigestAlgorithm::Sha256;
+      return true;
+    case kKeywordSha512:
+      *type = DigestAlgorithm::Sha512;
+      return true;
+    case kKeywordBlake3:
+      *type = DigestAlgorithm::Blake3;
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 bool FillKeywordTree(KeywordTree* tree) {
@@ -16,9 +42,12 @@ bool FillKeywordTree(KeywordTree* tree) {
     const char* word;
     int id;
   } kWords[] = {
-      {"md5", kKeywordMd5},   {"nodbupdate", kKeywordNoDbUpdate}, {"output", kKeywordOutput},
-      {"sfv", kKeywordSfv},   {"doall", kKeywordDoAll},           {"create", kKeywordCreate},
-      {"type", kKeywordType},
+      {"md5", kKeywordMd5},       {"nodbupdate", kKeywordNoDbUpdate},
+      {"output", kKeywordOutput}, {"sfv", kKeywordSfv},
+      {"doall", kKeywordDoAll},   {"create", kKeywordCreate},
+      {"type", kKeywordType},     {"sha1", kKeywordSha1},
+      {"sha256", kKeywordSha256}, {"sha512", kKeywordSha512},
+      {"blake3", kKeywordBlake3}, {"errorlevel", kKeywordErrorLevel},
   };
   for (const auto& w : kWords) {
     if (!KeywordInsert(tree, w.word, w.id)) return false;
@@ -65,12 +94,15 @@ StartupError ApplyCommandWords(const CommandArg* first, const KeywordTree& tree,
           if (arg->value != nullptr) {
             int type = 0;
             if (!KeywordLookup(&tree, arg->value, &type) ||
-                (type != kKeywordSfv && type != kKeywordMd5)) {
+                !CreateTypeOf(type, &state->CreateType)) {
               return StartupError::InvalidType;
             }
           }
           break;
-        default:  // sfv and md5 mean nothing as keys
+        case kKeywordErrorLevel:
+          state->ErrorLevel = true;
+          break;
+        default:  // the type words mean nothing as keys
           break;
       }
       continue;
@@ -87,6 +119,14 @@ StartupError ApplyCommandWords(const CommandArg* first, const KeywordTree& tree,
     }
   }
   return StartupError::None;
+}
+
+bool HasErrorLevelWord(const CommandArg* first, const KeywordTree& tree) {
+  for (const CommandArg* arg = first; arg != nullptr; arg = arg->next) {
+    int id = 0;
+    if (KeywordLookup(&tree, arg->key, &id) && id == kKeywordErrorLevel) return true;
+  }
+  return false;
 }
 
 bool AppendSfvWhenNoExtension(char* path, unsigned capacity) {

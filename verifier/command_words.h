@@ -14,9 +14,15 @@ enum KeywordId : int {
   kKeywordType = 5,
   kKeywordSfv = 6,
   kKeywordMd5 = 7,
+  kKeywordSha1 = 8,
+  kKeywordSha256 = 9,
+  kKeywordSha512 = 10,
+  kKeywordBlake3 = 11,
+  kKeywordErrorLevel = 12,
 };
 
-// Fills the tree with md5, nodbupdate, output, sfv, doall, create, type.
+// Fills the tree with md5, nodbupdate, output, sfv, doall, create, type,
+// sha1, sha256, sha512, blake3 and errorlevel.
 bool FillKeywordTree(KeywordTree* tree);
 
 enum class StartupError {
@@ -32,12 +38,18 @@ const char* StartupErrorMessage(StartupError error);
 using ExistsExactlyFn = bool (*)(const char* path);
 
 // Applies the words in order to `state`: keywords act on the flags, on
-// OutputPath and ListPath; any other word is a path (rejoined when it was
+// OutputPath, ListPath and CreateType (TYPE: takes sfv, md5, sha1, sha256,
+// sha512 or blake3); any other word is a path (rejoined when it was
 // split, so an unquoted C:\dir\list.sfv survives) and becomes ListPath when it
 // names an existing file (accepted and ignored in create mode). Stops at the
 // first invalid word.
 StartupError ApplyCommandWords(const CommandArg* first, const KeywordTree& tree,
                                ExistsExactlyFn existsExactly, VerifierState* state);
+
+// Whether any word is ERRORLEVEL, wherever it stands: a command line that
+// ApplyCommandWords rejects before reaching it still ends with
+// kErrorLevelListFailed (error_level.h) instead of the start-up failure code.
+bool HasErrorLevelWord(const CommandArg* first, const KeywordTree& tree);
 
 // The dialog rule: when the file-name part (after the last '\') has no '.',
 // ".sfv" is appended. False (path unchanged) when that would not fit in

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "hashing/digest_algorithm.h"
 #include "results/run_counters.h"
 
 // Settings read once when the verifier starts.
@@ -34,7 +35,10 @@ struct VerifierState {
   char IniPath[260] = {};
   bool OutputMode = false;
   bool VerifyAll = false;
-  bool CreateMode = false;      // CREATE:name given; the verifier creates no lists
+  bool CreateMode = false;  // CREATE:name given; the verifier creates no lists
+  // TYPE: sfv (Crc32, also without TYPE:), md5, sha1, sha256, sha512, blake3.
+  DigestAlgorithm CreateType = DigestAlgorithm::Crc32;
+  bool ErrorLevel = false;      // ERRORLEVEL: the exit code tells the run's result (error_level.h)
   bool StopRequested = false;   // "&Open", "&Reparent current SFV", Escape
   bool RerunRequested = false;  // "Check &all files"
   char PendingBase[260] = {};   // folder chosen by "&Reparent current SFV", '\' ended

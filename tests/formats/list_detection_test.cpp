@@ -32,7 +32,26 @@ TEST(ClassifyListPath, ExtensionsInTheVerifier) {
                                                    {"x.csv", ListFormat::Csv},
                                                    {"x.PaR", ListFormat::Par},
                                                    {"x.crc", ListFormat::BinaryCrc},
-                                                   {"dir.md5\\list.crc", ListFormat::BinaryCrc}}) {
+                                                   {"dir.md5\\list.crc", ListFormat::BinaryCrc},
+                                                   {"x.sha1", ListFormat::DigestList},
+                                                   {"X.SHA256", ListFormat::DigestList},
+                                                   {"x.Sha512", ListFormat::DigestList},
+                                                   {"x.b3", ListFormat::DigestList},
+                                                   {".b3", ListFormat::DigestList},
+                                                   {"x.blake3", ListFormat::DigestList},
+                                                   {"C:\\d\\SHA256SUMS", ListFormat::DigestList},
+                                                   {"sha1sums.txt", ListFormat::DigestList},
+                                                   {"B3SUMS", ListFormat::DigestList},
+                                                   {"SHA512SUMS.asc.txt", ListFormat::DigestList},
+                                                   {"MD5SUMS", ListFormat::Md5},
+                                                   {"md5sums.txt", ListFormat::Md5},
+                                                   {"SHA256SUMS.sfv", ListFormat::Sfv},
+                                                   {"SHA256SUMS.crc", ListFormat::BinaryCrc},
+                                                   {"SHA256SUMSX", ListFormat::Sfv},
+                                                   {"xSHA256SUMS", ListFormat::Sfv},
+                                                   {"x.sha2560", ListFormat::Sfv},
+                                                   {"x.sha256.bak", ListFormat::Sfv},
+                                                   {"SHA256SUMS\\list.sfv", ListFormat::Sfv}}) {
     ListFormat f = ListFormat::Par;
     EXPECT_TRUE(ClassifyListPath(ListHost::Verifier, c.Path, &f)) << c.Path;
     EXPECT_EQ(f, c.Format) << c.Path;
@@ -45,6 +64,12 @@ TEST(ClassifyListPath, ShellExtensionTakesOnlyTheSixListExtensions) {
     EXPECT_FALSE(ClassifyListPath(ListHost::ShellExtension, notList, &f)) << notList;
   for (const char* list : {"a.SFV", "a.crc", "a.ckz", "a.csv", "a.par", "a.md5"})
     EXPECT_TRUE(ClassifyListPath(ListHost::ShellExtension, list, &f)) << list;
+  // The digest tools' lists are lists there too, but not a bare extension.
+  for (const char* list : {"a.sha1", "a.SHA256", "a.sha512", "a.b3", "a.blake3", "SHA256SUMS",
+                           "B3SUMS", "SHA1SUMS.txt", "MD5SUMS"})
+    EXPECT_TRUE(ClassifyListPath(ListHost::ShellExtension, list, &f)) << list;
+  for (const char* notList : {".b3", "C:\\d\\.sha256", "d/.sha1", "x.sha256.txt"})
+    EXPECT_FALSE(ClassifyListPath(ListHost::ShellExtension, notList, &f)) << notList;
   EXPECT_FALSE(
       listtest::RunList(WriteTemp("detect.txt", "a 1\n"), ListHost::ShellExtension).IsList);
 }
@@ -75,6 +100,48 @@ TEST(DetectListFormat, CrcListsByTheirContent) {
             ListFormat::BinaryCrc);
 }
 
+TEST(DetectListFormat, DigestListsByTheirContentOnly) {
+  const std::string sha256 = std::string(64, 'a') + "  name\n";
+  const std::string md5 = std::string(32, 'a') + " *name\n";
+  const std::string tagged = "SHA1 (x) = " + std::string(40, '0') + "\n";
+  struct Case {
+    const char* Leaf;
+    std::string Bytes;
+    ListFormat Format;
+  };
+  const std::vector<Case> cases = {
+      {"content.txt", sha256 + sha256 + sha256 + "junk\n", ListFormat::DigestList},
+      {"content", "# made by hand\n\n" + md5, ListFormat::DigestList},
+      {"content.lst", tagged + sha256, ListFormat::DigestList},
+      {"content.txt", "\\" + sha256, ListFormat::DigestList},
+      // A name of ".sfv" is never looked into.
+      {"content.sfv", sha256, ListFormat::Sfv},
+      // Anything else among the first three lines keeps the list an SFV one.
+      {"content.txt", sha256 + sha256 + "name 1234ABCD\n", ListFormat::Sfv},
+      {"content.txt", "; header\n" + sha256, ListFormat::Sfv},
+      {"content.txt", "name 1234ABCD\n" + sha256, ListFormat::Sfv},
+      {"content.txt", sha256 + md5, ListFormat::Sfv},  // untagged lengths disagree
+      {"content.txt", std::string(63, 'a') + "  name\n", ListFormat::Sfv},
+      {"content.txt", std::string(8, 'a') + "  name\n", ListFormat::Sfv},
+      {"content.txt", std::string(64, 'a') + " name\n", ListFormat::Sfv},
+      {"content.txt", "# only\n# comments\n", ListFormat::Sfv},
+      {"content.txt", "", ListFormat::Sfv},
+      // A ".md5" list stays one while the Md5 reader can read its lines; one
+      // of other digests is read (and its lines reported) as a digest list.
+      {"content.md5", md5, ListFormat::Md5},
+      {"content.md5", "# comment\n" + md5, ListFormat::Md5},
+      {"content.md5", "junk\n" + md5, ListFormat::Md5},
+      {"content.md5", sha256, ListFormat::DigestList},
+      {"content.md5", "MD5 (x) = " + std::string(32, 'f') + "\n", ListFormat::DigestList},
+      {"content.md5", "\\" + md5, ListFormat::DigestList},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Detected(c.Leaf, c.Bytes), c.Format) << c.Leaf << ": " << c.Bytes;
+  // The shell extension takes no ".txt" list, whatever it holds.
+  EXPECT_FALSE(
+      listtest::RunList(WriteTemp("content.txt", sha256), ListHost::ShellExtension).IsList);
+}
+
 TEST(DetectListFormat, LeavesTheFileAtTheFirstEntry) {
   struct Case {
     const char* Leaf;
@@ -87,6 +154,8 @@ TEST(DetectListFormat, LeavesTheFileAtTheFirstEntry) {
        "first"},
       {"first.crc", std::string(128, 'H') + "first" + std::string(44, '\0'), "first"},
       {"first.sfv", "first 1\r\n", "first"},
+      {"first.txt", "# c\r\n" + std::string(40, '0') + "  first\r\n", "first"},
+      {"first.md5", "MD5 (first) = " + std::string(32, '0') + "\r\n", "first"},
   };
   for (const Case& c : cases) {
     const std::string path = WriteTemp(c.Leaf, c.Bytes);

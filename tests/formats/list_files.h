@@ -38,6 +38,8 @@ struct Entry {
   uint32_t Crc;
   std::string Md5;  // lower-case hex
   uint64_t ParStatus;
+  DigestAlgorithm Algorithm;
+  std::string Digest;  // ExpectedDigest in lower-case hex, DigestBytes(Algorithm) bytes
 };
 
 struct ListRun {
@@ -78,9 +80,12 @@ inline ListRun RunList(const std::string& path, ListHost host = ListHost::Verifi
   if (PositionListForReading(&reader, file.Get())) {
     ListEntry e;
     while (ReadListEntry(&reader, file.Get(), &e) > 0) {
+      const bool md5 = UsesMd5(reader.Format) ||
+                       (UsesDigest(reader.Format) && e.Algorithm == DigestAlgorithm::Md5);
       run.Entries.push_back({e.FileName, e.ExpectedSize, e.ExpectedCrc,
-                             UsesMd5(reader.Format) ? Hex(e.ExpectedMd5, 16) : "",
-                             reader.Format == ListFormat::Par ? e.ParStatus : 0});
+                             md5 ? Hex(e.ExpectedMd5, 16) : "",
+                             reader.Format == ListFormat::Par ? e.ParStatus : 0, e.Algorithm,
+                             Hex(e.ExpectedDigest, DigestBytes(e.Algorithm))});
     }
   }
   run.Invalid = reader.Invalid;

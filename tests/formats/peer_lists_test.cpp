@@ -189,4 +189,169 @@ TEST_F(PeerLists, RewrittenParIndexStillPassesParchiveAndItsControlHash) {
   }
 }
 
+// Runs `command` (in `folder`) and returns what it printed.
+std::string Capture(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return out;
+  char chunk[512];
+  size_t got;
+  while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) out.append(chunk, got);
+  pclose(pipe);
+  return out;
+}
+
+// The digest tools' lists, written by the tools themselves, in their
+// untagged, tagged and OpenSSL forms, with names that need escaping and
+// names in a subfolder. The expected digests come from a second peer run on
+// each file alone (OpenSSL for the SHA and MD5 digests, b3sum without names
+// for BLAKE3).
+class DigestPeerLists : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ =
+        new std::string(::testing::TempDir() + "corvana_digest_peers_" + std::to_string(getpid()));
+    mkdir(folder_->c_str(), 0700);
+    mkdir((*folder_ + "/sub dir").c_str(), 0700);
+    names_ = new std::vector<std::string>{"a file.txt", "back\\slash",       "new\nline",
+                                          "a) = b",     "sub dir/inner.bin", "empty"};
+    const char* contents[] = {"hello world\n", "b", "c", "d", "\x01\x02\xff", ""};
+    for (size_t i = 0; i < names_->size(); ++i)
+      listtest::WriteFileAt(*folder_ + "/" + (*names_)[i], contents[i]);
+  }
+  static void TearDownTestSuite() {
+    std::system(("rm -rf '" + *folder_ + "'").c_str());
+    delete folder_;
+    delete names_;
+  }
+
+  // The expected lower-case hex digest of `name` by `algorithm`.
+  static std::string Expected(DigestAlgorithm algorithm, const std::string& name) {
+    const std::string file = "'" + *folder_ + "/" + name + "'";
+    std::string command;
+    switch (algorithm) {
+      case DigestAlgorithm::Md5:
+        command = "openssl dgst -md5 -r < " + file;
+        break;
+      case DigestAlgorithm::Sha1:
+        command = "openssl dgst -sha1 -r < " + file;
+        break;
+      case DigestAlgorithm::Sha256:
+        command = "openssl dgst -sha256 -r < " + file;
+        break;
+      case DigestAlgorithm::Sha512:
+        command = "openssl dgst -sha512 -r < " + file;
+        break;
+      case DigestAlgorithm::Blake3:
+        command = "b3sum --no-names " + file;
+        break;
+      case DigestAlgorithm::Crc32:
+        break;
+    }
+    return Capture(command).substr(0, 2 * static_cast<size_t>(DigestBytes(algorithm)));
+  }
+
+  // Writes the list `leaf` with `command` over every name (the names with a
+  // line break left out when `plainNames`) and reads it back.
+  static listtest::ListRun Make(const std::string& command, const std::string& leaf,
+                                bool plainNames = false) {
+    std::string args;
+    for (const std::string& n : *names_) {
+      if (plainNames && (n.find('\n') != std::string::npos)) continue;
+      args += " '" + n + "'";
+    }
+    const std::string line = "cd '" + *folder_ + "' && " + command + args + " > '" + leaf + "'";
+    EXPECT_EQ(std::system(line.c_str()), 0) << line;
+    return RunList(*folder_ + "/" + leaf);
+  }
+
+  // Every name once, "/" turned into "\", with its digest by `algorithm`.
+  static void ExpectAll(const listtest::ListRun& run, DigestAlgorithm algorithm,
+                        const std::string& what, bool plainNames = false) {
+    EXPECT_EQ(run.Format, ListFormat::DigestList) << what;
+    EXPECT_TRUE(run.Reports.empty()) << what << ": " << run.Reports.front();
+    std::vector<std::string> want, got;
+    for (const std::string& n : *names_) {
+      if (plainNames && n.find('\n') != std::string::npos) continue;
+      std::string windows = n;
+      std::replace(windows.begin(), windows.end(), '/', '\\');
+      want.push_back(windows + " " + Expected(algorithm, n));
+    }
+    for (const auto& e : run.Entries) {
+      EXPECT_EQ(e.Algorithm, algorithm) << what << ' ' << e.Name;
+      EXPECT_EQ(e.Size, UnknownSize);
+      got.push_back(e.Name + " " + e.Digest);
+    }
+    EXPECT_EQ(got, want) << what;
+    EXPECT_EQ(run.Count, static_cast<int64_t>(want.size())) << what;
+  }
+
+  static std::string* folder_;
+  static std::vector<std::string>* names_;
+};
+std::string* DigestPeerLists::folder_;
+std::vector<std::string>* DigestPeerLists::names_;
+
+TEST_F(DigestPeerLists, CoreutilsUntaggedAndTaggedWithEscapedNames) {
+  NEED("openssl");
+  using A = DigestAlgorithm;
+  const struct {
+    const char* Tool;
+    const char* Leaf;
+    A Algorithm;
+  } tools[] = {{"sha1sum", "list.sha1", A::Sha1},
+               {"sha256sum", "SHA256SUMS", A::Sha256},
+               {"sha512sum", "list.SHA512", A::Sha512},
+               {"sha256sum -b", "list.sha256", A::Sha256}};
+  for (const auto& t : tools) {
+    NEED("sha256sum");
+    ExpectAll(Make(t.Tool, t.Leaf), t.Algorithm, t.Tool);
+    // The tagged form of the same tool, read by its tag from a list of any
+    // name; and the untagged form, found by its content alone.
+    ExpectAll(Make(std::string(t.Tool) + " --tag", "tagged.txt"), t.Algorithm, t.Tool);
+    ExpectAll(Make(t.Tool, "untagged.lst"), t.Algorithm, t.Tool);
+  }
+  // md5sum's tagged form in an ".md5" list and in "MD5SUMS".
+  ExpectAll(Make("md5sum --tag", "tagged.md5"), A::Md5, "md5sum --tag");
+  ExpectAll(Make("md5sum --tag", "MD5SUMS"), A::Md5, "md5sum --tag");
+  // One list of several tools' tagged lines.
+  const std::string mixed = *folder_ + "/mixed.txt";
+  const std::string line = "cd '" + *folder_ + "' && { md5sum --tag 'a file.txt'; sha1sum --tag " +
+                           "'a) = b'; sha512sum --tag empty; } > mixed.txt";
+  ASSERT_EQ(std::system(line.c_str()), 0);
+  const auto run = RunList(mixed);
+  EXPECT_TRUE(run.Reports.empty());
+  ASSERT_EQ(run.Entries.size(), 3u);
+  EXPECT_EQ(run.Entries[0].Digest, Expected(A::Md5, "a file.txt"));
+  EXPECT_EQ(run.Entries[1].Digest, Expected(A::Sha1, "a) = b"));
+  EXPECT_EQ(run.Entries[2].Digest, Expected(A::Sha512, "empty"));
+}
+
+TEST_F(DigestPeerLists, B3sumByNameOnly) {
+  NEED("b3sum");
+  for (const char* leaf : {"list.b3", "list.BLAKE3", "B3SUMS"})
+    ExpectAll(Make("b3sum", leaf), DigestAlgorithm::Blake3, leaf);
+  // Its untagged lines look like SHA-256 ones: a list of another name is
+  // taken for SHA-256.
+  const auto run = Make("b3sum", "b3.txt");
+  EXPECT_EQ(run.Format, ListFormat::DigestList);
+  for (const auto& e : run.Entries) EXPECT_EQ(e.Algorithm, DigestAlgorithm::Sha256);
+}
+
+TEST_F(DigestPeerLists, OpensslBothForms) {
+  NEED("openssl");
+  using A = DigestAlgorithm;
+  // OpenSSL escapes nothing: names with a line break cannot be in its lists.
+  const struct {
+    const char* Option;
+    A Algorithm;
+  } digests[] = {
+      {"-md5", A::Md5}, {"-sha1", A::Sha1}, {"-sha256", A::Sha256}, {"-sha512", A::Sha512}};
+  for (const auto& d : digests) {
+    const std::string command = std::string("openssl dgst ") + d.Option;
+    ExpectAll(Make(command, "openssl.txt", true), d.Algorithm, command, true);
+    ExpectAll(Make(command + " -r", "openssl-r.txt", true), d.Algorithm, command + " -r", true);
+  }
+}
+
 }  // namespace

@@ -116,6 +116,22 @@ TEST(ListIndex, EmptyListAndDigestsAndSizes) {
   ASSERT_TRUE(FindInListIndex(index, "BIG.ISO", &e));
   EXPECT_EQ(e.ExpectedSize, 5000000000u);
   EXPECT_EQ(e.ExpectedCrc, 0x1A2B3C4Du);
+  EXPECT_EQ(e.Algorithm, DigestAlgorithm::Crc32);
+  EXPECT_EQ(listtest::Hex(e.ExpectedDigest, 4), "1a2b3c4d");
+  FreeListIndex(&index);
+
+  // Digest-list entries keep their own algorithm and digest.
+  OpenList sums;
+  Open(listtest::WriteTemp("index.sha1", std::string(40, 'e') + "  sub/a.txt\n" +
+                                             "MD5 (b.txt) = " + std::string(32, 'f') + "\n"),
+       &sums);
+  ASSERT_TRUE(BuildListIndex(&sums.Reader, sums.File.Get(), FoldAsciiUpper, &index));
+  ASSERT_TRUE(FindInListIndex(index, "SUB\\A.TXT", &e));
+  EXPECT_EQ(e.Algorithm, DigestAlgorithm::Sha1);
+  EXPECT_EQ(listtest::Hex(e.ExpectedDigest, 20), std::string(40, 'e'));
+  ASSERT_TRUE(FindInListIndex(index, "B.TXT", &e));
+  EXPECT_EQ(e.Algorithm, DigestAlgorithm::Md5);
+  EXPECT_EQ(listtest::Hex(e.ExpectedMd5, 16), std::string(32, 'f'));
   FreeListIndex(&index);
 }
 

@@ -6,6 +6,15 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#ifndef _WIN32
+#include <unistd.h>
+
+#include "tests/formats/list_files.h"
+#endif
+
 #include "shellext/list_name.h"
 #include "shellext/list_text.h"
 #include "shellext/selection_order.h"
@@ -36,6 +45,137 @@ TEST(ListText, LinesAreFormattedByteForByte) {
   EXPECT_EQ(FormatSfvLine(line, 10, "long-name.bin", 1), -1);
 }
 
+TEST(ListText, DigestLinesAsTheirToolsWriteThem) {
+  unsigned char digest[64];
+  for (int i = 0; i < 64; ++i) digest[i] = static_cast<unsigned char>(i * 17 + 1);
+  const std::string hex20 = "0112233445566778899aabbccddeef0011223344";
+  struct Case {
+    const char* Name;
+    int Bytes;
+    std::string Line;
+  };
+  const Case cases[] = {
+      {"a b.txt", 20, hex20 + "  a b.txt"},
+      {"disc 1\\sub\\x.wav", 20, hex20 + "  disc 1/sub/x.wav"},
+      {"new\nline\r", 20, "\\" + hex20 + "  new\\nline\\r"},
+      {"d\\l\nf", 20, "\\" + hex20 + "  d/l\\nf"},
+  };
+  char line[1024];
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatDigestLine(line, sizeof line, c.Name, digest, c.Bytes),
+              static_cast<int>(c.Line.size()));
+    EXPECT_EQ(line, c.Line);
+  }
+  // The length follows the algorithm: 128 digits for SHA-512.
+  EXPECT_EQ(FormatDigestLine(line, sizeof line, "n", digest, 64), 131);
+  // Exactly fitting, and one byte short.
+  EXPECT_EQ(FormatDigestLine(line, 45, "ab", digest, 20), 44);
+  EXPECT_EQ(FormatDigestLine(line, 44, "ab", digest, 20), -1);
+}
+
+#ifndef _WIN32
+// A digest list written line by line as creation writes it (LF line ends, no
+// comments) is checked by the tools themselves, with a name in a subfolder
+// and one that needs escaping, and reads back through the list reader.
+std::string Capture(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  char chunk[512];
+  size_t got;
+  while (pipe && (got = fread(chunk, 1, sizeof chunk, pipe)) > 0) out.append(chunk, got);
+  if (pipe) pclose(pipe);
+  return out;
+}
+
+TEST(ListText, CreatedDigestListsPassTheirTools) {
+  const struct {
+    ListType Type;
+    const char* DigestCommand;  // prints the file's digest first, in hex
+    const char* Check;
+  } tools[] = {{ListType::Sha256, "openssl dgst -sha256 -r <", "sha256sum -c --strict"},
+               {ListType::Sha1, "openssl dgst -sha1 -r <", "sha1sum -c --strict"},
+               {ListType::Blake3, "b3sum --no-names", "b3sum -c"}};
+  const std::string folder = ::testing::TempDir() + "corvana_created_" + std::to_string(getpid());
+  ASSERT_EQ(std::system(("mkdir -p '" + folder + "/sub dir'").c_str()), 0);
+  const std::vector<std::string> names = {"a b.txt", "sub dir\\x.bin", "new\nline"};
+  for (size_t i = 0; i < names.size(); ++i) {
+    std::string posix = names[i];
+    std::replace(posix.begin(), posix.end(), '\\', '/');
+    FILE* f = std::fopen((folder + "/" + posix).c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "content %zu", i);
+    std::fclose(f);
+  }
+  for (const auto& t : tools) {
+    const std::string tool = std::string(t.Check).substr(0, std::string(t.Check).find(' '));
+    if (std::system(
+            ("command -v " + tool + " >/dev/null && command -v openssl >/dev/null").c_str()) != 0)
+      GTEST_SKIP() << tool << " is not installed";
+    const std::string leaf = std::string("created") + ListExtension(t.Type, false);
+    std::string list;
+    for (const std::string& name : names) {
+      std::string posix = name;
+      std::replace(posix.begin(), posix.end(), '\\', '/');
+      const std::string hex =
+          Capture(std::string(t.DigestCommand) + " '" + folder + "/" + posix + "'");
+      const int bytes = DigestBytes(ListTypeAlgorithm(t.Type));
+      unsigned char digest[64];
+      for (int i = 0; i < bytes; ++i)
+        digest[i] = static_cast<unsigned char>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+      char line[1024];
+      ASSERT_GT(FormatDigestLine(line, sizeof line, name.c_str(), digest, bytes), 0);
+      list += std::string(line) + ListTypeLineEnd(t.Type);
+    }
+    FILE* f = std::fopen((folder + "/" + leaf).c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(list.data(), 1, list.size(), f);
+    std::fclose(f);
+    const std::string check = "cd '" + folder + "' && " + t.Check + " " + leaf + " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(check.c_str()), 0) << list;
+    // Read back: the same names, folders separated by "\".
+    const auto run = listtest::RunList(folder + "/" + leaf);
+    EXPECT_EQ(run.Format, ListFormat::DigestList);
+    std::vector<std::string> read;
+    for (const auto& e : run.Entries) read.push_back(e.Name);
+    EXPECT_EQ(read, names);
+  }
+  std::system(("rm -rf '" + folder + "'").c_str());
+}
+#endif
+
+TEST(ListName, TheSixTypesInTheDropDownsOrder) {
+  const struct {
+    ListType Type;
+    const char* Lower;
+    const char* Upper;
+    DigestAlgorithm Algorithm;
+  } types[] = {{ListType::Sfv, ".sfv", ".SFV", DigestAlgorithm::Crc32},
+               {ListType::Md5, ".md5", ".MD5", DigestAlgorithm::Md5},
+               {ListType::Sha1, ".sha1", ".SHA1", DigestAlgorithm::Sha1},
+               {ListType::Sha256, ".sha256", ".SHA256", DigestAlgorithm::Sha256},
+               {ListType::Sha512, ".sha512", ".SHA512", DigestAlgorithm::Sha512},
+               {ListType::Blake3, ".b3", ".B3", DigestAlgorithm::Blake3}};
+  ASSERT_EQ(std::size(types), static_cast<size_t>(kCreatedListTypes));
+  for (int i = 0; i < kCreatedListTypes; ++i) {
+    const auto& t = types[i];
+    EXPECT_EQ(static_cast<int>(t.Type), i);
+    EXPECT_STREQ(ListExtension(t.Type, false), t.Lower);
+    EXPECT_STREQ(ListExtension(t.Type, true), t.Upper);
+    EXPECT_EQ(ListTypeAlgorithm(t.Type), t.Algorithm);
+    ListType back = ListType::Sfv;
+    EXPECT_TRUE(ListTypeFromExtension(t.Upper, &back));
+    EXPECT_EQ(back, t.Type);
+    const bool old = i < 2;
+    EXPECT_EQ(ListTypeHasComments(t.Type), old);
+    EXPECT_STREQ(ListTypeLineEnd(t.Type), old ? "\r\n" : "\n");
+  }
+  ListType type = ListType::Sfv;
+  EXPECT_TRUE(ListTypeFromExtension(".Blake3", &type));
+  EXPECT_EQ(type, ListType::Blake3);
+  EXPECT_FALSE(ListTypeFromExtension(".txt", &type));
+  EXPECT_FALSE(ListTypeFromExtension("", &type));
+}
+
 struct NameCase {
   const char* what;
   const char* text;
@@ -57,6 +197,14 @@ TEST(ListName, TypeSwitchAndOkFollowTheRules) {
        "C:\\d\\list.txt"},
       {"dot in a folder is no extension", "C:\\d.x\\name", ListType::Sfv, false,
        "C:\\d.x\\name.sfv", "C:\\d.x\\name.sfv"},
+      {"digest type, upper", "C:\\d\\name", ListType::Sha256, true, "C:\\d\\name.SHA256",
+       "C:\\d\\name.SHA256"},
+      {"sfv to b3", "C:\\d\\list.sfv", ListType::Blake3, true, "C:\\d\\list.b3", "C:\\d\\list.sfv"},
+      {"digest extension to md5", "C:\\d\\list.SHA512", ListType::Md5, false, "C:\\d\\list.md5",
+       "C:\\d\\list.SHA512"},
+      {"b3 to sha1", "C:\\d\\list.B3", ListType::Sha1, false, "C:\\d\\list.sha1", "C:\\d\\list.B3"},
+      {"blake3 to sfv", "C:\\d\\list.blake3", ListType::Sfv, false, "C:\\d\\list.sfv",
+       "C:\\d\\list.blake3"},
   };
   for (const NameCase& c : cases) {
     char text[272];
@@ -82,6 +230,8 @@ TEST(ListName, ProposalPlacesTheNameInTheSelectionsFolder) {
   // A file found inside a selected folder: its bare name, in the selection's folder.
   ASSERT_TRUE(ProposeListPath(out, sizeof out, "C:\\m\\sub\\z", 5, "", ListType::Sfv, false));
   EXPECT_STREQ(out, "C:\\m\\z.sfv");
+  ASSERT_TRUE(ProposeListPath(out, sizeof out, "C:\\m\\movie.avi", 5, "", ListType::Sha512, true));
+  EXPECT_STREQ(out, "C:\\m\\movie.SHA512");
   EXPECT_FALSE(ProposeListPath(out, 8, "C:\\m\\movie.avi", 5, "", ListType::Sfv, false));
 }
 

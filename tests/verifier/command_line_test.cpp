@@ -8,6 +8,7 @@
 
 #include "verifier/command_line.h"
 #include "verifier/command_words.h"
+#include "verifier/error_level.h"
 #include "verifier/keyword_tree.h"
 
 namespace {
@@ -185,6 +186,79 @@ TEST(ApplyCommandWords, CreateAndTypeRules) {
   EXPECT_EQ(c.error, StartupError::None);
   EXPECT_TRUE(c.state.CreateMode);
   EXPECT_STREQ(c.state.ListPath, "new.sfv");  // the existing path is accepted and ignored
+  EXPECT_EQ(c.state.CreateType, DigestAlgorithm::Crc32);
+  // Each type is recorded, in any case; the last TYPE: wins.
+  const struct {
+    const char* Line;
+    DigestAlgorithm Type;
+  } types[] = {{"CREATE:n TYPE:sfv", DigestAlgorithm::Crc32},
+               {"CREATE:n TYPE:MD5", DigestAlgorithm::Md5},
+               {"CREATE:n type=Sha1", DigestAlgorithm::Sha1},
+               {"CREATE:n TYPE:SHA256", DigestAlgorithm::Sha256},
+               {"TYPE:sha512 CREATE:n", DigestAlgorithm::Sha512},
+               {"CREATE:n TYPE:blake3", DigestAlgorithm::Blake3},
+               {"CREATE:n TYPE:sha1 TYPE:md5", DigestAlgorithm::Md5}};
+  for (const auto& t : types) {
+    auto a = Apply(t.Line);
+    EXPECT_EQ(a.error, StartupError::None) << t.Line;
+    EXPECT_EQ(a.state.CreateType, t.Type) << t.Line;
+  }
+  for (const char* line : {"TYPE:sha384", "TYPE:sha", "TYPE:b3", "TYPE:errorlevel", "TYPE:sha2560"})
+    EXPECT_EQ(Apply(line).error, StartupError::InvalidType) << line;
+}
+
+TEST(ApplyCommandWords, ErrorLevelIsAFlagInAnyCase) {
+  for (const char* line : {"ERRORLEVEL list.sfv", "list.sfv errorlevel", "ErrorLevel=1 list.sfv"}) {
+    auto a = Apply(line);
+    EXPECT_TRUE(a.state.ErrorLevel) << line;
+    EXPECT_STREQ(a.state.ListPath, "list.sfv") << line;
+  }
+  EXPECT_FALSE(Apply("list.sfv").state.ErrorLevel);
+  EXPECT_FALSE(Apply("ERRORLEVELS list.sfv").state.ErrorLevel);
+  // Behind a word that stops the command line, it is still found.
+  KeywordTree tree;
+  ASSERT_TRUE(FillKeywordTree(&tree));
+  for (const auto& [line, has] : std::initializer_list<std::pair<const char*, bool>>{
+           {"TYPE:crc errorlevel", true}, {"TYPE:crc", false}, {"x ErrorLevel:1", true}}) {
+    CommandArg* first = ParseCommandLine(line);
+    EXPECT_EQ(HasErrorLevelWord(first, tree), has) << line;
+    FreeCommandLine(first);
+  }
+  KeywordTreeFree(&tree);
+}
+
+TEST(ErrorLevelExitCode, FromTheRunsCounters) {
+  const struct {
+    const char* What;
+    uint32_t Checked, Bad, Missing, Unresolved;
+    int32_t Total;
+    bool ListRead;
+    uint32_t InvalidLines;
+    int Code;
+  } cases[] = {
+      {"all verified", 5, 0, 0, 0, 5, true, 0, kErrorLevelVerified},
+      {"empty list", 0, 0, 0, 0, 0, true, 0, kErrorLevelVerified},
+      {"one bad", 5, 1, 0, 0, 5, true, 0, kErrorLevelFailed},
+      {"one missing", 5, 0, 1, 0, 5, true, 0, kErrorLevelFailed},
+      {"one unresolved", 5, 0, 0, 1, 5, true, 0, kErrorLevelFailed},
+      {"an invalid line", 4, 0, 0, 0, 4, true, 1, kErrorLevelFailed},
+      {"stopped early", 3, 0, 0, 0, 5, true, 0, kErrorLevelFailed},
+      {"list not opened", 0, 0, 0, 0, -1, false, 0, kErrorLevelListFailed},
+      {"invalid list (not counted)", 0, 0, 0, 0, -1, true, 0, kErrorLevelListFailed},
+      {"not read wins over bad", 5, 2, 0, 0, 5, false, 0, kErrorLevelListFailed},
+  };
+  for (const auto& c : cases) {
+    RunCounters counters;
+    counters.CheckedCount = c.Checked;
+    counters.BadCount = c.Bad;
+    counters.MissingCount = c.Missing;
+    counters.UnresolvedCount = c.Unresolved;
+    counters.TotalEntries = c.Total;
+    EXPECT_EQ(ErrorLevelExitCode(counters, c.ListRead, c.InvalidLines), c.Code) << c.What;
+  }
+  EXPECT_EQ(kErrorLevelVerified, 0);
+  EXPECT_EQ(kErrorLevelFailed, 1);
+  EXPECT_EQ(kErrorLevelListFailed, 2);
 }
 
 TEST(AppendSfvWhenNoExtension, OnlyTheFileNamePartCounts) {
