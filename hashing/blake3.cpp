@@ -95,25 +95,34 @@ void ParentCv(const uint32_t key[8], const unsigned char left[32], const unsigne
   for (int w = 0; w < 8; ++w) StoreLittle32(cv + 4 * w, words[w]);
 }
 
-void HashSubtree(Blake3HashManyFunction hashMany, const uint32_t key[8], const unsigned char* data,
-                 size_t chunks, uint64_t counter, unsigned char cv[32]) {
+// The chaining value of a subtree of `chunks` chunks (`outputs` 1), or the
+// values of its two halves (`outputs` 2, chunks at least 2), which a hasher
+// keeps apart while the subtree may still turn out to be the root.
+void HashSubtreeTo(Blake3HashManyFunction hashMany, const uint32_t key[8],
+                   const unsigned char* data, size_t chunks, uint64_t counter, unsigned char* out,
+                   size_t outputs) {
   if (chunks > kBatchChunks) {
     unsigned char halves[64];
     const size_t half = chunks / 2;
-    HashSubtree(hashMany, key, data, half, counter, halves);
-    HashSubtree(hashMany, key, data + half * kBlake3ChunkBytes, half, counter + half, halves + 32);
-    ParentCv(key, halves, halves + 32, cv);
+    HashSubtreeTo(hashMany, key, data, half, counter, halves, 1);
+    HashSubtreeTo(hashMany, key, data + half * kBlake3ChunkBytes, half, counter + half, halves + 32,
+                  1);
+    if (outputs == 2) {
+      std::memcpy(out, halves, 64);
+    } else {
+      ParentCv(key, halves, halves + 32, out);
+    }
     return;
   }
   unsigned char level[kBatchChunks * 32], next[kBatchChunks / 2 * 32];
   hashMany(data, kBlake3ChunkBytes, chunks, kBlake3ChunkBytes / kBlake3BlockBytes, key, counter,
            true, 0, kChunkStart, kChunkEnd, level);
   // Adjacent chaining values are the 64-byte blocks of their parents.
-  for (; chunks > 1; chunks /= 2) {
+  for (; chunks > outputs; chunks /= 2) {
     hashMany(level, 64, chunks / 2, 1, key, 0, false, kParent, 0, 0, next);
     std::memcpy(level, next, chunks / 2 * 32);
   }
-  std::memcpy(cv, level, 32);
+  std::memcpy(out, level, 32 * outputs);
 }
 
 size_t ChunkLength(const Blake3Hasher* h) {
@@ -214,18 +223,16 @@ void Blake3Update(Blake3Hasher* h, const void* data, size_t length) {
       // Whole subtrees straight from the input, many chunks at once.
       const uint64_t chunks = Blake3LargestSubtree(h->chunkCounter, length / kBlake3ChunkBytes);
       const size_t bytes = static_cast<size_t>(chunks) * kBlake3ChunkBytes;
-      unsigned char cv[32];
+      unsigned char cv[64];
       if (bytes < length) {
-        HashSubtree(h->hashMany, h->key, p, chunks, h->chunkCounter, cv);
+        HashSubtreeTo(h->hashMany, h->key, p, chunks, h->chunkCounter, cv, 1);
         PushSubtree(h, cv, chunks);
       } else {
         // The input ends with this subtree, which may be the root: its two
         // halves wait on the stack until Final or more input decides.
-        const uint64_t half = chunks / 2;
-        HashSubtree(h->hashMany, h->key, p, half, h->chunkCounter, cv);
-        PushSubtree(h, cv, half);
-        HashSubtree(h->hashMany, h->key, p + bytes / 2, half, h->chunkCounter, cv);
-        PushSubtree(h, cv, half);
+        HashSubtreeTo(h->hashMany, h->key, p, chunks, h->chunkCounter, cv, 2);
+        PushSubtree(h, cv, chunks / 2);
+        PushSubtree(h, cv + 32, chunks / 2);
       }
       p += bytes;
       length -= bytes;
@@ -283,7 +290,7 @@ void Blake3Final(const Blake3Hasher* h, unsigned char digest[32]) {
 
 void Blake3HashSubtreeWith(const DigestKernels& kernels, const unsigned char* data, size_t length,
                            uint64_t chunkCounter, unsigned char cv[32]) {
-  HashSubtree(kernels.blake3HashMany, kIv, data, length / kBlake3ChunkBytes, chunkCounter, cv);
+  HashSubtreeTo(kernels.blake3HashMany, kIv, data, length / kBlake3ChunkBytes, chunkCounter, cv, 1);
 }
 
 void Blake3HashSubtree(const unsigned char* data, size_t length, uint64_t chunkCounter,
