@@ -189,6 +189,52 @@ TEST(Digests, Blake3SubtreesGiveTheSameDigest) {
   }
 }
 
+// The many-input kernels against the portable one: every count around the
+// lane widths (remainders go to narrower paths), chunks and parents, and
+// counters whose lanes cross 2^32 (the high word differs between lanes).
+TEST(Digests, Blake3LanesAgreeWithPortable) {
+  const std::vector<unsigned char> data = Pattern(40 * kBlake3ChunkBytes);
+  const uint32_t key[8] = {1, 2, 3, 4, 5, 6, 7, 0xfffffff0u};
+  std::vector<unsigned char> expected(40 * 32), got(40 * 32);
+  for (const DigestLevel& level : SupportedDigestLevels()) {
+    for (size_t count = 0; count <= 40; ++count) {
+      for (uint64_t counter : {uint64_t{0}, (uint64_t{1} << 32) - 5, uint64_t{0x123456789}}) {
+        for (bool chunks : {true, false}) {
+          const size_t stride = chunks ? kBlake3ChunkBytes : 64, blocks = chunks ? 16 : 1;
+          const uint8_t flags = chunks ? 0 : 4, start = chunks ? 1 : 0, end = chunks ? 2 : 0;
+          Blake3HashManyPortable(data.data(), stride, count, blocks, key, counter, chunks, flags,
+                                 start, end, expected.data());
+          level.kernels.blake3HashMany(data.data(), stride, count, blocks, key, counter, chunks,
+                                       flags, start, end, got.data());
+          ASSERT_EQ(Hex(got.data(), static_cast<int>(32 * count)),
+                    Hex(expected.data(), static_cast<int>(32 * count)))
+              << level.name << " count " << count << " counter " << counter << " chunks " << chunks;
+        }
+      }
+    }
+  }
+}
+
+TEST(Digests, Blake3LargestSubtree) {
+  const struct {
+    uint64_t counter, available, expected;
+  } cases[] = {
+      {0, 1, 1},
+      {0, 5, 4},
+      {4, 5, 4},
+      {6, 100, 2},
+      {7, 100, 1},
+      {8, 3, 2},
+      {96, 64, 32},
+      {0, uint64_t{1} << 40, uint64_t{1} << 40},
+      {uint64_t{3} << 40, uint64_t{1} << 45, uint64_t{1} << 40},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Blake3LargestSubtree(c.counter, c.available), c.expected)
+        << c.counter << " " << c.available;
+  }
+}
+
 // Final leaves the hasher as it was: more input continues the same message.
 TEST(Digests, Blake3FinalThenMoreInput) {
   const std::vector<unsigned char> data = Pattern(5121);
