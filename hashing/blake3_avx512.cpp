@@ -9,8 +9,10 @@
 
 // GCC 12's AVX-512 intrinsics start their results from an undefined register
 // and then warn, after inlining, that it is used uninitialized.
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 #include "hashing/blake3_internal.h"
 
