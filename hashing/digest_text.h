@@ -1,7 +1,9 @@
-// The printed form of an MD5 digest: two hexadecimal digits per byte, in
-// byte order. Lists carry it in lower case; result lines show it in upper
-// case.
+// The printed form of a digest: two hexadecimal digits per byte, in byte
+// order. Lists carry it in lower case; result lines show it in upper case.
 #pragma once
 
-// Writes 32 digits and the terminating zero into `out`.
+// Writes 2 * bytes digits and the terminating zero into `out`.
+void FormatDigestHexN(const unsigned char* digest, int bytes, char* out, bool upperCase);
+
+// An MD5 digest: 32 digits and the terminating zero.
 void FormatDigestHex(const unsigned char digest[16], char out[33], bool upperCase);
