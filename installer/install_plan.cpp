@@ -77,6 +77,17 @@ std::string ProposeFolder(const std::string& uninstallString, const std::string&
   return WithTrailingSlash(base) + "Corvana";
 }
 
+bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 std::string WithTrailingSlash(const std::string& path) {
   if (!path.empty() && path.back() == '\\') return path;
   return path + "\\";

@@ -59,6 +59,10 @@ inline constexpr int kCarriedFileCount = 4;
 // unquoted one), else `programFiles` + "\Corvana".
 std::string ProposeFolder(const std::string& uninstallString, const std::string& programFiles);
 
+// Equal when only the case of ASCII letters differs (type names, file
+// names of this program).
+bool EqualsIgnoringCase(const std::string& a, const std::string& b);
+
 std::string WithTrailingSlash(const std::string& path);
 std::string WithoutTrailingSlash(const std::string& path);
 

@@ -13,11 +13,13 @@
 #include "installer/registry_tree_win32.h"
 #include "installer/settings_file_win32.h"
 #include "installer/shortcut_win32.h"
+#include "platform/text_win32.h"
+#include "platform/window_text_win32.h"
 
 namespace {
 
 int Fail(const char* text) {
-  ::MessageBoxA(nullptr, text, "Installation failed", MB_OK | MB_ICONWARNING);
+  MessageBoxUtf8(nullptr, text, "Installation failed", MB_OK | MB_ICONWARNING);
   return 0;
 }
 
@@ -35,9 +37,11 @@ bool OnWrongArchitecture() {
 // The confirmed folder as a full path ending with '\': a relative one would
 // be written into commands that run from anywhere.
 std::string FullFolder(const std::string& folder) {
-  char full[MAX_PATH] = {};
-  DWORD n = ::GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
-  return WithTrailingSlash(n > 0 && n < sizeof full ? std::string(full) : folder);
+  const std::wstring wide = Wide(folder);
+  const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  std::wstring full(size, L'\0');
+  const DWORD n = size ? ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr) : 0;
+  return WithTrailingSlash(n > 0 && n < size ? Utf8(full.data(), static_cast<int>(n)) : folder);
 }
 
 }  // namespace
@@ -46,19 +50,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (OnWrongArchitecture()) return Fail(kUseOtherInstallerText);
 
   std::string folder =
-      // The uninstall string holds the folder twice and quotes: room for
-      // two full paths, so a long folder is still proposed again.
-      ProposeFolder(
-          ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", 2 * MAX_PATH + 32),
-          ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir"));
+      ProposeFolder(ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+                    ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir"));
   InstallChoices choices;
   if (!AskFolder(instance, &folder)) return 0;
   if (!AskOptions(instance, &choices.shellExtension, &choices.updateDb)) return 0;
   std::string previous[kListTypeCount];
   bool ownedElsewhere[kListTypeCount] = {};
   for (int t = 0; t < kListTypeCount; ++t) {
-    previous[t] = ReadRegString(HKEY_CLASSES_ROOT, kTypeExtensions[t], nullptr, 512);
-    ownedElsewhere[t] = !previous[t].empty() && ::lstrcmpiA(previous[t].c_str(), kTypeName) != 0;
+    previous[t] = ReadRegString(HKEY_CLASSES_ROOT, kTypeExtensions[t], nullptr);
+    ownedElsewhere[t] = !previous[t].empty() && !EqualsIgnoringCase(previous[t], kTypeName);
     if (!ownedElsewhere[t]) previous[t].clear();
   }
   if (!AskAssociations(instance, ownedElsewhere, choices.registerType)) return 0;
@@ -87,6 +88,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Without this right a standard user's verifier and Explorer could not
   // keep a setting; the installation itself stands either way.
   GrantUsersModify(ini);
-  ::MessageBoxA(nullptr, kSuccessText, "Installation successful", MB_OK);
+  MessageBoxUtf8(nullptr, kSuccessText, "Installation successful", MB_OK);
   return 1;
 }

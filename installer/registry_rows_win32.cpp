@@ -4,19 +4,17 @@
 
 #include "installer/registry_tree_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/registry_win32.h"
 
 namespace {
 
 bool SetString(HKEY root, const std::string& key, const std::string& name,
                const std::string& data) {
   HKEY created = nullptr;
-  if (::RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &created, nullptr) != ERROR_SUCCESS)
-    return false;
+  if (RegCreateKeyUtf8(root, key.c_str(), KEY_ALL_ACCESS, &created) != ERROR_SUCCESS) return false;
   UniqueRegKey k(created);
-  return ::RegSetValueExA(k.Get(), name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+  return RegWriteStringUtf8(k.Get(), name.empty() ? nullptr : name.c_str(), data.c_str()) ==
+         ERROR_SUCCESS;
 }
 
 // The rollback's order of the extension keys.

@@ -11,9 +11,9 @@
 
 HKEY RootKey(RegRoot root);
 
-// The string value `name` (empty: the default value) of `key`, at most
-// `capacity` bytes with its terminating zero; empty when missing.
-std::string ReadRegString(HKEY root, const char* key, const char* name, DWORD capacity = 260);
+// The string value `name` (null: the default value) of `key`; empty when
+// missing or not a string.
+std::string ReadRegString(HKEY root, const char* key, const char* name);
 
 // Removes `parent`\`name` and all its subkeys, depth first; a key that
 // cannot be opened is skipped.

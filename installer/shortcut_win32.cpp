@@ -5,23 +5,24 @@
 #include <windows.h>
 
 #include "platform/handles_win32.h"
+#include "platform/long_path_win32.h"
+#include "platform/text_win32.h"
 
 namespace {
 
 bool SaveLink(const std::string& target, const std::string& linkPath,
               const std::string& description) {
-  ComPtr<IShellLinkA> link;
-  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  ComPtr<IShellLinkW> link;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(link.Put()))))
     return false;
-  if (FAILED(link->SetPath(target.c_str())) || FAILED(link->SetDescription(description.c_str())))
+  if (FAILED(link->SetPath(Wide(target).c_str())) ||
+      FAILED(link->SetDescription(Wide(description).c_str())))
     return false;
   ComPtr<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put()))))
     return false;
-  wchar_t wide[MAX_PATH] = {};
-  if (::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH) == 0) return false;
-  return SUCCEEDED(file->Save(wide, TRUE));
+  return SUCCEEDED(file->Save(SystemPath(linkPath).c_str(), TRUE));
 }
 
 }  // namespace

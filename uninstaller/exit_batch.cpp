@@ -25,21 +25,10 @@ std::string Trimmed(const std::string& text) {
   return out;
 }
 
-// A path as the command interpreter must read it inside a batch file: a "%"
-// would otherwise start a variable and make the line name another path.
-std::string ForBatch(const std::string& path) {
-  std::string out;
-  for (char c : path) {
-    if (c == '%') out += '%';
-    out += c;
-  }
-  return out;
-}
-
 }  // namespace
 
-std::string ExitBatchText(const std::string& folder, const std::string& windows) {
-  const std::string f = ForBatch(folder), w = ForBatch(windows);
+std::string ExitBatchText() {
+  const std::string f = std::string("%") + kFolderVariable + "%";
   std::string text = "@echo off\r\n";
   const char* labels[] = {":hmmm", ":hmmm2", ":hmmm3", ":hmmm4", ":hmmm5"};
   for (int i = 0; i < 5; ++i) {
@@ -48,8 +37,8 @@ std::string ExitBatchText(const std::string& folder, const std::string& windows)
     text += "if EXIST " + path + " del " + path + "\r\n";
     text += "if EXIST " + path + " goto " + (labels[i] + 1) + "\r\n\r\n";
   }
-  text += "rd \"" + WithoutTrailingSlash(f) + "\"\r\n\r\n";
-  text += "del \"" + w + "CRVNExit.bat\"\r\n";
+  text += std::string("rd \"%") + kRemoveVariable + "%\"\r\n\r\n";
+  text += "del \"%~f0\"\r\n";
   return text;
 }
 

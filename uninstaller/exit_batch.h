@@ -5,11 +5,17 @@
 
 #include <string>
 
-// The text of "CRVNExit.bat" (lines end with CR LF): one retry loop per
-// installed file, the uninstaller first, then the folder, then the batch file
-// itself from `windowsFolder`. Both folders end with '\'; a "%" in them is
-// written doubled, as the interpreter reads a literal "%".
-std::string ExitBatchText(const std::string& installFolder, const std::string& windowsFolder);
+// The variables through which the batch file gets its paths: the command
+// interpreter reads a batch file in the console's code page, which cannot
+// hold every name, while its environment is Unicode. Each value is expanded
+// once, so a "%" in a path stays a "%".
+inline constexpr const char kFolderVariable[] = "CRVN_FOLDER";  // ends with '\'
+inline constexpr const char kRemoveVariable[] = "CRVN_REMOVE";  // the folder, no final '\'
+
+// The text of "CRVNExit.bat" (ASCII, lines end with CR LF): one retry loop
+// per installed file, the uninstaller first, then the folder, then the batch
+// file itself.
+std::string ExitBatchText();
 
 // "\"<interpreter>\" /C \"<windowsFolder>CRVNExit.bat\"".
 std::string InterpreterCommandLine(const std::string& interpreter,

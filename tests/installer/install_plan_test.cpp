@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/command_line.h"
 #include "installer/install_plan.h"
 #include "uninstaller/exit_batch.h"
 
@@ -94,8 +95,10 @@ TEST(InstallPlan, RowsFollowTheChoices) {
 }
 
 TEST(ExitBatch, TextRetriesEachFileThenRemovesTheFolderAndItself) {
-  const std::string text = ExitBatchText("C:\\Program Files\\Corvana\\", "C:\\WINDOWS\\");
-  const std::string f = "\"C:\\Program Files\\Corvana\\";
+  const std::string text = ExitBatchText();
+  // Paths reach the interpreter through its Unicode environment only.
+  for (char c : text) EXPECT_LT(static_cast<unsigned char>(c), 0x80u);
+  const std::string f = "\"%CRVN_FOLDER%";
   std::string expected = "@echo off\r\n";
   const char* files[] = {"CRVNUNST.EXE", "Corvana.EXE", "CRVNShll.dll", "history.txt",
                          "Corvana.ini"};
@@ -105,15 +108,26 @@ TEST(ExitBatch, TextRetriesEachFileThenRemovesTheFolderAndItself) {
     expected += "if EXIST " + f + files[i] + "\" del " + f + files[i] + "\"\r\n";
     expected += "if EXIST " + f + files[i] + "\" goto " + labels[i] + "\r\n\r\n";
   }
-  expected += "rd \"C:\\Program Files\\Corvana\"\r\n\r\ndel \"C:\\WINDOWS\\CRVNExit.bat\"\r\n";
+  expected += "rd \"%CRVN_REMOVE%\"\r\n\r\ndel \"%~f0\"\r\n";
   EXPECT_EQ(text, expected);
-  // A "%" in a folder name must not turn part of a path into a variable.
-  const std::string odd = ExitBatchText("C:\\100%PATH%\\", "C:\\W%\\");
-  EXPECT_NE(odd.find("del \"C:\\100%%PATH%%\\CRVNUNST.EXE\""), std::string::npos) << odd;
-  EXPECT_NE(odd.find("rd \"C:\\100%%PATH%%\""), std::string::npos) << odd;
-  EXPECT_NE(odd.find("del \"C:\\W%%\\CRVNExit.bat\""), std::string::npos) << odd;
   EXPECT_EQ(InterpreterCommandLine("C:\\WINDOWS\\system32\\cmd.exe", "C:\\WINDOWS\\"),
             "\"C:\\WINDOWS\\system32\\cmd.exe\" /C \"C:\\WINDOWS\\CRVNExit.bat\"");
+}
+
+TEST(CommandLine, ArgumentTextFollowsTheProgramName) {
+  struct Case {
+    const char* line;
+    const char* arguments;
+  };
+  const Case cases[] = {
+      {"\"C:\\Program Files\\Corvana\\CRVNUNST.EXE\" C:\\Program Files\\Corvana\\",
+       "C:\\Program Files\\Corvana\\"},
+      {"C:\\Corvana\\CRVNUNST.EXE   C:\\Corvana\\", "C:\\Corvana\\"},
+      {"CRVNUNST.EXE", ""},
+      {"\"C:\\x y\\CRVNUNST.EXE\"", ""},
+      {"\"unclosed", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ArgumentText(c.line), c.arguments) << c.line;
 }
 
 TEST(ExitBatch, FolderIsTheArgumentOnlyWhenItNamesTheUninstallersOwn) {

@@ -14,9 +14,13 @@
 
 #include "installer/install_plan.h"
 #include "installer/settings_file_win32.h"
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/registry_win32.h"
+#include "platform/text_win32.h"
 #include "tests/installer/setup_driver_win32.h"
 #include "tests/pipeline/test_files_win32.h"
+#include "tests/platform/unicode_names.h"
 #include "tests/results/desktop_win32.h"
 #include "tests/verifier/corvana_process_win32.h"
 
@@ -38,19 +42,59 @@ struct Value {
   std::string bytes;  // as stored, terminating zero included
 };
 
+// A string value's bytes are its UTF-8 text.
 Value ReadValue(HKEY root, const std::string& key, const char* name) {
   Value v;
   HKEY k = nullptr;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return v;
+  if (RegOpenKeyUtf8(root, key.c_str(), KEY_READ, &k) != ERROR_SUCCESS) return v;
   UniqueRegKey owner(k);
-  char data[2048];
+  wchar_t data[2048];
   DWORD size = sizeof data;
-  if (::RegQueryValueExA(k, name, nullptr, &v.type, reinterpret_cast<BYTE*>(data), &size) !=
-      ERROR_SUCCESS)
+  const std::wstring wideName = name ? Wide(name) : std::wstring();
+  if (::RegQueryValueExW(k, name ? wideName.c_str() : nullptr, nullptr, &v.type,
+                         reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
     return v;
   v.present = true;
-  v.bytes.assign(data, size);
+  if (v.type == REG_SZ || v.type == REG_EXPAND_SZ)
+    v.bytes = Utf8(data, static_cast<int>(size / sizeof(wchar_t)));
+  else
+    v.bytes.assign(reinterpret_cast<const char*>(data), size);
   return v;
+}
+
+bool FileThereUtf8(const std::string& path) {
+  return GetFileAttributesUtf8(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string GetFileUtf8(const std::string& path) {
+  UniqueFileHandle f(CreateFileUtf8(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    OPEN_EXISTING, 0));
+  std::string bytes;
+  char buffer[65536];
+  DWORD n = 0;
+  while (f && ::ReadFile(f.Get(), buffer, sizeof buffer, &n, nullptr) && n > 0)
+    bytes.append(buffer, n);
+  return bytes;
+}
+
+// Removes a folder with everything below it, whatever the names.
+void RemoveTreeUtf8(const std::string& folder) {
+  const std::string dir = WithTrailingSlash(folder);
+  FoundFile found;
+  HANDLE search = FindFirstUtf8((dir + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (found.Name == "." || found.Name == "..") continue;
+      const std::string full = dir + found.Name;
+      SetFileAttributesUtf8(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.Attributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTreeUtf8(full);
+      else
+        DeleteFileUtf8(full.c_str());
+    } while (FindNextUtf8(search, &found));
+    ::FindClose(search);
+  }
+  RemoveFolderUtf8(WithoutTrailingSlash(folder).c_str());
 }
 
 bool KeyThere(HKEY root, const std::string& key) {
@@ -169,18 +213,21 @@ TEST(SettingsFileAccess, UsersMayChangeTheSettingsFileBesideItsExistingEntries) 
 }
 
 std::string ShortcutTarget(const std::string& link) {
-  ComPtr<IShellLinkA> shell;
-  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  ComPtr<IShellLinkW> shell;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(shell.Put()))))
     return "(no link object)";
   ComPtr<IPersistFile> file;
   shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put()));
-  wchar_t wide[MAX_PATH] = {};
-  ::MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-  if (!file || FAILED(file->Load(wide, STGM_READ))) return "(unreadable)";
-  char target[MAX_PATH] = {};
-  shell->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
-  return target;
+  if (!file || FAILED(file->Load(Wide(link).c_str(), STGM_READ))) return "(unreadable)";
+  // The item list names the target in Unicode (Wine keeps the link's plain
+  // path only in the ANSI code page).
+  PIDLIST_ABSOLUTE items = nullptr;
+  wchar_t target[1024] = {};
+  if (FAILED(shell->GetIDList(&items)) || !items) return "(no item list)";
+  if (!::SHGetPathFromIDListEx(items, target, 1024, GPFIDL_DEFAULT)) target[0] = L'\0';
+  ::CoTaskMemFree(items);
+  return Utf8(target);
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -200,9 +247,9 @@ std::string WindowsFolder() {
 
 class Installation : public ::testing::Test {
  protected:
-  // The installer puts its shortcut on the user's desktop, which Wine maps to
-  // the Linux home: point it at a folder of the test instead, and keep Wine
-  // from mirroring shortcuts into the Linux menus.
+  // The installer puts its shortcut on the public desktop: point it at a
+  // folder of the test instead, and keep Wine from mirroring shortcuts into
+  // the Linux menus.
   static void SetUpTestSuite() {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     char overrides[512] = {};
@@ -210,12 +257,20 @@ class Installation : public ::testing::Test {
     std::string all = overrides;
     all = (all.empty() ? all : all + ";") + "winemenubuilder.exe=d";
     ::SetEnvironmentVariableA("WINEDLLOVERRIDES", all.c_str());
-    savedDesktop_ = ReadValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+    savedDesktop_ = ReadValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop");
     desktop_ = MakeTempFolder("desktop");
   }
   static void TearDownTestSuite() {
-    if (savedDesktop_.present)
-      SetDefault(HKEY_CURRENT_USER, kShellFolders, "Desktop", savedDesktop_.bytes.c_str());
+    if (savedDesktop_.present) {
+      SetDefault(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop", savedDesktop_.bytes.c_str());
+    } else {
+      HKEY k = nullptr;
+      if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellFolders, 0, KEY_ALL_ACCESS, &k) ==
+          ERROR_SUCCESS) {
+        ::RegDeleteValueA(k, "Common Desktop");
+        ::RegCloseKey(k);
+      }
+    }
     RemoveTree(desktop_);
     ::CoUninitialize();
   }
@@ -227,7 +282,7 @@ class Installation : public ::testing::Test {
   }
   void TearDown() override {
     RemoveOurRegistry();
-    RemoveTree(base_);
+    RemoveTreeUtf8(base_);
     ::DeleteFileA((desktop_ + "Corvana.lnk").c_str());
   }
 
@@ -236,16 +291,15 @@ class Installation : public ::testing::Test {
     return Run("\"" + kInstaller + "\"", answers);
   }
 
-  // Wine's shell writes its own desktop path back into the value whenever a
-  // program asks the shell for it, so it is set again before every run.
+  // The known-folder API reads the public desktop from this value.
   SetupRun Run(const std::string& commandLine, const SetupAnswers& answers) {
-    SetDefault(HKEY_CURRENT_USER, kShellFolders, "Desktop",
+    SetDefault(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop",
                desktopOverride_.empty() ? WithoutTrailingSlash(desktop_) : desktopOverride_);
     return RunSetupProgram(commandLine, answers);
   }
 
   static constexpr const char* kShellFolders =
-      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   static inline Value savedDesktop_;
   static inline std::string desktop_;
   std::string base_, folder_;
@@ -570,6 +624,50 @@ TEST_F(Installation, TheUninstallerEmptiesOnlyTheFolderThatHoldsIt) {
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_TRUE(WaitFor([&] { return !FileThere(folder_); }, 60000));
     EXPECT_EQ(GetFile(other + "Corvana.EXE"), "someone else's");
+  }
+}
+
+// Every name of the shared table in one folder (all but the one ending in a
+// dot, which no folder path the system hands back can keep), and a folder of
+// 200 characters: installed, used through the shortcut's target and the
+// registry, and removed with the batch file.
+TEST_F(Installation, InstallsAndUninstallsInUnicodeAndLongFolders) {
+  std::string names;
+  for (const UnicodeName& n : kUnicodeNames) {
+    const std::string name = n.Utf8;
+    if (name.back() == '.') continue;
+    names += names.empty() ? name : " " + name;
+  }
+  // Names of 30 characters at most, none empty.
+  std::string deep = base_;
+  while (deep.size() < 200 - 8) deep += deep.size() % 31 == 30 && deep.back() != '\\' ? '\\' : 'd';
+  if (deep.back() == '\\') deep.back() = 'd';
+  deep += "\\Corvana";
+  ASSERT_EQ(deep.size(), 200u);
+  const std::string folders[] = {base_ + names + "\\Corvana\\", deep + "\\"};
+  for (const std::string& folder : folders) {
+    SCOPED_TRACE(folder);
+    SetupAnswers a;
+    a.folder = folder;
+    SetupRun run = Install(a);
+    ASSERT_EQ(run.exitCode, 1u);
+    for (const char* name : {"Corvana.EXE", "CRVNShll.dll", "CRVNUNST.EXE", "history.txt"})
+      EXPECT_TRUE(FileThereUtf8(folder + name)) << name;
+    EXPECT_EQ(GetFileUtf8(folder + "Corvana.EXE"), GetFile(BuiltCorvana()));
+    EXPECT_NE(GetFileUtf8(folder + "Corvana.ini").find("Signature="), std::string::npos);
+    const std::string command =
+        Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    EXPECT_EQ(command, "\"" + folder + "CRVNUNST.EXE\" " + folder);
+    EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kClsid + "\\InProcServer32",
+                            nullptr)),
+              folder + "CRVNShll.dll");
+    EXPECT_EQ(ShortcutTarget(desktop_ + "Corvana.lnk"), folder + "Corvana.exe");
+
+    SetupRun removed = Run(command, {});
+    EXPECT_EQ(removed.exitCode, 1u);
+    EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
+    EXPECT_TRUE(WaitFor([&] { return !FileThereUtf8(folder); }, 60000));
+    EXPECT_FALSE(FileThere(WindowsFolder() + "CRVNExit.bat"));
   }
 }
 
