@@ -26,6 +26,22 @@ std::vector<RegistryRow> InstallRows(const InstallChoices& c) {
   // another program nor splits the path; the folder argument stays as it is.
   rows.push_back({RegRoot::LocalMachine, kUninstallKey, "UninstallString",
                   "\"" + f + kUninstallerName + "\" " + f, false});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "QuietUninstallString",
+                  "\"" + f + kUninstallerName + "\" /S " + f, false});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "DisplayVersion", kVersionText, false});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "Publisher", kPublisher, false});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "DisplayIcon", f + "Corvana.EXE,0", false});
+  rows.push_back(
+      {RegRoot::LocalMachine, kUninstallKey, "InstallLocation", WithoutTrailingSlash(f), false});
+  rows.push_back(
+      {RegRoot::LocalMachine, kUninstallKey, "EstimatedSize", "", false, true, c.estimatedSizeKiB});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "NoModify", "", false, true, 1});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "NoRepair", "", false, true, 1});
+  for (int t = 0; t < kListTypeCount; ++t) {
+    if (c.registerType[t] && !c.previousOwner[t].empty())
+      rows.push_back({RegRoot::LocalMachine, kPreviousOwnersKey, kTypeExtensions[t],
+                      c.previousOwner[t], false});
+  }
   for (ListType t : kRowOrder) {
     if (c.registerType[t])
       rows.push_back({RegRoot::ClassesRoot, kTypeExtensions[t], "", type, false});

@@ -52,11 +52,51 @@ void DeleteKeyTree(HKEY root, const std::string& parent, const std::string& name
   DeleteBelow(key.Get(), name.c_str());
 }
 
-void RemoveProgramKeys(const std::vector<std::string>& extensions) {
+bool DeleteKeyIfEmpty(HKEY root, const std::string& key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyUtf8(root, key.c_str(), KEY_READ, &opened) != ERROR_SUCCESS) return true;
+  UniqueRegKey k(opened);
+  DWORD subkeys = 0, values = 0;
+  if (::RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+      subkeys != 0 || values != 0)
+    return false;
+  k.Reset();
+  return RegDeleteKeyUtf8(root, key.c_str()) == ERROR_SUCCESS;
+}
+
+std::vector<OwnedExtension> OwnedExtensions() {
+  std::vector<OwnedExtension> ours;
+  for (const char* extension : kTypeExtensions) {
+    if (EqualsIgnoringCase(ReadRegString(HKEY_CLASSES_ROOT, extension, nullptr), kTypeName))
+      ours.push_back({extension, ReadRegString(HKEY_LOCAL_MACHINE, kPreviousOwnersKey, extension)});
+  }
+  return ours;
+}
+
+namespace {
+
+void ReleaseExtension(const OwnedExtension& owned) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyUtf8(HKEY_CLASSES_ROOT, owned.extension.c_str(), KEY_ALL_ACCESS, &opened) !=
+      ERROR_SUCCESS)
+    return;
+  UniqueRegKey key(opened);
+  if (owned.previousOwner.empty())
+    RegDeleteValueUtf8(key.Get(), nullptr);
+  else
+    RegWriteStringUtf8(key.Get(), nullptr, owned.previousOwner.c_str());
+  key.Reset();
+  DeleteKeyIfEmpty(HKEY_CLASSES_ROOT, owned.extension);
+}
+
+}  // namespace
+
+void RemoveProgramKeys(const std::vector<OwnedExtension>& extensions) {
   const std::vector<KeyRemoval> keys = ProgramKeys();
   for (size_t i = 0; i < keys.size(); ++i) {
     if (i == 2) {
-      for (const std::string& e : extensions) DeleteKeyTree(HKEY_CLASSES_ROOT, "", e);
+      for (const OwnedExtension& e : extensions) ReleaseExtension(e);
     }
     DeleteKeyTree(RootKey(keys[i].root), keys[i].parent, keys[i].name);
   }

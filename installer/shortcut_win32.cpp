@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
 #include "platform/long_path_win32.h"
 #include "platform/text_win32.h"
@@ -30,8 +31,13 @@ bool SaveLink(const std::string& target, const std::string& linkPath,
 bool CreateShortcut(const std::string& target, const std::string& linkPath,
                     const std::string& description) {
   HRESULT init = ::CoInitialize(nullptr);
-  // The interfaces are released inside SaveLink, before the library goes.
-  bool saved = SaveLink(target, linkPath, description);
+  // The link is saved beside its place and takes it only when complete, so
+  // that a failure leaves an earlier shortcut as it was. The interfaces are
+  // released inside SaveLink, before the library goes.
+  const std::string staged = linkPath + ".new";
+  bool saved = SaveLink(target, staged, description) &&
+               MoveFileUtf8(staged.c_str(), linkPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+  if (!saved) DeleteFileUtf8(staged.c_str());
   if (SUCCEEDED(init)) ::CoUninitialize();
   return saved;
 }

@@ -33,9 +33,15 @@ bool WriteExitBatch(const std::string& windowsFolder) {
          written == text.size();
 }
 
-bool StartExitBatch(const std::string& installFolder, const std::string& windowsFolder) {
+ExitBatch::~ExitBatch() {
+  // Never started: it must not run later on its own.
+  if (thread_) ::TerminateProcess(process_.Get(), 1);
+}
+
+bool ExitBatch::Create(const std::string& program, const std::string& installFolder,
+                       const std::string& windowsFolder) {
   // The interpreter inherits this process's environment.
-  if (!::SetEnvironmentVariableW(Wide(kFolderVariable).c_str(), Wide(installFolder).c_str()) ||
+  if (!::SetEnvironmentVariableW(Wide(kUninstallerVariable).c_str(), Wide(program).c_str()) ||
       !::SetEnvironmentVariableW(Wide(kRemoveVariable).c_str(),
                                  Wide(WithoutTrailingSlash(installFolder)).c_str()))
     return false;
@@ -50,10 +56,17 @@ bool StartExitBatch(const std::string& installFolder, const std::string& windows
                         CREATE_SUSPENDED | IDLE_PRIORITY_CLASS, nullptr, current.c_str(), &startup,
                         &process))
     return false;
-  UniqueKernelHandle processHandle(process.hProcess);
-  UniqueKernelHandle thread(process.hThread);
-  ::SetThreadPriority(thread.Get(), THREAD_PRIORITY_IDLE);
+  process_.Reset(process.hProcess);
+  thread_.Reset(process.hThread);
+  return true;
+}
+
+bool ExitBatch::Start() {
+  if (!thread_) return false;
+  ::SetThreadPriority(thread_.Get(), THREAD_PRIORITY_IDLE);
   ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
   ::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);
-  return ::ResumeThread(thread.Get()) != static_cast<DWORD>(-1);
+  const bool resumed = ::ResumeThread(thread_.Get()) != static_cast<DWORD>(-1);
+  if (resumed) thread_.Reset();
+  return resumed;
 }

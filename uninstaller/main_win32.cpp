@@ -1,6 +1,9 @@
 // CRVNUNST: removes the desktop shortcut and every registry entry of the
-// installation, then leaves the files, its own executable included, to a
-// batch file that runs once this program has ended.
+// installation (giving taken-over extensions back to their earlier owners)
+// and the installed files, then leaves its own program file and the folder
+// to a batch file that runs once this program has ended. With /S it asks and
+// tells nothing.
+#include <shlobj.h>
 #include <windows.h>
 
 #include <string>
@@ -15,15 +18,13 @@
 #include "platform/window_text_win32.h"
 #include "uninstaller/exit_batch.h"
 #include "uninstaller/exit_batch_win32.h"
+#include "uninstaller/installed_files_win32.h"
 
 namespace {
 
-// The folder of this executable, ending with '\'.
-std::string OwnFolder() {
-  const std::string path = ModulePathUtf8(nullptr);
-  const size_t cut = path.rfind('\\');
-  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
+// Exit codes of an unattended run (an interactive one ends with 0 when the
+// user declines and 1 otherwise, as it always has).
+enum SilentExit { kSilentSuccess = 0, kSilentFilesLeft = 2 };
 
 std::string WindowsFolder() {
   wchar_t path[MAX_PATH] = {};
@@ -31,36 +32,44 @@ std::string WindowsFolder() {
   return n > 0 && n < MAX_PATH ? WithTrailingSlash(Utf8(path)) : std::string();
 }
 
-// Extension keys that still name our type; another program's stay.
-std::vector<std::string> OurExtensions() {
-  std::vector<std::string> ours;
-  for (const char* extension : kTypeExtensions) {
-    if (EqualsIgnoringCase(ReadRegString(HKEY_CLASSES_ROOT, extension, nullptr), kTypeName))
-      ours.push_back(extension);
-  }
-  return ours;
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  if (MessageBoxUtf8(nullptr, "Are you sure you want to uninstall Corvana?", "Are you sure?",
-                     MB_YESNO) != IDYES)
+  std::string argument = ArgumentText(Utf8(::GetCommandLineW()));
+  const std::string ownPath = ModulePathUtf8(nullptr);
+  if (EqualsIgnoringCase(argument, kAtRestartSwitch)) return RemoveAtRestart(ownPath) ? 0 : 1;
+  const bool silent = TakeSilentSwitch(&argument);
+  if (!silent && MessageBoxUtf8(nullptr, "Are you sure you want to uninstall Corvana?",
+                                "Are you sure?", MB_YESNO) != IDYES)
     return 0;
-  const std::string argument = ArgumentText(Utf8(::GetCommandLineW()));
   const std::string windows = WindowsFolder();
-  const std::string own = OwnFolder();
-  const std::string folder = own.empty() ? std::string() : ChooseInstallFolder(argument, own);
+  const std::string own = WithTrailingSlash(FolderOf(ownPath));
+  const std::string folder = ChooseInstallFolder(argument, own);
   const std::string desktop = DesktopFolder();
   if (!desktop.empty()) DeleteFileUtf8((desktop + "Corvana.lnk").c_str());
 
-  // The extension keys are read before any key goes; they are removed after
-  // the uninstall entry, as the installer wrote them.
-  RemoveProgramKeys(OurExtensions());
+  // The extensions and their earlier owners are read before any key goes.
+  RemoveProgramKeys(OwnedExtensions());
+  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 
-  MessageBoxUtf8(nullptr, "Corvana has been uninstalled.", "Uninstall successful", MB_OK);
-  if (folder.empty() || windows.empty()) return 1;
-  WriteExitBatch(windows);
-  StartExitBatch(folder, windows);
+  // Everything is arranged before the message: the files gone or left to
+  // the restart, the batch file written and its interpreter created, held
+  // until this program is about to end.
+  std::string program;
+  bool arranged = RemoveInstalledFiles(folder, ownPath, &program);
+  ExitBatch batch;
+  if (windows.empty() || !WriteExitBatch(windows) || !batch.Create(program, folder, windows))
+    arranged = RemoveAtRestart(program) && arranged;
+  if (!silent) {
+    std::string text = "Corvana has been uninstalled.";
+    if (!arranged) {
+      text += "\r\n\r\nSome of its files could not be removed. Delete the folder ";
+      text += WithoutTrailingSlash(folder);
+      text += " yourself.";
+    }
+    MessageBoxUtf8(nullptr, text.c_str(), "Uninstall successful", MB_OK);
+  }
+  batch.Start();
+  if (silent) return arranged ? kSilentSuccess : kSilentFilesLeft;
   return 1;
 }

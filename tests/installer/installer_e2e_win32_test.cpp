@@ -5,13 +5,16 @@
 
 #include <aclapi.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "installer/folder_security_win32.h"
 #include "installer/install_plan.h"
 #include "installer/settings_file_win32.h"
 #include "platform/files_win32.h"
@@ -96,6 +99,115 @@ void RemoveTreeUtf8(const std::string& folder) {
   }
   RemoveFolderUtf8(WithoutTrailingSlash(folder).c_str());
 }
+
+// Every key and value below `key`, one line each ("key|name|type|data"),
+// subkeys in the order the registry lists them.
+void DumpKey(HKEY root, const std::string& key, std::vector<std::string>* out) {
+  HKEY k = nullptr;
+  if (RegOpenKeyUtf8(root, key.c_str(), KEY_READ, &k) != ERROR_SUCCESS) return;
+  UniqueRegKey owner(k);
+  out->push_back(key);
+  std::string name;
+  for (DWORD i = 0; RegEnumValueUtf8(k, i, &name) == ERROR_SUCCESS; ++i) {
+    Value v = ReadValue(root, key, name.empty() ? nullptr : name.c_str());
+    out->push_back(key + "|" + name + "|" + std::to_string(v.type) + "|" + v.bytes);
+  }
+  std::vector<std::string> subs;
+  for (DWORD i = 0; RegEnumKeyUtf8(k, i, &name) == ERROR_SUCCESS; ++i) subs.push_back(name);
+  for (const std::string& sub : subs) DumpKey(root, key + "\\" + sub, out);
+}
+
+// What the registry holds wherever an installation writes.
+std::vector<std::string> RegistrySnapshot() {
+  std::vector<std::string> out;
+  for (const char* k : {"File_Verification_Database", ".SFV", ".CRC", ".CKZ", ".CSV", ".PAR",
+                        ".MD5", "CLSID\\{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}",
+                        "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension",
+                        "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"})
+    DumpKey(HKEY_CLASSES_ROOT, k, &out);
+  DumpKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvana",
+          &out);
+  DumpKey(HKEY_LOCAL_MACHINE,
+          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellCompatibility\\Objects", &out);
+  Value approved =
+      ReadValue(HKEY_LOCAL_MACHINE,
+                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
+                "{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}");
+  out.push_back("Approved|" + std::to_string(approved.present) + approved.bytes);
+  return out;
+}
+
+const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+// The files and folders the system removes at the next restart, UTF-8,
+// without the "\\??\\" the entries carry.
+std::vector<std::string> PendingRemovals() {
+  std::vector<std::string> out;
+  HKEY k = nullptr;
+  if (RegOpenKeyUtf8(HKEY_LOCAL_MACHINE, kSessionManager, KEY_READ, &k) != ERROR_SUCCESS)
+    return out;
+  UniqueRegKey owner(k);
+  std::wstring data(65536, L'\0');
+  DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t)), type = 0;
+  if (::RegQueryValueExW(k, L"PendingFileRenameOperations", nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+    return out;
+  data.resize(size / sizeof(wchar_t));
+  // Pairs of source and target; an empty target means removal.
+  std::vector<std::wstring> strings;
+  for (size_t at = 0; at < data.size();) {
+    const size_t end = data.find(L'\0', at);
+    strings.push_back(data.substr(at, end - at));
+    at = end == std::wstring::npos ? data.size() : end + 1;
+  }
+  for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+    if (!strings[i + 1].empty() || strings[i].empty()) continue;
+    std::string path = Utf8(strings[i]);
+    if (path.compare(0, 4, "\\??\\") == 0) path.erase(0, 4);
+    out.push_back(path);
+  }
+  return out;
+}
+
+bool Pending(const std::string& path) {
+  for (const std::string& p : PendingRemovals())
+    if (EqualsIgnoringCase(p, path)) return true;
+  return false;
+}
+
+// Keeps the prefix's list of removals at the next restart as it was.
+class PendingRemovalsKept {
+ public:
+  PendingRemovalsKept() { Save(); }
+  ~PendingRemovalsKept() {
+    HKEY k = nullptr;
+    if (RegOpenKeyUtf8(HKEY_LOCAL_MACHINE, kSessionManager, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+      return;
+    if (present_)
+      ::RegSetValueExW(k, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE*>(bytes_.data()),
+                       static_cast<DWORD>(bytes_.size()));
+    else
+      ::RegDeleteValueW(k, L"PendingFileRenameOperations");
+    ::RegCloseKey(k);
+  }
+
+ private:
+  void Save() {
+    HKEY k = nullptr;
+    if (RegOpenKeyUtf8(HKEY_LOCAL_MACHINE, kSessionManager, KEY_READ, &k) != ERROR_SUCCESS) return;
+    DWORD size = 0;
+    present_ = ::RegQueryValueExW(k, L"PendingFileRenameOperations", nullptr, nullptr, nullptr,
+                                  &size) == ERROR_SUCCESS;
+    bytes_.resize(size);
+    if (present_)
+      ::RegQueryValueExW(k, L"PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(bytes_.data()), &size);
+    ::RegCloseKey(k);
+  }
+  bool present_ = false;
+  std::string bytes_;
+};
 
 bool KeyThere(HKEY root, const std::string& key) {
   HKEY k = nullptr;
@@ -212,6 +324,22 @@ TEST(SettingsFileAccess, UsersMayChangeTheSettingsFileBesideItsExistingEntries) 
   RemoveTree(folder);
 }
 
+// The folder's access list as the installer hands it to the system (Wine
+// keeps none that is set): Program Files' rights, the parent's cut off.
+TEST(FolderAccess, OnlyAdministratorsAndTheSystemMayChangeTheFolder) {
+  std::vector<BYTE> descriptor;
+  ASSERT_TRUE(BuildFolderSecurity(&descriptor));
+  ASSERT_TRUE(::IsValidSecurityDescriptor(descriptor.data()));
+  PWSTR sddl = nullptr;
+  ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+      descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr));
+  EXPECT_EQ(Utf8(sddl), "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+  ::LocalFree(sddl);
+  const std::string folder = MakeTempFolder("rights");
+  EXPECT_TRUE(SecureFolder(folder));
+  RemoveTree(folder);
+}
+
 std::string ShortcutTarget(const std::string& link) {
   ComPtr<IShellLinkW> shell;
   if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -321,6 +449,12 @@ std::vector<Row> ExpectedRows(const std::string& f) {
       {HKEY_LOCAL_MACHINE, kCompat, "CTXMENU_NOVERBS", ""},
       {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Corvana (Remove only)"},
       {HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + f + "CRVNUNST.EXE\" " + f},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString",
+       "\"" + f + "CRVNUNST.EXE\" /S " + f},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "2.33"},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", "Corvana project"},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", f + "Corvana.EXE,0"},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", WithoutTrailingSlash(f)},
       {HKEY_CLASSES_ROOT, type, nullptr, "File Verification Database"},
       {HKEY_CLASSES_ROOT, type + "\\DefaultIcon", nullptr, f + "Corvana.EXE,0"},
       {HKEY_CLASSES_ROOT, type + "\\Shell", nullptr, "open"},
@@ -392,6 +526,17 @@ TEST_F(Installation, InstallsIntoAFolderWithBlanksIsUsedAndUninstallsCompletely)
   EXPECT_EQ(run.messages[0].text, kSuccessText);
   EXPECT_FALSE(run.messages[0].icon);
 
+  // The uninstall entry's numbers: the size of the files in KiB, and no
+  // "Change" or "Repair".
+  const size_t bytes = GetFile(BuiltCorvana()).size() + GetFile(kBuiltDll).size() +
+                       GetFile(kBuiltUninstaller).size() + GetFile(kHistory).size();
+  for (auto [name, number] : {std::pair<const char*, DWORD>{"EstimatedSize", (bytes + 1023) / 1024},
+                              {"NoModify", 1},
+                              {"NoRepair", 1}}) {
+    Value v = ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, name);
+    EXPECT_EQ(v.type, static_cast<DWORD>(REG_DWORD)) << name;
+    EXPECT_EQ(v.bytes, std::string(reinterpret_cast<const char*>(&number), 4)) << name;
+  }
   // The registry, value by value: strings with their terminating zero.
   for (const Row& row : ExpectedRows(folder_)) {
     SCOPED_TRACE(row.key + " " + (row.name ? row.name : "(default)"));
@@ -532,7 +677,22 @@ TEST_F(Installation, ANewerInstalledVerifierIsKeptOnlyWhenTheUserSaysSo) {
   }
 }
 
-TEST_F(Installation, ALockedFileRollsTheCopyBackAndLeavesUntouchedFilesAlone) {
+// What an installation leaves in its folder, file by file.
+std::vector<std::string> FolderFiles(const std::string& folder) {
+  std::vector<std::string> out;
+  FoundFile found;
+  HANDLE search = FindFirstUtf8((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return out;
+  do {
+    if (found.Name != "." && found.Name != "..")
+      out.push_back(found.Name + " " + std::to_string(Crc32Of(GetFileUtf8(folder + found.Name))));
+  } while (FindNextUtf8(search, &found));
+  ::FindClose(search);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST_F(Installation, AFileHeldWithoutSharingLeavesTheEarlierInstallationAsItWas) {
   // Files of an earlier installation, in the order they are copied.
   const char* const names[] = {"CRVNShll.dll", "Corvana.EXE", "CRVNUNST.EXE", "history.txt"};
   for (int locked : {0, 2}) {
@@ -540,7 +700,8 @@ TEST_F(Installation, ALockedFileRollsTheCopyBackAndLeavesUntouchedFilesAlone) {
     ::CreateDirectoryA((base_ + "Program Files X").c_str(), nullptr);
     ::CreateDirectoryA(folder_.c_str(), nullptr);
     for (const char* name : names) PutFile(folder_ + name, std::string("earlier ") + name);
-    // Held open without sharing, as Explorer holds a loaded extension.
+    const std::vector<std::string> before = FolderFiles(folder_);
+    // Held open without any sharing: it can be neither replaced nor renamed.
     UniqueFileHandle lock(::CreateFileA((folder_ + names[locked]).c_str(), GENERIC_READ, 0, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock.Valid());
@@ -551,31 +712,37 @@ TEST_F(Installation, ALockedFileRollsTheCopyBackAndLeavesUntouchedFilesAlone) {
     EXPECT_EQ(run.messages[0].caption, "Installation failed");
     EXPECT_EQ(run.messages[0].text, kCopyFailedText);
     EXPECT_TRUE(run.messages[0].icon);
-    // What this run wrote before the locked file is gone; the rest is as it was.
-    for (int i = 0; i < 4; ++i) {
-      if (i < locked)
-        EXPECT_FALSE(FileThere(folder_ + names[i])) << names[i];
-      else
-        EXPECT_EQ(GetFile(folder_ + names[i]), std::string("earlier ") + names[i]);
-    }
-    EXPECT_FALSE(FileThere(folder_ + "Corvana.tmp"));
+    // Every earlier file as it was, and nothing written beside them left.
+    EXPECT_EQ(FolderFiles(folder_), before);
     EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
     EXPECT_FALSE(FileThere(desktop_ + "Corvana.lnk"));
     RemoveTree(folder_);
   }
 }
 
-TEST_F(Installation, AFailedRegistrationOrShortcutTakesEverythingBack) {
+// A failed step puts back exactly what the registry held, and the files:
+// for a first installation nothing of it stays, the volatile key that made
+// the registration fail included; for a reinstallation the earlier one
+// stays working.
+TEST_F(Installation, AFailedRegistrationOrShortcutPutsBackExactlyWhatWasThere) {
   struct Case {
     const char* step;
+    bool earlier;
     const char* text;
   };
-  const Case cases[] = {{"association", kAssociationFailedText}, {"shortcut", kShortcutFailedText}};
+  const Case cases[] = {{"association", false, kAssociationFailedText},
+                        {"shortcut", false, kShortcutFailedText},
+                        {"shortcut", true, kShortcutFailedText}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.step);
+    SCOPED_TRACE(std::string(c.step) + (c.earlier ? " after an earlier installation" : ""));
     SetDefault(HKEY_CLASSES_ROOT, ".MD5", nullptr, kForeignType);
     SetDefault(HKEY_CLASSES_ROOT, ".MD5\\OpenWithProgids", kForeignType, "");
     desktopOverride_.clear();
+    if (c.earlier) {
+      SetupAnswers first;
+      first.typeClicks[1] = 2;  // CRC cleared in the earlier installation
+      ASSERT_EQ(Install(first).exitCode, 1u);
+    }
     if (std::string(c.step) == "association") {
       // No key that lasts can be made below a volatile one.
       HKEY k = nullptr;
@@ -587,6 +754,8 @@ TEST_F(Installation, AFailedRegistrationOrShortcutTakesEverythingBack) {
     } else {
       desktopOverride_ = base_ + "no such desktop";
     }
+    const std::vector<std::string> registry = RegistrySnapshot();
+    const std::vector<std::string> files = FolderFiles(folder_);
     SetupAnswers a;
     a.typeClicks[5] = 2;  // MD5: indeterminate -> cleared -> checked, taken over
     SetupRun run = Install(a);
@@ -595,16 +764,104 @@ TEST_F(Installation, AFailedRegistrationOrShortcutTakesEverythingBack) {
     EXPECT_EQ(run.messages[0].caption, "Installation failed");
     EXPECT_EQ(run.messages[0].text, c.text);
     EXPECT_TRUE(run.messages[0].icon);
-    EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
-    for (const char* e : {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR"})
-      EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, e)) << e;
-    // The association taken over from another program is given back.
+    EXPECT_EQ(RegistrySnapshot(), registry);
+    EXPECT_EQ(FolderFiles(folder_), files);
+    EXPECT_EQ(FileThere(folder_), c.earlier);
     EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".MD5", nullptr)), kForeignType);
-    EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".MD5\\OpenWithProgids"));
-    for (const char* name : {"CRVNShll.dll", "Corvana.EXE", "CRVNUNST.EXE", "history.txt"})
-      EXPECT_FALSE(FileThere(folder_ + name)) << name;
+    if (c.earlier) {
+      EXPECT_EQ(GetFile(folder_ + "Corvana.EXE"), GetFile(BuiltCorvana()));
+      EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".SFV", nullptr)), "File_Verification_Database");
+    }
+    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, "File_Verification_Database");
     RemoveOurRegistry();
+    RemoveTree(folder_);
   }
+}
+
+// Explorer holds the loaded extension open for reading and sharing its
+// deletion, so it cannot be overwritten: the upgrade renames it aside and
+// deletes it, or leaves it to the next restart.
+TEST_F(Installation, AnUpgradeSucceedsWhileTheShellExtensionIsLoaded) {
+  PendingRemovalsKept kept;
+  ASSERT_EQ(Install({}).exitCode, 1u);
+  HMODULE loaded = ::LoadLibraryW(Wide(folder_ + "CRVNShll.dll").c_str());
+  ASSERT_NE(loaded, nullptr);
+  SetupRun run = Install({});
+  EXPECT_EQ(run.exitCode, 1u);
+  ASSERT_EQ(run.messages.size(), 1u);
+  EXPECT_EQ(run.messages[0].caption, "Installation successful");
+  EXPECT_EQ(GetFile(folder_ + "CRVNShll.dll"), GetFile(kBuiltDll));
+  // The earlier copy is gone, or (where the system refuses to delete a
+  // loaded module, as Windows does) waits for the restart.
+  const std::string old = folder_ + "CRVNShll.dll.old";
+  EXPECT_TRUE(!FileThere(old) || Pending(old));
+  EXPECT_FALSE(FileThere(folder_ + "CRVNShll.dll.new"));
+  EXPECT_FALSE(FileThere(folder_ + "Corvana.EXE.old"));
+  ::FreeLibrary(loaded);
+}
+
+// Another program's data under an extension key stays: a type taken over
+// goes back to its earlier owner, and a key that has gained another
+// program's entries since keeps them.
+TEST_F(Installation, UninstallGivesTypesBackAndKeepsOtherProgramsData) {
+  SetDefault(HKEY_CLASSES_ROOT, ".CSV", nullptr, "OtherSheet.csv");
+  SetDefault(HKEY_CLASSES_ROOT, ".CSV", "Content Type", "text/csv");
+  SetDefault(HKEY_CLASSES_ROOT, ".CSV\\OpenWithProgids", "OtherSheet.csv", "");
+  SetupAnswers a;
+  a.typeClicks[3] = 2;  // CSV: indeterminate -> cleared -> checked, taken over
+  ASSERT_EQ(Install(a).exitCode, 1u);
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", nullptr)), "File_Verification_Database");
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + "\\PreviousOwners", ".CSV")),
+            "OtherSheet.csv");
+  SetDefault(HKEY_CLASSES_ROOT, ".SFV\\OpenWithProgids", kForeignType, "");
+
+  SetupRun removed = Run(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString")), {});
+  EXPECT_EQ(removed.exitCode, 1u);
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", nullptr)), "OtherSheet.csv");
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", "Content Type")), "text/csv");
+  EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".CSV\\OpenWithProgids"));
+  EXPECT_FALSE(ReadValue(HKEY_CLASSES_ROOT, ".SFV", nullptr).present);
+  EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".SFV\\OpenWithProgids"));
+  EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, ".CRC"));
+  EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
+  EXPECT_TRUE(WaitFor([&] { return !FileThere(folder_); }, 60000));
+}
+
+// /S: the proposed folder (an earlier installation's) or /D=, the default
+// choices, no window at all, and the exit code; the quiet uninstall string
+// likewise.
+TEST_F(Installation, SilentInstallationAndRemovalAnswerWithExitCodes) {
+  SetDefault(HKEY_CLASSES_ROOT, ".MD5", nullptr, kForeignType);
+  SetDefault(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString",
+             "\"" + folder_ + "CRVNUNST.EXE\" " + folder_);
+  SetupRun proposed = Run("\"" + kInstaller + "\" /S", {});
+  EXPECT_EQ(proposed.exitCode, 0u);
+  EXPECT_EQ(proposed.dialogs, std::vector<std::string>());
+  EXPECT_EQ(GetFile(folder_ + "Corvana.EXE"), GetFile(BuiltCorvana()));
+  EXPECT_EQ(GetFile(folder_ + "CRVNShll.dll"), GetFile(kBuiltDll));
+  EXPECT_EQ(IniValue(folder_ + "Corvana.ini", "UpdateDB"), "(none)");
+  for (const char* e : {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR"})
+    EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, e, nullptr)), "File_Verification_Database") << e;
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".MD5", nullptr)), kForeignType);
+  EXPECT_EQ(ShortcutTarget(desktop_ + "Corvana.lnk"), folder_ + "Corvana.exe");
+  const std::string quiet =
+      Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
+  SetupRun removed = Run(quiet, {});
+  EXPECT_EQ(removed.exitCode, 0u);
+  EXPECT_EQ(removed.dialogs, std::vector<std::string>());
+  EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
+  EXPECT_TRUE(WaitFor([&] { return !FileThere(folder_); }, 60000));
+
+  // /D= names the folder; a failure is an exit code, not a box.
+  const std::string named = base_ + "named \xC3\xA9\\";
+  SetupRun there = Run("\"" + kInstaller + "\" /S /D=" + named, {});
+  EXPECT_EQ(there.exitCode, 0u);
+  EXPECT_TRUE(FileThereUtf8(named + "Corvana.EXE"));
+  RemoveOurRegistry();
+  desktopOverride_ = base_ + "no such desktop";
+  SetupRun failed = Run("\"" + kInstaller + "\" /S /D=" + named, {});
+  EXPECT_EQ(failed.exitCode, 4u);
+  EXPECT_EQ(failed.dialogs, std::vector<std::string>());
 }
 
 TEST_F(Installation, TheUninstallerEmptiesOnlyTheFolderThatHoldsIt) {
@@ -669,6 +926,40 @@ TEST_F(Installation, InstallsAndUninstallsInUnicodeAndLongFolders) {
     EXPECT_TRUE(WaitFor([&] { return !FileThereUtf8(folder); }, 60000));
     EXPECT_FALSE(FileThere(WindowsFolder() + "CRVNExit.bat"));
   }
+}
+
+// A read-only file goes all the same; an uninstaller that another program
+// holds open (so that it can be neither renamed nor deleted) is tried ten
+// times a second apart, then left to the next restart with its folder.
+TEST_F(Installation, TheSelfRemovalEndsWithinItsBoundAndLeavesWhatIsHeldToARestart) {
+  PendingRemovalsKept kept;
+  ASSERT_EQ(Install({}).exitCode, 1u);
+  ::SetFileAttributesA((folder_ + "history.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  UniqueFileHandle held(::CreateFileA((folder_ + "CRVNUNST.EXE").c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held.Valid());
+  const std::string batch = WindowsFolder() + "CRVNExit.bat";
+  SetupRun removed = Run(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString")), {});
+  EXPECT_EQ(removed.exitCode, 1u);
+  ASSERT_EQ(removed.messages.size(), 2u);
+  EXPECT_EQ(removed.messages[1].text, "Corvana has been uninstalled.");
+  const DWORD start = ::GetTickCount();
+  EXPECT_TRUE(WaitFor([&] { return !FileThere(batch); }, 60000));
+  const DWORD took = ::GetTickCount() - start;
+  EXPECT_GE(took, 5000u);  // it paused between its tries
+  for (const char* name : {"history.txt", "Corvana.EXE", "CRVNShll.dll", "Corvana.ini"})
+    EXPECT_FALSE(FileThere(folder_ + name)) << name;
+  EXPECT_TRUE(FileThere(folder_ + "CRVNUNST.EXE"));
+  const std::vector<std::string> pending = PendingRemovals();
+  const auto uninstaller = std::find_if(pending.begin(), pending.end(), [&](const std::string& p) {
+    return EqualsIgnoringCase(p, folder_ + "CRVNUNST.EXE");
+  });
+  const auto folder = std::find_if(pending.begin(), pending.end(), [&](const std::string& p) {
+    return EqualsIgnoringCase(p, WithoutTrailingSlash(folder_));
+  });
+  EXPECT_NE(uninstaller, pending.end());
+  EXPECT_NE(folder, pending.end());
+  EXPECT_LT(uninstaller, folder);  // the folder goes after what it holds
 }
 
 }  // namespace
