@@ -1,43 +1,55 @@
 #include "installer/carried_files_win32.h"
 
+#include "installer/file_removal_win32.h"
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/long_path_win32.h"
+#include "platform/text_win32.h"
+#include "platform/window_text_win32.h"
 
 namespace {
 
-constexpr const char kTempName[] = "Corvana.tmp";
+HRSRC FindCarried(HMODULE module, const char* name) {
+  return ::FindResourceW(module, Wide(name).c_str(), L"mybin");
+}
 
 // Writes resource `name` of type "mybin" into a new `path`; true only when
 // every byte was written.
 bool WriteResource(HMODULE module, const char* name, const std::string& path) {
-  HRSRC found = ::FindResourceA(module, name, "mybin");
+  HRSRC found = FindCarried(module, name);
   if (!found) return false;
   DWORD size = ::SizeofResource(module, found);
   HGLOBAL loaded = ::LoadResource(module, found);
   const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
   if (!bytes) return false;
-  UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  UniqueFileHandle file(
+      CreateFileUtf8(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN));
   if (!file) return false;
   DWORD written = 0;
   return ::WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size;
 }
 
-void CreateFoldersAlong(const std::string& folder) {
-  for (const std::string& f : FoldersAlong(folder)) ::CreateDirectoryA(f.c_str(), nullptr);
+std::string Target(const CarriedFiles& files, int i) {
+  return files.folder + kCarriedFiles[i].fileName;
+}
+
+std::string Staged(const CarriedFiles& files, int i) {
+  return Target(files, i) + ".new";
 }
 
 }  // namespace
 
 bool ReadProductVersion(const std::string& path, ProductVersion* version) {
   *version = ProductVersion{};
+  const std::wstring wide = SystemPath(path);
   DWORD ignored = 0;
-  DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  DWORD size = ::GetFileVersionInfoSizeW(wide.c_str(), &ignored);
   if (size == 0) return false;
   std::string block(size, '\0');
-  if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return false;
+  if (!::GetFileVersionInfoW(wide.c_str(), 0, size, block.data())) return false;
   VS_FIXEDFILEINFO* info = nullptr;
   UINT length = 0;
-  if (!::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
+  if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
       length < sizeof *info)
     return false;
   version->mostSignificant = info->dwProductVersionMS;
@@ -45,36 +57,72 @@ bool ReadProductVersion(const std::string& path, ProductVersion* version) {
   return true;
 }
 
-bool CopyCarriedFiles(HMODULE module, const std::string& folder, bool withShellExtension,
-                      WrittenFiles* written) {
-  const std::string temp = folder + kTempName;
+uint32_t CarriedSizeKiB(HMODULE module, bool withShellExtension) {
+  uint64_t bytes = 0;
   for (int i = withShellExtension ? 0 : 1; i < kCarriedFileCount; ++i) {
-    const CarriedFile& file = kCarriedFiles[i];
-    const std::string target = folder + file.fileName;
-    CreateFoldersAlong(folder);
-    if (!WriteResource(module, file.resourceName, temp)) {
-      ::DeleteFileA(temp.c_str());
+    if (HRSRC found = FindCarried(module, kCarriedFiles[i].resourceName))
+      bytes += ::SizeofResource(module, found);
+  }
+  return static_cast<uint32_t>((bytes + 1023) / 1024);
+}
+
+bool StageCarriedFiles(HMODULE module, bool withShellExtension, bool ask, CarriedFiles* files) {
+  for (int i = withShellExtension ? 0 : 1; i < kCarriedFileCount; ++i) {
+    const std::string staged = Staged(*files, i);
+    files->files[i].staged = true;
+    if (!WriteResource(module, kCarriedFiles[i].resourceName, staged)) {
+      RestoreCarriedFiles(files);
       return false;
     }
-    ProductVersion carried;
-    ReadProductVersion(temp, &carried);
-    ::DeleteFileA(temp.c_str());
-    ProductVersion installed;
-    if (ReadProductVersion(target, &installed) && IsNewer(installed, carried)) {
-      const std::string question = NewerVersionQuestion(file.fileName);
-      if (::MessageBoxA(nullptr, question.c_str(), "Keep newer version?", MB_YESNO) == IDYES)
-        continue;
+    ProductVersion carried, installed;
+    ReadProductVersion(staged, &carried);
+    if (ReadProductVersion(Target(*files, i), &installed) && IsNewer(installed, carried)) {
+      const std::string question = NewerVersionQuestion(kCarriedFiles[i].fileName);
+      if (!ask ||
+          MessageBoxUtf8(nullptr, question.c_str(), "Keep newer version?", MB_YESNO) == IDYES) {
+        DeleteFileUtf8(staged.c_str());
+        files->files[i].staged = false;
+      }
     }
-    // Opening the target empties it, so it counts as written from here.
-    written->written[i] = true;
-    if (!WriteResource(module, file.resourceName, target)) return false;
   }
   return true;
 }
 
-void DeleteCarriedFiles(const std::string& folder, const WrittenFiles& written) {
+bool PlaceCarriedFiles(CarriedFiles* files) {
   for (int i = 0; i < kCarriedFileCount; ++i) {
-    if (written.written[i]) ::DeleteFileA((folder + kCarriedFiles[i].fileName).c_str());
+    CarriedState& state = files->files[i];
+    if (!state.staged) continue;
+    const std::string target = Target(*files, i);
+    if (GetFileAttributesUtf8(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      const std::string aside = FreeAsideName(target);
+      if (!MoveFileUtf8(target.c_str(), aside.c_str(), 0)) return false;
+      state.aside = aside;
+    }
+    if (!MoveFileUtf8(Staged(*files, i).c_str(), target.c_str(), 0)) return false;
+    state.placed = true;
   }
-  ::DeleteFileA((folder + kTempName).c_str());
+  return true;
+}
+
+void RestoreCarriedFiles(CarriedFiles* files) {
+  for (int i = kCarriedFileCount - 1; i >= 0; --i) {
+    CarriedState& state = files->files[i];
+    const std::string target = Target(*files, i);
+    if (state.placed) {
+      // The new copy is nobody's yet; should it be held all the same, it is
+      // moved out of the way.
+      if (!DeleteFileUtf8(target.c_str())) RemoveOrScheduleFile(target);
+    }
+    if (!state.aside.empty()) MoveFileUtf8(state.aside.c_str(), target.c_str(), 0);
+    if (state.staged) DeleteFileUtf8(Staged(*files, i).c_str());
+    state = CarriedState{};
+  }
+}
+
+bool FinishCarriedFiles(const CarriedFiles& files) {
+  bool all = true;
+  for (const CarriedState& state : files.files) {
+    if (!state.aside.empty() && !RemoveOrScheduleFile(state.aside)) all = false;
+  }
+  return all;
 }

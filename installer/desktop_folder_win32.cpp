@@ -1,18 +1,21 @@
 #include "installer/desktop_folder_win32.h"
 
-#include <shlobj.h>
+// clang-format off
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+// clang-format on
 
-#include "installer/install_names.h"
 #include "installer/install_plan.h"
-#include "installer/registry_tree_win32.h"
+#include "platform/text_win32.h"
 
 std::string DesktopFolder() {
-  std::string desktop = ReadRegString(HKEY_CURRENT_USER, kShellFoldersKey, "Desktop");
-  if (desktop.empty()) {
-    char path[MAX_PATH] = {};
-    if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path)))
-      desktop = path;
-  }
+  PWSTR path = nullptr;
+  std::string desktop;
+  if (SUCCEEDED(
+          ::SHGetKnownFolderPath(FOLDERID_PublicDesktop, KF_FLAG_DONT_VERIFY, nullptr, &path)) &&
+      path)
+    desktop = Utf8(path);
+  ::CoTaskMemFree(path);
   return desktop.empty() ? desktop : WithTrailingSlash(desktop);
 }

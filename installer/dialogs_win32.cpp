@@ -1,5 +1,7 @@
 #include "installer/dialogs_win32.h"
 
+#include "platform/window_text_win32.h"
+
 namespace {
 
 constexpr int kFolderDialog = 104, kOptionsDialog = 105, kAssociationDialog = 106;
@@ -7,6 +9,8 @@ constexpr int kIcon = 103;
 constexpr int kFolderEdit = 1000, kBrowse = 1001;
 constexpr int kShellExtensionBox = 1002, kUpdateDbBox = 1003;
 constexpr int kFirstTypeBox = 1003;  // SFV; CRC, CKZ, CSV, PAR and MD5 follow
+// The folder box takes what the system's long-path calls take.
+constexpr int kFolderLimit = 32000;
 
 // Centres the dialog on the primary screen and gives it the program icon.
 void Prepare(HWND dialog) {
@@ -15,12 +19,12 @@ void Prepare(HWND dialog) {
   int width = r.right - r.left, height = r.bottom - r.top;
   ::SetWindowPos(dialog, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
   for (int size : {ICON_BIG, ICON_SMALL}) {
     int pixels = ::GetSystemMetrics(size == ICON_BIG ? SM_CXICON : SM_CXSMICON);
     HANDLE icon =
-        ::LoadImageA(instance, MAKEINTRESOURCEA(kIcon), IMAGE_ICON, pixels, pixels, LR_SHARED);
-    ::SendMessageA(dialog, WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
+        ::LoadImageW(instance, MAKEINTRESOURCEW(kIcon), IMAGE_ICON, pixels, pixels, LR_SHARED);
+    ::SendMessageW(dialog, WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
   }
 }
 
@@ -30,21 +34,20 @@ struct FolderState {
 
 INT_PTR CALLBACK FolderProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
-    ::SetWindowLongPtrA(dialog, DWLP_USER, lp);
+    ::SetWindowLongPtrW(dialog, DWLP_USER, lp);
     Prepare(dialog);
     auto* s = reinterpret_cast<FolderState*>(lp);
-    ::SendDlgItemMessageA(dialog, kFolderEdit, EM_LIMITTEXT, MAX_PATH - 1, 0);
-    ::SetDlgItemTextA(dialog, kFolderEdit, s->folder->c_str());
+    ::SendDlgItemMessageW(dialog, kFolderEdit, EM_LIMITTEXT, kFolderLimit, 0);
+    SetDlgItemTextUtf8(dialog, kFolderEdit, s->folder->c_str());
     ::ShowWindow(::GetDlgItem(dialog, kBrowse), SW_HIDE);
     return TRUE;
   }
   if (msg != WM_COMMAND) return FALSE;
-  auto* s = reinterpret_cast<FolderState*>(::GetWindowLongPtrA(dialog, DWLP_USER));
+  auto* s = reinterpret_cast<FolderState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
   if (LOWORD(wp) == IDOK) {
-    char text[MAX_PATH] = {};
-    ::GetDlgItemTextA(dialog, kFolderEdit, text, sizeof text);
+    const std::string text = GetDlgItemTextUtf8(dialog, kFolderEdit);
     // An empty folder would mean the root of whatever drive is current.
-    if (text[0] == '\0') {
+    if (text.empty()) {
       ::MessageBeep(MB_ICONWARNING);
       return TRUE;
     }
@@ -66,14 +69,14 @@ struct OptionsState {
 
 INT_PTR CALLBACK OptionsProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
-    ::SetWindowLongPtrA(dialog, DWLP_USER, lp);
+    ::SetWindowLongPtrW(dialog, DWLP_USER, lp);
     Prepare(dialog);
     ::CheckDlgButton(dialog, kShellExtensionBox, BST_CHECKED);
     ::CheckDlgButton(dialog, kUpdateDbBox, BST_CHECKED);
     return TRUE;
   }
   if (msg != WM_COMMAND) return FALSE;
-  auto* s = reinterpret_cast<OptionsState*>(::GetWindowLongPtrA(dialog, DWLP_USER));
+  auto* s = reinterpret_cast<OptionsState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
   int id = LOWORD(wp);
   if ((id == kShellExtensionBox || id == kUpdateDbBox) && HIWORD(wp) == BN_CLICKED) {
     bool on = ::IsDlgButtonChecked(dialog, id) == BST_CHECKED;
@@ -100,7 +103,7 @@ struct AssociationState {
 
 INT_PTR CALLBACK AssociationProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
-    ::SetWindowLongPtrA(dialog, DWLP_USER, lp);
+    ::SetWindowLongPtrW(dialog, DWLP_USER, lp);
     Prepare(dialog);
     auto* s = reinterpret_cast<AssociationState*>(lp);
     for (int t = 0; t < kListTypeCount; ++t) {
@@ -110,7 +113,7 @@ INT_PTR CALLBACK AssociationProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     return TRUE;
   }
   if (msg != WM_COMMAND) return FALSE;
-  auto* s = reinterpret_cast<AssociationState*>(::GetWindowLongPtrA(dialog, DWLP_USER));
+  auto* s = reinterpret_cast<AssociationState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
   if (LOWORD(wp) == IDOK) {
     for (int t = 0; t < kListTypeCount; ++t)
       s->chosen[t] = ::IsDlgButtonChecked(dialog, kFirstTypeBox + t) == BST_CHECKED;
@@ -125,7 +128,7 @@ INT_PTR CALLBACK AssociationProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool Run(HINSTANCE instance, int id, DLGPROC proc, void* state) {
-  return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(id), nullptr, proc,
+  return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(id), nullptr, proc,
                            reinterpret_cast<LPARAM>(state)) == IDOK;
 }
 

@@ -14,16 +14,20 @@ inline constexpr const char kUninstallParent[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr const char kUninstallKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvana";
+// Under the uninstall entry: the default value each extension had before
+// the installer took it over from another program, by extension.
+inline constexpr const char kPreviousOwnersKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvana\\PreviousOwners";
 inline constexpr const char kApprovedKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 inline constexpr const char kFileHandlers[] = "*\\shellex\\ContextMenuHandlers";
 inline constexpr const char kFolderHandlers[] = "Directory\\shellex\\ContextMenuHandlers";
-inline constexpr const char kShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 inline constexpr const char kUninstallerName[] = "CRVNUNST.EXE";
 inline constexpr const char kSettingsName[] = "Corvana.ini";
+inline constexpr const char kVersionText[] = "2.33";
+inline constexpr const char kPublisher[] = "Corvana project";
 
 // The list types in the order of the association dialog's boxes.
 enum ListType { kSfv, kCrc, kCkz, kCsv, kPar, kMd5, kListTypeCount };

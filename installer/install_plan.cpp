@@ -26,6 +26,22 @@ std::vector<RegistryRow> InstallRows(const InstallChoices& c) {
   // another program nor splits the path; the folder argument stays as it is.
   rows.push_back({RegRoot::LocalMachine, kUninstallKey, "UninstallString",
                   "\"" + f + kUninstallerName + "\" " + f, false});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "QuietUninstallString",
+                  "\"" + f + kUninstallerName + "\" /S " + f, false});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "DisplayVersion", kVersionText, false});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "Publisher", kPublisher, false});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "DisplayIcon", f + "Corvana.EXE,0", false});
+  rows.push_back(
+      {RegRoot::LocalMachine, kUninstallKey, "InstallLocation", WithoutTrailingSlash(f), false});
+  rows.push_back(
+      {RegRoot::LocalMachine, kUninstallKey, "EstimatedSize", "", false, true, c.estimatedSizeKiB});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "NoModify", "", false, true, 1});
+  rows.push_back({RegRoot::LocalMachine, kUninstallKey, "NoRepair", "", false, true, 1});
+  for (int t = 0; t < kListTypeCount; ++t) {
+    if (c.registerType[t] && !c.previousOwner[t].empty())
+      rows.push_back({RegRoot::LocalMachine, kPreviousOwnersKey, kTypeExtensions[t],
+                      c.previousOwner[t], false});
+  }
   for (ListType t : kRowOrder) {
     if (c.registerType[t])
       rows.push_back({RegRoot::ClassesRoot, kTypeExtensions[t], "", type, false});
@@ -75,6 +91,17 @@ std::string ProposeFolder(const std::string& uninstallString, const std::string&
   }
   std::string base = programFiles.empty() ? std::string("C:\\Program Files") : programFiles;
   return WithTrailingSlash(base) + "Corvana";
+}
+
+bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
 }
 
 std::string WithTrailingSlash(const std::string& path) {

@@ -16,7 +16,9 @@ struct RegistryRow {
   std::string key;
   std::string valueName;  // empty: the key's default value
   std::string data;
-  bool mayFail;  // a failure of this row does not stop the installation
+  bool mayFail;           // a failure of this row does not stop the installation
+  bool isNumber = false;  // a REG_DWORD of `number` instead of the string
+  uint32_t number = 0;
 };
 
 struct InstallChoices {
@@ -24,6 +26,11 @@ struct InstallChoices {
   bool shellExtension = true;
   bool updateDb = true;
   bool registerType[kListTypeCount] = {};  // the box ended fully checked
+  // The default value of the type's extension when another program owns
+  // it (empty otherwise): kept under kPreviousOwnersKey when taken over, so
+  // that the uninstaller can give it back.
+  std::string previousOwner[kListTypeCount];
+  uint32_t estimatedSizeKiB = 0;  // the installed files together
 };
 
 // Every registry row of an installation, in the order they are written.
@@ -58,6 +65,10 @@ inline constexpr int kCarriedFileCount = 4;
 // its uninstall string (the quoted form this installer writes or the older
 // unquoted one), else `programFiles` + "\Corvana".
 std::string ProposeFolder(const std::string& uninstallString, const std::string& programFiles);
+
+// Equal when only the case of ASCII letters differs (type names, file
+// names of this program).
+bool EqualsIgnoringCase(const std::string& a, const std::string& b);
 
 std::string WithTrailingSlash(const std::string& path);
 std::string WithoutTrailingSlash(const std::string& path);

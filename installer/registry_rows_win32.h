@@ -1,5 +1,8 @@
-// Writing the installation's registry rows, and taking them back.
+// Writing the installation's registry rows, and putting back exactly what
+// was there before.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -9,8 +12,22 @@
 // Writes the rows in order; false at the first row that fails and may not.
 bool WriteRegistryRows(const std::vector<RegistryRow>& rows);
 
-// Takes back what an installation with `choices` wrote. `previous[t]` is
-// the default value the type's extension key had before (empty: none or
-// ours): such a key gets that value back instead of being removed, so the
-// other program's association survives a failed installation.
-void RollBackRegistry(const InstallChoices& choices, const std::string previous[kListTypeCount]);
+// What the registry held where the rows go: each value as it was (or its
+// absence) and the keys that did not exist.
+struct SavedValue {
+  HKEY root;
+  std::string key, name;
+  bool present = false;
+  DWORD type = 0;
+  std::vector<BYTE> data;
+};
+struct RegistryState {
+  std::vector<SavedValue> values;
+  std::vector<std::pair<HKEY, std::string>> missingKeys;
+};
+RegistryState SaveRegistryState(const std::vector<RegistryRow>& rows);
+
+// Puts every saved value back (or deletes it when it was not there), then
+// deletes the keys that did not exist, deepest first, where nothing else
+// has come into them.
+void RestoreRegistryState(const RegistryState& state);

@@ -1,26 +1,18 @@
 #include "installer/registry_tree_win32.h"
 
 #include "platform/handles_win32.h"
+#include "platform/registry_win32.h"
 
 HKEY RootKey(RegRoot root) {
   return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT;
 }
 
-std::string ReadRegString(HKEY root, const char* key, const char* name, DWORD capacity) {
-  UniqueRegKey k;
+std::string ReadRegString(HKEY root, const char* key, const char* name) {
   HKEY opened = nullptr;
-  if (::RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return {};
-  k.Reset(opened);
-  std::string value(capacity, '\0');
-  DWORD type = 0;
-  DWORD size = capacity;
-  LONG rc = ::RegQueryValueExA(k.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
-                               &size);
-  if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
-  value.resize(size < capacity ? size : capacity);
-  // The stored text may or may not carry its terminating zero.
-  size_t end = value.find('\0');
-  if (end != std::string::npos) value.resize(end);
+  if (RegOpenKeyUtf8(root, key, KEY_READ, &opened) != ERROR_SUCCESS) return {};
+  UniqueRegKey k(opened);
+  std::string value;
+  if (RegReadStringUtf8(k.Get(), name, &value) != ERROR_SUCCESS) return {};
   return value;
 }
 
@@ -30,25 +22,21 @@ namespace {
 // then `name` itself from `parent`.
 void DeleteBelow(HKEY parent, const char* name) {
   HKEY opened = nullptr;
-  if (::RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return;
+  if (RegOpenKeyUtf8(parent, name, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return;
   UniqueRegKey key(opened);
-  char sub[256];
+  std::string sub;
   DWORD index = 0;
-  for (;;) {
-    DWORD length = sizeof sub;
-    if (::RegEnumKeyExA(key.Get(), index, sub, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
-    DeleteBelow(key.Get(), sub);
+  while (RegEnumKeyUtf8(key.Get(), index, &sub) == ERROR_SUCCESS) {
+    DeleteBelow(key.Get(), sub.c_str());
     // A subkey that will not go is stepped over, so that the loop ends.
     HKEY still = nullptr;
-    if (::RegOpenKeyExA(key.Get(), sub, 0, KEY_READ, &still) == ERROR_SUCCESS) {
+    if (RegOpenKeyUtf8(key.Get(), sub.c_str(), KEY_READ, &still) == ERROR_SUCCESS) {
       ::RegCloseKey(still);
       ++index;
     }
   }
   key.Reset();
-  ::RegDeleteKeyA(parent, name);
+  RegDeleteKeyUtf8(parent, name);
 }
 
 }  // namespace
@@ -59,23 +47,62 @@ void DeleteKeyTree(HKEY root, const std::string& parent, const std::string& name
     return;
   }
   HKEY opened = nullptr;
-  if (::RegOpenKeyExA(root, parent.c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return;
+  if (RegOpenKeyUtf8(root, parent.c_str(), KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return;
   UniqueRegKey key(opened);
   DeleteBelow(key.Get(), name.c_str());
 }
 
-void RemoveProgramKeys(const std::vector<std::string>& extensions) {
+bool DeleteKeyIfEmpty(HKEY root, const std::string& key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyUtf8(root, key.c_str(), KEY_READ, &opened) != ERROR_SUCCESS) return true;
+  UniqueRegKey k(opened);
+  DWORD subkeys = 0, values = 0;
+  if (::RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+      subkeys != 0 || values != 0)
+    return false;
+  k.Reset();
+  return RegDeleteKeyUtf8(root, key.c_str()) == ERROR_SUCCESS;
+}
+
+std::vector<OwnedExtension> OwnedExtensions() {
+  std::vector<OwnedExtension> ours;
+  for (const char* extension : kTypeExtensions) {
+    if (EqualsIgnoringCase(ReadRegString(HKEY_CLASSES_ROOT, extension, nullptr), kTypeName))
+      ours.push_back({extension, ReadRegString(HKEY_LOCAL_MACHINE, kPreviousOwnersKey, extension)});
+  }
+  return ours;
+}
+
+namespace {
+
+void ReleaseExtension(const OwnedExtension& owned) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyUtf8(HKEY_CLASSES_ROOT, owned.extension.c_str(), KEY_ALL_ACCESS, &opened) !=
+      ERROR_SUCCESS)
+    return;
+  UniqueRegKey key(opened);
+  if (owned.previousOwner.empty())
+    RegDeleteValueUtf8(key.Get(), nullptr);
+  else
+    RegWriteStringUtf8(key.Get(), nullptr, owned.previousOwner.c_str());
+  key.Reset();
+  DeleteKeyIfEmpty(HKEY_CLASSES_ROOT, owned.extension);
+}
+
+}  // namespace
+
+void RemoveProgramKeys(const std::vector<OwnedExtension>& extensions) {
   const std::vector<KeyRemoval> keys = ProgramKeys();
   for (size_t i = 0; i < keys.size(); ++i) {
     if (i == 2) {
-      for (const std::string& e : extensions) DeleteKeyTree(HKEY_CLASSES_ROOT, "", e);
+      for (const OwnedExtension& e : extensions) ReleaseExtension(e);
     }
     DeleteKeyTree(RootKey(keys[i].root), keys[i].parent, keys[i].name);
   }
   HKEY opened = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kApprovedKey, 0, KEY_ALL_ACCESS, &opened) ==
-      ERROR_SUCCESS) {
+  if (RegOpenKeyUtf8(HKEY_LOCAL_MACHINE, kApprovedKey, KEY_ALL_ACCESS, &opened) == ERROR_SUCCESS) {
     UniqueRegKey approved(opened);
-    ::RegDeleteValueA(approved.Get(), kClassId);
+    RegDeleteValueUtf8(approved.Get(), kClassId);
   }
 }

@@ -4,24 +4,26 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/long_path_win32.h"
+#include "platform/text_win32.h"
 
 namespace {
 
 bool SaveLink(const std::string& target, const std::string& linkPath,
               const std::string& description) {
-  ComPtr<IShellLinkA> link;
-  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  ComPtr<IShellLinkW> link;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(link.Put()))))
     return false;
-  if (FAILED(link->SetPath(target.c_str())) || FAILED(link->SetDescription(description.c_str())))
+  if (FAILED(link->SetPath(Wide(target).c_str())) ||
+      FAILED(link->SetDescription(Wide(description).c_str())))
     return false;
   ComPtr<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put()))))
     return false;
-  wchar_t wide[MAX_PATH] = {};
-  if (::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH) == 0) return false;
-  return SUCCEEDED(file->Save(wide, TRUE));
+  return SUCCEEDED(file->Save(SystemPath(linkPath).c_str(), TRUE));
 }
 
 }  // namespace
@@ -29,8 +31,13 @@ bool SaveLink(const std::string& target, const std::string& linkPath,
 bool CreateShortcut(const std::string& target, const std::string& linkPath,
                     const std::string& description) {
   HRESULT init = ::CoInitialize(nullptr);
-  // The interfaces are released inside SaveLink, before the library goes.
-  bool saved = SaveLink(target, linkPath, description);
+  // The link is saved beside its place and takes it only when complete, so
+  // that a failure leaves an earlier shortcut as it was. The interfaces are
+  // released inside SaveLink, before the library goes.
+  const std::string staged = linkPath + ".new";
+  bool saved = SaveLink(target, staged, description) &&
+               MoveFileUtf8(staged.c_str(), linkPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+  if (!saved) DeleteFileUtf8(staged.c_str());
   if (SUCCEEDED(init)) ::CoUninitialize();
   return saved;
 }

@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr const char* kInstalledFiles[] = {"CRVNUNST.EXE", "Corvana.EXE", "CRVNShll.dll",
-                                           "history.txt", "Corvana.ini"};
-
 std::string Folded(const std::string& text) {
   std::string out = text;
   for (char& c : out) {
@@ -25,31 +22,26 @@ std::string Trimmed(const std::string& text) {
   return out;
 }
 
-// A path as the command interpreter must read it inside a batch file: a "%"
-// would otherwise start a variable and make the line name another path.
-std::string ForBatch(const std::string& path) {
-  std::string out;
-  for (char c : path) {
-    if (c == '%') out += '%';
-    out += c;
-  }
-  return out;
-}
-
 }  // namespace
 
-std::string ExitBatchText(const std::string& folder, const std::string& windows) {
-  const std::string f = ForBatch(folder), w = ForBatch(windows);
+std::string ExitBatchText() {
+  const std::string program = std::string("\"%") + kUninstallerVariable + "%\"";
   std::string text = "@echo off\r\n";
-  const char* labels[] = {":hmmm", ":hmmm2", ":hmmm3", ":hmmm4", ":hmmm5"};
-  for (int i = 0; i < 5; ++i) {
-    const std::string path = "\"" + f + kInstalledFiles[i] + "\"";
-    text += std::string(labels[i]) + "\r\n\r\n";
-    text += "if EXIST " + path + " del " + path + "\r\n";
-    text += "if EXIST " + path + " goto " + (labels[i] + 1) + "\r\n\r\n";
-  }
-  text += "rd \"" + WithoutTrailingSlash(f) + "\"\r\n\r\n";
-  text += "del \"" + w + "CRVNExit.bat\"\r\n";
+  text += "set crvn_tries=0\r\n";
+  text += ":retry\r\n";
+  text += "if not exist " + program + " goto folder\r\n";
+  text += "del /f /q " + program + " >nul 2>&1\r\n";
+  text += "if not exist " + program + " goto folder\r\n";
+  text += "set /a crvn_tries+=1\r\n";
+  text += "if %crvn_tries% geq " + std::to_string(kExitBatchTries) + " goto later\r\n";
+  // The first echo answers at once, the second a second later.
+  text += "ping -n 2 127.0.0.1 >nul\r\n";
+  text += "goto retry\r\n";
+  text += ":later\r\n";
+  text += program + " " + kAtRestartSwitch + "\r\n";
+  text += ":folder\r\n";
+  text += std::string("rd \"%") + kRemoveVariable + "%\" >nul 2>&1\r\n";
+  text += "del \"%~f0\"\r\n";
   return text;
 }
 

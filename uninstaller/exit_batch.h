@@ -5,11 +5,26 @@
 
 #include <string>
 
-// The text of "CRVNExit.bat" (lines end with CR LF): one retry loop per
-// installed file, the uninstaller first, then the folder, then the batch file
-// itself from `windowsFolder`. Both folders end with '\'; a "%" in them is
-// written doubled, as the interpreter reads a literal "%".
-std::string ExitBatchText(const std::string& installFolder, const std::string& windowsFolder);
+// The variables through which the batch file gets its paths: the command
+// interpreter reads a batch file in the console's code page, which cannot
+// hold every name, while its environment is Unicode. Each value is expanded
+// once, so a "%" in a path stays a "%".
+inline constexpr const char kUninstallerVariable[] = "CRVN_UNINSTALLER";  // the program file
+inline constexpr const char kRemoveVariable[] = "CRVN_REMOVE";  // the folder, no final '\'
+
+// The switch with which the batch file starts the uninstaller it could not
+// delete: the program then leaves itself and its folder to the next restart.
+inline constexpr const char kAtRestartSwitch[] = "/RESTART";
+
+// How often the batch file tries to delete the uninstaller, a second apart.
+inline constexpr int kExitBatchTries = 10;
+
+// The text of "CRVNExit.bat" (ASCII, lines end with CR LF): it deletes the
+// uninstaller once that has ended, trying kExitBatchTries times with a pause
+// of a second between tries (the program may take a moment to end, or
+// something may hold it), else starts it with kAtRestartSwitch; then it
+// removes the folder and deletes itself.
+std::string ExitBatchText();
 
 // "\"<interpreter>\" /C \"<windowsFolder>CRVNExit.bat\"".
 std::string InterpreterCommandLine(const std::string& interpreter,

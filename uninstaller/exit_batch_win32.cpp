@@ -3,51 +3,70 @@
 #include <windows.h>
 
 #include "installer/install_plan.h"
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/text_win32.h"
 #include "uninstaller/exit_batch.h"
 
 namespace {
 
 // %ComSpec%, else cmd.exe in the system folder.
 std::string CommandInterpreter() {
-  char path[MAX_PATH] = {};
-  DWORD n = ::GetEnvironmentVariableA("ComSpec", path, sizeof path);
-  if (n > 0 && n < sizeof path) return path;
-  n = ::GetSystemDirectoryA(path, sizeof path);
-  if (n == 0 || n >= sizeof path) return "cmd.exe";
-  return WithTrailingSlash(path) + "cmd.exe";
+  wchar_t path[MAX_PATH] = {};
+  DWORD n = ::GetEnvironmentVariableW(L"ComSpec", path, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) return Utf8(path);
+  n = ::GetSystemDirectoryW(path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return "cmd.exe";
+  return WithTrailingSlash(Utf8(path)) + "cmd.exe";
 }
 
 }  // namespace
 
-bool WriteExitBatch(const std::string& installFolder, const std::string& windowsFolder) {
-  const std::string text = ExitBatchText(installFolder, windowsFolder);
+bool WriteExitBatch(const std::string& windowsFolder) {
+  const std::string text = ExitBatchText();
   const std::string path = windowsFolder + "CRVNExit.bat";
-  UniqueFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle file(
+      CreateFileUtf8(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
   if (!file) return false;
   DWORD written = 0;
   return ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
          written == text.size();
 }
 
-bool StartExitBatch(const std::string& windowsFolder) {
-  std::string commandLine = InterpreterCommandLine(CommandInterpreter(), windowsFolder);
-  const std::string current = WithoutTrailingSlash(windowsFolder);
-  STARTUPINFOA startup = {};
+ExitBatch::~ExitBatch() {
+  // Never started: it must not run later on its own.
+  if (thread_) ::TerminateProcess(process_.Get(), 1);
+}
+
+bool ExitBatch::Create(const std::string& program, const std::string& installFolder,
+                       const std::string& windowsFolder) {
+  // The interpreter inherits this process's environment.
+  if (!::SetEnvironmentVariableW(Wide(kUninstallerVariable).c_str(), Wide(program).c_str()) ||
+      !::SetEnvironmentVariableW(Wide(kRemoveVariable).c_str(),
+                                 Wide(WithoutTrailingSlash(installFolder)).c_str()))
+    return false;
+  std::wstring commandLine = Wide(InterpreterCommandLine(CommandInterpreter(), windowsFolder));
+  const std::wstring current = Wide(WithoutTrailingSlash(windowsFolder));
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
                         CREATE_SUSPENDED | IDLE_PRIORITY_CLASS, nullptr, current.c_str(), &startup,
                         &process))
     return false;
-  UniqueKernelHandle processHandle(process.hProcess);
-  UniqueKernelHandle thread(process.hThread);
-  ::SetThreadPriority(thread.Get(), THREAD_PRIORITY_IDLE);
+  process_.Reset(process.hProcess);
+  thread_.Reset(process.hThread);
+  return true;
+}
+
+bool ExitBatch::Start() {
+  if (!thread_) return false;
+  ::SetThreadPriority(thread_.Get(), THREAD_PRIORITY_IDLE);
   ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
   ::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);
-  ::ResumeThread(thread.Get());
-  return true;
+  const bool resumed = ::ResumeThread(thread_.Get()) != static_cast<DWORD>(-1);
+  if (resumed) thread_.Reset();
+  return resumed;
 }

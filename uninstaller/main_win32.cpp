@@ -1,63 +1,75 @@
 // CRVNUNST: removes the desktop shortcut and every registry entry of the
-// installation, then leaves the files, its own executable included, to a
-// batch file that runs once this program has ended.
+// installation (giving taken-over extensions back to their earlier owners)
+// and the installed files, then leaves its own program file and the folder
+// to a batch file that runs once this program has ended. With /S it asks and
+// tells nothing.
+#include <shlobj.h>
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "installer/command_line.h"
 #include "installer/desktop_folder_win32.h"
 #include "installer/install_plan.h"
 #include "installer/registry_tree_win32.h"
+#include "platform/files_win32.h"
+#include "platform/text_win32.h"
+#include "platform/window_text_win32.h"
 #include "uninstaller/exit_batch.h"
 #include "uninstaller/exit_batch_win32.h"
+#include "uninstaller/installed_files_win32.h"
 
 namespace {
 
-// The folder of this executable, ending with '\'.
-std::string OwnFolder() {
-  char path[MAX_PATH + 1] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return {};
-  std::string folder(path, n);
-  return folder.substr(0, folder.rfind('\\') + 1);
-}
+// Exit codes of an unattended run (an interactive one ends with 0 when the
+// user declines and 1 otherwise, as it always has).
+enum SilentExit { kSilentSuccess = 0, kSilentFilesLeft = 2 };
 
 std::string WindowsFolder() {
-  char path[MAX_PATH] = {};
-  UINT n = ::GetWindowsDirectoryA(path, sizeof path);
-  return n > 0 && n < sizeof path ? WithTrailingSlash(path) : std::string();
-}
-
-// Extension keys that still name our type; another program's stay.
-std::vector<std::string> OurExtensions() {
-  std::vector<std::string> ours;
-  for (const char* extension : kTypeExtensions) {
-    std::string value = ReadRegString(HKEY_CLASSES_ROOT, extension, nullptr);
-    if (::lstrcmpiA(value.c_str(), kTypeName) == 0) ours.push_back(extension);
-  }
-  return ours;
+  wchar_t path[MAX_PATH] = {};
+  UINT n = ::GetWindowsDirectoryW(path, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? WithTrailingSlash(Utf8(path)) : std::string();
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR argument, int) {
-  if (::MessageBoxA(nullptr, "Are you sure you want to uninstall Corvana?", "Are you sure?",
-                    MB_YESNO) != IDYES)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  std::string argument = ArgumentText(Utf8(::GetCommandLineW()));
+  const std::string ownPath = ModulePathUtf8(nullptr);
+  if (EqualsIgnoringCase(argument, kAtRestartSwitch)) return RemoveAtRestart(ownPath) ? 0 : 1;
+  const bool silent = TakeSilentSwitch(&argument);
+  if (!silent && MessageBoxUtf8(nullptr, "Are you sure you want to uninstall Corvana?",
+                                "Are you sure?", MB_YESNO) != IDYES)
     return 0;
   const std::string windows = WindowsFolder();
-  const std::string own = OwnFolder();
-  const std::string folder = own.empty() ? std::string() : ChooseInstallFolder(argument, own);
+  const std::string own = WithTrailingSlash(FolderOf(ownPath));
+  const std::string folder = ChooseInstallFolder(argument, own);
   const std::string desktop = DesktopFolder();
-  if (!desktop.empty()) ::DeleteFileA((desktop + "Corvana.lnk").c_str());
+  if (!desktop.empty()) DeleteFileUtf8((desktop + "Corvana.lnk").c_str());
 
-  // The extension keys are read before any key goes; they are removed after
-  // the uninstall entry, as the installer wrote them.
-  RemoveProgramKeys(OurExtensions());
+  // The extensions and their earlier owners are read before any key goes.
+  RemoveProgramKeys(OwnedExtensions());
+  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 
-  ::MessageBoxA(nullptr, "Corvana has been uninstalled.", "Uninstall successful", MB_OK);
-  if (folder.empty() || windows.empty()) return 1;
-  WriteExitBatch(folder, windows);
-  StartExitBatch(windows);
+  // Everything is arranged before the message: the files gone or left to
+  // the restart, the batch file written and its interpreter created, held
+  // until this program is about to end.
+  std::string program;
+  bool arranged = RemoveInstalledFiles(folder, ownPath, &program);
+  ExitBatch batch;
+  if (windows.empty() || !WriteExitBatch(windows) || !batch.Create(program, folder, windows))
+    arranged = RemoveAtRestart(program) && arranged;
+  if (!silent) {
+    std::string text = "Corvana has been uninstalled.";
+    if (!arranged) {
+      text += "\r\n\r\nSome of its files could not be removed. Delete the folder ";
+      text += WithoutTrailingSlash(folder);
+      text += " yourself.";
+    }
+    MessageBoxUtf8(nullptr, text.c_str(), "Uninstall successful", MB_OK);
+  }
+  batch.Start();
+  if (silent) return arranged ? kSilentSuccess : kSilentFilesLeft;
   return 1;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/command_line.h"
 #include "installer/install_plan.h"
 #include "uninstaller/exit_batch.h"
 
@@ -76,44 +77,156 @@ TEST(InstallPlan, RowsFollowTheChoices) {
   c.registerType[kMd5] = c.registerType[kSfv] = c.registerType[kCrc] = true;
   std::vector<std::string> keys;
   for (const RegistryRow& r : InstallRows(c)) keys.push_back(r.key);
-  // Only the chosen extensions, ".CRC" first.
-  EXPECT_EQ(keys[3], ".CRC");
-  EXPECT_EQ(keys[4], ".SFV");
-  EXPECT_EQ(keys[5], ".MD5");
-  EXPECT_EQ(keys[6], "File_Verification_Database");
-  EXPECT_EQ(keys.size(), 3u + 3u + 7u + 6u);
+  // Only the chosen extensions, ".CRC" first, after the uninstall entry.
+  EXPECT_EQ(keys[11], ".CRC");
+  EXPECT_EQ(keys[12], ".SFV");
+  EXPECT_EQ(keys[13], ".MD5");
+  EXPECT_EQ(keys[14], "File_Verification_Database");
+  EXPECT_EQ(keys.size(), 11u + 3u + 7u + 6u);
   // Only the compatibility row may fail.
   for (const RegistryRow& r : InstallRows(c))
     EXPECT_EQ(r.mayFail, r.valueName == "CTXMENU_NOVERBS");
 
   c.shellExtension = false;
   std::vector<RegistryRow> rows = InstallRows(c);
-  EXPECT_EQ(rows.size(), 3u + 3u + 7u);
+  EXPECT_EQ(rows.size(), 11u + 3u + 7u);
   EXPECT_EQ(rows.front().valueName, "CTXMENU_NOVERBS");
   for (const RegistryRow& r : rows) EXPECT_EQ(r.data.find("CRVNShll"), std::string::npos);
 }
 
-TEST(ExitBatch, TextRetriesEachFileThenRemovesTheFolderAndItself) {
-  const std::string text = ExitBatchText("C:\\Program Files\\Corvana\\", "C:\\WINDOWS\\");
-  const std::string f = "\"C:\\Program Files\\Corvana\\";
-  std::string expected = "@echo off\r\n";
-  const char* files[] = {"CRVNUNST.EXE", "Corvana.EXE", "CRVNShll.dll", "history.txt",
-                         "Corvana.ini"};
-  const char* labels[] = {"hmmm", "hmmm2", "hmmm3", "hmmm4", "hmmm5"};
-  for (int i = 0; i < 5; ++i) {
-    expected += std::string(":") + labels[i] + "\r\n\r\n";
-    expected += "if EXIST " + f + files[i] + "\" del " + f + files[i] + "\"\r\n";
-    expected += "if EXIST " + f + files[i] + "\" goto " + labels[i] + "\r\n\r\n";
+TEST(InstallPlan, UninstallEntryAndPreviousOwners) {
+  InstallChoices c;
+  c.folder =
+      "C:\\Pr\xC3\xBC"
+      "fung \xCE\xA9\\Corvana\\";
+  c.estimatedSizeKiB = 1234;
+  c.registerType[kCsv] = c.registerType[kSfv] = true;
+  c.previousOwner[kCsv] = "Sheet.csv";
+  c.previousOwner[kPar] = "Par.File";  // not taken over: not kept
+  struct Expected {
+    const char* name;
+    std::string data;
+    bool isNumber;
+    uint32_t number;
+  };
+  const std::string f = c.folder;
+  const Expected expected[] = {
+      {"DisplayName", "Corvana (Remove only)", false, 0},
+      {"UninstallString", "\"" + f + "CRVNUNST.EXE\" " + f, false, 0},
+      {"QuietUninstallString", "\"" + f + "CRVNUNST.EXE\" /S " + f, false, 0},
+      {"DisplayVersion", "2.33", false, 0},
+      {"Publisher", "Corvana project", false, 0},
+      {"DisplayIcon", f + "Corvana.EXE,0", false, 0},
+      {"InstallLocation",
+       "C:\\Pr\xC3\xBC"
+       "fung \xCE\xA9\\Corvana",
+       false, 0},
+      {"EstimatedSize", "", true, 1234},
+      {"NoModify", "", true, 1},
+      {"NoRepair", "", true, 1},
+  };
+  std::vector<RegistryRow> entry, owners;
+  for (const RegistryRow& r : InstallRows(c)) {
+    if (r.key == kUninstallKey) entry.push_back(r);
+    if (r.key == kPreviousOwnersKey) owners.push_back(r);
   }
-  expected += "rd \"C:\\Program Files\\Corvana\"\r\n\r\ndel \"C:\\WINDOWS\\CRVNExit.bat\"\r\n";
+  ASSERT_EQ(entry.size(), std::size(expected));
+  for (size_t i = 0; i < entry.size(); ++i) {
+    SCOPED_TRACE(expected[i].name);
+    EXPECT_EQ(entry[i].valueName, expected[i].name);
+    EXPECT_EQ(entry[i].data, expected[i].data);
+    EXPECT_EQ(entry[i].isNumber, expected[i].isNumber);
+    EXPECT_EQ(entry[i].number, expected[i].number);
+  }
+  ASSERT_EQ(owners.size(), 1u);
+  EXPECT_EQ(owners[0].valueName, ".CSV");
+  EXPECT_EQ(owners[0].data, "Sheet.csv");
+}
+
+TEST(ExitBatch, TextTriesABoundedNumberOfTimesWithAPauseThenLeavesTheRestToARestart) {
+  const std::string text = ExitBatchText();
+  // Paths reach the interpreter through its Unicode environment only.
+  for (char c : text) EXPECT_LT(static_cast<unsigned char>(c), 0x80u);
+  const std::string p = "\"%CRVN_UNINSTALLER%\"";
+  const std::string expected =
+      "@echo off\r\n"
+      "set crvn_tries=0\r\n"
+      ":retry\r\n"
+      "if not exist " +
+      p +
+      " goto folder\r\n"
+      "del /f /q " +
+      p +
+      " >nul 2>&1\r\n"
+      "if not exist " +
+      p +
+      " goto folder\r\n"
+      "set /a crvn_tries+=1\r\n"
+      "if %crvn_tries% geq 10 goto later\r\n"
+      "ping -n 2 127.0.0.1 >nul\r\n"
+      "goto retry\r\n"
+      ":later\r\n" +
+      p +
+      " /RESTART\r\n"
+      ":folder\r\n"
+      "rd \"%CRVN_REMOVE%\" >nul 2>&1\r\n"
+      "del \"%~f0\"\r\n";
   EXPECT_EQ(text, expected);
-  // A "%" in a folder name must not turn part of a path into a variable.
-  const std::string odd = ExitBatchText("C:\\100%PATH%\\", "C:\\W%\\");
-  EXPECT_NE(odd.find("del \"C:\\100%%PATH%%\\CRVNUNST.EXE\""), std::string::npos) << odd;
-  EXPECT_NE(odd.find("rd \"C:\\100%%PATH%%\""), std::string::npos) << odd;
-  EXPECT_NE(odd.find("del \"C:\\W%%\\CRVNExit.bat\""), std::string::npos) << odd;
   EXPECT_EQ(InterpreterCommandLine("C:\\WINDOWS\\system32\\cmd.exe", "C:\\WINDOWS\\"),
             "\"C:\\WINDOWS\\system32\\cmd.exe\" /C \"C:\\WINDOWS\\CRVNExit.bat\"");
+}
+
+TEST(CommandLine, ArgumentTextFollowsTheProgramName) {
+  struct Case {
+    const char* line;
+    const char* arguments;
+  };
+  const Case cases[] = {
+      {"\"C:\\Program Files\\Corvana\\CRVNUNST.EXE\" C:\\Program Files\\Corvana\\",
+       "C:\\Program Files\\Corvana\\"},
+      {"C:\\Corvana\\CRVNUNST.EXE   C:\\Corvana\\", "C:\\Corvana\\"},
+      {"CRVNUNST.EXE", ""},
+      {"\"C:\\x y\\CRVNUNST.EXE\"", ""},
+      {"\"unclosed", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ArgumentText(c.line), c.arguments) << c.line;
+}
+
+TEST(CommandLine, InstallerAndUninstallerSwitches) {
+  struct Case {
+    const char* arguments;
+    bool silent;
+    const char* folder;
+  };
+  const Case cases[] = {
+      {"", false, ""},
+      {"/S", true, ""},
+      {"/s /D=C:\\Program Files\\Corvana", true, "C:\\Program Files\\Corvana"},
+      {"/D=\"C:\\x y\\\"  ", false, "C:\\x y\\"},
+      {"/D=C:\\a /S", false, "C:\\a /S"},  // the folder is the rest of the line
+      {"/SILENT", false, ""},
+  };
+  for (const Case& c : cases) {
+    const InstallerOptions o = ParseInstallerArguments(c.arguments);
+    EXPECT_EQ(o.silent, c.silent) << c.arguments;
+    EXPECT_EQ(o.folder, c.folder) << c.arguments;
+  }
+  struct Uninstall {
+    const char* arguments;
+    bool silent;
+    const char* rest;
+  };
+  const Uninstall uninstalls[] = {
+      {"/S C:\\Corvana\\", true, "C:\\Corvana\\"},
+      {"/s", true, ""},
+      {"C:\\Corvana\\", false, "C:\\Corvana\\"},
+      {"/Sx", false, "/Sx"},
+  };
+  for (const Uninstall& u : uninstalls) {
+    std::string arguments = u.arguments;
+    EXPECT_EQ(TakeSilentSwitch(&arguments), u.silent) << u.arguments;
+    EXPECT_EQ(arguments, u.rest);
+  }
 }
 
 TEST(ExitBatch, FolderIsTheArgumentOnlyWhenItNamesTheUninstallersOwn) {

@@ -5,18 +5,25 @@
 
 #include <aclapi.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "installer/folder_security_win32.h"
 #include "installer/install_plan.h"
 #include "installer/settings_file_win32.h"
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/registry_win32.h"
+#include "platform/text_win32.h"
 #include "tests/installer/setup_driver_win32.h"
 #include "tests/pipeline/test_files_win32.h"
+#include "tests/platform/unicode_names.h"
 #include "tests/results/desktop_win32.h"
 #include "tests/verifier/corvana_process_win32.h"
 
@@ -38,20 +45,169 @@ struct Value {
   std::string bytes;  // as stored, terminating zero included
 };
 
+// A string value's bytes are its UTF-8 text.
 Value ReadValue(HKEY root, const std::string& key, const char* name) {
   Value v;
   HKEY k = nullptr;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return v;
+  if (RegOpenKeyUtf8(root, key.c_str(), KEY_READ, &k) != ERROR_SUCCESS) return v;
   UniqueRegKey owner(k);
-  char data[2048];
+  wchar_t data[2048];
   DWORD size = sizeof data;
-  if (::RegQueryValueExA(k, name, nullptr, &v.type, reinterpret_cast<BYTE*>(data), &size) !=
-      ERROR_SUCCESS)
+  const std::wstring wideName = name ? Wide(name) : std::wstring();
+  if (::RegQueryValueExW(k, name ? wideName.c_str() : nullptr, nullptr, &v.type,
+                         reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
     return v;
   v.present = true;
-  v.bytes.assign(data, size);
+  if (v.type == REG_SZ || v.type == REG_EXPAND_SZ)
+    v.bytes = Utf8(data, static_cast<int>(size / sizeof(wchar_t)));
+  else
+    v.bytes.assign(reinterpret_cast<const char*>(data), size);
   return v;
 }
+
+bool FileThereUtf8(const std::string& path) {
+  return GetFileAttributesUtf8(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string GetFileUtf8(const std::string& path) {
+  UniqueFileHandle f(CreateFileUtf8(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    OPEN_EXISTING, 0));
+  std::string bytes;
+  char buffer[65536];
+  DWORD n = 0;
+  while (f && ::ReadFile(f.Get(), buffer, sizeof buffer, &n, nullptr) && n > 0)
+    bytes.append(buffer, n);
+  return bytes;
+}
+
+// Removes a folder with everything below it, whatever the names.
+void RemoveTreeUtf8(const std::string& folder) {
+  const std::string dir = WithTrailingSlash(folder);
+  FoundFile found;
+  HANDLE search = FindFirstUtf8((dir + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (found.Name == "." || found.Name == "..") continue;
+      const std::string full = dir + found.Name;
+      SetFileAttributesUtf8(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.Attributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTreeUtf8(full);
+      else
+        DeleteFileUtf8(full.c_str());
+    } while (FindNextUtf8(search, &found));
+    ::FindClose(search);
+  }
+  RemoveFolderUtf8(WithoutTrailingSlash(folder).c_str());
+}
+
+// Every key and value below `key`, one line each ("key|name|type|data"),
+// subkeys in the order the registry lists them.
+void DumpKey(HKEY root, const std::string& key, std::vector<std::string>* out) {
+  HKEY k = nullptr;
+  if (RegOpenKeyUtf8(root, key.c_str(), KEY_READ, &k) != ERROR_SUCCESS) return;
+  UniqueRegKey owner(k);
+  out->push_back(key);
+  std::string name;
+  for (DWORD i = 0; RegEnumValueUtf8(k, i, &name) == ERROR_SUCCESS; ++i) {
+    Value v = ReadValue(root, key, name.empty() ? nullptr : name.c_str());
+    out->push_back(key + "|" + name + "|" + std::to_string(v.type) + "|" + v.bytes);
+  }
+  std::vector<std::string> subs;
+  for (DWORD i = 0; RegEnumKeyUtf8(k, i, &name) == ERROR_SUCCESS; ++i) subs.push_back(name);
+  for (const std::string& sub : subs) DumpKey(root, key + "\\" + sub, out);
+}
+
+// What the registry holds wherever an installation writes.
+std::vector<std::string> RegistrySnapshot() {
+  std::vector<std::string> out;
+  for (const char* k : {"File_Verification_Database", ".SFV", ".CRC", ".CKZ", ".CSV", ".PAR",
+                        ".MD5", "CLSID\\{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}",
+                        "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension",
+                        "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"})
+    DumpKey(HKEY_CLASSES_ROOT, k, &out);
+  DumpKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvana",
+          &out);
+  DumpKey(HKEY_LOCAL_MACHINE,
+          "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ShellCompatibility\\Objects", &out);
+  Value approved =
+      ReadValue(HKEY_LOCAL_MACHINE,
+                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
+                "{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}");
+  out.push_back("Approved|" + std::to_string(approved.present) + approved.bytes);
+  return out;
+}
+
+const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+// The files and folders the system removes at the next restart, UTF-8,
+// without the "\\??\\" the entries carry.
+std::vector<std::string> PendingRemovals() {
+  std::vector<std::string> out;
+  HKEY k = nullptr;
+  if (RegOpenKeyUtf8(HKEY_LOCAL_MACHINE, kSessionManager, KEY_READ, &k) != ERROR_SUCCESS)
+    return out;
+  UniqueRegKey owner(k);
+  std::wstring data(65536, L'\0');
+  DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t)), type = 0;
+  if (::RegQueryValueExW(k, L"PendingFileRenameOperations", nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+    return out;
+  data.resize(size / sizeof(wchar_t));
+  // Pairs of source and target; an empty target means removal.
+  std::vector<std::wstring> strings;
+  for (size_t at = 0; at < data.size();) {
+    const size_t end = data.find(L'\0', at);
+    strings.push_back(data.substr(at, end - at));
+    at = end == std::wstring::npos ? data.size() : end + 1;
+  }
+  for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+    if (!strings[i + 1].empty() || strings[i].empty()) continue;
+    std::string path = Utf8(strings[i]);
+    if (path.compare(0, 4, "\\??\\") == 0) path.erase(0, 4);
+    out.push_back(path);
+  }
+  return out;
+}
+
+bool Pending(const std::string& path) {
+  for (const std::string& p : PendingRemovals())
+    if (EqualsIgnoringCase(p, path)) return true;
+  return false;
+}
+
+// Keeps the prefix's list of removals at the next restart as it was.
+class PendingRemovalsKept {
+ public:
+  PendingRemovalsKept() { Save(); }
+  ~PendingRemovalsKept() {
+    HKEY k = nullptr;
+    if (RegOpenKeyUtf8(HKEY_LOCAL_MACHINE, kSessionManager, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+      return;
+    if (present_)
+      ::RegSetValueExW(k, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE*>(bytes_.data()),
+                       static_cast<DWORD>(bytes_.size()));
+    else
+      ::RegDeleteValueW(k, L"PendingFileRenameOperations");
+    ::RegCloseKey(k);
+  }
+
+ private:
+  void Save() {
+    HKEY k = nullptr;
+    if (RegOpenKeyUtf8(HKEY_LOCAL_MACHINE, kSessionManager, KEY_READ, &k) != ERROR_SUCCESS) return;
+    DWORD size = 0;
+    present_ = ::RegQueryValueExW(k, L"PendingFileRenameOperations", nullptr, nullptr, nullptr,
+                                  &size) == ERROR_SUCCESS;
+    bytes_.resize(size);
+    if (present_)
+      ::RegQueryValueExW(k, L"PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(bytes_.data()), &size);
+    ::RegCloseKey(k);
+  }
+  bool present_ = false;
+  std::string bytes_;
+};
 
 bool KeyThere(HKEY root, const std::string& key) {
   HKEY k = nullptr;
@@ -168,19 +324,38 @@ TEST(SettingsFileAccess, UsersMayChangeTheSettingsFileBesideItsExistingEntries) 
   RemoveTree(folder);
 }
 
+// The folder's access list as the installer hands it to the system (Wine
+// keeps none that is set): Program Files' rights, the parent's cut off.
+TEST(FolderAccess, OnlyAdministratorsAndTheSystemMayChangeTheFolder) {
+  std::vector<BYTE> descriptor;
+  ASSERT_TRUE(BuildFolderSecurity(&descriptor));
+  ASSERT_TRUE(::IsValidSecurityDescriptor(descriptor.data()));
+  PWSTR sddl = nullptr;
+  ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+      descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr));
+  EXPECT_EQ(Utf8(sddl), "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+  ::LocalFree(sddl);
+  const std::string folder = MakeTempFolder("rights");
+  EXPECT_TRUE(SecureFolder(folder));
+  RemoveTree(folder);
+}
+
 std::string ShortcutTarget(const std::string& link) {
-  ComPtr<IShellLinkA> shell;
-  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  ComPtr<IShellLinkW> shell;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(shell.Put()))))
     return "(no link object)";
   ComPtr<IPersistFile> file;
   shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put()));
-  wchar_t wide[MAX_PATH] = {};
-  ::MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-  if (!file || FAILED(file->Load(wide, STGM_READ))) return "(unreadable)";
-  char target[MAX_PATH] = {};
-  shell->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
-  return target;
+  if (!file || FAILED(file->Load(Wide(link).c_str(), STGM_READ))) return "(unreadable)";
+  // The item list names the target in Unicode (Wine keeps the link's plain
+  // path only in the ANSI code page).
+  PIDLIST_ABSOLUTE items = nullptr;
+  wchar_t target[1024] = {};
+  if (FAILED(shell->GetIDList(&items)) || !items) return "(no item list)";
+  if (!::SHGetPathFromIDListEx(items, target, 1024, GPFIDL_DEFAULT)) target[0] = L'\0';
+  ::CoTaskMemFree(items);
+  return Utf8(target);
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -200,9 +375,9 @@ std::string WindowsFolder() {
 
 class Installation : public ::testing::Test {
  protected:
-  // The installer puts its shortcut on the user's desktop, which Wine maps to
-  // the Linux home: point it at a folder of the test instead, and keep Wine
-  // from mirroring shortcuts into the Linux menus.
+  // The installer puts its shortcut on the public desktop: point it at a
+  // folder of the test instead, and keep Wine from mirroring shortcuts into
+  // the Linux menus.
   static void SetUpTestSuite() {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     char overrides[512] = {};
@@ -210,12 +385,20 @@ class Installation : public ::testing::Test {
     std::string all = overrides;
     all = (all.empty() ? all : all + ";") + "winemenubuilder.exe=d";
     ::SetEnvironmentVariableA("WINEDLLOVERRIDES", all.c_str());
-    savedDesktop_ = ReadValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+    savedDesktop_ = ReadValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop");
     desktop_ = MakeTempFolder("desktop");
   }
   static void TearDownTestSuite() {
-    if (savedDesktop_.present)
-      SetDefault(HKEY_CURRENT_USER, kShellFolders, "Desktop", savedDesktop_.bytes.c_str());
+    if (savedDesktop_.present) {
+      SetDefault(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop", savedDesktop_.bytes.c_str());
+    } else {
+      HKEY k = nullptr;
+      if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellFolders, 0, KEY_ALL_ACCESS, &k) ==
+          ERROR_SUCCESS) {
+        ::RegDeleteValueA(k, "Common Desktop");
+        ::RegCloseKey(k);
+      }
+    }
     RemoveTree(desktop_);
     ::CoUninitialize();
   }
@@ -227,7 +410,7 @@ class Installation : public ::testing::Test {
   }
   void TearDown() override {
     RemoveOurRegistry();
-    RemoveTree(base_);
+    RemoveTreeUtf8(base_);
     ::DeleteFileA((desktop_ + "Corvana.lnk").c_str());
   }
 
@@ -236,16 +419,15 @@ class Installation : public ::testing::Test {
     return Run("\"" + kInstaller + "\"", answers);
   }
 
-  // Wine's shell writes its own desktop path back into the value whenever a
-  // program asks the shell for it, so it is set again before every run.
+  // The known-folder API reads the public desktop from this value.
   SetupRun Run(const std::string& commandLine, const SetupAnswers& answers) {
-    SetDefault(HKEY_CURRENT_USER, kShellFolders, "Desktop",
+    SetDefault(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop",
                desktopOverride_.empty() ? WithoutTrailingSlash(desktop_) : desktopOverride_);
     return RunSetupProgram(commandLine, answers);
   }
 
   static constexpr const char* kShellFolders =
-      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   static inline Value savedDesktop_;
   static inline std::string desktop_;
   std::string base_, folder_;
@@ -267,6 +449,12 @@ std::vector<Row> ExpectedRows(const std::string& f) {
       {HKEY_LOCAL_MACHINE, kCompat, "CTXMENU_NOVERBS", ""},
       {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Corvana (Remove only)"},
       {HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + f + "CRVNUNST.EXE\" " + f},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString",
+       "\"" + f + "CRVNUNST.EXE\" /S " + f},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "2.33"},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", "Corvana project"},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", f + "Corvana.EXE,0"},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", WithoutTrailingSlash(f)},
       {HKEY_CLASSES_ROOT, type, nullptr, "File Verification Database"},
       {HKEY_CLASSES_ROOT, type + "\\DefaultIcon", nullptr, f + "Corvana.EXE,0"},
       {HKEY_CLASSES_ROOT, type + "\\Shell", nullptr, "open"},
@@ -338,6 +526,17 @@ TEST_F(Installation, InstallsIntoAFolderWithBlanksIsUsedAndUninstallsCompletely)
   EXPECT_EQ(run.messages[0].text, kSuccessText);
   EXPECT_FALSE(run.messages[0].icon);
 
+  // The uninstall entry's numbers: the size of the files in KiB, and no
+  // "Change" or "Repair".
+  const size_t bytes = GetFile(BuiltCorvana()).size() + GetFile(kBuiltDll).size() +
+                       GetFile(kBuiltUninstaller).size() + GetFile(kHistory).size();
+  for (auto [name, number] : {std::pair<const char*, DWORD>{"EstimatedSize", (bytes + 1023) / 1024},
+                              {"NoModify", 1},
+                              {"NoRepair", 1}}) {
+    Value v = ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, name);
+    EXPECT_EQ(v.type, static_cast<DWORD>(REG_DWORD)) << name;
+    EXPECT_EQ(v.bytes, std::string(reinterpret_cast<const char*>(&number), 4)) << name;
+  }
   // The registry, value by value: strings with their terminating zero.
   for (const Row& row : ExpectedRows(folder_)) {
     SCOPED_TRACE(row.key + " " + (row.name ? row.name : "(default)"));
@@ -478,7 +677,22 @@ TEST_F(Installation, ANewerInstalledVerifierIsKeptOnlyWhenTheUserSaysSo) {
   }
 }
 
-TEST_F(Installation, ALockedFileRollsTheCopyBackAndLeavesUntouchedFilesAlone) {
+// What an installation leaves in its folder, file by file.
+std::vector<std::string> FolderFiles(const std::string& folder) {
+  std::vector<std::string> out;
+  FoundFile found;
+  HANDLE search = FindFirstUtf8((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return out;
+  do {
+    if (found.Name != "." && found.Name != "..")
+      out.push_back(found.Name + " " + std::to_string(Crc32Of(GetFileUtf8(folder + found.Name))));
+  } while (FindNextUtf8(search, &found));
+  ::FindClose(search);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST_F(Installation, AFileHeldWithoutSharingLeavesTheEarlierInstallationAsItWas) {
   // Files of an earlier installation, in the order they are copied.
   const char* const names[] = {"CRVNShll.dll", "Corvana.EXE", "CRVNUNST.EXE", "history.txt"};
   for (int locked : {0, 2}) {
@@ -486,7 +700,8 @@ TEST_F(Installation, ALockedFileRollsTheCopyBackAndLeavesUntouchedFilesAlone) {
     ::CreateDirectoryA((base_ + "Program Files X").c_str(), nullptr);
     ::CreateDirectoryA(folder_.c_str(), nullptr);
     for (const char* name : names) PutFile(folder_ + name, std::string("earlier ") + name);
-    // Held open without sharing, as Explorer holds a loaded extension.
+    const std::vector<std::string> before = FolderFiles(folder_);
+    // Held open without any sharing: it can be neither replaced nor renamed.
     UniqueFileHandle lock(::CreateFileA((folder_ + names[locked]).c_str(), GENERIC_READ, 0, nullptr,
                                         OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock.Valid());
@@ -497,31 +712,37 @@ TEST_F(Installation, ALockedFileRollsTheCopyBackAndLeavesUntouchedFilesAlone) {
     EXPECT_EQ(run.messages[0].caption, "Installation failed");
     EXPECT_EQ(run.messages[0].text, kCopyFailedText);
     EXPECT_TRUE(run.messages[0].icon);
-    // What this run wrote before the locked file is gone; the rest is as it was.
-    for (int i = 0; i < 4; ++i) {
-      if (i < locked)
-        EXPECT_FALSE(FileThere(folder_ + names[i])) << names[i];
-      else
-        EXPECT_EQ(GetFile(folder_ + names[i]), std::string("earlier ") + names[i]);
-    }
-    EXPECT_FALSE(FileThere(folder_ + "Corvana.tmp"));
+    // Every earlier file as it was, and nothing written beside them left.
+    EXPECT_EQ(FolderFiles(folder_), before);
     EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
     EXPECT_FALSE(FileThere(desktop_ + "Corvana.lnk"));
     RemoveTree(folder_);
   }
 }
 
-TEST_F(Installation, AFailedRegistrationOrShortcutTakesEverythingBack) {
+// A failed step puts back exactly what the registry held, and the files:
+// for a first installation nothing of it stays, the volatile key that made
+// the registration fail included; for a reinstallation the earlier one
+// stays working.
+TEST_F(Installation, AFailedRegistrationOrShortcutPutsBackExactlyWhatWasThere) {
   struct Case {
     const char* step;
+    bool earlier;
     const char* text;
   };
-  const Case cases[] = {{"association", kAssociationFailedText}, {"shortcut", kShortcutFailedText}};
+  const Case cases[] = {{"association", false, kAssociationFailedText},
+                        {"shortcut", false, kShortcutFailedText},
+                        {"shortcut", true, kShortcutFailedText}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.step);
+    SCOPED_TRACE(std::string(c.step) + (c.earlier ? " after an earlier installation" : ""));
     SetDefault(HKEY_CLASSES_ROOT, ".MD5", nullptr, kForeignType);
     SetDefault(HKEY_CLASSES_ROOT, ".MD5\\OpenWithProgids", kForeignType, "");
     desktopOverride_.clear();
+    if (c.earlier) {
+      SetupAnswers first;
+      first.typeClicks[1] = 2;  // CRC cleared in the earlier installation
+      ASSERT_EQ(Install(first).exitCode, 1u);
+    }
     if (std::string(c.step) == "association") {
       // No key that lasts can be made below a volatile one.
       HKEY k = nullptr;
@@ -533,6 +754,8 @@ TEST_F(Installation, AFailedRegistrationOrShortcutTakesEverythingBack) {
     } else {
       desktopOverride_ = base_ + "no such desktop";
     }
+    const std::vector<std::string> registry = RegistrySnapshot();
+    const std::vector<std::string> files = FolderFiles(folder_);
     SetupAnswers a;
     a.typeClicks[5] = 2;  // MD5: indeterminate -> cleared -> checked, taken over
     SetupRun run = Install(a);
@@ -541,16 +764,104 @@ TEST_F(Installation, AFailedRegistrationOrShortcutTakesEverythingBack) {
     EXPECT_EQ(run.messages[0].caption, "Installation failed");
     EXPECT_EQ(run.messages[0].text, c.text);
     EXPECT_TRUE(run.messages[0].icon);
-    EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
-    for (const char* e : {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR"})
-      EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, e)) << e;
-    // The association taken over from another program is given back.
+    EXPECT_EQ(RegistrySnapshot(), registry);
+    EXPECT_EQ(FolderFiles(folder_), files);
+    EXPECT_EQ(FileThere(folder_), c.earlier);
     EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".MD5", nullptr)), kForeignType);
-    EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".MD5\\OpenWithProgids"));
-    for (const char* name : {"CRVNShll.dll", "Corvana.EXE", "CRVNUNST.EXE", "history.txt"})
-      EXPECT_FALSE(FileThere(folder_ + name)) << name;
+    if (c.earlier) {
+      EXPECT_EQ(GetFile(folder_ + "Corvana.EXE"), GetFile(BuiltCorvana()));
+      EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".SFV", nullptr)), "File_Verification_Database");
+    }
+    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, "File_Verification_Database");
     RemoveOurRegistry();
+    RemoveTree(folder_);
   }
+}
+
+// Explorer holds the loaded extension open for reading and sharing its
+// deletion, so it cannot be overwritten: the upgrade renames it aside and
+// deletes it, or leaves it to the next restart.
+TEST_F(Installation, AnUpgradeSucceedsWhileTheShellExtensionIsLoaded) {
+  PendingRemovalsKept kept;
+  ASSERT_EQ(Install({}).exitCode, 1u);
+  HMODULE loaded = ::LoadLibraryW(Wide(folder_ + "CRVNShll.dll").c_str());
+  ASSERT_NE(loaded, nullptr);
+  SetupRun run = Install({});
+  EXPECT_EQ(run.exitCode, 1u);
+  ASSERT_EQ(run.messages.size(), 1u);
+  EXPECT_EQ(run.messages[0].caption, "Installation successful");
+  EXPECT_EQ(GetFile(folder_ + "CRVNShll.dll"), GetFile(kBuiltDll));
+  // The earlier copy is gone, or (where the system refuses to delete a
+  // loaded module, as Windows does) waits for the restart.
+  const std::string old = folder_ + "CRVNShll.dll.old";
+  EXPECT_TRUE(!FileThere(old) || Pending(old));
+  EXPECT_FALSE(FileThere(folder_ + "CRVNShll.dll.new"));
+  EXPECT_FALSE(FileThere(folder_ + "Corvana.EXE.old"));
+  ::FreeLibrary(loaded);
+}
+
+// Another program's data under an extension key stays: a type taken over
+// goes back to its earlier owner, and a key that has gained another
+// program's entries since keeps them.
+TEST_F(Installation, UninstallGivesTypesBackAndKeepsOtherProgramsData) {
+  SetDefault(HKEY_CLASSES_ROOT, ".CSV", nullptr, "OtherSheet.csv");
+  SetDefault(HKEY_CLASSES_ROOT, ".CSV", "Content Type", "text/csv");
+  SetDefault(HKEY_CLASSES_ROOT, ".CSV\\OpenWithProgids", "OtherSheet.csv", "");
+  SetupAnswers a;
+  a.typeClicks[3] = 2;  // CSV: indeterminate -> cleared -> checked, taken over
+  ASSERT_EQ(Install(a).exitCode, 1u);
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", nullptr)), "File_Verification_Database");
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + "\\PreviousOwners", ".CSV")),
+            "OtherSheet.csv");
+  SetDefault(HKEY_CLASSES_ROOT, ".SFV\\OpenWithProgids", kForeignType, "");
+
+  SetupRun removed = Run(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString")), {});
+  EXPECT_EQ(removed.exitCode, 1u);
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", nullptr)), "OtherSheet.csv");
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", "Content Type")), "text/csv");
+  EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".CSV\\OpenWithProgids"));
+  EXPECT_FALSE(ReadValue(HKEY_CLASSES_ROOT, ".SFV", nullptr).present);
+  EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".SFV\\OpenWithProgids"));
+  EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, ".CRC"));
+  EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
+  EXPECT_TRUE(WaitFor([&] { return !FileThere(folder_); }, 60000));
+}
+
+// /S: the proposed folder (an earlier installation's) or /D=, the default
+// choices, no window at all, and the exit code; the quiet uninstall string
+// likewise.
+TEST_F(Installation, SilentInstallationAndRemovalAnswerWithExitCodes) {
+  SetDefault(HKEY_CLASSES_ROOT, ".MD5", nullptr, kForeignType);
+  SetDefault(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString",
+             "\"" + folder_ + "CRVNUNST.EXE\" " + folder_);
+  SetupRun proposed = Run("\"" + kInstaller + "\" /S", {});
+  EXPECT_EQ(proposed.exitCode, 0u);
+  EXPECT_EQ(proposed.dialogs, std::vector<std::string>());
+  EXPECT_EQ(GetFile(folder_ + "Corvana.EXE"), GetFile(BuiltCorvana()));
+  EXPECT_EQ(GetFile(folder_ + "CRVNShll.dll"), GetFile(kBuiltDll));
+  EXPECT_EQ(IniValue(folder_ + "Corvana.ini", "UpdateDB"), "(none)");
+  for (const char* e : {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR"})
+    EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, e, nullptr)), "File_Verification_Database") << e;
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".MD5", nullptr)), kForeignType);
+  EXPECT_EQ(ShortcutTarget(desktop_ + "Corvana.lnk"), folder_ + "Corvana.exe");
+  const std::string quiet =
+      Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
+  SetupRun removed = Run(quiet, {});
+  EXPECT_EQ(removed.exitCode, 0u);
+  EXPECT_EQ(removed.dialogs, std::vector<std::string>());
+  EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
+  EXPECT_TRUE(WaitFor([&] { return !FileThere(folder_); }, 60000));
+
+  // /D= names the folder; a failure is an exit code, not a box.
+  const std::string named = base_ + "named \xC3\xA9\\";
+  SetupRun there = Run("\"" + kInstaller + "\" /S /D=" + named, {});
+  EXPECT_EQ(there.exitCode, 0u);
+  EXPECT_TRUE(FileThereUtf8(named + "Corvana.EXE"));
+  RemoveOurRegistry();
+  desktopOverride_ = base_ + "no such desktop";
+  SetupRun failed = Run("\"" + kInstaller + "\" /S /D=" + named, {});
+  EXPECT_EQ(failed.exitCode, 4u);
+  EXPECT_EQ(failed.dialogs, std::vector<std::string>());
 }
 
 TEST_F(Installation, TheUninstallerEmptiesOnlyTheFolderThatHoldsIt) {
@@ -571,6 +882,84 @@ TEST_F(Installation, TheUninstallerEmptiesOnlyTheFolderThatHoldsIt) {
     EXPECT_TRUE(WaitFor([&] { return !FileThere(folder_); }, 60000));
     EXPECT_EQ(GetFile(other + "Corvana.EXE"), "someone else's");
   }
+}
+
+// Every name of the shared table in one folder (all but the one ending in a
+// dot, which no folder path the system hands back can keep), and a folder of
+// 200 characters: installed, used through the shortcut's target and the
+// registry, and removed with the batch file.
+TEST_F(Installation, InstallsAndUninstallsInUnicodeAndLongFolders) {
+  std::string names;
+  for (const UnicodeName& n : kUnicodeNames) {
+    const std::string name = n.Utf8;
+    if (name.back() == '.') continue;
+    names += names.empty() ? name : " " + name;
+  }
+  // Names of 30 characters at most, none empty.
+  std::string deep = base_;
+  while (deep.size() < 200 - 8) deep += deep.size() % 31 == 30 && deep.back() != '\\' ? '\\' : 'd';
+  if (deep.back() == '\\') deep.back() = 'd';
+  deep += "\\Corvana";
+  ASSERT_EQ(deep.size(), 200u);
+  const std::string folders[] = {base_ + names + "\\Corvana\\", deep + "\\"};
+  for (const std::string& folder : folders) {
+    SCOPED_TRACE(folder);
+    SetupAnswers a;
+    a.folder = folder;
+    SetupRun run = Install(a);
+    ASSERT_EQ(run.exitCode, 1u);
+    for (const char* name : {"Corvana.EXE", "CRVNShll.dll", "CRVNUNST.EXE", "history.txt"})
+      EXPECT_TRUE(FileThereUtf8(folder + name)) << name;
+    EXPECT_EQ(GetFileUtf8(folder + "Corvana.EXE"), GetFile(BuiltCorvana()));
+    EXPECT_NE(GetFileUtf8(folder + "Corvana.ini").find("Signature="), std::string::npos);
+    const std::string command =
+        Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    EXPECT_EQ(command, "\"" + folder + "CRVNUNST.EXE\" " + folder);
+    EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kClsid + "\\InProcServer32",
+                            nullptr)),
+              folder + "CRVNShll.dll");
+    EXPECT_EQ(ShortcutTarget(desktop_ + "Corvana.lnk"), folder + "Corvana.exe");
+
+    SetupRun removed = Run(command, {});
+    EXPECT_EQ(removed.exitCode, 1u);
+    EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
+    EXPECT_TRUE(WaitFor([&] { return !FileThereUtf8(folder); }, 60000));
+    EXPECT_FALSE(FileThere(WindowsFolder() + "CRVNExit.bat"));
+  }
+}
+
+// A read-only file goes all the same; an uninstaller that another program
+// holds open (so that it can be neither renamed nor deleted) is tried ten
+// times a second apart, then left to the next restart with its folder.
+TEST_F(Installation, TheSelfRemovalEndsWithinItsBoundAndLeavesWhatIsHeldToARestart) {
+  PendingRemovalsKept kept;
+  ASSERT_EQ(Install({}).exitCode, 1u);
+  ::SetFileAttributesA((folder_ + "history.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  UniqueFileHandle held(::CreateFileA((folder_ + "CRVNUNST.EXE").c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held.Valid());
+  const std::string batch = WindowsFolder() + "CRVNExit.bat";
+  SetupRun removed = Run(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString")), {});
+  EXPECT_EQ(removed.exitCode, 1u);
+  ASSERT_EQ(removed.messages.size(), 2u);
+  EXPECT_EQ(removed.messages[1].text, "Corvana has been uninstalled.");
+  const DWORD start = ::GetTickCount();
+  EXPECT_TRUE(WaitFor([&] { return !FileThere(batch); }, 60000));
+  const DWORD took = ::GetTickCount() - start;
+  EXPECT_GE(took, 5000u);  // it paused between its tries
+  for (const char* name : {"history.txt", "Corvana.EXE", "CRVNShll.dll", "Corvana.ini"})
+    EXPECT_FALSE(FileThere(folder_ + name)) << name;
+  EXPECT_TRUE(FileThere(folder_ + "CRVNUNST.EXE"));
+  const std::vector<std::string> pending = PendingRemovals();
+  const auto uninstaller = std::find_if(pending.begin(), pending.end(), [&](const std::string& p) {
+    return EqualsIgnoringCase(p, folder_ + "CRVNUNST.EXE");
+  });
+  const auto folder = std::find_if(pending.begin(), pending.end(), [&](const std::string& p) {
+    return EqualsIgnoringCase(p, WithoutTrailingSlash(folder_));
+  });
+  EXPECT_NE(uninstaller, pending.end());
+  EXPECT_NE(folder, pending.end());
+  EXPECT_LT(uninstaller, folder);  // the folder goes after what it holds
 }
 
 }  // namespace

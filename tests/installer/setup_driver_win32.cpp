@@ -3,6 +3,7 @@
 #include <set>
 
 #include "platform/handles_win32.h"
+#include "platform/text_win32.h"
 #include "tests/results/desktop_win32.h"
 
 namespace {
@@ -60,15 +61,16 @@ void Answer(Watch& w, HWND dialog) {
   const std::string wrong = question ? Placement(dialog) : std::string();
   if (!wrong.empty()) w.run->misplaced.push_back(caption + wrong);
   if (caption == "Corvana Installation Folder") {
-    char text[MAX_PATH + 1] = {};
+    wchar_t text[1024] = {};
     DWORD_PTR length = 0;
-    ::SendMessageTimeoutA(::GetDlgItem(dialog, 1000), WM_GETTEXT, sizeof text,
+    ::SendMessageTimeoutW(::GetDlgItem(dialog, 1000), WM_GETTEXT, 1024,
                           reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000, &length);
-    w.run->proposal = text;
+    w.run->proposal = Utf8(text);
     if (!a.folder.empty()) {
       DWORD_PTR ignored = 0;
-      ::SendMessageTimeoutA(::GetDlgItem(dialog, 1000), WM_SETTEXT, 0,
-                            reinterpret_cast<LPARAM>(a.folder.c_str()), SMTO_BLOCK, 5000, &ignored);
+      const std::wstring folder = Wide(a.folder);
+      ::SendMessageTimeoutW(::GetDlgItem(dialog, 1000), WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(folder.c_str()), SMTO_BLOCK, 5000, &ignored);
     }
     Press(dialog, IDOK);
   } else if (caption == "Corvana Options") {
@@ -103,12 +105,11 @@ void Answer(Watch& w, HWND dialog) {
 SetupRun RunSetupProgram(const std::string& commandLine, const SetupAnswers& answers,
                          DWORD timeoutMs) {
   SetupRun run;
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  STARTUPINFOA si = {};
+  std::wstring line = Wide(commandLine);
+  STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
     return run;
   UniqueKernelHandle process(pi.hProcess);

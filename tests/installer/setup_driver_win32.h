@@ -8,7 +8,7 @@
 #include <vector>
 
 struct SetupAnswers {
-  std::string folder;  // typed into the folder box; empty keeps the proposal
+  std::string folder;  // typed into the folder box (UTF-8); empty keeps the proposal
   bool shellExtension = true;
   bool updateDb = true;
   int typeClicks[6] = {};  // clicks on the SFV, CRC, CKZ, CSV, PAR and MD5 boxes
@@ -24,7 +24,7 @@ struct SeenMessage {
 
 struct SetupRun {
   DWORD exitCode = 0xDEADBEEF;                   // when it did not start or end
-  std::string proposal;                          // the folder box's text when it opened
+  std::string proposal;                          // the folder box's text when it opened (UTF-8)
   int typeStates[6] = {-1, -1, -1, -1, -1, -1};  // the type boxes when they opened
   std::vector<std::string> dialogs;              // captions of the dialogs, in order
   // Question dialogs not centred on the screen, with where they were.
@@ -32,6 +32,6 @@ struct SetupRun {
   std::vector<SeenMessage> messages;
 };
 
-// Runs `commandLine` (the program path as it appears there) to its end.
+// Runs `commandLine` (UTF-8, the program path as it appears there) to its end.
 SetupRun RunSetupProgram(const std::string& commandLine, const SetupAnswers& answers,
                          DWORD timeoutMs = 120000);
