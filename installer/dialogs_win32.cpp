@@ -8,7 +8,8 @@ constexpr int kFolderDialog = 104, kOptionsDialog = 105, kAssociationDialog = 10
 constexpr int kIcon = 103;
 constexpr int kFolderEdit = 1000, kBrowse = 1001;
 constexpr int kShellExtensionBox = 1002, kUpdateDbBox = 1003;
-constexpr int kFirstTypeBox = 1003;  // SFV; CRC, CKZ, CSV, PAR and MD5 follow
+// SFV; CRC, CKZ, CSV, PAR, MD5 and the digest tools' lists follow.
+constexpr int kFirstTypeBox = 1003;
 // The folder box takes what the system's long-path calls take.
 constexpr int kFolderLimit = 32000;
 

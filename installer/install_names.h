@@ -29,7 +29,27 @@ inline constexpr const char kSettingsName[] = "Corvana.ini";
 inline constexpr const char kVersionText[] = "2.33";
 inline constexpr const char kPublisher[] = "Corvana project";
 
-// The list types in the order of the association dialog's boxes.
-enum ListType { kSfv, kCrc, kCkz, kCsv, kPar, kMd5, kListTypeCount };
-inline constexpr const char* const kTypeExtensions[kListTypeCount] = {".SFV", ".CRC", ".CKZ",
-                                                                      ".CSV", ".PAR", ".MD5"};
+// The list types in the order of the association dialog's boxes. The last
+// box stands for the digest tools' lists, whose four extensions it decides
+// together.
+enum ListType { kSfv, kCrc, kCkz, kCsv, kPar, kMd5, kDigestLists, kListTypeCount };
+
+// Every extension the installer may associate, with the box that decides it.
+// The first six follow the boxes, so a type with one extension has its
+// ListType as its index here.
+struct TypeExtension {
+  const char* extension;
+  ListType type;
+};
+inline constexpr TypeExtension kTypeExtensions[] = {{".SFV", kSfv},
+                                                    {".CRC", kCrc},
+                                                    {".CKZ", kCkz},
+                                                    {".CSV", kCsv},
+                                                    {".PAR", kPar},
+                                                    {".MD5", kMd5},
+                                                    {".SHA1", kDigestLists},
+                                                    {".SHA256", kDigestLists},
+                                                    {".SHA512", kDigestLists},
+                                                    {".B3", kDigestLists}};
+inline constexpr int kExtensionCount = 10;
+static_assert(sizeof kTypeExtensions / sizeof kTypeExtensions[0] == kExtensionCount);

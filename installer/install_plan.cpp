@@ -4,14 +4,26 @@
 
 namespace {
 
-// The order in which the extension keys are written.
-constexpr ListType kRowOrder[kListTypeCount] = {kCrc, kSfv, kCkz, kCsv, kPar, kMd5};
+// The order in which the extension keys are written, as indexes into
+// kTypeExtensions: ".CRC" first, then the others in the boxes' order.
+constexpr int kRowOrder[kExtensionCount] = {1, 0, 2, 3, 4, 5, 6, 7, 8, 9};
 
 std::string Join(const char* parent, const char* name) {
   return std::string(parent) + "\\" + name;
 }
 
 }  // namespace
+
+void TakeCurrentOwners(const std::string current[kExtensionCount], InstallChoices* choices,
+                       bool ownedElsewhere[kListTypeCount]) {
+  for (int t = 0; t < kListTypeCount; ++t) ownedElsewhere[t] = false;
+  for (int e = 0; e < kExtensionCount; ++e) {
+    const bool foreign = !current[e].empty() && !EqualsIgnoringCase(current[e], kTypeName);
+    choices->previousOwner[e] = foreign ? current[e] : std::string();
+    if (foreign) ownedElsewhere[kTypeExtensions[e].type] = true;
+  }
+  for (int t = 0; t < kListTypeCount; ++t) choices->registerType[t] = !ownedElsewhere[t];
+}
 
 std::vector<RegistryRow> InstallRows(const InstallChoices& c) {
   const std::string& f = c.folder;
@@ -37,14 +49,14 @@ std::vector<RegistryRow> InstallRows(const InstallChoices& c) {
       {RegRoot::LocalMachine, kUninstallKey, "EstimatedSize", "", false, true, c.estimatedSizeKiB});
   rows.push_back({RegRoot::LocalMachine, kUninstallKey, "NoModify", "", false, true, 1});
   rows.push_back({RegRoot::LocalMachine, kUninstallKey, "NoRepair", "", false, true, 1});
-  for (int t = 0; t < kListTypeCount; ++t) {
-    if (c.registerType[t] && !c.previousOwner[t].empty())
-      rows.push_back({RegRoot::LocalMachine, kPreviousOwnersKey, kTypeExtensions[t],
-                      c.previousOwner[t], false});
+  for (int e = 0; e < kExtensionCount; ++e) {
+    if (c.registerType[kTypeExtensions[e].type] && !c.previousOwner[e].empty())
+      rows.push_back({RegRoot::LocalMachine, kPreviousOwnersKey, kTypeExtensions[e].extension,
+                      c.previousOwner[e], false});
   }
-  for (ListType t : kRowOrder) {
-    if (c.registerType[t])
-      rows.push_back({RegRoot::ClassesRoot, kTypeExtensions[t], "", type, false});
+  for (int e : kRowOrder) {
+    if (c.registerType[kTypeExtensions[e].type])
+      rows.push_back({RegRoot::ClassesRoot, kTypeExtensions[e].extension, "", type, false});
   }
   rows.push_back({RegRoot::ClassesRoot, type, "", kTypeDescription, false});
   rows.push_back({RegRoot::ClassesRoot, type + "\\DefaultIcon", "", f + "Corvana.EXE,0", false});

@@ -26,12 +26,21 @@ struct InstallChoices {
   bool shellExtension = true;
   bool updateDb = true;
   bool registerType[kListTypeCount] = {};  // the box ended fully checked
-  // The default value of the type's extension when another program owns
-  // it (empty otherwise): kept under kPreviousOwnersKey when taken over, so
-  // that the uninstaller can give it back.
-  std::string previousOwner[kListTypeCount];
+  // By extension (kTypeExtensions' order): its default value when another
+  // program owns it (empty otherwise), kept under kPreviousOwnersKey when
+  // taken over, so that the uninstaller can give it back.
+  std::string previousOwner[kExtensionCount];
   uint32_t estimatedSizeKiB = 0;  // the installed files together
 };
+
+// The association boxes' start from the default value each extension has
+// now (`current`, in kTypeExtensions' order; empty when none): a box any of
+// whose extensions another program owns starts half-checked, and its
+// default choice (the one an unattended installation takes) leaves them all
+// to that program; the others start checked and chosen. Every foreign value
+// goes into `choices->previousOwner`.
+void TakeCurrentOwners(const std::string current[kExtensionCount], InstallChoices* choices,
+                       bool ownedElsewhere[kListTypeCount]);
 
 // Every registry row of an installation, in the order they are written.
 std::vector<RegistryRow> InstallRows(const InstallChoices& choices);

@@ -92,14 +92,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
           : ProposeFolder(ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
                           ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir"));
   InstallChoices choices;
+  std::string owners[kExtensionCount];
+  for (int e = 0; e < kExtensionCount; ++e)
+    owners[e] = ReadRegString(HKEY_CLASSES_ROOT, kTypeExtensions[e].extension, nullptr);
+  // Unattended, the choices stay what the boxes start with: another
+  // program's types are left to it.
   bool ownedElsewhere[kListTypeCount] = {};
-  for (int t = 0; t < kListTypeCount; ++t) {
-    const std::string owner = ReadRegString(HKEY_CLASSES_ROOT, kTypeExtensions[t], nullptr);
-    ownedElsewhere[t] = !owner.empty() && !EqualsIgnoringCase(owner, kTypeName);
-    if (ownedElsewhere[t]) choices.previousOwner[t] = owner;
-    // Unattended: what the boxes start with, another program's types left to it.
-    choices.registerType[t] = !ownedElsewhere[t];
-  }
+  TakeCurrentOwners(owners, &choices, ownedElsewhere);
   if (!run.silent) {
     if (!AskFolder(instance, &folder)) return 0;
     if (!AskOptions(instance, &choices.shellExtension, &choices.updateDb)) return 0;

@@ -67,9 +67,10 @@ bool DeleteKeyIfEmpty(HKEY root, const std::string& key) {
 
 std::vector<OwnedExtension> OwnedExtensions() {
   std::vector<OwnedExtension> ours;
-  for (const char* extension : kTypeExtensions) {
-    if (EqualsIgnoringCase(ReadRegString(HKEY_CLASSES_ROOT, extension, nullptr), kTypeName))
-      ours.push_back({extension, ReadRegString(HKEY_LOCAL_MACHINE, kPreviousOwnersKey, extension)});
+  for (const TypeExtension& t : kTypeExtensions) {
+    if (EqualsIgnoringCase(ReadRegString(HKEY_CLASSES_ROOT, t.extension, nullptr), kTypeName))
+      ours.push_back(
+          {t.extension, ReadRegString(HKEY_LOCAL_MACHINE, kPreviousOwnersKey, t.extension)});
   }
   return ours;
 }

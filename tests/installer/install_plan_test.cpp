@@ -4,6 +4,7 @@
 // file and folder choice.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,55 @@ TEST(InstallPlan, RowsFollowTheChoices) {
   EXPECT_EQ(rows.size(), 11u + 3u + 7u);
   EXPECT_EQ(rows.front().valueName, "CTXMENU_NOVERBS");
   for (const RegistryRow& r : rows) EXPECT_EQ(r.data.find("CRVNShll"), std::string::npos);
+
+  // The digest tools' box brings its four extensions, after the others,
+  // each pointing to the type whose verbs start the verifier.
+  c.registerType[kDigestLists] = true;
+  std::vector<std::string> types;
+  for (const RegistryRow& r : InstallRows(c)) {
+    if (r.root == RegRoot::ClassesRoot && r.data == kTypeName) types.push_back(r.key);
+  }
+  EXPECT_EQ(types, (std::vector<std::string>{".CRC", ".SFV", ".MD5", ".SHA1", ".SHA256", ".SHA512",
+                                             ".B3"}));
+}
+
+// Each extension's default value now, in kTypeExtensions' order, decides
+// how its box starts; a box of several extensions is half-checked when any
+// of them belongs to another program.
+TEST(InstallPlan, BoxesStartHalfCheckedWhenAnotherProgramOwnsAnyOfTheirExtensions) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, const char*>> current;  // extension index, its value
+    std::vector<int> halfChecked;                      // ListType
+  };
+  const Case cases[] = {
+      {"nothing registered", {}, {}},
+      {"ours already, in any case", {{0, "file_verification_database"}, {8, kTypeName}}, {}},
+      {"one foreign type", {{5, "OtherTool.md5"}}, {kMd5}},
+      {"one of the four digest extensions", {{9, "Hasher.b3"}, {7, kTypeName}}, {kDigestLists}},
+      {"all four foreign, and CSV",
+       {{3, "Sheet.csv"}, {6, "A"}, {7, "B"}, {8, "C"}, {9, "D"}},
+       {kCsv, kDigestLists}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string current[kExtensionCount];
+    for (const auto& [e, value] : c.current) current[e] = value;
+    InstallChoices choices;
+    choices.previousOwner[2] = "stale";
+    bool owned[kListTypeCount];
+    TakeCurrentOwners(current, &choices, owned);
+    for (int t = 0; t < kListTypeCount; ++t) {
+      const bool half =
+          std::find(c.halfChecked.begin(), c.halfChecked.end(), t) != c.halfChecked.end();
+      EXPECT_EQ(owned[t], half) << t;
+      EXPECT_EQ(choices.registerType[t], !half) << t;  // the unattended choice
+    }
+    for (int e = 0; e < kExtensionCount; ++e) {
+      const bool foreign = !current[e].empty() && !EqualsIgnoringCase(current[e], kTypeName);
+      EXPECT_EQ(choices.previousOwner[e], foreign ? current[e] : "") << e;
+    }
+  }
 }
 
 TEST(InstallPlan, UninstallEntryAndPreviousOwners) {
@@ -103,6 +153,8 @@ TEST(InstallPlan, UninstallEntryAndPreviousOwners) {
   c.registerType[kCsv] = c.registerType[kSfv] = true;
   c.previousOwner[kCsv] = "Sheet.csv";
   c.previousOwner[kPar] = "Par.File";  // not taken over: not kept
+  c.registerType[kDigestLists] = true;
+  c.previousOwner[7] = "Hasher.sha256";
   struct Expected {
     const char* name;
     std::string data;
@@ -138,9 +190,11 @@ TEST(InstallPlan, UninstallEntryAndPreviousOwners) {
     EXPECT_EQ(entry[i].isNumber, expected[i].isNumber);
     EXPECT_EQ(entry[i].number, expected[i].number);
   }
-  ASSERT_EQ(owners.size(), 1u);
+  ASSERT_EQ(owners.size(), 2u);
   EXPECT_EQ(owners[0].valueName, ".CSV");
   EXPECT_EQ(owners[0].data, "Sheet.csv");
+  EXPECT_EQ(owners[1].valueName, ".SHA256");
+  EXPECT_EQ(owners[1].data, "Hasher.sha256");
 }
 
 TEST(ExitBatch, TextTriesABoundedNumberOfTimesWithAPauseThenLeavesTheRestToARestart) {

@@ -37,7 +37,9 @@ const std::string kNewerProgram = WindowsPath(NEWER_PROGRAM_PATH);
 
 const char kClsid[] = "{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}";
 const char kForeignType[] = "OtherTool.md5";
-const char* const kExtensions[] = {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR", ".MD5"};
+const char* const kExtensions[] = {".SFV", ".CRC",  ".CKZ",    ".CSV",    ".PAR",
+                                   ".MD5", ".SHA1", ".SHA256", ".SHA512", ".B3"};
+const char* const kDigestExtensions[] = {".SHA1", ".SHA256", ".SHA512", ".B3"};
 
 struct Value {
   bool present = false;
@@ -120,10 +122,11 @@ void DumpKey(HKEY root, const std::string& key, std::vector<std::string>* out) {
 // What the registry holds wherever an installation writes.
 std::vector<std::string> RegistrySnapshot() {
   std::vector<std::string> out;
-  for (const char* k : {"File_Verification_Database", ".SFV", ".CRC", ".CKZ", ".CSV", ".PAR",
-                        ".MD5", "CLSID\\{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}",
-                        "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension",
-                        "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"})
+  for (const char* k :
+       {"File_Verification_Database", ".SFV", ".CRC", ".CKZ", ".CSV", ".PAR", ".MD5", ".SHA1",
+        ".SHA256", ".SHA512", ".B3", "CLSID\\{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}",
+        "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension",
+        "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"})
     DumpKey(HKEY_CLASSES_ROOT, k, &out);
   DumpKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvana",
           &out);
@@ -472,18 +475,21 @@ std::vector<Row> ExpectedRows(const std::string& f) {
       {HKEY_CLASSES_ROOT, clsid + "\\InProcServer32", nullptr, f + "CRVNShll.dll"},
       {HKEY_CLASSES_ROOT, clsid + "\\InProcServer32", "ThreadingModel", "Apartment"},
       {HKEY_LOCAL_MACHINE, kApproved, kClsid, "Corvana Shell Extension"}};
-  for (const char* e : {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR"})
+  for (const char* e :
+       {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR", ".SHA1", ".SHA256", ".SHA512", ".B3"})
     rows.push_back({HKEY_CLASSES_ROOT, e, nullptr, type});
   return rows;
 }
 
-// Opens `list` through its association as Explorer would, waits until the
-// verifier it starts shows "Finished", and closes it; the window's caption.
-std::string OpenThroughAssociation(const std::string& list) {
+// Starts `verb` of `list`'s association as Explorer would, waits until the
+// verifier it starts shows "Finished", and closes it; the window's caption,
+// and in `names` (when given) the names of the rows it showed.
+std::string OpenThroughAssociation(const std::string& list, const char* verb = "open",
+                                   std::vector<std::string>* names = nullptr) {
   SHELLEXECUTEINFOA info = {};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = "open";
+  info.lpVerb = verb;
   info.lpFile = list.c_str();
   info.nShow = SW_SHOWNORMAL;
   if (!::ShellExecuteExA(&info) || !info.hProcess) return "(not started)";
@@ -497,7 +503,13 @@ std::string OpenThroughAssociation(const std::string& list) {
         return caption == "Finished";
       },
       60000);
-  if (HWND main = FindProcessWindow(pid, "CRVN_MAIN")) ::PostMessageA(main, WM_CLOSE, 0, 0);
+  if (HWND main = FindProcessWindow(pid, "CRVN_MAIN")) {
+    if (names) {
+      ListViewReader rows(::GetDlgItem(main, 501), process.Get());
+      for (const ListRow& row : rows.Rows()) names->push_back(row.name);
+    }
+    ::PostMessageA(main, WM_CLOSE, 0, 0);
+  }
   if (::WaitForSingleObject(process.Get(), 20000) != WAIT_OBJECT_0)
     ::TerminateProcess(process.Get(), 1);
   return caption;
@@ -518,9 +530,9 @@ TEST_F(Installation, InstallsIntoAFolderWithBlanksIsUsedAndUninstallsCompletely)
       WithTrailingSlash(Str(ReadValue(
           HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir"))) +
           "Corvana");
-  const int expectedStart[6] = {BST_CHECKED, BST_CHECKED, BST_CHECKED,
-                                BST_CHECKED, BST_CHECKED, BST_INDETERMINATE};
-  for (int t = 0; t < 6; ++t) EXPECT_EQ(run.typeStates[t], expectedStart[t]) << kExtensions[t];
+  const int expectedStart[7] = {BST_CHECKED, BST_CHECKED,       BST_CHECKED, BST_CHECKED,
+                                BST_CHECKED, BST_INDETERMINATE, BST_CHECKED};
+  for (int t = 0; t < 7; ++t) EXPECT_EQ(run.typeStates[t], expectedStart[t]) << kExtensions[t];
   ASSERT_EQ(run.messages.size(), 1u);
   EXPECT_EQ(run.messages[0].caption, "Installation successful");
   EXPECT_EQ(run.messages[0].text, kSuccessText);
@@ -573,6 +585,20 @@ TEST_F(Installation, InstallsIntoAFolderWithBlanksIsUsedAndUninstallsCompletely)
   PutFile(lists + "set 1.sfv", line);
   EXPECT_EQ(OpenThroughAssociation(lists + "set 1.sfv"), "Finished");
   EXPECT_NE(GetFile(lists + "set 1.sfv").find(";Q2-" + signature), std::string::npos);
+  // The digest tools' lists, by either verb: the verifier takes the list's
+  // entry (whatever it finds), and such a list is never written.
+  const std::string sha256 = "abc check.sha256";
+  const std::string list256 =
+      "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  abc\n";  // "abc"
+  PutFile(lists + "abc", "abc");
+  PutFile(lists + sha256, list256);
+  for (const char* verb : {"open", "verify_all"}) {
+    SCOPED_TRACE(verb);
+    std::vector<std::string> names;
+    EXPECT_EQ(OpenThroughAssociation(lists + sha256, verb, &names), "Finished");
+    EXPECT_NE(std::find(names.begin(), names.end(), "abc"), names.end());
+  }
+  EXPECT_EQ(GetFile(lists + sha256), list256);
 
   // The uninstall entry as the system runs it: declined first, then done.
   const std::string command = Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
@@ -608,6 +634,7 @@ TEST_F(Installation, DeclinedShellExtensionAndDatabaseAndClearedTypes) {
   a.updateDb = false;
   a.typeClicks[0] = 1;  // SFV: checked -> indeterminate, left alone
   a.typeClicks[1] = 2;  // CRC: checked -> indeterminate -> cleared
+  a.typeClicks[6] = 1;  // the digest tools' lists: indeterminate, left alone
   SetupRun run = Install(a);
   ASSERT_EQ(run.exitCode, 1u);
   EXPECT_FALSE(FileThere(folder_ + "CRVNShll.dll"));
@@ -621,6 +648,7 @@ TEST_F(Installation, DeclinedShellExtensionAndDatabaseAndClearedTypes) {
   EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kApproved, kClsid).present);
   EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, ".SFV"));
   EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, ".CRC"));
+  for (const char* e : kDigestExtensions) EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, e)) << e;
   EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CKZ", nullptr)), "File_Verification_Database");
   EXPECT_EQ(IniValue(folder_ + "Corvana.ini", "UpdateDB"), "0");
 }
@@ -807,12 +835,22 @@ TEST_F(Installation, UninstallGivesTypesBackAndKeepsOtherProgramsData) {
   SetDefault(HKEY_CLASSES_ROOT, ".CSV", nullptr, "OtherSheet.csv");
   SetDefault(HKEY_CLASSES_ROOT, ".CSV", "Content Type", "text/csv");
   SetDefault(HKEY_CLASSES_ROOT, ".CSV\\OpenWithProgids", "OtherSheet.csv", "");
+  // One of the digest tools' extensions is another program's.
+  SetDefault(HKEY_CLASSES_ROOT, ".SHA256", nullptr, "Hasher.sha256");
+  SetDefault(HKEY_CLASSES_ROOT, ".SHA256\\OpenWithProgids", "Hasher.sha256", "");
   SetupAnswers a;
   a.typeClicks[3] = 2;  // CSV: indeterminate -> cleared -> checked, taken over
-  ASSERT_EQ(Install(a).exitCode, 1u);
-  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", nullptr)), "File_Verification_Database");
+  a.typeClicks[6] = 2;  // the four likewise
+  SetupRun run = Install(a);
+  ASSERT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.typeStates[6], BST_INDETERMINATE);
+  for (const char* e : {".CSV", ".SHA1", ".SHA256", ".SHA512", ".B3"})
+    EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, e, nullptr)), "File_Verification_Database") << e;
   EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + "\\PreviousOwners", ".CSV")),
             "OtherSheet.csv");
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + "\\PreviousOwners", ".SHA256")),
+            "Hasher.sha256");
+  EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + "\\PreviousOwners", ".B3").present);
   SetDefault(HKEY_CLASSES_ROOT, ".SFV\\OpenWithProgids", kForeignType, "");
 
   SetupRun removed = Run(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString")), {});
@@ -820,6 +858,10 @@ TEST_F(Installation, UninstallGivesTypesBackAndKeepsOtherProgramsData) {
   EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", nullptr)), "OtherSheet.csv");
   EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", "Content Type")), "text/csv");
   EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".CSV\\OpenWithProgids"));
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".SHA256", nullptr)), "Hasher.sha256");
+  EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".SHA256\\OpenWithProgids"));
+  for (const char* e : {".SHA1", ".SHA512", ".B3"})
+    EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, e)) << e;
   EXPECT_FALSE(ReadValue(HKEY_CLASSES_ROOT, ".SFV", nullptr).present);
   EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".SFV\\OpenWithProgids"));
   EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, ".CRC"));
@@ -840,7 +882,8 @@ TEST_F(Installation, SilentInstallationAndRemovalAnswerWithExitCodes) {
   EXPECT_EQ(GetFile(folder_ + "Corvana.EXE"), GetFile(BuiltCorvana()));
   EXPECT_EQ(GetFile(folder_ + "CRVNShll.dll"), GetFile(kBuiltDll));
   EXPECT_EQ(IniValue(folder_ + "Corvana.ini", "UpdateDB"), "(none)");
-  for (const char* e : {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR"})
+  for (const char* e :
+       {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR", ".SHA1", ".SHA256", ".SHA512", ".B3"})
     EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, e, nullptr)), "File_Verification_Database") << e;
   EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".MD5", nullptr)), kForeignType);
   EXPECT_EQ(ShortcutTarget(desktop_ + "Corvana.lnk"), folder_ + "Corvana.exe");
@@ -852,11 +895,17 @@ TEST_F(Installation, SilentInstallationAndRemovalAnswerWithExitCodes) {
   EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
   EXPECT_TRUE(WaitFor([&] { return !FileThere(folder_); }, 60000));
 
-  // /D= names the folder; a failure is an exit code, not a box.
+  // /D= names the folder; a failure is an exit code, not a box. One of the
+  // four digest extensions owned elsewhere leaves all four alone.
+  SetDefault(HKEY_CLASSES_ROOT, ".B3", nullptr, "Hasher.b3");
   const std::string named = base_ + "named \xC3\xA9\\";
   SetupRun there = Run("\"" + kInstaller + "\" /S /D=" + named, {});
   EXPECT_EQ(there.exitCode, 0u);
   EXPECT_TRUE(FileThereUtf8(named + "Corvana.EXE"));
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".B3", nullptr)), "Hasher.b3");
+  for (const char* e : {".SHA1", ".SHA256", ".SHA512"})
+    EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, e)) << e;
+  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CRC", nullptr)), "File_Verification_Database");
   RemoveOurRegistry();
   desktopOverride_ = base_ + "no such desktop";
   SetupRun failed = Run("\"" + kInstaller + "\" /S /D=" + named, {});

@@ -78,7 +78,7 @@ void Answer(Watch& w, HWND dialog) {
     if (!a.updateDb) Click(dialog, 1003);
     Press(dialog, IDOK);
   } else if (caption == "File Associations") {
-    for (int t = 0; t < 6; ++t) {
+    for (int t = 0; t < 7; ++t) {
       w.run->typeStates[t] = CheckState(dialog, 1003 + t);
       for (int i = 0; i < a.typeClicks[t]; ++i) Click(dialog, 1003 + t);
     }

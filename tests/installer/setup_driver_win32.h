@@ -11,9 +11,11 @@ struct SetupAnswers {
   std::string folder;  // typed into the folder box (UTF-8); empty keeps the proposal
   bool shellExtension = true;
   bool updateDb = true;
-  int typeClicks[6] = {};  // clicks on the SFV, CRC, CKZ, CSV, PAR and MD5 boxes
-  int keepNewer = IDYES;   // answer to "Keep newer version?"
-  int sure = IDYES;        // answer to "Are you sure?"
+  // Clicks on the SFV, CRC, CKZ, CSV, PAR and MD5 boxes and the digest
+  // tools' lists' box.
+  int typeClicks[7] = {};
+  int keepNewer = IDYES;  // answer to "Keep newer version?"
+  int sure = IDYES;       // answer to "Are you sure?"
 };
 
 struct SeenMessage {
@@ -23,10 +25,10 @@ struct SeenMessage {
 };
 
 struct SetupRun {
-  DWORD exitCode = 0xDEADBEEF;                   // when it did not start or end
-  std::string proposal;                          // the folder box's text when it opened (UTF-8)
-  int typeStates[6] = {-1, -1, -1, -1, -1, -1};  // the type boxes when they opened
-  std::vector<std::string> dialogs;              // captions of the dialogs, in order
+  DWORD exitCode = 0xDEADBEEF;                       // when it did not start or end
+  std::string proposal;                              // the folder box's text when it opened (UTF-8)
+  int typeStates[7] = {-1, -1, -1, -1, -1, -1, -1};  // the type boxes when they opened
+  std::vector<std::string> dialogs;                  // captions of the dialogs, in order
   // Question dialogs not centred on the screen, with where they were.
   std::vector<std::string> misplaced;
   std::vector<SeenMessage> messages;
