@@ -105,6 +105,10 @@ void WakeOwnerWhenBatchReady(FileHasher* h) {
   if (h->Wanted.load() == 0) return;
   const uint32_t first = h->Taken.load();
   const uint32_t last = h->WakeAt.load();
+  // Values read while the owner moves on to another batch may not belong
+  // together; the owner looks at its file itself after arming, so a wake
+  // left out here is not lost.
+  if (last - first >= kWakeBatch) return;
   if (EntryOf(h, first).State.load() != kDone) return;
   if (h->LargeWorkers.load() < h->WorkerCount) {
     for (uint32_t s = first + 1; s - first <= last - first; ++s) {
