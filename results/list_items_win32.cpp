@@ -4,13 +4,14 @@
 #include <cstring>
 
 #include "platform/text_win32.h"
+#include "platform/utf8.h"
 #include "results/results_state_win32.h"
 
 ItemText::ItemText(const char* utf8) : ItemText(utf8, utf8 ? std::strlen(utf8) : 0) {}
 
 ItemText::ItemText(const char* utf8, size_t length) {
   // Nearly every name is ASCII: widened byte by byte, without a pass of its
-  // own to find out.
+  // own to find out; other text is converted in place while it fits.
   if (length < kInline) {
     size_t i = 0;
     for (; i < length; ++i) {
@@ -18,8 +19,15 @@ ItemText::ItemText(const char* utf8, size_t length) {
       if (c >= 0x80) break;
       inline_[i] = static_cast<wchar_t>(c);
     }
-    if (i == length) {
-      inline_[i] = 0;
+    int32_t n = static_cast<int32_t>(i);
+    if (i < length) {
+      const int32_t rest = ConvertUtf8ToUtf16(utf8 + i, static_cast<uint32_t>(length - i),
+                                              reinterpret_cast<uint16_t*>(inline_ + i),
+                                              static_cast<uint32_t>(kInline - 1 - i));
+      n = rest < 0 ? -1 : n + rest;
+    }
+    if (n >= 0) {
+      inline_[n] = 0;
       text_ = inline_;
       return;
     }

@@ -5,11 +5,10 @@
 #include <objbase.h>
 #include <shlwapi.h>
 
-#include <cstdio>
-#include <cstring>
+#include <cwchar>
+#include <string>
 
 #include "platform/profile_win32.h"
-#include "platform/window_text_win32.h"
 #include "results/results_state_win32.h"
 #include "results/status_band.h"
 #include "results/window_settings.h"
