@@ -120,3 +120,28 @@ int32_t ConvertUtf16ToUtf8(const uint16_t* units, uint32_t count, char* out, uin
   for (size_t i = 0; i < text.size(); ++i) out[i] = text[i];
   return static_cast<int32_t>(text.size());
 }
+
+int32_t ConvertUtf8ToUtf16(const char* text, uint32_t size, uint16_t* out, uint32_t capacity) {
+  // The same units as AppendUtf8AsUtf16, written in place.
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  uint32_t i = 0, n = 0;
+  while (i < size) {
+    uint32_t cp = p[i];
+    int length = 1;
+    if (cp >= 0x80) {
+      length = DecodeOne(p + i, size - i, true, &cp);
+      if (length == 0) cp = 0xFFFD, length = 1;
+    }
+    i += static_cast<uint32_t>(length);
+    if (cp >= 0x10000) {
+      if (capacity - n < 2) return -1;
+      cp -= 0x10000;
+      out[n++] = static_cast<uint16_t>(0xD800 + (cp >> 10));
+      out[n++] = static_cast<uint16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      if (n == capacity) return -1;
+      out[n++] = static_cast<uint16_t>(cp);
+    }
+  }
+  return static_cast<int32_t>(n);
+}

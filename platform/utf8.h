@@ -29,3 +29,7 @@ void AppendUtf8AsUtf16(const char* text, size_t size, std::u16string* out);
 // The UTF-8 form of `count` units into `out` (at most `capacity` bytes, no
 // terminator added); the number of bytes written, or -1 when they do not fit.
 int32_t ConvertUtf16ToUtf8(const uint16_t* units, uint32_t count, char* out, uint32_t capacity);
+// The UTF-16 form of `size` bytes of UTF-8 into `out` (at most `capacity`
+// units, no terminator added), the units AppendUtf8AsUtf16 gives, without
+// allocating; the number of units written, or -1 when they do not fit.
+int32_t ConvertUtf8ToUtf16(const char* text, uint32_t size, uint16_t* out, uint32_t capacity);

@@ -5,8 +5,9 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
+#include <string>
 
+#include "platform/window_text_win32.h"
 #include "results/results_state_win32.h"
 #include "results/text_controls_win32.h"
 #include "results/verifier_parts_win32.h"
@@ -20,8 +21,8 @@ constexpr int kWebPlaceholder = 1002;
 constexpr int kDonateButton = 2;
 constexpr int kSponsorButton = 3;
 constexpr char kVersionText[] = "Corvana v2.33";
-constexpr char kDonatePage[] = "https://corvana.example.org/donate";
-constexpr char kSponsorPage[] = "https://corvana.example.org/sponsor";
+constexpr wchar_t kDonatePage[] = L"https://corvana.example.org/donate";
+constexpr wchar_t kSponsorPage[] = L"https://corvana.example.org/sponsor";
 
 // The placeholder's position in the dialog's client coordinates.
 POINT PlaceholderOrigin(HWND dialog, int id) {
@@ -33,12 +34,11 @@ POINT PlaceholderOrigin(HWND dialog, int id) {
 }
 
 void CreateLinkOver(HWND dialog, int id, bool mail) {
-  char text[256] = {};
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  char target[300];
-  if (mail) std::snprintf(target, sizeof target, "mailto:%s", text);
+  const std::string text = GetDlgItemTextUtf8(dialog, id);
+  std::string target;
+  if (mail) target.append("mailto:").append(text);
   POINT at = PlaceholderOrigin(dialog, id);
-  CreateLink(dialog, id + 100, at.x, at.y, text, mail ? target : nullptr);
+  CreateLink(dialog, id + 100, at.x, at.y, text.c_str(), mail ? target.c_str() : nullptr);
 }
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
@@ -65,10 +65,10 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
             EndDialog(dialog, 0);
             return TRUE;
           }
-          ShellExecuteA(dialog, "open", kDonatePage, nullptr, nullptr, SW_SHOWNORMAL);
+          ShellExecuteW(dialog, L"open", kDonatePage, nullptr, nullptr, SW_SHOWNORMAL);
           return TRUE;
         case kSponsorButton:
-          ShellExecuteA(dialog, "open", kSponsorPage, nullptr, nullptr, SW_SHOWNORMAL);
+          ShellExecuteW(dialog, L"open", kSponsorPage, nullptr, nullptr, SW_SHOWNORMAL);
           return TRUE;
         default:
           break;
@@ -88,7 +88,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
 void ShowAboutBox(HINSTANCE instance, HWND owner) {
   RegisterLinkClass(instance);
   RegisterBoldTextClass(instance);
-  DialogBoxParamA(instance, MAKEINTRESOURCEA(kAboutDialog), owner, AboutProc, 0);
+  DialogBoxParamW(instance, MAKEINTRESOURCEW(kAboutDialog), owner, AboutProc, 0);
   // The controls are gone with the dialog, so the classes (and the links'
   // shared font) can go now.
   UnregisterLinkClass(instance);

@@ -2,20 +2,21 @@
 // the rows, so they are sorted where they are, at any time, all three
 // columns without regard to case; the third click puts them back in order
 // of arrival, which every item carries as its data. The header arrow moves
-// as in the verifier's window.
+// as in the verifier's window. Texts are compared as the system compares
+// them without regard to case (lstrcmpi), in UTF-16, so that any name sorts
+// by the system's own rules and ASCII ones exactly as they always have.
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "results/results_state_win32.h"
 
 namespace {
 
-constexpr int kTextBuffer = 1025;  // a whole reported line and its zero
-
 struct ItemKey {
   LPARAM Arrival;
-  char* Text;
+  wchar_t* Text;
 };
 
 // Item data is the position of arrival; `context` maps it to the new place.
@@ -29,10 +30,10 @@ int CALLBACK CompareByArrival(LPARAM a, LPARAM b, LPARAM) {
 }
 
 LPARAM ItemData(HWND list, int item) {
-  LVITEMA it{};
+  LVITEMW it{};
   it.mask = LVIF_PARAM;
   it.iItem = item;
-  return SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it)) ? it.lParam : -1;
+  return SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it)) ? it.lParam : -1;
 }
 
 // The items' new places by the column's text (ties in order of arrival), or
@@ -42,23 +43,22 @@ bool RankItems(HWND list, int count, int arrivals, int column, bool descending, 
   if (!keys) return false;
   bool ok = true;
   int filled = 0;
-  char text[kTextBuffer];
   for (; filled < count; ++filled) {
     LPARAM arrival = ItemData(list, filled);
-    GetItemText(list, filled, column, text, kTextBuffer);
-    size_t length = std::strlen(text);
-    char* copy = new (std::nothrow) char[length + 1];
+    const std::wstring text = GetItemTextWide(list, filled, column);
+    const size_t length = text.size();
+    wchar_t* copy = new (std::nothrow) wchar_t[length + 1];
     if (arrival < 0 || arrival >= arrivals || !copy) {
       delete[] copy;
       ok = false;
       break;
     }
-    std::memcpy(copy, text, length + 1);
+    std::memcpy(copy, text.c_str(), (length + 1) * sizeof(wchar_t));
     keys[filled] = {arrival, copy};
   }
   if (ok) {
     std::sort(keys, keys + count, [descending](const ItemKey& a, const ItemKey& b) {
-      int c = lstrcmpiA(a.Text, b.Text);
+      int c = lstrcmpiW(a.Text, b.Text);
       if (c == 0) c = a.Arrival < b.Arrival ? -1 : 1;
       return descending ? c > 0 : c < 0;
     });
@@ -77,12 +77,12 @@ void SortItemsInPlace(ResultsWindowState& s, int column) {
   ShowPendingRows(s);
   SortState next = s.Sort;
   int clear = AdvanceSortState(&next, column);
-  int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   if (next.Sorted && count > 1) {
     int* rank = new (std::nothrow) int[s.Arrivals > 0 ? s.Arrivals : 1];
     bool ranked = rank && RankItems(list, count, s.Arrivals, column, next.Descending, rank);
     if (ranked) {
-      SendMessageA(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(rank),
+      SendMessageW(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(rank),
                    reinterpret_cast<LPARAM>(CompareByRank));
     }
     delete[] rank;
@@ -91,7 +91,7 @@ void SortItemsInPlace(ResultsWindowState& s, int column) {
       return;
     }
   } else if (!next.Sorted) {
-    SendMessageA(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(CompareByArrival));
+    SendMessageW(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(CompareByArrival));
   }
   s.Sort = next;
   if (s.HeaderImagesSupported) {

@@ -5,58 +5,82 @@
 
 #include <shlobj.h>
 
-#include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "platform/files_win32.h"
+#include "platform/long_path_win32.h"
+#include "platform/text_win32.h"
+#include "platform/window_text_win32.h"
 #include "results/results_state_win32.h"
 #include "results/verifier_parts_win32.h"
 
 namespace {
 
-constexpr int kTextBuffer = 510;
-constexpr size_t kPathBuffer = 1024;
+// The longest path the system's wide calls take.
+constexpr DWORD kLongPath = 32768;
 
+// Names are compared as the system's own ASCII words ("ok", ".par"): A-Z
+// and a-z alike, every other byte as it is.
+bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + ('a' - 'A'));
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + ('a' - 'A'));
+    if (x != y) return false;
+    if (x == 0) return true;
+  }
+}
+
+// The selected rows' files go, whatever their names' length: each name is
+// read whole from its item and deleted through the long-path form.
 void DeleteMarkedFiles(HWND list) {
-  int n = static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
+  int n = static_cast<int>(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
   if (n < 1) return;
-  char name[kTextBuffer];
   int item = -1;
   for (int i = 0; i < n; ++i) {
-    int next = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, item, LVNI_SELECTED));
+    int next = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, item, LVNI_SELECTED));
     if (next < 0) continue;
     item = next;
     int image = GetItemImage(list, item);
     if (image != 1 && image != 2) continue;
-    GetItemText(list, item, 0, name, kTextBuffer);
-    if (name[0]) DeleteFileA(name);
+    const std::string name = GetItemText(list, item, 0);
+    if (!name.empty()) DeleteFileUtf8(name.c_str());
   }
+}
+
+// The chosen folder's file-system path, however long; empty for a virtual
+// folder.
+std::string ChosenFolderPath(LPCITEMIDLIST chosen) {
+  std::wstring path(kLongPath, L'\0');
+  if (SHGetPathFromIDListEx(chosen, path.data(), kLongPath, GPFIDL_DEFAULT) ||
+      SHGetPathFromIDListW(chosen, path.data())) {
+    return Utf8(path.c_str());
+  }
+  return std::string();
 }
 
 void Reparent(ResultsWindowState& s) {
   HWND owner = s.Main;
-  char display[MAX_PATH] = {};
-  BROWSEINFOA bi{};
+  wchar_t display[MAX_PATH] = {};
+  BROWSEINFOW bi{};
   bi.hwndOwner = owner;
   bi.pszDisplayName = display;
   bi.ulFlags = BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&bi);
+  LPITEMIDLIST chosen = SHBrowseForFolderW(&bi);
   if (!chosen) return;
-  char path[MAX_PATH] = {};
-  bool ok = SHGetPathFromIDListA(chosen, path) && path[0];
+  std::string path = ChosenFolderPath(chosen);
   IMalloc* malloc = nullptr;
   if (SUCCEEDED(SHGetMalloc(&malloc)) && malloc) {
     malloc->Free(chosen);
     malloc->Release();
   }
   // A virtual folder has no file-system path: nothing to look in, no rerun.
-  if (!ok || !s.Owner.PendingBase || s.Owner.PendingBaseSize == 0) return;
-  size_t len = std::strlen(path);
-  if (path[len - 1] != '\\') {
-    if (len + 1 >= sizeof path || len + 1 >= s.Owner.PendingBaseSize) return;
-    path[len] = '\\';
-    path[len + 1] = 0;
-  }
-  lstrcpynA(s.Owner.PendingBase, path, static_cast<int>(s.Owner.PendingBaseSize));
+  if (path.empty() || !s.Owner.PendingBase || s.Owner.PendingBaseSize == 0) return;
+  if (path.back() != '\\') path += '\\';
+  // A folder whose path does not fit the run's buffer is not taken: a cut
+  // path would name another folder.
+  if (!CopyUtf8(path, s.Owner.PendingBase, s.Owner.PendingBaseSize)) return;
   if (s.Owner.StopRequested) *s.Owner.StopRequested = true;
 }
 
@@ -65,67 +89,60 @@ bool StartsWithOk(const char* status) {
 }
 
 void Box(HWND owner, const char* text, const char* caption, UINT icon) {
-  MessageBoxA(owner, text, caption, MB_OK | icon);
-}
-
-// Appends `tail` to `to` (capacity kPathBuffer); false when it does not fit.
-bool Append(char* to, const char* tail) {
-  size_t a = std::strlen(to), b = std::strlen(tail);
-  if (a + b >= kPathBuffer) return false;
-  std::memcpy(to + a, tail, b + 1);
-  return true;
+  MessageBoxUtf8(owner, text, caption, MB_OK | icon);
 }
 
 void MoveGoodFiles(ResultsWindowState& s) {
   HWND owner = s.Main;
-  char p[kPathBuffer] = {};
   const char* listPath = s.Owner.ListPath ? s.Owner.ListPath : "";
+  std::string p;
   if (!std::strchr(listPath, '\\')) {
-    DWORD got = GetCurrentDirectoryA(kPathBuffer, p);
-    if (got == 0 || got >= kPathBuffer) return;
-    size_t len = std::strlen(p);
-    if (len == 0 || p[len - 1] != '\\') Append(p, "\\");
-    if (!Append(p, listPath)) return;
+    p = CurrentFolder();
+    if (p.empty()) return;
+    if (p.back() != '\\') p += '\\';
+    p += listPath;
   } else {
-    lstrcpynA(p, listPath, kPathBuffer);
+    p = listPath;
   }
 
-  char t[kPathBuffer];
-  char n[kPathBuffer];
-  char* lastSlash = std::strrchr(p, '\\');
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA(p, &found);
+  // t: the list's path as the folder lists it (its name's own case), then
+  // the child folder; n: the list's name alone.
+  std::string t, n;
+  const size_t lastSlash = p.rfind('\\');
+  FoundFile found;
+  HANDLE find = FindFirstUtf8(p.c_str(), &found);
   if (find != INVALID_HANDLE_VALUE) {
     FindClose(find);
-    size_t head = lastSlash ? static_cast<size_t>(lastSlash - p) + 1 : 0;
-    std::memcpy(t, p, head);
-    t[head] = 0;
-    if (!Append(t, found.cFileName)) return;
-    lstrcpynA(n, found.cFileName, kPathBuffer);
+    t.assign(p, 0, lastSlash == std::string::npos ? 0 : lastSlash + 1);
+    t += found.Name;
+    n = found.Name;
   } else {
-    lstrcpynA(t, p, kPathBuffer);
-    lstrcpynA(n, lastSlash ? lastSlash + 1 : p, kPathBuffer);
+    t = p;
+    n = lastSlash == std::string::npos ? p : p.substr(lastSlash + 1);
   }
 
-  char* slash = std::strrchr(t, '\\');
-  if (!slash) return;
-  if (char* dot = std::strrchr(slash, '.')) *dot = 0;
-  if (!CreateDirectoryA(t, nullptr)) {
+  const size_t slash = t.rfind('\\');
+  if (slash == std::string::npos) return;
+  const size_t dot = t.rfind('.');
+  if (dot != std::string::npos && dot > slash) t.resize(dot);
+  if (!CreateFolderUtf8(t.c_str())) {
     Box(owner, "Could not create directory", "Error", MB_ICONEXCLAMATION);
     return;
   }
-  Append(t, "\\");
-  char target[kPathBuffer];
+  t += '\\';
+  std::string target;
   for (const ResultRow* row = s.Rows.Head; row; row = row->Next) {
     if (!StartsWithOk(row->Status)) continue;
-    lstrcpynA(target, t, kPathBuffer);
-    if (!Append(target, row->Name) || std::rename(row->Name, target) != 0) {
+    target = t;
+    target += row->Name;
+    if (!MoveFileUtf8(row->Name, target.c_str(), 0)) {
       Box(owner, "Could not move file", "Error", MB_ICONEXCLAMATION);
       return;
     }
   }
-  lstrcpynA(target, t, kPathBuffer);
-  if (Append(target, n) && std::rename(n, target) == 0) {
+  target = t;
+  target += n;
+  if (MoveFileUtf8(n.c_str(), target.c_str(), 0)) {
     Box(owner, "All good files successfully moved", "Completed", 0);
   } else {
     Box(owner, "Could not move db file", "Error", MB_ICONEXCLAMATION);
@@ -153,7 +170,7 @@ void PreparePopup(ResultsWindowState& s) {
   const bool keeps = s.Owner.ListPath && ListKeepsDatabase(s.Owner.ListPath, &format);
   EnableMenuItem(s.Popup, kCmdClearDb, MF_BYCOMMAND | (keeps ? MF_ENABLED : MF_GRAYED));
   for (const ResultRow* row = s.Rows.Head; row; row = row->Next) {
-    if (lstrcmpiA(row->Status, "ok") == 0 && NameIsDriveQualified(row->Name)) {
+    if (EqualsIgnoringAsciiCase(row->Status, "ok") && NameIsDriveQualified(row->Name)) {
       EnableMenuItem(s.Popup, kCmdMoveGood, MF_BYCOMMAND | MF_GRAYED);
       break;
     }
@@ -173,13 +190,13 @@ bool ListKeepsDatabase(const char* path, ListFormat* format) {
   const char* dot = std::strrchr(name, '.');
   *format = ListFormat::Sfv;
   if (!dot) return true;
-  if (lstrcmpiA(dot, ".par") == 0) {
+  if (EqualsIgnoringAsciiCase(dot, ".par")) {
     *format = ListFormat::Par;
     return true;
   }
   static const char* const kOthers[] = {".md5", ".ckz", ".csv", ".crc"};
   for (const char* other : kOthers) {
-    if (lstrcmpiA(dot, other) == 0) return false;
+    if (EqualsIgnoringAsciiCase(dot, other)) return false;
   }
   return true;
 }

@@ -4,27 +4,31 @@
 
 namespace {
 
-constexpr int kTextBuffer = 510;
-
 void SetSelected(HWND list, int item, bool selected) {
-  LVITEMA it{};
+  LVITEMW it{};
   it.stateMask = LVIS_SELECTED;
   it.state = selected ? LVIS_SELECTED : 0;
-  SendMessageA(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&it));
+  SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&it));
+}
+
+// Whether the item's Status column holds any text: its first character is
+// all that is read.
+bool HasStatus(HWND list, int item) {
+  wchar_t first[2] = {};
+  LVITEMW it{};
+  it.iSubItem = 2;
+  it.pszText = first;
+  it.cchTextMax = 2;
+  SendMessageW(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&it));
+  return first[0] != 0;
 }
 
 }  // namespace
 
 void MarkBadFiles(HWND list) {
-  int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  char status[kTextBuffer];
+  int n = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
-    bool select = false;
-    if (GetItemImage(list, i) == Bad) {
-      GetItemText(list, i, 2, status, kTextBuffer);
-      select = status[0] != 0;
-    }
-    SetSelected(list, i, select);
+    SetSelected(list, i, GetItemImage(list, i) == Bad && HasStatus(list, i));
   }
   SetFocus(list);
 }

@@ -6,6 +6,10 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
 #include "results/results_window_win32.h"
 
 constexpr int kStatusBandHeight = 32;
@@ -50,15 +54,42 @@ void SortItemsInPlace(ResultsWindowState& s, int column);
 // The header arrow of `column`: shown (ascending or descending) or removed.
 void SetColumnArrow(HWND list, int column, bool arrow, bool descending);
 
+// The lower-case form of a character by the system's Unicode case mapping;
+// the sort indexes' case fold (SetCaseFold).
+uint32_t SystemCaseFold(uint32_t codePoint);
+
 // Settings of section "Corvana" in the owner's settings file.
-void ReadResultsSetting(const ResultsWindowState& s, const char* key, char* out, DWORD capacity);
+std::string ReadResultsSetting(const ResultsWindowState& s, const char* key);
 void WriteResultsSetting(const ResultsWindowState& s, const char* key, const char* value);
 
-// Item texts of the list view.
-void GetItemText(HWND list, int item, int subItem, char* out, int capacity);
+// The list view is a wide control and the rows are UTF-8: a text is
+// converted once, where it is handed to the list view. ASCII text (nearly
+// every name) is widened into the record itself, longer or other text goes
+// through the UTF-8 conversion.
+class ItemText {
+ public:
+  explicit ItemText(const char* utf8);
+  ItemText(const char* utf8, size_t length);
+  ItemText(const ItemText&) = delete;
+  ItemText& operator=(const ItemText&) = delete;
+  wchar_t* Get() { return text_; }
+
+ private:
+  static constexpr size_t kInline = 520;
+  wchar_t inline_[kInline];
+  std::wstring long_;
+  wchar_t* text_ = inline_;
+};
+
+// Item texts of the list view, whole however long (UTF-8, or as the list
+// view keeps them).
+std::string GetItemText(HWND list, int item, int subItem);
+std::wstring GetItemTextWide(HWND list, int item, int subItem);
 int GetItemImage(HWND list, int item);
 // A new item with its name and image at `at`; its index, or -1. `data` is
 // the item's data (the shell extension's position of arrival).
 int InsertItem(HWND list, int at, const char* text, int image, LPARAM data = 0);
+int InsertItemWide(HWND list, int at, wchar_t* text, int image, LPARAM data = 0);
 // The text of column `sub` of item `index`.
 void SetSubItem(HWND list, int index, int sub, const char* text);
+void SetSubItemWide(HWND list, int index, int sub, wchar_t* text);

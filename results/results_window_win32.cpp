@@ -5,40 +5,41 @@
 #include <objbase.h>
 #include <shlwapi.h>
 
-#include <cstdio>
-#include <cstring>
+#include <cwchar>
+#include <string>
 
+#include "platform/profile_win32.h"
 #include "results/results_state_win32.h"
 #include "results/status_band.h"
 #include "results/window_settings.h"
 
 namespace {
 
-constexpr char kClassName[] = "CRVN_MAIN";
+constexpr wchar_t kClassName[] = L"CRVN_MAIN";
 constexpr UINT kFollowHitX = 10;
 
 struct ColumnSpec {
-  const char* Title;
+  const wchar_t* Title;
 };
-const ColumnSpec kColumns[kColumnCount] = {{"Name"}, {"CRC"}, {"Status"}};
+const ColumnSpec kColumns[kColumnCount] = {{L"Name"}, {L"CRC"}, {L"Status"}};
 
 struct PopupItem {
-  const char* Text;
+  const wchar_t* Text;
   UINT Command;
 };
 const PopupItem kPopupItems[] = {
-    {"&Mark bad files", kCmdMarkBad},
-    {"&Copy", kCmdCopy},
-    {"C&lear All DB Info", kCmdClearDb},
-    {"&Delete Marked files", kCmdDeleteMarked},
-    {"Check &all files", kCmdCheckAll},
-    {"&Reparent current SFV", kCmdReparent},
-    {"Mo&ve all files to child directory", kCmdMoveGood},
+    {L"&Mark bad files", kCmdMarkBad},
+    {L"&Copy", kCmdCopy},
+    {L"C&lear All DB Info", kCmdClearDb},
+    {L"&Delete Marked files", kCmdDeleteMarked},
+    {L"Check &all files", kCmdCheckAll},
+    {L"&Reparent current SFV", kCmdReparent},
+    {L"Mo&ve all files to child directory", kCmdMoveGood},
 };
 
 // Major x 65536 + minor of the common controls, 0 when unknown.
 DWORD CommonControlsVersion() {
-  HMODULE lib = LoadLibraryA("comctl32.dll");
+  HMODULE lib = LoadLibraryW(L"comctl32.dll");
   if (!lib) return 0;
   DWORD version = 0;
   auto get = reinterpret_cast<DLLGETVERSIONPROC>(
@@ -54,15 +55,22 @@ DWORD CommonControlsVersion() {
 
 HIMAGELIST LoadRowImages(HINSTANCE instance) {
   HIMAGELIST list = ImageList_Create(16, 16, ILC_COLORDDB | ILC_MASK, 6, 0);
-  HBITMAP images = LoadBitmapA(instance, "IMAGES");
-  HBITMAP masks = LoadBitmapA(instance, "MASKIMAGES");
+  HBITMAP images = LoadBitmapW(instance, L"IMAGES");
+  HBITMAP masks = LoadBitmapW(instance, L"MASKIMAGES");
   if (list && images) ImageList_Add(list, images, masks);
   if (images) DeleteObject(images);
   if (masks) DeleteObject(masks);
   if (!list || ImageList_GetImageCount(list) != 6) {
-    MessageBoxA(nullptr, "Image list didn't init", "Error", MB_OK);
+    MessageBoxW(nullptr, L"Image list didn't init", L"Error", MB_OK);
   }
   return list;
+}
+
+// The band's texts are the program's own (counts and words), drawn as the
+// wide text the window is.
+void DrawBandText(HDC dc, int x, int y, const char* text) {
+  ItemText wide(text);
+  TextOutW(dc, x, y, wide.Get(), static_cast<int>(std::wcslen(wide.Get())));
 }
 
 void PaintStatusBand(ResultsWindowState& s, HWND hwnd) {
@@ -88,10 +96,10 @@ void PaintStatusBand(ResultsWindowState& s, HWND hwnd) {
   if (shell) c.ShowFileProgress = false;  // the shell's window shows no percentage
   unsigned progress = s.Owner.Job ? static_cast<unsigned>(s.Owner.Job->Progress) : 0;
   StatusBandText t = FormatStatusBand(c, progress);
-  TextOutA(dc, 0, y, t.Completed, lstrlenA(t.Completed));
-  TextOutA(dc, 0, y + 16, t.Ok, lstrlenA(t.Ok));
-  TextOutA(dc, w / 2, y, t.Bad, lstrlenA(t.Bad));
-  TextOutA(dc, w / 2, y + 16, t.Missing, lstrlenA(t.Missing));
+  DrawBandText(dc, 0, y, t.Completed);
+  DrawBandText(dc, 0, y + 16, t.Ok);
+  DrawBandText(dc, w / 2, y, t.Bad);
+  DrawBandText(dc, w / 2, y + 16, t.Missing);
   SelectObject(dc, oldFont);
   EndPaint(hwnd, &ps);
 }
@@ -101,8 +109,8 @@ void ToggleUpdateDb(ResultsWindowState& s, HWND hwnd, bool systemMenu) {
   if (s.Owner.UpdateDb) *s.Owner.UpdateDb = on;
   UINT check = MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED);
   if (IsShellVariant(s)) {
-    ModifyMenuA(GetSystemMenu(hwnd, FALSE), kSysUpdateDb, check | MF_STRING, kSysUpdateDb,
-                "&Update DB");
+    ModifyMenuW(GetSystemMenu(hwnd, FALSE), kSysUpdateDb, check | MF_STRING, kSysUpdateDb,
+                L"&Update DB");
   } else if (systemMenu) {
     CheckMenuItem(GetSystemMenu(hwnd, FALSE), kSysUpdateDb, check);
   } else {
@@ -132,7 +140,7 @@ void SaveWindowSettings(ResultsWindowState& s, HWND hwnd) {
   if (!s.List) return;
   int widths[kColumnCount];
   for (int i = 0; i < kColumnCount; ++i) {
-    widths[i] = static_cast<int>(SendMessageA(s.List, LVM_GETCOLUMNWIDTH, i, 0));
+    widths[i] = static_cast<int>(SendMessageW(s.List, LVM_GETCOLUMNWIDTH, i, 0));
   }
   if (EncodeColumnWidths(widths, kColumnCount, text, sizeof text)) {
     WriteResultsSetting(s, "LVWindowInfo", text);
@@ -142,7 +150,7 @@ void SaveWindowSettings(ResultsWindowState& s, HWND hwnd) {
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 ResultsWindowState* FromWindow(HWND hwnd) {
-  return reinterpret_cast<ResultsWindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  return reinterpret_cast<ResultsWindowState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 void ShowPopup(ResultsWindowState& s) {
@@ -157,7 +165,7 @@ void ShowPopup(ResultsWindowState& s) {
 
 LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   ResultsWindowState* w = FromWindow(hwnd);
-  if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!w) return DefWindowProcW(hwnd, msg, wp, lp);
   ResultsWindowState& s = *w;
   switch (msg) {
     case WM_RBUTTONDOWN:
@@ -176,7 +184,7 @@ LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return CallWindowProcA(s.ListProc, hwnd, msg, wp, lp);
+  return CallWindowProcW(s.ListProc, hwnd, msg, wp, lp);
 }
 
 void ShowAbout(ResultsWindowState& s, HWND hwnd) {
@@ -187,17 +195,17 @@ void ShowAbout(ResultsWindowState& s, HWND hwnd) {
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   ResultsWindowState* w = FromWindow(hwnd);
-  if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!w) return DefWindowProcW(hwnd, msg, wp, lp);
   ResultsWindowState& s = *w;
   const bool shell = IsShellVariant(s);
   switch (msg) {
     case WM_CHAR:
       if (wp == 27) {
-        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
         return 0;
       }
       if (wp == 3) {
@@ -221,7 +229,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
           if (s.List) MarkBadFiles(s.List);
           return 0;
         case kCmdCopy:
-          if (s.List) PostMessageA(hwnd, WM_CHAR, 3, 0);
+          if (s.List) PostMessageW(hwnd, WM_CHAR, 3, 0);
           return 0;
         default:
           break;
@@ -232,7 +240,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
           if (s.Owner.StopRequested) *s.Owner.StopRequested = true;
           return 0;
         case kCmdExit:
-          PostMessageA(hwnd, WM_CLOSE, 0, 0);
+          PostMessageW(hwnd, WM_CLOSE, 0, 0);
           return 0;
         case kCmdAbout:
           ShowAbout(s, hwnd);
@@ -299,27 +307,26 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 void InsertColumns(ResultsWindowState& s, HWND list) {
-  char stored[512] = {};
-  ReadResultsSetting(s, "LVWindowInfo", stored, sizeof stored);
+  const std::string stored = ReadResultsSetting(s, "LVWindowInfo");
   int widths[kColumnCount];
-  DecodeColumnWidths(stored, widths, kColumnCount);
+  DecodeColumnWidths(stored.c_str(), widths, kColumnCount);
   for (int i = 0; i < kColumnCount; ++i) {
-    LVCOLUMNA col{};
+    LVCOLUMNW col{};
     col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     col.fmt = LVCFMT_LEFT;
     col.cx = widths[i];
-    col.pszText = const_cast<char*>(kColumns[i].Title);
-    SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+    col.pszText = const_cast<wchar_t*>(kColumns[i].Title);
+    SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
   }
 }
 
 // Scrolls so that the newest row (index n) is the last visible one.
 void FollowNewestRow(HWND list, int n, int itemHeight) {
-  int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+  int top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
   RECT wr;
   GetWindowRect(list, &wr);
   int y = wr.bottom - wr.top;
@@ -327,64 +334,29 @@ void FollowNewestRow(HWND list, int n, int itemHeight) {
     LVHITTESTINFO hit{};
     hit.pt.x = kFollowHitX;
     hit.pt.y = y;
-    SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
     if (!(hit.flags & LVHT_BELOW) || y <= 0) break;
     --y;
   }
   int h = y + 1;
   int v = h / itemHeight - 1;
-  if (n - v >= top) SendMessageA(list, LVM_SCROLL, 0, (n - v - top + 1) * itemHeight);
+  if (n - v >= top) SendMessageW(list, LVM_SCROLL, 0, (n - v - top + 1) * itemHeight);
 }
 
 }  // namespace
-
-int InsertItem(HWND list, int at, const char* text, int image, LPARAM data) {
-  LVITEMA item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-  item.iItem = at;
-  item.pszText = const_cast<char*>(text);
-  item.iImage = image;
-  item.lParam = data;
-  return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-void SetSubItem(HWND list, int index, int sub, const char* text) {
-  LVITEMA item{};
-  item.iSubItem = sub;
-  item.pszText = const_cast<char*>(text);
-  SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-}
 
 bool IsShellVariant(const ResultsWindowState& w) {
   return w.Owner.Variant == WindowVariant::ShellExtension;
 }
 
-void ReadResultsSetting(const ResultsWindowState& s, const char* key, char* out, DWORD capacity) {
-  out[0] = 0;
-  if (!s.Owner.SettingsPath) return;
-  GetPrivateProfileStringA("Corvana", key, "", out, capacity, s.Owner.SettingsPath);
+std::string ReadResultsSetting(const ResultsWindowState& s, const char* key) {
+  if (!s.Owner.SettingsPath) return std::string();
+  return ReadProfileStringUtf8("Corvana", key, "", s.Owner.SettingsPath);
 }
 
 void WriteResultsSetting(const ResultsWindowState& s, const char* key, const char* value) {
   if (!s.Owner.SettingsPath) return;
-  WritePrivateProfileStringA("Corvana", key, value, s.Owner.SettingsPath);
-}
-
-void GetItemText(HWND list, int item, int subItem, char* out, int capacity) {
-  out[0] = 0;
-  LVITEMA it{};
-  it.iSubItem = subItem;
-  it.pszText = out;
-  it.cchTextMax = capacity;
-  SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&it));
-}
-
-int GetItemImage(HWND list, int item) {
-  LVITEMA it{};
-  it.mask = LVIF_IMAGE;
-  it.iItem = item;
-  if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it))) return -1;
-  return it.iImage;
+  WriteProfileStringUtf8("Corvana", key, value, s.Owner.SettingsPath);
 }
 
 HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
@@ -396,6 +368,7 @@ HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
   s.Instance = instance;
   const bool shell = IsShellVariant(s);
   if (!shell) {
+    SetCaseFold(SystemCaseFold);  // names sort by the system's case rules
     if (!CreateRowStore(&s.Rows)) return nullptr;
     s.StoreReady = true;
   }
@@ -403,15 +376,16 @@ HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
   s.HeaderImagesSupported = CommonControlsVersion() >= 0x40046;
 
   const int icon = shell ? kShellIconId : kIconId;
-  WNDCLASSA wc{};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = MainWindowProc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(icon));
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(icon));
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
-  RegisterClassA(&wc);  // fails harmlessly for the second window
+  RegisterClassExW(&wc);  // fails harmlessly for the second window
 
   int x = 10, y = 10, width = 400, height = 250;
   if (placement) {
@@ -421,11 +395,11 @@ HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
     height = placement->rcNormalPosition.bottom - y;
   }
   HMENU menu =
-      !shell && s.Owner.ShowMenu ? LoadMenuA(instance, MAKEINTRESOURCEA(kMenuId)) : nullptr;
+      !shell && s.Owner.ShowMenu ? LoadMenuW(instance, MAKEINTRESOURCEW(kMenuId)) : nullptr;
   const DWORD style =
       shell ? WS_OVERLAPPEDWINDOW
             : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
-  HWND main = CreateWindowExA(0, kClassName, "Working...", style, x, y, width, height, nullptr,
+  HWND main = CreateWindowExW(0, kClassName, L"Working...", style, x, y, width, height, nullptr,
                               menu, instance, &s);
   if (!main) {
     if (menu) DestroyMenu(menu);
@@ -442,20 +416,20 @@ HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
   InitCommonControls();
   RECT rc;
   GetClientRect(main, &rc);
-  s.List = CreateWindowExA(
-      0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOLABELWRAP, 0,
+  s.List = CreateWindowExW(
+      0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOLABELWRAP, 0,
       kStatusBandHeight, rc.right, rc.bottom - kStatusBandHeight, main,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListViewId)), instance, nullptr);
   if (s.List) {
-    SetWindowLongPtrA(s.List, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
+    SetWindowLongPtrW(s.List, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
     s.ListProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(s.List, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclassProc)));
+        SetWindowLongPtrW(s.List, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclassProc)));
     HIMAGELIST small = LoadRowImages(instance);
-    SendMessageA(s.List, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
+    SendMessageW(s.List, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
     if (s.HeaderImagesSupported) {
       s.HeaderImages = LoadRowImages(instance);
-      HWND header = reinterpret_cast<HWND>(SendMessageA(s.List, LVM_GETHEADER, 0, 0));
-      SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.HeaderImages));
+      HWND header = reinterpret_cast<HWND>(SendMessageW(s.List, LVM_GETHEADER, 0, 0));
+      SendMessageW(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.HeaderImages));
     }
     InsertColumns(s, s.List);
   }
@@ -464,7 +438,7 @@ HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
   s.Popup = CreatePopupMenu();
   const size_t items = shell ? 2 : sizeof kPopupItems / sizeof kPopupItems[0];
   for (size_t i = 0; i < items; ++i) {
-    AppendMenuA(s.Popup, MF_STRING, kPopupItems[i].Command, kPopupItems[i].Text);
+    AppendMenuW(s.Popup, MF_STRING, kPopupItems[i].Command, kPopupItems[i].Text);
   }
   return main;
 }
@@ -472,9 +446,9 @@ HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
 void ReserveRows(ResultsWindowState& s, unsigned count) {
   if (s.StoreReady) ReserveRowStore(&s.Rows, count);
   if (s.List) {
-    int current = static_cast<int>(SendMessageA(s.List, LVM_GETITEMCOUNT, 0, 0));
+    int current = static_cast<int>(SendMessageW(s.List, LVM_GETITEMCOUNT, 0, 0));
     if (count > static_cast<unsigned>(current)) {
-      SendMessageA(s.List, LVM_SETITEMCOUNT, count, 0);
+      SendMessageW(s.List, LVM_SETITEMCOUNT, count, 0);
     }
   }
 }
@@ -486,32 +460,27 @@ namespace {
 // end, by one row.
 void AddShellRow(ResultsWindowState& s, const LineFields& fields, RowKind kind) {
   HWND list = s.List;
-  int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  int n = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   // As in the verifier's window, the list view draws nothing while rows
   // come and the show-rows timer draws them together: a redraw a row would
   // cost more than hashing a small file. Whether the rows are followed is
   // decided when the first of them comes: only when the view shows the end
   // then, its last item on the last full row (or the list not yet full).
   if (!s.RowsPending && s.Main) {
-    int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-    int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    int top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+    int perPage = static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
     s.FollowPending = top + perPage >= n;
     s.PendingTop = top;
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     s.RowsPending = true;
     SetTimer(s.Main, kShowRowsTimer, kShowRowsDelayMs, nullptr);
   }
-  // Each field is a run of the text: copied out to end it.
-  char field[kColumnCount][1025];
-  for (int k = 0; k < fields.Count; ++k) {
-    size_t length = fields.Length[k] < sizeof field[k] ? fields.Length[k] : sizeof field[k] - 1;
-    std::memcpy(field[k], fields.Start[k], length);
-    field[k][length] = 0;
-  }
-  int index = InsertItem(list, n, field[0], kind, s.Arrivals++);
-  if (index >= 0) {
-    if (fields.Count > 1) SetSubItem(list, index, 1, field[1]);
-    if (fields.Count > 2) SetSubItem(list, index, 2, field[2]);
+  // Each field is a run of the text, converted as it is handed over.
+  ItemText name(fields.Start[0], fields.Length[0]);
+  int index = InsertItemWide(list, n, name.Get(), kind, s.Arrivals++);
+  for (int k = 1; k < fields.Count && index >= 0; ++k) {
+    ItemText field(fields.Start[k], fields.Length[k]);
+    SetSubItemWide(list, index, k, field.Get());
   }
 }
 
@@ -527,7 +496,7 @@ bool AddResultRow(ResultsWindowState& s, const char* text, RowKind kind) {
     AddShellRow(s, fields, kind);
     return true;
   }
-  int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  int n = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   // The row holds the texts cut to its field sizes; the item shows the same.
   // When the pools cannot grow the line is still shown, from a copy that
   // is not kept (it is then missing from rebuilt views).
@@ -543,7 +512,7 @@ bool AddResultRow(ResultsWindowState& s, const char* text, RowKind kind) {
   // at most a quarter of a second later shows them, the newest at the
   // bottom.
   if (!s.RowsPending && s.Main) {
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     s.RowsPending = true;
     SetTimer(s.Main, kShowRowsTimer, kShowRowsDelayMs, nullptr);
   }
@@ -559,23 +528,23 @@ void ShowPendingRows(ResultsWindowState& s) {
   if (!s.RowsPending) return;
   s.RowsPending = false;
   if (!s.List) return;
-  SendMessageA(s.List, WM_SETREDRAW, TRUE, 0);
+  SendMessageW(s.List, WM_SETREDRAW, TRUE, 0);
   if (IsShellVariant(s)) {
     // Scrolled now that the list view keeps its scroll state again; only
     // as far as the newest row, the last visible one.
-    int count = static_cast<int>(SendMessageA(s.List, LVM_GETITEMCOUNT, 0, 0));
+    int count = static_cast<int>(SendMessageW(s.List, LVM_GETITEMCOUNT, 0, 0));
     // A view the user has scrolled meanwhile stays where it was put.
-    int top = static_cast<int>(SendMessageA(s.List, LVM_GETTOPINDEX, 0, 0));
+    int top = static_cast<int>(SendMessageW(s.List, LVM_GETTOPINDEX, 0, 0));
     if (s.FollowPending && top == s.PendingTop && count > 0) {
-      SendMessageA(s.List, LVM_ENSUREVISIBLE, count - 1, FALSE);
+      SendMessageW(s.List, LVM_ENSUREVISIBLE, count - 1, FALSE);
     }
     InvalidateRect(s.List, nullptr, TRUE);
     return;
   }
-  int count = static_cast<int>(SendMessageA(s.List, LVM_GETITEMCOUNT, 0, 0));
+  int count = static_cast<int>(SendMessageW(s.List, LVM_GETITEMCOUNT, 0, 0));
   RECT r{};
   r.left = LVIR_BOUNDS;
-  if (count > 1 && SendMessageA(s.List, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)) &&
+  if (count > 1 && SendMessageW(s.List, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)) &&
       r.bottom > r.top) {
     FollowNewestRow(s.List, count - 1, r.bottom - r.top);
   }
@@ -606,5 +575,5 @@ void DestroyResultsWindow(ResultsWindowState& s) {
   // A window class registered by a shell extension must not outlive the
   // module's code: gone with the last window of the class (the call fails
   // while another window still uses it).
-  if (IsShellVariant(s) && s.Instance) UnregisterClassA(kClassName, s.Instance);
+  if (IsShellVariant(s) && s.Instance) UnregisterClassW(kClassName, s.Instance);
 }

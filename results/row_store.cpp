@@ -1,5 +1,6 @@
 #include "results/row_store.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -41,6 +42,12 @@ bool CreateRowStore(RowStore* store) {
 }
 
 void DestroyRowStore(RowStore* store) {
+  for (LongName* name = store->LongNames; name;) {
+    LongName* next = name->Next;
+    std::free(name);
+    name = next;
+  }
+  store->LongNames = nullptr;
   if (store->Rows) {
     ResultRow* row = store->Head;
     while (row) {
@@ -86,7 +93,9 @@ LineFields SplitResultLine(const char* text, bool driveLetters) {
 
 void FillRowFields(ResultRow* row, int32_t kind, const LineFields& fields) {
   row->Kind = kind;
-  if (fields.Count > 0) CopyField(row->Name, kRowNameSize, fields.Start[0], fields.Length[0]);
+  row->Name = row->NameText;
+  row->NameText[0] = 0;
+  if (fields.Count > 0) CopyField(row->NameText, kRowNameSize, fields.Start[0], fields.Length[0]);
   if (fields.Count > 1) CopyField(row->Crc, kRowCrcSize, fields.Start[1], fields.Length[1]);
   if (fields.Count > 2) {
     CopyField(row->Status, kRowStatusSize, fields.Start[2], fields.Length[2]);
@@ -97,6 +106,19 @@ ResultRow* AddStoredRow(RowStore* store, int32_t kind, const LineFields& fields)
   auto* row = static_cast<ResultRow*>(PoolAllocate(store->Rows));
   if (!row) return nullptr;
   FillRowFields(row, kind, fields);
+  // Names that long are rare (deep folders): each gets a block of its own.
+  // Without the memory the row keeps the name as far as it holds it.
+  if (fields.Count > 0 && fields.Length[0] >= kRowNameSize) {
+    const size_t length = fields.Length[0];
+    auto* name = static_cast<LongName*>(std::malloc(sizeof(LongName) + length));
+    if (name) {
+      std::memcpy(name->Text, fields.Start[0], length);
+      name->Text[length] = 0;
+      name->Next = store->LongNames;
+      store->LongNames = name;
+      row->Name = name->Text;
+    }
+  }
   const char* keys[kColumnCount] = {row->Name, row->Crc, row->Status};
   // A row enters the list only once every index holds it, so that every
   // rebuilt view shows the same rows.

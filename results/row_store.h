@@ -15,9 +15,10 @@ constexpr size_t kRowStatusSize = 128;
 constexpr size_t kRowCrcSize = 36;
 
 struct ResultRow {
-  ResultRow* Next;  // insertion order
-  int32_t Kind;     // a RowKind; also the row's image index
-  char Name[kRowNameSize];
+  ResultRow* Next;   // insertion order
+  int32_t Kind;      // a RowKind; also the row's image index
+  const char* Name;  // NameText, or the store's whole copy of a longer name
+  char NameText[kRowNameSize];
   char Status[kRowStatusSize];
   char Crc[kRowCrcSize];
 };
@@ -25,8 +26,15 @@ struct ResultRow {
 enum SortColumn : int { NameColumn = 0, CrcColumn = 1, StatusColumn = 2 };
 constexpr int kColumnCount = 3;
 
+// A name too long for its row, kept whole beside it.
+struct LongName {
+  LongName* Next;
+  char Text[1];  // the name and its zero
+};
+
 struct RowStore {
   RecordPool* Rows = nullptr;
+  LongName* LongNames = nullptr;  // freed with the store
   RecordPool* Nodes = nullptr;
   SortIndex* Indexes[kColumnCount] = {};
   ResultRow* Head = nullptr;
@@ -56,8 +64,10 @@ LineFields SplitResultLine(const char* text, bool driveLetters);
 // Stores the kind and copies the fields into the row, each cut to its size.
 void FillRowFields(ResultRow* row, int32_t kind, const LineFields& fields);
 
-// Copies the fields into a new row (cut to the field sizes), appends it and
-// indexes it. Null when the pools cannot grow; the store is then unchanged.
+// Copies the fields into a new row, appends it and indexes it. The name is
+// kept whole, however long (it names the file the list operations act on);
+// the CRC and the status are cut to their sizes. Null when the pools cannot
+// grow; the store is then unchanged.
 ResultRow* AddStoredRow(RowStore* store, int32_t kind, const LineFields& fields);
 
 // Column-header clicks: not sorted -> ascending -> descending -> not sorted

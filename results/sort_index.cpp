@@ -7,19 +7,41 @@ namespace {
 constexpr int kRed = 0;
 constexpr int kBlack = 1;
 
-LeadBytePredicate g_isLead = nullptr;
+CaseFold g_fold = nullptr;
 
-unsigned Fold(unsigned c) {
-  return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+// Above every code point: the unit of a byte that starts no valid sequence.
+constexpr uint32_t kStrayByte = 0x110000;
+
+// The next character of UTF-8 text (the pointer moves past it); the
+// terminator is 0 and stays where it is.
+uint32_t NextCodePoint(const unsigned char*& p) {
+  const uint32_t c = *p;
+  if (c < 0x80) {
+    if (c != 0) ++p;
+    return c;
+  }
+  int extra = c >= 0xF0 && c <= 0xF4 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : -1;
+  if (c > 0xF4) extra = -1;
+  uint32_t cp = extra == 3 ? c & 0x07 : extra == 2 ? c & 0x0F : c & 0x1F;
+  for (int i = 1; i <= extra; ++i) {
+    if ((p[i] & 0xC0) != 0x80) {
+      extra = -1;
+      break;
+    }
+    cp = cp << 6 | (p[i] & 0x3F);
+  }
+  // Overlong forms and values past U+10FFFF are stray bytes too.
+  if (extra < 0 || (extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
+    ++p;
+    return kStrayByte + c;
+  }
+  p += extra + 1;
+  return cp;
 }
 
-// Next comparison unit of a text: a single byte, or lead x 256 + trail.
-unsigned NextUnit(const unsigned char*& p, bool fold) {
-  unsigned c = *p++;
-  if (c != 0 && g_isLead && g_isLead(static_cast<unsigned char>(c)) && *p != 0) {
-    return c * 256 + *p++;
-  }
-  return fold ? Fold(c) : c;
+uint32_t Fold(uint32_t c) {
+  if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+  return g_fold && c < kStrayByte ? g_fold(c) : c;
 }
 
 SortNode* Root(const SortIndex* t) {
@@ -66,18 +88,28 @@ SortNode* NewNode(RecordPool* pool, SortNode* link) {
 
 }  // namespace
 
-void SetLeadBytePredicate(LeadBytePredicate isLead) {
-  g_isLead = isLead;
+void SetCaseFold(CaseFold fold) {
+  g_fold = fold;
 }
 
 int CompareText(const char* a, const char* b, CompareMode mode) {
-  bool fold = mode == CompareMode::CaseInsensitive;
   auto* pa = reinterpret_cast<const unsigned char*>(a);
   auto* pb = reinterpret_cast<const unsigned char*>(b);
+  if (mode == CompareMode::Exact) {
+    for (;; ++pa, ++pb) {
+      if (*pa != *pb) return *pa < *pb ? -1 : 1;
+      if (*pa == 0) return 0;
+    }
+  }
   for (;;) {
-    unsigned ca = NextUnit(pa, fold);
-    unsigned cb = NextUnit(pb, fold);
-    if (ca != cb) return ca < cb ? -1 : 1;
+    uint32_t ca = NextCodePoint(pa);
+    uint32_t cb = NextCodePoint(pb);
+    // Equal characters fold alike: the fold is asked only where they differ.
+    if (ca != cb) {
+      ca = Fold(ca);
+      cb = Fold(cb);
+      if (ca != cb) return ca < cb ? -1 : 1;
+    }
     if (ca == 0) return 0;
   }
 }

@@ -4,21 +4,26 @@
 // record pool shared by the indexes of one window.
 #pragma once
 
+#include <cstdint>
+
 #include "results/record_pool.h"
 
 struct ResultRow;
 
 enum class CompareMode { Exact, CaseInsensitive };
 
-// Exact: unsigned byte values, the shorter text first when it is a prefix.
-// Case-insensitive: the same after folding A-Z to a-z, so "_" sorts before
-// the letters. The second byte of a double-byte character is never folded.
+// Texts are UTF-8. Exact: unsigned byte values (which is code-point order),
+// the shorter text first when it is a prefix. Case-insensitive: code points
+// compared after folding, A-Z to a-z (so "_" sorts before the letters) and
+// every other character by the case fold set below; a byte that starts no
+// valid sequence counts as a unit of its own above every character.
 int CompareText(const char* a, const char* b, CompareMode mode);
 
-// Which bytes start a double-byte character in the text's code page; none
-// unless set (the Windows build sets the system's test).
-using LeadBytePredicate = bool (*)(unsigned char);
-void SetLeadBytePredicate(LeadBytePredicate isLead);
+// The lower-case form of a character outside ASCII for case-insensitive
+// comparisons; none (characters stay as they are) unless set. The Windows
+// build sets the system's Unicode case mapping.
+using CaseFold = uint32_t (*)(uint32_t codePoint);
+void SetCaseFold(CaseFold fold);
 
 struct SortNode {
   SortNode* Parent;

@@ -4,15 +4,18 @@
 
 #include <shellapi.h>
 
-#include <cstring>
+#include <cwchar>
 #include <new>
+#include <string>
+
+#include "platform/text_win32.h"
 
 namespace {
 
 struct BoldText {
   HWND Window;
   RECT Client;
-  char* Text;
+  wchar_t* Text;
   int Id;
   HFONT Font;
   COLORREF Colour;
@@ -21,8 +24,8 @@ struct BoldText {
 struct Weblink {
   HWND Window;
   RECT Client;
-  char* Text;
-  char* Target;
+  wchar_t* Text;
+  wchar_t* Target;
   bool Visited;
   int Id;
   bool Hover;
@@ -36,55 +39,60 @@ HINSTANCE g_boldInstance = nullptr;
 HINSTANCE g_linkInstance = nullptr;
 
 void ShellOpen(HWND parent, const char* target) {
-  ShellExecuteA(parent, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(parent, L"open", Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 LinkOpener g_opener = ShellOpen;
 
-char* CopyText(const char* text) {
+// The control's own wide copy of a UTF-8 text; null for none.
+wchar_t* CopyText(const char* text) {
   if (!text) return nullptr;
-  size_t n = std::strlen(text) + 1;
-  char* copy = new (std::nothrow) char[n];
-  if (copy) std::memcpy(copy, text, n);
+  const std::wstring wide = Wide(text);
+  wchar_t* copy = new (std::nothrow) wchar_t[wide.size() + 1];
+  if (copy) std::wmemcpy(copy, wide.c_str(), wide.size() + 1);
   return copy;
 }
 
-HFONT MakeFont(int height, int weight, bool underline) {
-  return CreateFontA(height, 0, 0, 0, weight, FALSE, underline, FALSE, ANSI_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH,
-                     "MS Sans Serif");
+const wchar_t* Shown(const wchar_t* text) {
+  return text ? text : L"";
 }
 
-SIZE TextExtent(HFONT font, const char* text) {
+HFONT MakeFont(int height, int weight, bool underline) {
+  return CreateFontW(height, 0, 0, 0, weight, FALSE, underline, FALSE, ANSI_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH,
+                     L"MS Sans Serif");
+}
+
+SIZE TextExtent(HFONT font, const wchar_t* text) {
   SIZE size{0, 0};
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);
-  GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+  GetTextExtentPoint32W(dc, text, static_cast<int>(std::wcslen(text)), &size);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   return size;
 }
 
-void DrawClipped(HWND hwnd, const RECT& client, HFONT font, COLORREF colour, const char* text) {
+void DrawClipped(HWND hwnd, const RECT& client, HFONT font, COLORREF colour, const wchar_t* text) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   SetTextColor(dc, colour);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, font);
-  ExtTextOutA(dc, 0, 0, ETO_CLIPPED, &client, text, static_cast<UINT>(std::strlen(text)), nullptr);
+  ExtTextOutW(dc, 0, 0, ETO_CLIPPED, &client, text, static_cast<UINT>(std::wcslen(text)), nullptr);
   SelectObject(dc, old);
   EndPaint(hwnd, &ps);
 }
 
 LRESULT CALLBACK BoldTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* b = reinterpret_cast<BoldText*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* b = reinterpret_cast<BoldText*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (msg) {
     case WM_PAINT:
       if (!b) break;
-      DrawClipped(hwnd, b->Client, b->Font, b->Colour, b->Text ? b->Text : "");
+      DrawClipped(hwnd, b->Client, b->Font, b->Colour, Shown(b->Text));
       return 0;
     case WM_DESTROY:
       if (!b) break;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       delete[] b->Text;
       DeleteObject(b->Font);
       delete b;
@@ -92,7 +100,7 @@ LRESULT CALLBACK BoldTextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 bool CursorOver(HWND hwnd) {
@@ -102,8 +110,8 @@ bool CursorOver(HWND hwnd) {
 }
 
 LRESULT CALLBACK WeblinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* l = reinterpret_cast<Weblink*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!l) return DefWindowProcA(hwnd, msg, wp, lp);
+  auto* l = reinterpret_cast<Weblink*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!l) return DefWindowProcW(hwnd, msg, wp, lp);
   switch (msg) {
     case WM_MOUSEMOVE:
       if (!l->Hover) {
@@ -135,15 +143,15 @@ LRESULT CALLBACK WeblinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (CursorOver(hwnd)) {
         l->Visited = true;
         InvalidateRect(hwnd, nullptr, TRUE);
-        g_opener(GetParent(hwnd), l->Target ? l->Target : l->Text);
+        g_opener(GetParent(hwnd), Utf8(Shown(l->Target ? l->Target : l->Text)).c_str());
       }
       return 0;
     case WM_PAINT:
-      DrawClipped(hwnd, l->Client, g_linkFont, LinkColour(hwnd), l->Text ? l->Text : "");
+      DrawClipped(hwnd, l->Client, g_linkFont, LinkColour(hwnd), Shown(l->Text));
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd, 1);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       delete[] l->Text;
       delete[] l->Target;
       delete l;
@@ -151,23 +159,24 @@ LRESULT CALLBACK WeblinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-bool RegisterControlClass(HINSTANCE instance, const char* name, WNDPROC proc) {
-  WNDCLASSA wc{};
+bool RegisterControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
   wc.lpszClassName = name;
-  return RegisterClassA(&wc) != 0;
+  return RegisterClassExW(&wc) != 0;
 }
 
-HWND CreateControl(const char* cls, HWND parent, int id, int x, int y, SIZE size) {
-  return CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, size.cx, size.cy,
+HWND CreateControl(const wchar_t* cls, HWND parent, int id, int x, int y, SIZE size) {
+  return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, size.cx, size.cy,
                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
+                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
                          nullptr);
 }
 
@@ -183,7 +192,7 @@ bool RegisterBoldTextClass(HINSTANCE instance) {
 }
 
 void UnregisterBoldTextClass(HINSTANCE instance) {
-  UnregisterClassA(kBoldTextClass, instance);
+  UnregisterClassW(kBoldTextClass, instance);
 }
 
 HWND CreateBoldText(HWND parent, int id, int x, int y, const char* text) {
@@ -193,7 +202,7 @@ HWND CreateBoldText(HWND parent, int id, int x, int y, const char* text) {
   b->Text = CopyText(text);
   b->Id = id;
   b->Colour = RGB(0, 0, 0);
-  SIZE size = TextExtent(b->Font, text);
+  SIZE size = TextExtent(b->Font, Shown(b->Text));
   HWND hwnd = CreateControl(kBoldTextClass, parent, id, x, y, size);
   if (!hwnd) {
     delete[] b->Text;
@@ -203,7 +212,7 @@ HWND CreateBoldText(HWND parent, int id, int x, int y, const char* text) {
   }
   b->Window = hwnd;
   GetClientRect(hwnd, &b->Client);
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(b));
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(b));
   InvalidateRect(hwnd, nullptr, TRUE);
   return hwnd;
 }
@@ -214,14 +223,15 @@ bool RegisterLinkClass(HINSTANCE instance) {
   if (!g_linkFont) return false;
   if (!RegisterControlClass(instance, kWeblinkClass, WeblinkProc)) {
     // Already registered by an earlier box that is still open is fine.
-    WNDCLASSA existing;
-    return GetClassInfoA(instance, kWeblinkClass, &existing) != 0;
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    return GetClassInfoExW(instance, kWeblinkClass, &existing) != 0;
   }
   return true;
 }
 
 void UnregisterLinkClass(HINSTANCE instance) {
-  UnregisterClassA(kWeblinkClass, instance);
+  UnregisterClassW(kWeblinkClass, instance);
   if (g_linkFont) DeleteObject(g_linkFont);
   g_linkFont = nullptr;
 }
@@ -236,7 +246,7 @@ HWND CreateLink(HWND parent, int id, int x, int y, const char* text, const char*
   l->Normal = kLinkNormal;
   l->VisitedColour = kLinkVisited;
   l->HoverColour = kLinkHover;
-  SIZE size = TextExtent(g_linkFont, text);
+  SIZE size = TextExtent(g_linkFont, Shown(l->Text));
   HWND hwnd = CreateControl(kWeblinkClass, parent, id, x, y, size);
   if (!hwnd) {
     delete[] l->Text;
@@ -246,13 +256,13 @@ HWND CreateLink(HWND parent, int id, int x, int y, const char* text, const char*
   }
   l->Window = hwnd;
   GetClientRect(hwnd, &l->Client);
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(l));
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(l));
   InvalidateRect(hwnd, nullptr, TRUE);
   return hwnd;
 }
 
 COLORREF LinkColour(HWND link) {
-  auto* l = reinterpret_cast<Weblink*>(GetWindowLongPtrA(link, GWLP_USERDATA));
+  auto* l = reinterpret_cast<Weblink*>(GetWindowLongPtrW(link, GWLP_USERDATA));
   if (!l) return kLinkNormal;
   if (l->Hover) return l->HoverColour;
   return l->Visited ? l->VisitedColour : l->Normal;

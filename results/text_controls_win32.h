@@ -1,12 +1,13 @@
 // The About box's two small controls: a bold title ("CvBoldTextClass") and
 // a clickable link ("CvWeblinkClass") that opens its target (or its own
 // text) with the shell. Both classes exist only while an About box is open.
+// Texts are UTF-8; the controls are wide windows and draw them as they are.
 #pragma once
 
 #include <windows.h>
 
-constexpr char kBoldTextClass[] = "CvBoldTextClass";
-constexpr char kWeblinkClass[] = "CvWeblinkClass";
+constexpr wchar_t kBoldTextClass[] = L"CvBoldTextClass";
+constexpr wchar_t kWeblinkClass[] = L"CvWeblinkClass";
 
 constexpr COLORREF kLinkNormal = RGB(0, 0, 192);
 constexpr COLORREF kLinkVisited = RGB(128, 0, 128);
@@ -27,7 +28,7 @@ HWND CreateLink(HWND parent, int id, int x, int y, const char* text, const char*
 // The colour a link paints with now (for tests and the paint code).
 COLORREF LinkColour(HWND link);
 
-// Called with the parent, the verb's target, when a link opens; ShellExecute
+// Called with the parent, the verb's target (UTF-8), when a link opens; ShellExecute
 // unless replaced (tests replace it to see what would open).
 using LinkOpener = void (*)(HWND parent, const char* target);
 void SetLinkOpener(LinkOpener opener);

@@ -2,15 +2,18 @@
 // fitted to the screen area placements are checked against.
 #include <windows.h>
 
+#include <string>
+
+#include "platform/profile_win32.h"
 #include "results/results_window_win32.h"
 #include "results/window_settings.h"
 
 FitArea PlacementScreenArea() {
-  OSVERSIONINFOA v{};
+  OSVERSIONINFOW v{};
   v.dwOSVersionInfoSize = sizeof v;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  bool known = GetVersionExA(&v) != 0;
+  bool known = GetVersionExW(&v) != 0;
 #pragma GCC diagnostic pop
   bool virtualScreen =
       known && ((v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS &&
@@ -24,10 +27,10 @@ FitArea PlacementScreenArea() {
 }
 
 bool LoadStoredPlacement(const char* settingsPath, const FitArea& area, WINDOWPLACEMENT* wp) {
-  char text[512] = {};
-  GetPrivateProfileStringA("Corvana", "WindowInfo", "", text, sizeof text, settingsPath);
+  if (!settingsPath) return false;
+  const std::string text = ReadProfileStringUtf8("Corvana", "WindowInfo", "", settingsPath);
   StoredPlacement p;
-  if (!text[0] || !DecodePlacement(text, &p)) return false;
+  if (text.empty() || !DecodePlacement(text.c_str(), &p)) return false;
   FitPlacementToArea(&p, area);
   const int32_t* v = p.Values;
   *wp = WINDOWPLACEMENT{};

@@ -37,12 +37,14 @@ TEST(Utf8, ValidityRejectsWhatIsNotUtf8) {
     bool valid;
   } cases[] = {
       {"plain", true},
-      {"\xE9t\xE9", false},          // ANSI é
-      {"\xC0\xAF", false},           // overlong "/"
-      {"\xED\xA0\x80", false},       // a surrogate
-      {"\xF4\x90\x80\x80", false},   // above U+10FFFF
-      {"\xE6\x9D", false},           // cut sequence
-      {"\xEF\xBB\xBF" "abc", true},  // a byte-order mark is valid text
+      {"\xE9t\xE9", false},         // ANSI é
+      {"\xC0\xAF", false},          // overlong "/"
+      {"\xED\xA0\x80", false},      // a surrogate
+      {"\xF4\x90\x80\x80", false},  // above U+10FFFF
+      {"\xE6\x9D", false},          // cut sequence
+      {"\xEF\xBB\xBF"
+       "abc",
+       true},  // a byte-order mark is valid text
   };
   for (const Case& c : cases)
     EXPECT_EQ(IsValidUtf8(c.bytes, std::char_traits<char>::length(c.bytes)), c.valid) << c.bytes;
@@ -52,10 +54,15 @@ TEST(Utf8, ValidityRejectsWhatIsNotUtf8) {
 
 TEST(Utf8, UnpairedSurrogatesSurviveTheRoundTrip) {
   // Windows names may hold them; the UTF-8 form must open the same name.
-  const std::u16string lone = u"a\xD800" u"b\xDC00";
+  const std::u16string lone =
+      u"a\xD800"
+      u"b\xDC00";
   EXPECT_EQ(ToUtf16(ToUtf8(lone)), lone);
   // Bytes that start no sequence never vanish: each becomes U+FFFD.
-  EXPECT_EQ(ToUtf16("a\xFF" "b"), std::u16string(u"a\xFFFD" u"b"));
+  EXPECT_EQ(ToUtf16("a\xFF"
+                    "b"),
+            std::u16string(u"a\xFFFD"
+                           u"b"));
 }
 
 TEST(Utf8, FixedBufferConversionNeverCuts) {
@@ -63,6 +70,19 @@ TEST(Utf8, FixedBufferConversionNeverCuts) {
   char out[6];
   EXPECT_EQ(ConvertUtf16ToUtf8(units, 2, out, 6), 6);
   EXPECT_EQ(ConvertUtf16ToUtf8(units, 2, out, 5), -1);
+  // The other way: the units AppendUtf8AsUtf16 gives, in place, or nothing.
+  std::string names;
+  for (const UnicodeName& n : kUnicodeNames) names += n.Utf8;
+  names += "\xED\xA0\x80 \xFF";  // an unpaired surrogate, a stray byte
+  const std::u16string expected = ToUtf16(names);
+  std::u16string got(expected.size(), u'\0');
+  const auto size = static_cast<uint32_t>(names.size());
+  auto* to = reinterpret_cast<uint16_t*>(got.data());
+  ASSERT_EQ(ConvertUtf8ToUtf16(names.data(), size, to, static_cast<uint32_t>(got.size())),
+            static_cast<int32_t>(expected.size()));
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(ConvertUtf8ToUtf16(names.data(), size, to, static_cast<uint32_t>(got.size()) - 1), -1);
+  EXPECT_EQ(ConvertUtf8ToUtf16("\xF0\x9F\x8E\xB5", 4, to, 1), -1);  // half a pair never
 }
 
 TEST(WindowsPath, WhenTheExtendedFormIsNeeded) {

@@ -3,14 +3,15 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <cwchar>
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   DWORD start = ::GetTickCount();
   for (;;) {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
+      ::DispatchMessageW(&msg);
     }
     if (done()) return true;
     if (::GetTickCount() - start > timeoutMs) return false;
@@ -19,8 +20,40 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }
 
 std::string WindowText(HWND window) {
-  char text[1024] = {};
-  ::GetWindowTextA(window, text, sizeof text);
+  wchar_t text[1024] = {};
+  ::GetWindowTextW(window, text, 1024);
+  return SystemUtf8(text);
+}
+
+std::wstring SystemWide(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+  return w;
+}
+
+std::string SystemUtf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), s.data(), n,
+                        nullptr, nullptr);
+  return s;
+}
+
+std::wstring ClipboardUnicode() {
+  std::wstring text = L"<no clipboard>";
+  if (!::OpenClipboard(nullptr)) return text;
+  text = L"<empty>";
+  if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* p = static_cast<const wchar_t*>(::GlobalLock(h))) {
+      text = p;
+      ::GlobalUnlock(h);
+    }
+  }
+  ::CloseClipboard();
   return text;
 }
 
@@ -86,9 +119,7 @@ void BoxWatcher::Run() {
     if (box && box != last && ::GetDlgItem(box, 0xFFFF)) {
       SeenBox b;
       b.caption = WindowText(box);
-      char text[1024] = {};
-      ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-      b.text = text;
+      b.text = WindowText(::GetDlgItem(box, 0xFFFF));
       HWND icon = ::GetDlgItem(box, kBoxIconId);
       HICON shown = icon && ::IsWindowVisible(icon)
                         ? reinterpret_cast<HICON>(::SendMessageA(icon, STM_GETICON, 0, 0))
@@ -110,9 +141,18 @@ void BoxWatcher::Run() {
   }
 }
 
+namespace {
+
+// The remote block: the item record, then the text.
+constexpr size_t kTextOffset = 512;
+constexpr int kTextChars = 16000;
+constexpr size_t kRemoteSize = kTextOffset + (kTextChars + 1) * sizeof(wchar_t);
+
+}  // namespace
+
 ListViewReader::ListViewReader(HWND list, HANDLE process) : list_(list), process_(process) {
   remote_ = static_cast<char*>(
-      ::VirtualAllocEx(process_, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+      ::VirtualAllocEx(process_, nullptr, kRemoteSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
 }
 
 ListViewReader::~ListViewReader() {
@@ -123,35 +163,38 @@ int ListViewReader::Count() const {
   return static_cast<int>(::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
 }
 
-std::string ListViewReader::Text(int item, int sub) {
-  LVITEMA it{};
+std::wstring ListViewReader::Text(int item, int sub) {
+  LVITEMW it{};
   it.iSubItem = sub;
-  it.pszText = remote_ + 512;
-  it.cchTextMax = 1024;
+  it.pszText = reinterpret_cast<wchar_t*>(remote_ + kTextOffset);
+  it.cchTextMax = kTextChars;
   SIZE_T n = 0;
   ::WriteProcessMemory(process_, remote_, &it, sizeof it, &n);
-  char zero = 0;
-  ::WriteProcessMemory(process_, remote_ + 512, &zero, 1, &n);
-  ::SendMessageA(list_, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(remote_));
-  char text[1025] = {};
-  ::ReadProcessMemory(process_, remote_ + 512, text, 1024, &n);
+  wchar_t zero = 0;
+  ::WriteProcessMemory(process_, remote_ + kTextOffset, &zero, sizeof zero, &n);
+  ::SendMessageW(list_, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(remote_));
+  std::wstring text(kTextChars + 1, L'\0');
+  ::ReadProcessMemory(process_, remote_ + kTextOffset, text.data(), kTextChars * sizeof(wchar_t),
+                      &n);
+  text.resize(std::wcslen(text.c_str()));
   return text;
 }
 
 ListRow ListViewReader::Row(int item) {
   ListRow r;
-  LVITEMA it{};
+  LVITEMW it{};
   it.mask = LVIF_IMAGE;
   it.iItem = item;
   SIZE_T n = 0;
   ::WriteProcessMemory(process_, remote_, &it, sizeof it, &n);
-  if (::SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote_))) {
+  if (::SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote_))) {
     ::ReadProcessMemory(process_, remote_, &it, sizeof it, &n);
     r.image = it.iImage;
   }
-  r.name = Text(item, 0);
-  r.crc = Text(item, 1);
-  r.status = Text(item, 2);
+  r.wideName = Text(item, 0);
+  r.name = SystemUtf8(r.wideName);
+  r.crc = SystemUtf8(Text(item, 1));
+  r.status = SystemUtf8(Text(item, 2));
   return r;
 }
 
@@ -163,7 +206,7 @@ std::vector<ListRow> ListViewReader::Rows() {
 }
 
 void ListViewReader::Select(int item, bool on) {
-  LVITEMA it{};
+  LVITEMW it{};
   it.stateMask = LVIS_SELECTED;
   it.state = on ? LVIS_SELECTED : 0;
   SIZE_T n = 0;

@@ -48,14 +48,17 @@ class BoxWatcher {
 // The first visible top-level window of class `cls` that belongs to `pid`.
 HWND FindProcessWindow(DWORD pid, const char* cls);
 
-// A row of a list view: image and the three cells.
+// A row of a list view: image and the three cells, in UTF-8, and the name
+// as the list view holds it (UTF-16).
 struct ListRow {
   int image = -1;
   std::string name, crc, status;
+  std::wstring wideName;
 };
 
 // Reads and changes a report-mode list view through memory in its own
-// process (the same process works too).
+// process (the same process works too). Texts are read with LVM_GETITEMTEXTW,
+// up to 16,000 characters.
 class ListViewReader {
  public:
   ListViewReader(HWND list, HANDLE process);
@@ -69,10 +72,19 @@ class ListViewReader {
   std::vector<int> Selected() const;
 
  private:
-  std::string Text(int item, int sub);
+  std::wstring Text(int item, int sub);
   HWND list_;
   HANDLE process_;
   char* remote_ = nullptr;  // one page in the list's process
 };
 
+// Window texts in UTF-8.
 std::string WindowText(HWND window);
+
+// The UTF-16 form of UTF-8 text, converted by the system (not by the code
+// under test).
+std::wstring SystemWide(const std::string& utf8);
+std::string SystemUtf8(const std::wstring& text);
+
+// The clipboard's Unicode text, or "<empty>" when it holds none.
+std::wstring ClipboardUnicode();

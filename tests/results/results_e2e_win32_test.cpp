@@ -14,6 +14,8 @@
 
 #include "../verifier/corvana_process_win32.h"
 #include "desktop_win32.h"
+#include "platform/files_win32.h"
+#include "tests/platform/unicode_names.h"
 
 namespace {
 
@@ -260,6 +262,37 @@ TEST_F(Window, MoveAllFilesToChildDirectory) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].text, "Could not update DB");
   EXPECT_EQ(seen[0].caption, "Notice");
+}
+
+// A UTF-8 list of the shared names, as the peers on other systems write it:
+// every name shows as it is, whatever the run made of its file, and
+// "&Delete Marked files" removes exactly those files.
+TEST_F(Window, UnicodeNamesShowAsTheyAreAndDeleteMarkedTakesThem) {
+  std::string list;
+  for (const UnicodeName& n : kUnicodeNames) {
+    std::string body = std::string("the file ").append(n.Utf8);
+    HANDLE f = CreateFileUtf8(Path(n.Utf8).c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, 0);
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(f, body.data(), static_cast<DWORD>(body.size()), &written, nullptr));
+    ::CloseHandle(f);
+    list.append(n.Utf8).append(" ").append(Hex8(Crc32Of(body))).append("\r\n");
+  }
+  Put("names.sfv", list);
+  Start(Quoted(Path("names.sfv"), " NODBUPDATE"));
+  ASSERT_TRUE(WaitFinished());
+  ListViewReader reader(list_, process_.Get());
+  std::vector<ListRow> rows = reader.Rows();
+  const size_t count = sizeof kUnicodeNames / sizeof kUnicodeNames[0];
+  ASSERT_GT(rows.size(), count);
+  for (size_t i = 0; i < count; ++i) {
+    EXPECT_EQ(rows[i + 1].wideName, SystemWide(kUnicodeNames[i].Utf8)) << kUnicodeNames[i].Utf8;
+    reader.Select(static_cast<int>(i + 1), true);
+  }
+  Command(704);
+  for (const UnicodeName& n : kUnicodeNames) {
+    EXPECT_EQ(GetFileAttributesUtf8(Path(n.Utf8).c_str()), INVALID_FILE_ATTRIBUTES) << n.Utf8;
+  }
+  EXPECT_TRUE(FileThere(Path("names.sfv")));
 }
 
 TEST_F(Window, OpenStopsTheRunAndShowsTheOpenDialog) {

@@ -15,8 +15,10 @@
 #include "desktop_win32.h"
 #include "formats/base64.h"
 #include "hashing/hash_job_win32.h"
+#include "platform/files_win32.h"
 #include "results/results_window_win32.h"
 #include "tests/pipeline/test_files_win32.h"
+#include "tests/platform/unicode_names.h"
 #include "verifier/report_win32.h"
 #include "verifier/run_state.h"
 #include "verifier/run_window_win32.h"
@@ -32,7 +34,33 @@ void Touch(const std::string& path) {
 }
 
 bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesUtf8(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A file of any name, however deep (UTF-8 path).
+void TouchUtf8(const std::string& path) {
+  HANDLE f = CreateFileUtf8(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE) << path;
+  ::CloseHandle(f);
+}
+
+// Names of the shared table, and names too long for the old limits: one of
+// 250 characters (a path of over 300 with the test folder) and one of 366
+// characters (586 bytes, more than a row holds in place) under two folders.
+std::string Repeat(const char* piece, int times) {
+  std::string s;
+  for (int i = 0; i < times; ++i) s += piece;
+  return s;
+}
+const std::string kLongName = Repeat("L", 246) + ".bin";
+const std::string kLongFolders = Repeat("x", 200) + "\\" + Repeat("\xE6\x9D\xB1", 60);
+const std::string kDeepName = kLongFolders + "\\" + Repeat("\xC3\xBC", 100) + ".bin";
+
+std::vector<std::string> TestNames() {
+  std::vector<std::string> names;
+  for (const UnicodeName& n : kUnicodeNames) names.push_back(n.Utf8);
+  names.push_back(kLongName);
+  return names;
 }
 
 std::string ClipboardText() {
@@ -690,6 +718,87 @@ TEST_F(MoveCommand, ListThatCannotMoveAndListWithoutExtension) {
   boxes = Move();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Could not create directory");
+}
+
+TEST_F(ResultsWindow, EveryNameShowsAndCopiesAsItIs) {
+  Open();
+  std::vector<std::string> names = TestNames();
+  names.push_back(kDeepName);
+  for (size_t i = 0; i < names.size(); ++i) {
+    ReportLine(i % 2 ? Bad : Good, "%s: %08X:  %s", names[i].c_str(), static_cast<unsigned>(i),
+               i % 2 ? "FAILED.  CRC mismatch" : "OK");
+  }
+  std::vector<ListRow> rows = Rows();
+  ASSERT_EQ(rows.size(), names.size());
+  std::wstring expected;
+  for (size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(rows[i].wideName, SystemWide(names[i])) << names[i];
+    char crc[9];
+    std::snprintf(crc, sizeof crc, "%08X", static_cast<unsigned>(i));
+    EXPECT_EQ(rows[i].crc, crc);
+    expected += SystemWide(names[i]) + L"\r\n";
+  }
+  ListViewReader reader(list_, ::GetCurrentProcess());
+  for (size_t i = 0; i < names.size(); ++i) reader.Select(static_cast<int>(i), true);
+  ::SendMessageW(list_, WM_CHAR, 3, 0);
+  EXPECT_EQ(ClipboardUnicode(), expected);
+}
+
+// Names sort by the system's case rules: ASCII as before ("_" before the
+// letters, equal keys in order of arrival), accented and other letters with
+// their capitals.
+TEST_F(ResultsWindow, NamesSortWithoutRegardToCaseInEveryScript) {
+  Open();
+  // Я.txt, b.bin, Émile.txt, éclair.txt, а.txt, B.bin, _x.bin
+  const char* arrival[] = {
+      "\xD0\xAF.txt", "b.bin", "\xC3\x89mile.txt", "\xC3\xA9\x63lair.txt", "\xD0\xB0.txt",
+      "B.bin",        "_x.bin"};
+  for (const char* name : arrival) ReportLine(Good, "%s: 00000001:  OK", name);
+  g_verifier.Counters.RunFinished = true;
+  ClickHeader(0);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"_x.bin", "b.bin", "B.bin", arrival[3], arrival[2],
+                                               arrival[4], arrival[0]}));
+}
+
+TEST_F(ResultsWindow, DeleteMarkedTakesUnicodeAndLongNames) {
+  std::vector<std::string> names = TestNames();
+  names.push_back(kDeepName);
+  ASSERT_TRUE(CreateFolderUtf8((folder_ + Repeat("x", 200)).c_str()));
+  ASSERT_TRUE(CreateFolderUtf8((folder_ + kLongFolders).c_str()));
+  for (const std::string& name : names) TouchUtf8(folder_ + name);
+  TouchUtf8(folder_ + "kept.bin");
+  Open();
+  for (const std::string& name : names) ReportLine(Bad, "%s: :   FAILED.  x", name.c_str());
+  ReportLine(Good, "kept.bin: 00000001:  OK");
+  ListViewReader reader(list_, ::GetCurrentProcess());
+  for (size_t i = 0; i < names.size(); ++i) reader.Select(static_cast<int>(i), true);
+  ::SendMessageW(main_, WM_COMMAND, 704, 0);
+  for (const std::string& name : names) EXPECT_FALSE(Exists(folder_ + name)) << name;
+  EXPECT_TRUE(Exists(folder_ + "kept.bin"));
+  RemoveFolderUtf8((folder_ + kLongFolders).c_str());
+}
+
+TEST_F(MoveCommand, MovesUnicodeAndLongNamesWithAUnicodeList) {
+  // Ελλάδα.sfv: the child folder takes the list's name.
+  const std::string list = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1";
+  std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%s%s.sfv", folder_.c_str(),
+                list.c_str());
+  std::vector<std::string> names = TestNames();
+  TouchUtf8(folder_ + list + ".sfv");
+  for (const std::string& name : names) TouchUtf8(folder_ + name);
+  Open();
+  for (const std::string& name : names) ReportLine(Good, "%s: 00000001:  OK", name.c_str());
+  std::vector<SeenBox> boxes = Move();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "All good files successfully moved");
+  for (const std::string& name : names) {
+    EXPECT_TRUE(Exists(folder_ + list + "\\" + name)) << name;
+    EXPECT_FALSE(Exists(folder_ + name)) << name;
+  }
+  EXPECT_TRUE(Exists(folder_ + list + "\\" + list + ".sfv"));
+  for (const std::string& name : names) DeleteFileUtf8((folder_ + list + "\\" + name).c_str());
+  DeleteFileUtf8((folder_ + list + "\\" + list + ".sfv").c_str());
+  RemoveFolderUtf8((folder_ + list).c_str());
 }
 
 TEST_F(ResultsWindow, AboutBoxShowsTitleAndLinks) {

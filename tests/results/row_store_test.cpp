@@ -70,13 +70,16 @@ TEST(SplitResultLine, ReportedLineFormats) {
   EXPECT_EQ(Fields("x:", true), (V{"x:"}));
 }
 
-TEST(RowStore, FieldsAreCutToTheirSizes) {
+TEST(RowStore, NamesAreKeptWholeOtherFieldsCutToTheirSizes) {
   Store st;
   std::string name(700, 'n'), crc(50, 'c'), status(300, 's');
   std::string line = name + ":" + crc + ":" + status;
   ResultRow* r = st.Add(line.c_str());
   ASSERT_NE(r, nullptr);
-  EXPECT_EQ(std::string(r->Name), name.substr(0, 511));
+  EXPECT_EQ(std::string(r->Name), name);  // a name is kept whole
+  st.Add("m.bin: 1:  OK");
+  SortState byName{true, NameColumn, false};
+  EXPECT_EQ(Names(View(st, byName)), (V{"m.bin", name}));
   EXPECT_EQ(std::string(r->Crc), crc.substr(0, 35));
   EXPECT_EQ(std::string(r->Status), status.substr(0, 127));
   EXPECT_EQ(r->Kind, 1);
@@ -126,12 +129,23 @@ TEST(CompareText, ModesAndPrefixes) {
   EXPECT_LT(CompareText("_", "a", CompareMode::CaseInsensitive), 0);
   EXPECT_GT(CompareText("_", "A", CompareMode::Exact), 0);
   EXPECT_GT(CompareText("\xe9", "z", CompareMode::Exact), 0);  // bytes are unsigned
-  // A double-byte character is one unit; its trail byte is never folded.
-  SetLeadBytePredicate([](unsigned char c) { return c == 0x81; });
-  EXPECT_NE(CompareText("\x81\x41", "\x81\x61", CompareMode::CaseInsensitive), 0);
-  EXPECT_GT(CompareText("\x81\x41", "\x7f", CompareMode::Exact), 0);
-  SetLeadBytePredicate(nullptr);
-  EXPECT_EQ(CompareText("\x81\x41", "\x81\x61", CompareMode::CaseInsensitive), 0);
+  // UTF-8 characters are code points, folded by the case fold that is set
+  // (here: É to é) where they differ.
+  constexpr auto ci = CompareMode::CaseInsensitive;
+  EXPECT_LT(CompareText("\xC3\x89", "\xC3\xA9", ci), 0);
+  SetCaseFold([](uint32_t c) -> uint32_t { return c == 0xC9 ? 0xE9 : c; });
+  EXPECT_EQ(CompareText("\xC3\x89t\xC3\xA9", "\xC3\xA9T\xC3\xA9", ci), 0);
+  EXPECT_LT(CompareText("\xC3\xA9\x61", "\xC3\x89\x62", ci), 0);  // éa, Éb
+  EXPECT_LT(CompareText("\xC3\x89", "\xC3\xA9", CompareMode::Exact), 0);
+  EXPECT_LT(CompareText("z", "\xC3\x89", ci), 0);
+  EXPECT_LT(CompareText("\xEF\xBF\xBF", "\xF0\x9F\x8E\xB5", ci), 0);  // U+FFFF, U+1F3B5
+  // A byte that starts no valid sequence sorts above every character and
+  // nothing past the terminator is read.
+  EXPECT_GT(CompareText("a\xE6", "a\xE6\x9D\xB1", ci), 0);
+  EXPECT_GT(CompareText("\xC0\xAF", "\xF4\x8F\xBF\xBF", ci), 0);  // overlong "/"
+  EXPECT_EQ(CompareText("\xFF\xFE", "\xFF\xFE", ci), 0);
+  SetCaseFold(nullptr);
+  EXPECT_NE(CompareText("\xC3\x89", "\xC3\xA9", ci), 0);
 }
 
 // Hundreds of thousands of equal keys: arrival order kept ascending and

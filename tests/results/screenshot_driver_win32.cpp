@@ -12,6 +12,8 @@
 #include "../verifier/corvana_process_win32.h"
 #include "desktop_win32.h"
 #include "hashing/md5.h"
+#include "platform/files_win32.h"
+#include "tests/platform/unicode_names.h"
 
 namespace {
 
@@ -155,6 +157,25 @@ void Finished() {
   Close(c);
 }
 
+// The shared table's names from a UTF-8 list, as they show in the window.
+void UnicodeNames() {
+  std::string list;
+  for (const UnicodeName& n : kUnicodeNames) {
+    std::string body = std::string("the file ").append(n.Utf8);
+    HANDLE f = CreateFileUtf8((g_work + n.Utf8).c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, 0);
+    DWORD written = 0;
+    ::WriteFile(f, body.data(), static_cast<DWORD>(body.size()), &written, nullptr);
+    ::CloseHandle(f);
+    list.append(n.Utf8).append(" ").append(Hex8(body)).append("\r\n");
+  }
+  Put("names.sfv", list);
+  Corvana c = Start("names.sfv NODBUPDATE");
+  PumpUntil([&] { return WindowText(c.main) == "Finished"; }, 60000);
+  ::SetForegroundWindow(c.main);
+  Shot("unicode-names");
+  Close(c);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -172,6 +193,7 @@ int main(int argc, char** argv) {
   g_exe = exe;
   InProgress();
   Finished();
+  UnicodeNames();
   Put("done.flag", "");
   return 0;
 }
