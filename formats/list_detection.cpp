@@ -1,6 +1,7 @@
 #include "formats/list_detection.h"
 
 #include <cstring>
+#include <string>
 
 #include "formats/ckz_csv_readers.h"
 #include "formats/crc_list_readers.h"
@@ -38,16 +39,23 @@ uint32_t ReadSample(NativeFile file, char* sample, uint32_t size) {
 }
 
 void LocateSheriffTable(ListReader* reader, NativeFile file) {
-  SetFilePosition(file, 0);
-  FindSheriffLayout(file, &reader->Sheriff);
+  SetFilePosition(file, ListTextStart(*reader));
+  FindSheriffLayout(reader, file);
 }
 
-// The content refinement of a ".crc" list.
+// The content refinement of a ".crc" list. The sample of a UTF-16 list is
+// searched in its UTF-8 form.
 void RefineCrcList(ListReader* reader, NativeFile file) {
   const bool shell = reader->Host == ListHost::ShellExtension;
-  static_assert(kVerifierSample <= 32768, "the sample lives on the stack");
-  char sample[kVerifierSample];
-  const uint32_t length = ReadSample(file, sample, shell ? kShellSample : kVerifierSample);
+  static_assert(kVerifierSample <= sizeof reader->Raw, "the sample fits the work buffer");
+  char* sample = reader->Raw;
+  uint32_t length = ReadSample(file, sample, shell ? kShellSample : kVerifierSample);
+  std::string utf8;
+  if (IsUtf16(reader->Encoding) && length >= 2) {
+    utf8 = TextAsUtf8(sample + 2, length - 2, reader->Encoding);
+    sample = utf8.data();
+    length = static_cast<uint32_t>(utf8.size());
+  }
   if (length > 0 && szSearchi(sample, length, "jpeg") && szSearchi(sample, length, "Sheriff")) {
     reader->Format = ListFormat::SheriffCrc;
     LocateSheriffTable(reader, file);
@@ -55,13 +63,14 @@ void RefineCrcList(ListReader* reader, NativeFile file) {
   }
   if (!shell && length > 0 && szSearchi(sample, length, "CRC Values for ")) {
     reader->Format = ListFormat::TextCrc;
-    SetFilePosition(file, 0);
-    char line[kListLineBuffer];
-    ReadListLine(file, line, sizeof line);
+    SetFilePosition(file, ListTextStart(*reader));
+    ReadListTextLine(*reader, file, reader->CountName, sizeof reader->CountName);
     reader->TextCrcFirst = GetFilePosition(file);
     return;
   }
+  // Binary records: their names are ANSI text.
   reader->Format = ListFormat::BinaryCrc;
+  reader->Encoding = TextEncoding::Ansi;
   SetFilePosition(file, kBinaryCrcHeader);
 }
 
@@ -97,14 +106,18 @@ bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
   reader->ParHeaderRead = false;
   reader->Sheriff.Found = false;
   if (!ClassifyListPath(reader->Host, path, &reader->Format)) return false;
-  SetFilePosition(file, 0);
+  // PAR names are UTF-16 whatever the bytes around them look like.
+  reader->Encoding = reader->Format == ListFormat::Par
+                         ? TextEncoding::Utf16Le
+                         : DetectFileEncoding(file, reader->Raw, sizeof reader->Raw);
+  SetFilePosition(file, reader->Format == ListFormat::Par ? 0 : ListTextStart(*reader));
   switch (reader->Format) {
     case ListFormat::BinaryCrc:
       RefineCrcList(reader, file);
       break;
     case ListFormat::Ckz:
       if (reader->Host == ListHost::Verifier) {
-        if (!CheckCkzHeader(file)) reader->Invalid = true;
+        if (!CheckCkzHeader(*reader, file)) reader->Invalid = true;
       }
       break;
     case ListFormat::Par:
@@ -156,29 +169,30 @@ bool PositionListForReading(ListReader* reader, NativeFile file) {
       break;
     }
     case ListFormat::Ckz:
-      // The shell extension starts at offset 0 and passes over the header
-      // line because it has no "|".
-      SetFilePosition(file, 0);
-      if (reader->Host == ListHost::Verifier && !CheckCkzHeader(file)) {
+      // The shell extension starts at the text's start and passes over the
+      // header line because it has no "|".
+      SetFilePosition(file, ListTextStart(*reader));
+      if (reader->Host == ListHost::Verifier && !CheckCkzHeader(*reader, file)) {
         reader->Invalid = true;
         return false;
       }
       break;
     default:
-      SetFilePosition(file, 0);
+      SetFilePosition(file, ListTextStart(*reader));
       break;
   }
   return true;
 }
 
 int32_t ReadListEntry(ListReader* reader, NativeFile file, ListEntry* entry) {
-  // The counting pass gives no entry; the readers still need a name buffer.
-  ListEntry scratch;
-  ListEntry* e = entry ? entry : &scratch;
-  char* name = e->FileName;
-  const int32_t nameSize = sizeof e->FileName;
-  uint64_t* size = &e->ExpectedSize;
-  uint32_t* crc = &e->ExpectedCrc;
+  // The counting pass gives no entry; the readers still need a name buffer
+  // (the reader's own) and store no fields.
+  static_assert(sizeof reader->CountName == sizeof entry->FileName);
+  ListEntry* e = entry;
+  char* name = e ? e->FileName : reader->CountName;
+  const int32_t nameSize = sizeof reader->CountName;
+  uint64_t* size = e ? &e->ExpectedSize : nullptr;
+  uint32_t* crc = e ? &e->ExpectedCrc : nullptr;
   if (reader->Invalid) return 0;
   switch (reader->Format) {
     case ListFormat::Ckz:
@@ -188,13 +202,12 @@ int32_t ReadListEntry(ListReader* reader, NativeFile file, ListEntry* entry) {
     case ListFormat::Csv:
       return ReadCsvEntry(*reader, file, name, nameSize, size, crc);
     case ListFormat::Md5:
-      return ReadMd5Entry(*reader, file, name, nameSize, entry ? size : nullptr,
-                          entry ? e->ExpectedMd5 : nullptr);
+      return ReadMd5Entry(*reader, file, name, nameSize, size, e ? e->ExpectedMd5 : nullptr);
     case ListFormat::SheriffCrc:
       return ReadSheriffEntry(*reader, file, name, nameSize, size, crc);
     case ListFormat::Par: {
       const int32_t got = ReadParEntry(reader, file, name, nameSize);
-      if (got > 0) {
+      if (got > 0 && e) {
         e->ExpectedSize = ParEntryFileSize(*reader);
         std::memcpy(e->ExpectedMd5, ParEntryMd5(*reader), 16);
         e->ParStatus = ParEntryStatus(*reader);

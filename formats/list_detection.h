@@ -19,8 +19,10 @@
 bool ClassifyListPath(ListHost host, const char* path, ListFormat* format);
 
 // Detects the format of the list at `path`, opened for reading at offset 0,
-// and fills the detection state of `reader` (format, invalid flag, Sheriff
-// layout, first TextCrc entry, PAR header). Leaves the file positioned at the
+// and fills the detection state of `reader` (format, text encoding, invalid
+// flag, Sheriff layout, first TextCrc entry, PAR header). The encoding is
+// decided from the whole text (formats/text_encoding.h); binary ".crc" lists
+// are ANSI and PAR lists UTF-16 (Utf16Le), whatever their bytes. Leaves the file positioned at the
 // first entry. Returns false only in the shell extension for a path that is
 // not a list there.
 bool DetectListFormat(ListReader* reader, const char* path, NativeFile file);

@@ -93,17 +93,17 @@ TEST(SfvReader, CommentsAndInvalidLinesAreNoEntries) {
 }
 
 TEST(SfvReader, LineLongerThanTheNameBufferIsReportedNotCut) {
-  // Its checksum lies beyond the 511 bytes kept, so the line cannot be an
-  // entry; the line after it is read as usual.
-  const std::string longName(600, 'n');
+  // Its checksum lies beyond the kMaxEntryName bytes kept, so the line cannot
+  // be an entry; the line after it is read as usual.
+  const std::string longName(kMaxEntryName + 100, 'n');
   const auto run = RunListText("sfvtest.sfv", longName + " 1A2B3C4D\nnext 2\n");
   EXPECT_EQ(NamesAndCrcs(run), (std::vector<NameCrc>{{"next", 2}}));
   ASSERT_EQ(run.Reports.size(), 1u);
-  EXPECT_EQ(run.Reports[0], "Invalid line in SFV file: \"" + longName.substr(0, 511) + "\"");
-  // 511 bytes still fit whole.
-  const std::string fits = std::string(502, 'f') + " 1A2B3C4D";
-  ASSERT_EQ(fits.size(), 511u);
-  EXPECT_EQ(Sfv(fits + "\n"), (std::vector<NameCrc>{{std::string(502, 'f'), 0x1A2B3C4D}}));
+  EXPECT_EQ(run.Reports[0],
+            "Invalid line in SFV file: \"" + longName.substr(0, kMaxEntryName) + "\"");
+  // kMaxEntryName bytes still fit whole.
+  const std::string name(kMaxEntryName - 9, 'f');
+  EXPECT_EQ(Sfv(name + " 1A2B3C4D\n"), (std::vector<NameCrc>{{name, 0x1A2B3C4D}}));
 }
 
 TEST(TextCrcReader, HyphensBeforeTheChecksumAreTrimmedAndTheHeaderSkipped) {
@@ -195,10 +195,10 @@ TEST(Md5Reader, DigestCharactersAreNotValidated) {
 }
 
 TEST(Md5Reader, LineLongerThanItsBufferIsSkippedAndReadingGoesOn) {
-  // 515 bytes fit (a name of 481); one more and the line is passed over
+  // A name of kMaxEntryName bytes fits; one more and the line is passed over
   // instead of yielding a cut name.
-  const std::string fits(481, 'f');
-  const std::string tooLong(482, 'l');
+  const std::string fits(kMaxEntryName, 'f');
+  const std::string tooLong(kMaxEntryName + 1, 'l');
   EXPECT_EQ(Md5(kEmpty + " *" + fits + "\n" + kEmpty + " *" + tooLong + "\n" + kEmpty + " *z\n"),
             (std::vector<NameMd5>{{fits, kEmpty}, {"z", kEmpty}}));
 }

@@ -183,7 +183,7 @@ TEST_F(DatabaseFile, TextLinesSplitExactlyAsTheLineReader) {
     TextLine line;
     for (int n = 0;; ++n) {
       uint64_t before = GetFilePosition(file.Get());
-      char expected[kListLineBuffer];
+      char expected[sizeof TextLine::text];
       int32_t got = ReadListLine(file.Get(), expected, sizeof expected);
       bool more = NextTextLine(text.data(), text.size(), &at, &line);
       ASSERT_EQ(more, got > 0) << "round " << round << " line " << n;
