@@ -1,21 +1,13 @@
 // The system's 8-bit ANSI code page, in which older lists are written: their
 // text becomes UTF-8 when it is read, and a results file of such a list goes
-// back into it.
+// back into it. Windows converts with the ANSI code page of the system
+// (CP_ACP); the native build, which has no such thing, stands in with
+// Latin-1.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-// Converts `count` UTF-16 units to `out` (at most `capacity` bytes, no
-// terminator added) and returns the number of bytes written, or -1 when the
-// result does not fit. Characters the code page lacks become its default
-// replacement character.
-//
-// Windows converts with the ANSI code page of the system (CP_ACP). The native
-// build, which has no such thing, stands in with Latin-1: units below 256 map
-// to that byte, every other unit to '?'.
-int32_t ConvertUtf16ToAnsi(const uint16_t* units, uint32_t count, char* out, uint32_t capacity);
 
 // Appends the UTF-8 form of `size` bytes of ANSI text to `out` (every byte
 // maps to something; Latin-1 natively).

@@ -3,12 +3,6 @@
 
 #include "platform/utf8.h"
 
-int32_t ConvertUtf16ToAnsi(const uint16_t* units, uint32_t count, char* out, uint32_t capacity) {
-  if (count > capacity) return -1;
-  for (uint32_t i = 0; i < count; ++i) out[i] = units[i] < 256 ? static_cast<char>(units[i]) : '?';
-  return static_cast<int32_t>(count);
-}
-
 void AppendAnsiAsUtf8(const char* ansi, size_t size, std::string* out) {
   for (size_t i = 0; i < size; ++i) {
     const unsigned char b = static_cast<unsigned char>(ansi[i]);

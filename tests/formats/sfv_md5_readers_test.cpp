@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "formats/text_encoding.h"
 #include "list_files.h"
+#include "platform/ansi_codepage.h"
+#include "tests/platform/unicode_names.h"
 
 namespace {
 
@@ -201,6 +204,73 @@ TEST(Md5Reader, LineLongerThanItsBufferIsSkippedAndReadingGoesOn) {
   const std::string tooLong(kMaxEntryName + 1, 'l');
   EXPECT_EQ(Md5(kEmpty + " *" + fits + "\n" + kEmpty + " *" + tooLong + "\n" + kEmpty + " *z\n"),
             (std::vector<NameMd5>{{fits, kEmpty}, {"z", kEmpty}}));
+}
+
+}  // namespace
+
+namespace {
+
+// Every text format in every encoding a list may have: the names come back
+// as the same UTF-8, and the checksums with them.
+TEST(EveryTextReader, ReadsItsListInEachEncoding) {
+  struct Format {
+    const char* leaf;
+    ListFormat format;
+    std::string header;
+    std::string (*line)(const std::string& name);
+  } formats[] = {
+      {"enc.sfv", ListFormat::Sfv, "; made by a peer\r\n",
+       [](const std::string& n) { return n + " 1A2B3C4D\r\n"; }},
+      {"enc.md5", ListFormat::Md5, "",
+       [](const std::string& n) { return "0123456789abcdef0123456789abcdef *" + n + "\n"; }},
+      {"enc.ckz", ListFormat::Ckz, "CKZ00000002\r\n",
+       [](const std::string& n) { return n + "|x|7|1A2B3C4D\r\n"; }},
+      {"enc.csv", ListFormat::Csv, "", [](const std::string& n) { return n + ",7,1A2B3C4D\r\n"; }},
+      {"enc.crc", ListFormat::TextCrc, "CRC Values for the disc\r\n",
+       [](const std::string& n) { return n + " --- 1A2B3C4D\r\n"; }},
+  };
+  enum class Form { Utf8, Utf8Bom, Utf16Le, Utf16Be, Ansi };
+  for (const Format& f : formats) {
+    for (Form form : {Form::Utf8, Form::Utf8Bom, Form::Utf16Le, Form::Utf16Be, Form::Ansi}) {
+      std::string text = f.header;
+      std::vector<std::string> names;
+      for (const UnicodeName& name : kUnicodeNames) {
+        if (form == Form::Ansi && !name.InWesternAnsi) continue;
+        names.push_back(name.Utf8);
+        text += f.line(name.Utf8);
+      }
+      std::string bytes;
+      switch (form) {
+        case Form::Utf8:
+          bytes = text;
+          break;
+        case Form::Utf8Bom:
+          bytes = "\xEF\xBB\xBF" + text;
+          break;
+        case Form::Utf16Le:
+          bytes = "\xFF\xFE" + TextForList(text, TextEncoding::Utf16Le);
+          break;
+        case Form::Utf16Be:
+          bytes = "\xFE\xFF" + TextForList(text, TextEncoding::Utf16Be);
+          break;
+        case Form::Ansi:
+          AppendUtf8AsAnsi(text.data(), text.size(), &bytes);
+          break;
+      }
+      const auto run = RunListText(f.leaf, bytes);
+      const std::string what = std::string(f.leaf) + " form " + std::to_string(int(form));
+      EXPECT_EQ(run.Format, f.format) << what;
+      EXPECT_EQ(run.Count, static_cast<int64_t>(names.size())) << what;
+      EXPECT_TRUE(run.Reports.empty()) << what << ": " << run.Reports.size() << " reports";
+      ASSERT_EQ(run.Entries.size(), names.size()) << what;
+      for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(run.Entries[i].Name, names[i]) << what;
+        if (f.format != ListFormat::Md5) {
+          EXPECT_EQ(run.Entries[i].Crc, 0x1A2B3C4Du) << what;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
