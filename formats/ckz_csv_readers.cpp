@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "formats/line_reader.h"
 #include "formats/parse_number.h"
 #include "hashing/search.h"
 
@@ -18,18 +17,18 @@ bool EqualsIgnoringCase(const char* a, const char* b) {
 
 }  // namespace
 
-bool CheckCkzHeader(NativeFile file) {
-  char line[kOwnLineBuffer];
-  if (ReadListLine(file, line, sizeof line) <= 0) return false;
+bool CheckCkzHeader(const ListReader& reader, NativeFile file) {
+  char* line = reader.Line;
+  if (ReadListTextLine(reader, file, line, sizeof reader.Line) <= 0) return false;
   return EqualsIgnoringCase(line, "CKZ00000002");
 }
 
 int32_t ReadCkzEntry(const ListReader& reader, NativeFile file, char* name, int32_t nameSize,
                      uint64_t* expectedSize, uint32_t* crc) {
-  char line[kOwnLineBuffer];
+  char* line = reader.Line;
   for (;;) {
     bool cut = false;
-    const int32_t length = ReadListLine(file, line, sizeof line, &cut);
+    const int32_t length = ReadListTextLine(reader, file, line, sizeof reader.Line, &cut);
     if (length <= 0) return length;
     // A line longer than the buffer has lost its end; it is reported whole.
     char* bar1 = cut ? nullptr : std::strchr(line, '|');
@@ -85,11 +84,12 @@ size_t NextCsvField(const char** cursor, char* out, size_t outSize) {
 
 int32_t ReadCsvEntry(const ListReader& reader, NativeFile file, char* name, int32_t nameSize,
                      uint64_t* expectedSize, uint32_t* crc) {
-  char line[kOwnLineBuffer];
-  char work[kOwnLineBuffer];
+  char* line = reader.Line;
+  char* work = reader.Field;
+  constexpr size_t kWork = sizeof reader.Field;
   for (;;) {
     bool cut = false;
-    const int32_t length = ReadListLine(file, line, sizeof line, &cut);
+    const int32_t length = ReadListTextLine(reader, file, line, sizeof reader.Line, &cut);
     if (length <= 0) return length;
     const char* p = line;
     while (IsListSpace(*p)) ++p;
@@ -97,9 +97,9 @@ int32_t ReadCsvEntry(const ListReader& reader, NativeFile file, char* name, int3
     // A line longer than the buffer has lost its end and is rejected; a name
     // longer than FileName does not fit and is rejected by NextCsvField.
     bool ok = !cut && nameSize > 0 && NextCsvField(&p, name, static_cast<size_t>(nameSize)) > 0;
-    if (ok && (ok = NextCsvField(&p, work, sizeof work) > 0) && expectedSize)
+    if (ok && (ok = NextCsvField(&p, work, kWork) > 0) && expectedSize)
       *expectedSize = ParseUInt64(work, 10);
-    if (ok && (ok = NextCsvField(&p, work, sizeof work) > 0) && crc) *crc = ParseHex32(work);
+    if (ok && (ok = NextCsvField(&p, work, kWork) > 0) && crc) *crc = ParseHex32(work);
     if (!ok) {
       ReportInvalidLine(reader, "CSV", line);
       continue;

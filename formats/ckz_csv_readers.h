@@ -1,6 +1,6 @@
 // Readers of the text lists that carry a size as well as a CRC-32: CKZ version
 // 2 lists ("name|any|size|crc") and comma-separated lists ("name,size,crc").
-// Both read each line into a buffer of their own (lines up to 515 bytes) and
+// Both read each line into the reader's own line buffer (kOwnLineBuffer) and
 // return 1 for an entry, or what the line reader returned at the end.
 #pragma once
 
@@ -24,4 +24,4 @@ int32_t ReadCsvEntry(const ListReader& reader, NativeFile file, char* name, int3
 
 // True when the first non-empty line is "CKZ00000002" (ASCII case ignored);
 // the position stays behind that line.
-bool CheckCkzHeader(NativeFile file);
+bool CheckCkzHeader(const ListReader& reader, NativeFile file);

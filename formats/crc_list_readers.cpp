@@ -16,6 +16,18 @@ uint32_t SkipOver(const char* s, uint32_t i, char c) {
   return i;
 }
 
+// The byte offset of column `column` in a UTF-8 row: the table's columns
+// count characters (the dash line is ASCII), a name's character may take
+// several bytes. The row's length when it has fewer characters.
+uint32_t ByteOfColumn(const char* row, uint32_t rowLength, uint32_t column) {
+  uint32_t i = 0;
+  for (uint32_t c = 0; c < column && i < rowLength; ++c) {
+    ++i;
+    while (i < rowLength && (static_cast<unsigned char>(row[i]) & 0xC0) == 0x80) ++i;
+  }
+  return i;
+}
+
 constexpr uint32_t kChunk = 512;
 
 // Reads zero-terminated text from the current position into `out` (at most
@@ -52,13 +64,14 @@ int64_t ReadZeroTerminated(NativeFile file, char* out, uint32_t outSize) {
 
 }  // namespace
 
-void FindSheriffLayout(NativeFile file, SheriffLayout* layout) {
+void FindSheriffLayout(ListReader* reader, NativeFile file) {
+  SheriffLayout* layout = &reader->Sheriff;
   layout->Found = false;
   layout->SizeColumn = layout->CrcColumn = 0;
   layout->DashLine[0] = '\0';
   char* line = layout->DashLine;
   for (;;) {
-    if (ReadListLine(file, line, sizeof layout->DashLine) <= 0) {
+    if (ReadListTextLine(*reader, file, line, sizeof layout->DashLine) <= 0) {
       line[0] = '\0';
       return;
     }
@@ -83,7 +96,7 @@ int32_t ReadSheriffEntry(const ListReader& reader, NativeFile file, char* name, 
                          uint64_t* expectedSize, uint32_t* crc) {
   const SheriffLayout& layout = reader.Sheriff;
   for (;;) {
-    const int32_t length = ReadListLine(file, name, nameSize);
+    const int32_t length = ReadListTextLine(reader, file, name, nameSize);
     if (length <= 0) return length;
     if (!layout.Found || std::strcmp(name, layout.DashLine) == 0) {
       // The closing dash line ends the table; nothing behind it is read.
@@ -96,35 +109,42 @@ int32_t ReadSheriffEntry(const ListReader& reader, NativeFile file, char* name, 
     // A row that does not reach the CRC column is no file row (a caption or a
     // note inside the table): it is passed over.
     const uint32_t rowLength = static_cast<uint32_t>(std::strlen(name));
-    if (rowLength <= layout.CrcColumn) continue;
+    const uint32_t sizeColumn = ByteOfColumn(name, rowLength, layout.SizeColumn);
+    const uint32_t crcColumn = ByteOfColumn(name, rowLength, layout.CrcColumn);
+    if (rowLength <= crcColumn) continue;
 
     // Only the digits of the size count: grouping characters are dropped and
     // the digits moved left over them, spaces filling the freed positions. A
     // size with no space behind it runs to the end of the row; the row is
     // still a string, so nothing is touched beyond it.
-    uint32_t i = SkipOver(name, layout.SizeColumn, ' ');
+    uint32_t i = SkipOver(name, sizeColumn, ' ');
     const uint32_t fieldEnd = SkipTo(name, i, ' ');
     uint32_t put = i;
     for (uint32_t get = i; get < fieldEnd; ++get)
       if (name[get] >= '0' && name[get] <= '9') name[put++] = name[get];
     for (; put < fieldEnd; ++put) name[put] = ' ';
-    if (expectedSize) *expectedSize = ParseUInt64(name + layout.SizeColumn, 10);
-    if (crc) *crc = ParseHex32(name + layout.CrcColumn);
+    if (expectedSize) *expectedSize = ParseUInt64(name + sizeColumn, 10);
+    if (crc) *crc = ParseHex32(name + crcColumn);
 
-    uint32_t end = layout.SizeColumn;
+    uint32_t end = sizeColumn;
     while (end > 0 && IsListSpace(name[end - 1])) --end;
     name[end] = '\0';
     return length;
   }
 }
 
-int32_t ReadBinaryCrcEntry(const ListReader& /*reader*/, NativeFile file, char* name,
-                           int32_t nameSize, uint64_t* expectedSize, uint32_t* crc) {
+int32_t ReadBinaryCrcEntry(const ListReader& reader, NativeFile file, char* name, int32_t nameSize,
+                           uint64_t* expectedSize, uint32_t* crc) {
   if (nameSize <= 0) return 0;
   for (;;) {
-    // A name longer than FileName keeps its first 511 bytes; the record is
-    // still read to its end, so the following records stay in step.
-    if (ReadZeroTerminated(file, name, static_cast<uint32_t>(nameSize)) <= 0) return 0;
+    // The name is ANSI text. One longer than FileName is passed over rather
+    // than cut (a cut name could name another file); its record is still
+    // read to its end, so the following records stay in step.
+    const int64_t seen = ReadZeroTerminated(file, reader.Raw, sizeof reader.Raw);
+    if (seen <= 0) return 0;
+    const bool fits =
+        seen < static_cast<int64_t>(sizeof reader.Raw) &&
+        AnsiTextToUtf8(reader.Raw, static_cast<size_t>(seen), name, static_cast<size_t>(nameSize));
     // The second text is not used. It is skipped up to its zero byte whatever
     // its length, so a text longer than 259 bytes costs nothing and does not
     // throw the following records out of step.
@@ -132,7 +152,7 @@ int32_t ReadBinaryCrcEntry(const ListReader& /*reader*/, NativeFile file, char* 
     unsigned char fixed[40];
     if (!ReadExactly(file, fixed, sizeof fixed)) return 0;  // a record cut short ends the list
     const uint32_t attributes = ReadLe32(fixed);
-    if (attributes & 0x10) continue;  // a folder
+    if ((attributes & 0x10) || !fits) continue;  // a folder, or a name too long
     if (expectedSize) *expectedSize = ReadLe32(fixed + 28);
     if (crc) *crc = ReadLe32(fixed + 36);
     return 1;

@@ -206,9 +206,9 @@ bool ParseDigestLine(const char* line, size_t length, const DigestAlgorithm* nam
   return ParseUntagged(text, rest, named, out) || ParseTagged(text, rest, out);
 }
 
-DigestContent SniffDigestList(NativeFile file) {
-  SetFilePosition(file, 0);
-  char line[kDigestLineBuffer];
+DigestContent SniffDigestList(const ListReader& reader, NativeFile file) {
+  SetFilePosition(file, ListTextStart(reader));
+  char* line = reader.Line;
   DigestLine parsed;
   int seen = 0;
   size_t untaggedDigits = 0;
@@ -217,7 +217,7 @@ DigestContent SniffDigestList(NativeFile file) {
   // but "#" lines is no digest list.
   for (int lines = 0; lines < 64 && seen < 3; ++lines) {
     bool cut = false;
-    const int32_t got = ReadListLine(file, line, sizeof line, &cut);
+    const int32_t got = ReadListTextLine(reader, file, line, sizeof reader.Line, &cut);
     if (got <= 0) break;
     if (line[0] == '#') continue;
     const size_t length = static_cast<size_t>(got);
@@ -257,11 +257,11 @@ int32_t ReadDigestListEntry(const ListReader& reader, NativeFile file, char* nam
                             DigestAlgorithm* algorithm, unsigned char* digest) {
   const DigestAlgorithm* named = reader.DigestNamed ? &reader.NamedAlgorithm : nullptr;
   const char* kind = named ? DigestTag(*named) : "checksum";
-  char line[kDigestLineBuffer];
+  char* line = reader.Line;
   DigestLine parsed;
   for (;;) {
     bool cut = false;
-    const int32_t length = ReadListLine(file, line, sizeof line, &cut);
+    const int32_t length = ReadListTextLine(reader, file, line, sizeof reader.Line, &cut);
     if (length <= 0) return length;
     if (line[0] == '#') continue;
     // A cut line has lost its end, where the digest or the name's end is.

@@ -58,11 +58,12 @@ enum class DigestContent {
   Digest,    // digest lines the Md5 reader cannot read (tagged, escaped, longer digests)
 };
 
-// Reads the list from offset 0 and looks at its first three lines that are
+// Reads the list from its first line (in the list's encoding, which the reader
+// has decided) and looks at its first three lines that are
 // not comments: each must be a digest line by itself (ParseDigestLine without
 // a name's algorithm); the untagged ones must all have the same length. The
 // file position is left anywhere.
-DigestContent SniffDigestList(NativeFile file);
+DigestContent SniffDigestList(const ListReader& reader, NativeFile file);
 
 // The tag the lists print for `algorithm` ("SHA256", "BLAKE3", "MD5"...).
 const char* DigestTag(DigestAlgorithm algorithm);

@@ -24,6 +24,13 @@ int32_t ReadListLine(NativeFile file, char* buffer, int32_t bufferSize, bool* cu
   return SplitNextLine(source, buffer, bufferSize, cut);
 }
 
+int32_t ReadListLineUtf16(NativeFile file, bool bigEndian, char* buffer, int32_t bufferSize,
+                          bool* cut) {
+  FileLineSource source{file, {}};
+  return bigEndian ? SplitNextLineOf<Utf16Units<true>>(source, buffer, bufferSize, cut)
+                   : SplitNextLineOf<Utf16Units<false>>(source, buffer, bufferSize, cut);
+}
+
 uint64_t GetFilePosition(NativeFile file) {
   uint64_t position = 0;
   if (!SeekFile(file, 0, SeekFrom::Current, &position)) return 0;

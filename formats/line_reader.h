@@ -11,7 +11,7 @@
 // line is left, -1 on a read failure. The file position afterwards stands
 // exactly behind the line's terminator.
 //
-// A chunk of 512 bytes is read at a time. A line ends at the first LF of the
+// A chunk of kLineChunk (512) bytes is read at a time. A line ends at the first LF of the
 // chunk; only a chunk without any LF ends a line at its first CR (so CR-only
 // files read line by line while a CR inside an LF-terminated line stays).
 // Trailing CRs and LFs are stripped. Lines whose first byte is zero count as
@@ -23,6 +23,14 @@
 // taken for an entry with a wrong name). `*cut`, when given, tells whether
 // that happened.
 int32_t ReadListLine(NativeFile file, char* buffer, int32_t bufferSize, bool* cut = nullptr);
+
+// The same for a UTF-16 text: the line's units go into `buffer` as bytes in
+// the file's byte order (`bigEndian`); lengths and positions are in bytes.
+// A line ends at the first LF unit of a read, or at its first CR unit when
+// the read holds no LF unit; trailing CR and LF units are stripped and a line
+// whose first unit is zero counts as empty.
+int32_t ReadListLineUtf16(NativeFile file, bool bigEndian, char* buffer, int32_t bufferSize,
+                          bool* cut = nullptr);
 
 // The current position; 0 when the system cannot tell.
 uint64_t GetFilePosition(NativeFile file);

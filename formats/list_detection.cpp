@@ -1,6 +1,7 @@
 #include "formats/list_detection.h"
 
 #include <cstring>
+#include <string>
 
 #include "formats/ckz_csv_readers.h"
 #include "formats/crc_list_readers.h"
@@ -44,16 +45,23 @@ uint32_t ReadSample(NativeFile file, char* sample, uint32_t size) {
 }
 
 void LocateSheriffTable(ListReader* reader, NativeFile file) {
-  SetFilePosition(file, 0);
-  FindSheriffLayout(file, &reader->Sheriff);
+  SetFilePosition(file, ListTextStart(*reader));
+  FindSheriffLayout(reader, file);
 }
 
-// The content refinement of a ".crc" list.
+// The content refinement of a ".crc" list. The sample of a UTF-16 list is
+// searched in its UTF-8 form.
 void RefineCrcList(ListReader* reader, NativeFile file) {
   const bool shell = reader->Host == ListHost::ShellExtension;
-  static_assert(kVerifierSample <= 32768, "the sample lives on the stack");
-  char sample[kVerifierSample];
-  const uint32_t length = ReadSample(file, sample, shell ? kShellSample : kVerifierSample);
+  static_assert(kVerifierSample <= sizeof reader->Raw, "the sample fits the work buffer");
+  char* sample = reader->Raw;
+  uint32_t length = ReadSample(file, sample, shell ? kShellSample : kVerifierSample);
+  std::string utf8;
+  if (IsUtf16(reader->Encoding) && length >= 2) {
+    utf8 = TextAsUtf8(sample + 2, length - 2, reader->Encoding);
+    sample = utf8.data();
+    length = static_cast<uint32_t>(utf8.size());
+  }
   if (length > 0 && szSearchi(sample, length, "jpeg") && szSearchi(sample, length, "Sheriff")) {
     reader->Format = ListFormat::SheriffCrc;
     LocateSheriffTable(reader, file);
@@ -61,13 +69,14 @@ void RefineCrcList(ListReader* reader, NativeFile file) {
   }
   if (!shell && length > 0 && szSearchi(sample, length, "CRC Values for ")) {
     reader->Format = ListFormat::TextCrc;
-    SetFilePosition(file, 0);
-    char line[kListLineBuffer];
-    ReadListLine(file, line, sizeof line);
+    SetFilePosition(file, ListTextStart(*reader));
+    ReadListTextLine(*reader, file, reader->CountName, sizeof reader->CountName);
     reader->TextCrcFirst = GetFilePosition(file);
     return;
   }
+  // Binary records: their names are ANSI text.
   reader->Format = ListFormat::BinaryCrc;
+  reader->Encoding = TextEncoding::Ansi;
   SetFilePosition(file, kBinaryCrcHeader);
 }
 
@@ -126,29 +135,34 @@ bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
   if (!ClassifyListPath(reader->Host, path, &reader->Format)) return false;
   if (reader->Format == ListFormat::DigestList || reader->Format == ListFormat::Md5)
     reader->DigestNamed = DigestListNameAlgorithm(path, &reader->NamedAlgorithm);
-  SetFilePosition(file, 0);
+  // PAR names are UTF-16 whatever the bytes around them look like.
+  reader->Encoding = reader->Format == ListFormat::Par
+                         ? TextEncoding::Utf16Le
+                         : DetectFileEncoding(file, reader->Raw, sizeof reader->Raw);
+  SetFilePosition(file, reader->Format == ListFormat::Par ? 0 : ListTextStart(*reader));
   switch (reader->Format) {
     case ListFormat::Md5:
       // A ".md5" list of tagged or escaped lines, or of longer digests, is
       // one the Md5 reader cannot read.
-      if (SniffDigestList(file) == DigestContent::Digest) reader->Format = ListFormat::DigestList;
-      SetFilePosition(file, 0);
+      if (SniffDigestList(*reader, file) == DigestContent::Digest)
+        reader->Format = ListFormat::DigestList;
+      SetFilePosition(file, ListTextStart(*reader));
       break;
     case ListFormat::Sfv:
       // Only a list that is not named ".sfv" may turn out to be a digest list,
       // and only when its first lines are digest lines and nothing else.
       if (reader->Host == ListHost::Verifier && !HasSfvExtension(path) &&
-          SniffDigestList(file) != DigestContent::None) {
+          SniffDigestList(*reader, file) != DigestContent::None) {
         reader->Format = ListFormat::DigestList;
       }
-      SetFilePosition(file, 0);
+      SetFilePosition(file, ListTextStart(*reader));
       break;
     case ListFormat::BinaryCrc:
       RefineCrcList(reader, file);
       break;
     case ListFormat::Ckz:
       if (reader->Host == ListHost::Verifier) {
-        if (!CheckCkzHeader(file)) reader->Invalid = true;
+        if (!CheckCkzHeader(*reader, file)) reader->Invalid = true;
       }
       break;
     case ListFormat::Par:
@@ -200,16 +214,16 @@ bool PositionListForReading(ListReader* reader, NativeFile file) {
       break;
     }
     case ListFormat::Ckz:
-      // The shell extension starts at offset 0 and passes over the header
-      // line because it has no "|".
-      SetFilePosition(file, 0);
-      if (reader->Host == ListHost::Verifier && !CheckCkzHeader(file)) {
+      // The shell extension starts at the text's start and passes over the
+      // header line because it has no "|".
+      SetFilePosition(file, ListTextStart(*reader));
+      if (reader->Host == ListHost::Verifier && !CheckCkzHeader(*reader, file)) {
         reader->Invalid = true;
         return false;
       }
       break;
     default:
-      SetFilePosition(file, 0);
+      SetFilePosition(file, ListTextStart(*reader));
       break;
   }
   return true;
@@ -217,11 +231,14 @@ bool PositionListForReading(ListReader* reader, NativeFile file) {
 
 namespace {
 
-int32_t ReadFormatEntry(ListReader* reader, NativeFile file, ListEntry* e, bool counting) {
-  char* name = e->FileName;
-  const int32_t nameSize = sizeof e->FileName;
-  uint64_t* size = &e->ExpectedSize;
-  uint32_t* crc = &e->ExpectedCrc;
+int32_t ReadFormatEntry(ListReader* reader, NativeFile file, ListEntry* e) {
+  // The counting pass gives no entry; the readers still need a name buffer
+  // (the reader's own) and store no fields.
+  static_assert(sizeof reader->CountName == sizeof e->FileName);
+  char* name = e ? e->FileName : reader->CountName;
+  const int32_t nameSize = sizeof reader->CountName;
+  uint64_t* size = e ? &e->ExpectedSize : nullptr;
+  uint32_t* crc = e ? &e->ExpectedCrc : nullptr;
   switch (reader->Format) {
     case ListFormat::Ckz:
       return ReadCkzEntry(*reader, file, name, nameSize, size, crc);
@@ -230,13 +247,12 @@ int32_t ReadFormatEntry(ListReader* reader, NativeFile file, ListEntry* e, bool 
     case ListFormat::Csv:
       return ReadCsvEntry(*reader, file, name, nameSize, size, crc);
     case ListFormat::Md5:
-      return ReadMd5Entry(*reader, file, name, nameSize, counting ? nullptr : size,
-                          counting ? nullptr : e->ExpectedMd5);
+      return ReadMd5Entry(*reader, file, name, nameSize, size, e ? e->ExpectedMd5 : nullptr);
     case ListFormat::SheriffCrc:
       return ReadSheriffEntry(*reader, file, name, nameSize, size, crc);
     case ListFormat::Par: {
       const int32_t got = ReadParEntry(reader, file, name, nameSize);
-      if (got > 0) {
+      if (got > 0 && e) {
         e->ExpectedSize = ParEntryFileSize(*reader);
         std::memcpy(e->ExpectedMd5, ParEntryMd5(*reader), 16);
         e->ParStatus = ParEntryStatus(*reader);
@@ -246,10 +262,12 @@ int32_t ReadFormatEntry(ListReader* reader, NativeFile file, ListEntry* e, bool 
     case ListFormat::TextCrc:
       return ReadTextCrcEntry(*reader, file, name, nameSize, size, crc);
     case ListFormat::DigestList:
-      *size = UnknownSize;
-      *crc = 0;
-      return ReadDigestListEntry(*reader, file, name, nameSize, counting ? nullptr : &e->Algorithm,
-                                 counting ? nullptr : e->ExpectedDigest);
+      if (e) {
+        e->ExpectedSize = UnknownSize;
+        e->ExpectedCrc = 0;
+      }
+      return ReadDigestListEntry(*reader, file, name, nameSize, e ? &e->Algorithm : nullptr,
+                                 e ? e->ExpectedDigest : nullptr);
     case ListFormat::BinaryCrc:
       break;
   }
@@ -259,12 +277,10 @@ int32_t ReadFormatEntry(ListReader* reader, NativeFile file, ListEntry* e, bool 
 }  // namespace
 
 int32_t ReadListEntry(ListReader* reader, NativeFile file, ListEntry* entry) {
-  // The counting pass gives no entry; the readers still need a name buffer.
-  ListEntry scratch;
-  ListEntry* e = entry ? entry : &scratch;
   if (reader->Invalid) return 0;
-  const int32_t got = ReadFormatEntry(reader, file, e, entry == nullptr);
+  const int32_t got = ReadFormatEntry(reader, file, entry);
   if (got <= 0 || !entry) return got;
+  ListEntry* e = entry;
   // Every entry says how it is checked and carries its digest in one place.
   switch (reader->Format) {
     case ListFormat::DigestList:

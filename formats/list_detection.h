@@ -23,12 +23,15 @@
 bool ClassifyListPath(ListHost host, const char* path, ListFormat* format);
 
 // Detects the format of the list at `path`, opened for reading at offset 0,
-// and fills the detection state of `reader` (format, invalid flag, Sheriff
-// layout, first TextCrc entry, PAR header, the algorithm the name gives).
-// The content decides twice: in the verifier a list that would read as SFV
-// but is not named ".sfv" is a DigestList when its first lines are digest
-// lines (SniffDigestList), and an Md5 list whose first lines are tagged or
-// escaped is a DigestList (in both hosts). Leaves the file positioned at the
+// and fills the detection state of `reader` (format, text encoding, invalid
+// flag, Sheriff layout, first TextCrc entry, PAR header, the algorithm the
+// name gives). The encoding is decided from the whole text
+// (formats/text_encoding.h); binary ".crc" lists are ANSI and PAR lists UTF-16
+// (Utf16Le), whatever their bytes. The content decides twice: in the verifier
+// a list that would read as SFV but is not named ".sfv" is a DigestList when
+// its first lines are digest lines (SniffDigestList), and an Md5 list whose
+// first lines are tagged or escaped is a DigestList (in both hosts). Leaves
+// the file positioned at the
 // first entry. Returns false only in the shell extension for a path that is
 // not a list there.
 bool DetectListFormat(ListReader* reader, const char* path, NativeFile file);

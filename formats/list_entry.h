@@ -32,7 +32,10 @@ inline bool ListIsReadOnly(ListFormat f) {
 // ExpectedSize when the list gives no size: no length check is made.
 constexpr uint64_t UnknownSize = ~uint64_t{0};
 
-constexpr int kMaxEntryName = 511;  // FileName holds at most this many bytes
+// FileName holds at most this many bytes of UTF-8: a name or relative path
+// of any length a list is likely to give (the system's paths stop at 32,767
+// UTF-16 units). A longer name is an invalid line, never a cut one.
+constexpr int kMaxEntryName = 32767;
 
 struct ListEntry {
   char FileName[kMaxEntryName + 1];

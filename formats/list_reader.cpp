@@ -1,7 +1,11 @@
 #include "formats/list_reader.h"
 
-#include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "formats/line_reader.h"
+#include "platform/ansi_codepage.h"
+#include "platform/utf8.h"
 
 void InitListReader(ListReader* reader, ListHost host, InvalidLineSink report, void* context) {
   std::memset(reader, 0, sizeof *reader);
@@ -29,7 +33,68 @@ bool ReadExactly(NativeFile file, void* buffer, uint32_t size) {
 
 void ReportInvalidLine(const ListReader& reader, const char* kind, const char* line) {
   if (reader.Host != ListHost::Verifier || !reader.Report) return;
-  char text[1024];
-  std::snprintf(text, sizeof text, "Invalid line in %s file: \"%s\"", kind, line);
-  reader.Report(reader.ReportContext, text);
+  std::string text = "Invalid line in ";
+  text += kind;
+  text += " file: \"";
+  text += line;
+  text += '"';
+  reader.Report(reader.ReportContext, text.c_str());
+}
+
+namespace {
+
+// The length of the whole characters of `text` that fit `room` bytes.
+size_t WholeCharacters(const char* text, size_t size, size_t room) {
+  if (size <= room) return size;
+  size_t n = room;
+  while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+  return n;
+}
+
+}  // namespace
+
+bool AnsiTextToUtf8(const char* ansi, size_t size, char* out, size_t capacity) {
+  if (capacity == 0) return false;
+  std::string utf8;
+  AppendAnsiAsUtf8(ansi, size, &utf8);
+  const size_t n = WholeCharacters(utf8.data(), utf8.size(), capacity - 1);
+  std::memcpy(out, utf8.data(), n);
+  out[n] = '\0';
+  return n == utf8.size();
+}
+
+int32_t ReadListTextLine(const ListReader& reader, NativeFile file, char* buffer,
+                         int32_t bufferSize, bool* cut) {
+  if (IsUtf16(reader.Encoding)) {
+    bool unitsCut = false;
+    const int32_t n = ReadListLineUtf16(file, reader.Encoding == TextEncoding::Utf16Be, reader.Raw,
+                                        sizeof reader.Raw, &unitsCut);
+    if (cut) *cut = false;
+    if (n <= 0 || bufferSize < 1) {
+      if (bufferSize >= 1) buffer[0] = '\0';
+      return n;
+    }
+    size_t written = 0;
+    const bool fits =
+        Utf16BytesToUtf8(reinterpret_cast<const unsigned char*>(reader.Raw), static_cast<size_t>(n),
+                         reader.Encoding == TextEncoding::Utf16Be, buffer,
+                         static_cast<size_t>(bufferSize) - 1, &written) >= 0;
+    buffer[written] = '\0';
+    if (cut) *cut = unitsCut || !fits;
+    // A line that became nothing (no room at all) still is a line.
+    return written > 0 ? static_cast<int32_t>(written) : 1;
+  }
+  const int32_t n = ReadListLine(file, buffer, bufferSize, cut);
+  if (reader.Encoding != TextEncoding::Ansi || n <= 0 ||
+      IsAsciiText(buffer, static_cast<size_t>(n))) {
+    return n;
+  }
+  std::memcpy(reader.Raw, buffer, static_cast<size_t>(n));
+  if (!AnsiTextToUtf8(reader.Raw, static_cast<size_t>(n), buffer,
+                      static_cast<size_t>(bufferSize)) &&
+      cut) {
+    *cut = true;
+  }
+  const size_t length = std::strlen(buffer);
+  return length > 0 ? static_cast<int32_t>(length) : 1;
 }

@@ -1,12 +1,14 @@
 // The reader state of one list file, owned by the caller: the verifier holds
 // one for the list it verifies, the shell extension one per list file it
-// searches. Everything a reader needs between calls lives here; the readers
-// allocate nothing.
+// searches. Everything a reader needs between calls lives here, and its work
+// buffers too; the readers allocate nothing but the UTF-8 form of an ANSI
+// line that is not ASCII.
 #pragma once
 
 #include <cstdint>
 
 #include "formats/list_entry.h"
+#include "formats/text_encoding.h"
 #include "platform/file.h"
 
 // Which program reads the list. The shell extension does not take ".txt" as a
@@ -19,11 +21,13 @@ enum class ListHost { Verifier, ShellExtension };
 // Invalid line in SFV file: "name". The verifier connects it to ReportLine.
 using InvalidLineSink = void (*)(void* context, const char* text);
 
-constexpr int kListLineBuffer = 512;  // the caller's name buffer, lines up to 511 bytes
-constexpr int kOwnLineBuffer = 516;   // MD5, CKZ and CSV lines, up to 515 bytes
-// Digest-list lines: a name of up to 511 bytes, escaped (every byte may take
-// two), behind a tag and 128 hex digits.
-constexpr int kDigestLineBuffer = 2 * kMaxEntryName + 200;
+// The caller's name buffer: lines of up to kMaxEntryName bytes of UTF-8.
+constexpr int kListLineBuffer = kMaxEntryName + 1;
+// MD5, CKZ and CSV lines: a name of kMaxEntryName bytes and its fields.
+constexpr int kOwnLineBuffer = kListLineBuffer + 256;
+// A line of an ANSI or UTF-16 list before it becomes UTF-8: an own line's
+// worth of UTF-16 units.
+constexpr int kRawLineBuffer = 2 * kOwnLineBuffer;
 
 // Column layout of a JPEG Sheriff table, taken from its dash line.
 struct SheriffLayout {
@@ -35,8 +39,8 @@ struct SheriffLayout {
 
 constexpr uint32_t kParHeaderSize = 96;
 constexpr uint32_t kParEntryFixed = 56;  // an entry's fixed part before its name
-// Room for the UTF-16 name of one entry: 511 units, since each unit becomes at
-// least one byte of a FileName that holds at most 511.
+// Room for the UTF-16 name of one entry: kMaxEntryName units, since each unit
+// becomes at least one byte of a FileName that holds at most kMaxEntryName.
 constexpr uint32_t kParNameBytes = 2 * kMaxEntryName;
 constexpr uint32_t kParEntryBuffer = kParEntryFixed + kParNameBytes;
 
@@ -48,6 +52,10 @@ struct ListReader {
 
   // Detection result, kept for the whole run.
   ListFormat Format;
+  // The text's encoding; the names the readers give are UTF-8 whatever it is.
+  // The caller may change it between entries (a list taken as UTF-8 that
+  // turns out to be ANSI).
+  TextEncoding Encoding;
   bool Invalid;           // a CKZ list without its header, a PAR file failing its check
   uint64_t TextCrcFirst;  // TextCrc: the position of the first entry
   SheriffLayout Sheriff;
@@ -61,6 +69,15 @@ struct ListReader {
 
   // The last PAR file entry as read: fixed part and the name's UTF-16 bytes.
   unsigned char ParEntry[kParEntryBuffer];
+
+  // Work buffers of the readers, here rather than on the stack of the
+  // caller's thread (a shell thread may have little): the own line of the
+  // MD5, CKZ and CSV readers, a CSV field, a line before it becomes UTF-8,
+  // and the name of the counting pass. They carry nothing between calls.
+  mutable char Line[kOwnLineBuffer];
+  mutable char Field[kOwnLineBuffer];
+  mutable char Raw[kRawLineBuffer];
+  char CountName[kListLineBuffer];
 };
 
 // A reader for `host` with an optional invalid-line sink; nothing detected yet.
@@ -77,6 +94,22 @@ inline uint64_t ParFileListOffset(const ListReader& reader) {
   return ReadLe64(reader.ParHeader + 64);
 }
 
-// Sends "<format><line>" to the sink when the host reports invalid lines. The
-// text is cut so that it never exceeds what ReportLine formats (1024).
+// Sends "<format><line>" to the sink when the host reports invalid lines.
 void ReportInvalidLine(const ListReader& reader, const char* kind, const char* line);
+
+// Where the text of the list starts: behind its byte-order mark.
+inline uint64_t ListTextStart(const ListReader& reader) {
+  return ByteOrderMarkSize(reader.Encoding);
+}
+
+// The next non-empty line of a text list as UTF-8, with the contract of
+// ReadListLine (formats/line_reader.h) in the list's encoding: an ANSI line
+// is converted, a UTF-16 list is split into lines of 16-bit units. A line
+// whose UTF-8 form does not fit the buffer sets `*cut` (the buffer then
+// holds the whole characters that fit).
+int32_t ReadListTextLine(const ListReader& reader, NativeFile file, char* buffer,
+                         int32_t bufferSize, bool* cut = nullptr);
+
+// `size` bytes of ANSI text as UTF-8 in `out` (terminated); false when it
+// does not fit (`out` then holds the whole characters that fit).
+bool AnsiTextToUtf8(const char* ansi, size_t size, char* out, size_t capacity);

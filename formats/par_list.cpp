@@ -1,10 +1,12 @@
 #include "formats/par_list.h"
 
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "formats/line_reader.h"
 #include "hashing/md5.h"
-#include "platform/ansi_codepage.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -65,15 +67,10 @@ int32_t ReadParEntry(ListReader* reader, NativeFile file, char* name, int32_t na
   const uint32_t nameBytes = size - kParEntryFixed;
   if (!ReadExactly(file, entry + kParEntryFixed, nameBytes)) return 0;
 
-  uint16_t units[kParNameBytes / 2];
-  const uint32_t count = nameBytes / 2;  // an odd last byte is no unit
-  for (uint32_t i = 0; i < count; ++i) {
-    units[i] = static_cast<uint16_t>(entry[kParEntryFixed + 2 * i] |
-                                     (entry[kParEntryFixed + 2 * i + 1] << 8));
-  }
   if (nameSize <= 0) return 0;
-  const int32_t written =
-      ConvertUtf16ToAnsi(units, count, name, static_cast<uint32_t>(nameSize - 1));
+  // An odd last byte is no unit.
+  const int32_t written = Utf16BytesToUtf8(entry + kParEntryFixed, nameBytes, false, name,
+                                           static_cast<size_t>(nameSize - 1));
   if (written < 0) {
     name[0] = '\0';
     return 0;
@@ -87,11 +84,12 @@ bool RewriteParStatus(const char* path, uint64_t fileListOffset, ParDecision dec
   UniqueFile file(OpenFile(path, OpenMode::ReadWriteExclusive));
   if (!file) return false;
   // Only the entry buffer of the record is used; a reader of its own keeps
-  // the caller's state untouched.
-  static_assert(sizeof(ListReader) < 64 * 1024, "the rewrite keeps one reader on the stack");
-  ListReader reader;
+  // the caller's state untouched. It is too large for the stack.
+  std::unique_ptr<ListReader> owned(new (std::nothrow) ListReader);
+  if (!owned) return false;
+  ListReader& reader = *owned;
   InitListReader(&reader, ListHost::Verifier, nullptr, nullptr);
-  char name[kListLineBuffer];
+  char* name = reader.CountName;
   bool ok = true;
   // An offset the file cannot be moved to has no entries to rewrite.
   const bool atList = SetFilePosition(file.Get(), fileListOffset) == fileListOffset;
@@ -99,7 +97,7 @@ bool RewriteParStatus(const char* path, uint64_t fileListOffset, ParDecision dec
   // next one starts.
   uint64_t position = fileListOffset;
   for (uint32_t k = 0; atList; ++k) {
-    if (ReadParEntry(&reader, file.Get(), name, sizeof name) <= 0) break;
+    if (ReadParEntry(&reader, file.Get(), name, sizeof reader.CountName) <= 0) break;
     uint64_t status = ParEntryStatus(reader);
     status = decide(context, k) ? (status | kParVerifiedBit) : (status & ~kParVerifiedBit);
     for (int i = 0; i < 8; ++i)

@@ -17,7 +17,7 @@ enum class ParCheck { Valid, Invalid, TooShort };
 ParCheck CheckParHeader(ListReader* reader, NativeFile file);
 
 // Reads the file entry at the current position into reader->ParEntry and its
-// name, converted to the ANSI code page, into `name`. Returns 1 for an entry,
+// name, converted to UTF-8, into `name`. Returns 1 for an entry,
 // 0 when the list has ended: a read cut short, an entry size below 56, a name
 // part larger than the entry buffer, or a name that converts to more than
 // nameSize - 1 bytes. (Such an entry's size field cannot be trusted, so the

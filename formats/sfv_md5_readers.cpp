@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "formats/line_reader.h"
 #include "formats/parse_number.h"
 
 namespace {
@@ -12,7 +11,7 @@ int32_t ReadNameCrcLine(const ListReader& reader, NativeFile file, char* line, i
   if (expectedSize) *expectedSize = UnknownSize;
   for (;;) {
     bool cut = false;
-    const int32_t length = ReadListLine(file, line, size, &cut);
+    const int32_t length = ReadListTextLine(reader, file, line, size, &cut);
     if (length <= 0) return length;
     if (line[0] == ';') continue;
     // A line longer than the buffer has lost its checksum (it is at the end),
@@ -55,20 +54,19 @@ int32_t ReadTextCrcEntry(const ListReader& reader, NativeFile file, char* name, 
   return ReadNameCrcLine(reader, file, name, nameSize, expectedSize, crc, true);
 }
 
-int32_t ReadMd5Entry(const ListReader& /*reader*/, NativeFile file, char* name, int32_t nameSize,
+int32_t ReadMd5Entry(const ListReader& reader, NativeFile file, char* name, int32_t nameSize,
                      uint64_t* expectedSize, unsigned char* digest) {
-  char line[kOwnLineBuffer];
+  char* line = reader.Line;
   for (;;) {
     bool cut = false;
-    const int32_t length = ReadListLine(file, line, sizeof line, &cut);
+    const int32_t length = ReadListTextLine(reader, file, line, sizeof reader.Line, &cut);
     if (length <= 0) return length;
     // Lines without the shape are skipped silently; so is a line longer than
     // the buffer, whose name would be cut.
     if (cut || std::strlen(line) < 34 || line[32] != ' ' || (line[33] != '*' && line[33] != ' '))
       continue;
     const size_t nameLength = std::strlen(line + 34);
-    // The line buffer holds at most 515 bytes, so a name has at most 481;
-    // a smaller caller buffer skips names that do not fit.
+    // A name longer than the caller's buffer is skipped, never cut.
     if (nameSize <= 0 || nameLength >= static_cast<size_t>(nameSize)) continue;
     std::memcpy(name, line + 34, nameLength + 1);
     if (digest) {

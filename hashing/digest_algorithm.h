@@ -14,12 +14,18 @@ constexpr int kMaxDigestBytes = 64;
 // (its default output length), 64 SHA-512.
 constexpr int DigestBytes(DigestAlgorithm a) {
   switch (a) {
-    case DigestAlgorithm::Crc32: return 4;
-    case DigestAlgorithm::Md5: return 16;
-    case DigestAlgorithm::Sha1: return 20;
-    case DigestAlgorithm::Sha256: return 32;
-    case DigestAlgorithm::Sha512: return 64;
-    case DigestAlgorithm::Blake3: return 32;
+    case DigestAlgorithm::Crc32:
+      return 4;
+    case DigestAlgorithm::Md5:
+      return 16;
+    case DigestAlgorithm::Sha1:
+      return 20;
+    case DigestAlgorithm::Sha256:
+      return 32;
+    case DigestAlgorithm::Sha512:
+      return 64;
+    case DigestAlgorithm::Blake3:
+      return 32;
   }
   return 0;
 }

@@ -9,18 +9,27 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
+// A path in UTF-8 with its terminator: a name or path of up to 32,767 bytes,
+// or a list's name joined to its folder. A longer one is refused by the
+// caller rather than cut.
+constexpr size_t kMaxPathBytes = 32768;
+
 struct HashJob {
-  char FilePath[512];         // caller: resolved against the current directory
-  uint32_t ResultCrc;         // pipeline: finished (complemented) CRC-32
-  uint32_t ExpectedSizeLow;   // caller: both halves 0xFFFFFFFF = no length check
+  char FilePath[kMaxPathBytes];  // caller: UTF-8; a relative path is taken in the current directory
+  uint32_t ResultCrc;            // pipeline: finished (complemented) CRC-32
+  uint32_t ExpectedSizeLow;      // caller: both halves 0xFFFFFFFF = no length check
   uint32_t ExpectedSizeHigh;
-  uint32_t Status;            // pipeline: an EntryStatus
-  volatile LONG Progress;     // pipeline: percent of the file's blocks hashed
-  HANDLE DoneEvent;           // manual reset; created by StartHashing
-  HANDLE StartSemaphore;      // initial 0, maximum 16; one release = one job
+  uint32_t Status;         // pipeline: an EntryStatus
+  volatile LONG Progress;  // pipeline: percent of the file's blocks hashed
+  HANDLE DoneEvent;        // manual reset; created by StartHashing
+  HANDLE StartSemaphore;   // initial 0, maximum 16; one release = one job
   unsigned char ResultMd5[16];
-  uint32_t UseMd5;            // caller: 1 MD5, 0 CRC-32
-  HWND ProgressWindow;        // shell extension only: its progress bar is control 1002
+  uint32_t UseMd5;      // caller: 1 MD5, 0 CRC-32
+  HWND ProgressWindow;  // shell extension only: its progress bar is control 1002
+  // caller: bytes of FilePath that are the folder a list's name was joined
+  // to, kept by the wildcard resolution (0: the whole path is the name)
+  uint32_t NameStart;
 };

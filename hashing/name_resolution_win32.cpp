@@ -1,67 +1,83 @@
 #include "hashing/name_resolution_win32.h"
 
 #include <cstring>
+#include <string>
 
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/long_path_win32.h"
+#include "platform/text_win32.h"
 
 namespace {
 
-// The job's name buffer holds 511 characters; a longer name cannot come from
-// a list and is never turned into a pattern.
-constexpr size_t kMaxName = 511;
-
-bool IsLetterOrDigit(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+bool IsLetterOrDigit(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9');
 }
 
-// True when `name` ends with `tail` (case-insensitive).
-bool EndsWith(const char* name, size_t nameLength, const char* tail) {
-  size_t tailLength = strlen(tail);
-  if (nameLength < tailLength) return false;
-  return lstrcmpiA(name + nameLength - tailLength, tail) == 0;
+// True when `name` ends with `tail` (case-insensitive, as the file system
+// compares names).
+bool EndsWith(const std::wstring& name, const wchar_t* tail) {
+  const size_t tailLength = std::wcslen(tail);
+  if (name.size() < tailLength) return false;
+  return ::lstrcmpiW(name.c_str() + name.size() - tailLength, tail) == 0;
 }
 
 HANDLE OpenForReading(const char* name, DWORD share, DWORD flags) {
-  return CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
+  return CreateFileUtf8(name, GENERIC_READ, share, OPEN_EXISTING, flags);
+}
+
+// The first `nameStart` bytes of `name`: the folder a list's name was joined
+// to, where a wildcard match is opened.
+std::string FolderPart(const char* name, size_t nameStart) {
+  return std::string(name, strnlen(name, nameStart));
+}
+
+// The match `found` of a pattern made from `name`: in the folder part, or by
+// its bare name in the current folder.
+std::string MatchPath(const char* name, size_t nameStart, const char* found) {
+  std::string path = FolderPart(name, nameStart);
+  path += found;
+  return path;
 }
 
 }  // namespace
 
 bool FileExistsExactly(const char* name) {
-  WIN32_FIND_DATAA found;
-  UniqueFindHandle search(FindFirstFileA(name, &found));
+  WIN32_FIND_DATAW found;
+  UniqueFindHandle search(::FindFirstFileExW(SystemPath(name).c_str(), FindExInfoStandard, &found,
+                                             FindExSearchNameMatch, nullptr, 0));
   if (!search) return false;
   search.Reset();
-  size_t length = strlen(name);
-  if (EndsWith(name, length, found.cFileName)) return true;
+  const std::wstring wide = Wide(name);
+  if (EndsWith(wide, found.cFileName)) return true;
   // A file whose long name is itself a valid 8.3 name has no separate short
   // name: the search reports it empty and the name counts as exact.
-  return EndsWith(name, length, found.cAlternateFileName);
+  return EndsWith(wide, found.cAlternateFileName);
 }
 
 int ResolveByWildcard(const char* name, char wildcard, bool keepDashDot, char* firstMatch,
-                      size_t capacity) {
+                      size_t capacity, size_t nameStart) {
   if (firstMatch && capacity > 0) firstMatch[0] = '\0';
-  size_t length = strnlen(name, kMaxName + 1);
-  if (length > kMaxName) return 0;
-  char pattern[kMaxName + 1];
-  for (size_t i = 0; i < length; ++i) {
-    unsigned char c = static_cast<unsigned char>(name[i]);
-    bool keep = IsLetterOrDigit(c) || (keepDashDot && (c == '-' || c == '.'));
-    pattern[i] = keep ? static_cast<char>(c) : wildcard;
+  const size_t length = strnlen(name, kMaxPathBytes);
+  if (length >= kMaxPathBytes) return 0;
+  if (nameStart > length) nameStart = length;
+  // The pattern is made of the name's UTF-16 units: each unit that is not an
+  // ASCII letter or digit becomes one wildcard, so a character outside ASCII
+  // is matched whatever it was turned into on the way.
+  std::wstring pattern = Wide(name + nameStart, static_cast<int>(length - nameStart));
+  for (wchar_t& c : pattern) {
+    const bool keep = IsLetterOrDigit(c) || (keepDashDot && (c == L'-' || c == L'.'));
+    if (!keep) c = static_cast<wchar_t>(wildcard);
   }
-  pattern[length] = '\0';
+  std::string patternPath = FolderPart(name, nameStart);
+  patternPath += Utf8(pattern);
 
-  WIN32_FIND_DATAA found;
-  UniqueFindHandle search(FindFirstFileA(pattern, &found));
+  FoundFile found;
+  UniqueFindHandle search(FindFirstUtf8(patternPath.c_str(), &found));
   if (!search) return 0;
-  if (firstMatch && capacity > 0) {
-    size_t copy = strnlen(found.cFileName, capacity - 1);
-    memcpy(firstMatch, found.cFileName, copy);
-    firstMatch[copy] = '\0';
-  }
+  if (firstMatch && capacity > 0) CopyUtf8(found.Name, firstMatch, capacity);
   int count = 1;
-  while (FindNextFileA(search.Get(), &found)) ++count;
+  while (FindNextUtf8(search.Get(), &found)) ++count;
   return count;
 }
 
@@ -73,7 +89,8 @@ static bool OneMatch(int count, EntryStatus* why) {
   return false;
 }
 
-bool GetEntryFileTime(const char* name, FILETIME* lastWriteTime, EntryStatus* why) {
+bool GetEntryFileTime(const char* name, FILETIME* lastWriteTime, EntryStatus* why,
+                      size_t nameStart) {
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   UniqueFileHandle file(OpenForReading(name, share, FILE_FLAG_NO_BUFFERING));
   if (!file) {
@@ -81,9 +98,11 @@ bool GetEntryFileTime(const char* name, FILETIME* lastWriteTime, EntryStatus* wh
       *why = ReadError;
       return false;
     }
-    char match[MAX_PATH];
-    if (!OneMatch(ResolveByWildcard(name, '?', true, match, sizeof match), why)) return false;
-    file.Reset(OpenForReading(match, share, FILE_FLAG_SEQUENTIAL_SCAN));
+    std::string match(kMaxPathBytes, '\0');
+    const int count = ResolveByWildcard(name, '?', true, match.data(), match.size(), nameStart);
+    if (!OneMatch(count, why)) return false;
+    file.Reset(OpenForReading(MatchPath(name, nameStart, match.c_str()).c_str(), share,
+                              FILE_FLAG_SEQUENTIAL_SCAN));
     if (!file) {
       *why = ReadError;
       return false;
@@ -96,7 +115,7 @@ bool GetEntryFileTime(const char* name, FILETIME* lastWriteTime, EntryStatus* wh
   return true;
 }
 
-HANDLE OpenForHashing(const char* name, bool shellVariant, EntryStatus* why) {
+HANDLE OpenForHashing(const char* name, bool shellVariant, EntryStatus* why, size_t nameStart) {
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
   HANDLE file = OpenForReading(name, share, FILE_FLAG_NO_BUFFERING);
   if (file != INVALID_HANDLE_VALUE) return file;
@@ -109,12 +128,13 @@ HANDLE OpenForHashing(const char* name, bool shellVariant, EntryStatus* why) {
     *why = ReadError;
     return INVALID_HANDLE_VALUE;
   }
-  // The match lies in the current folder and is opened by its bare name.
-  char match[MAX_PATH];
-  if (!OneMatch(ResolveByWildcard(name, '*', false, match, sizeof match), why)) {
+  // The match lies in the folder the name was joined to (the current folder
+  // when there is none) and is opened there by its bare name.
+  std::string match(kMaxPathBytes, '\0');
+  if (!OneMatch(ResolveByWildcard(name, '*', false, match.data(), match.size(), nameStart), why)) {
     return INVALID_HANDLE_VALUE;
   }
-  file = OpenForReading(match, share,
+  file = OpenForReading(MatchPath(name, nameStart, match.c_str()).c_str(), share,
                         shellVariant ? FILE_FLAG_NO_BUFFERING : FILE_FLAG_SEQUENTIAL_SCAN);
   if (file == INVALID_HANDLE_VALUE) *why = ReadError;
   return file;

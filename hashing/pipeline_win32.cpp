@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "hashing/crc32.h"
 #include "hashing/md5.h"
 #include "hashing/name_resolution_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/window_text_win32.h"
 
 // Windows enters thread procedures of the i686 build with a 4-byte-aligned
 // stack; the hashing code may use SSE, so the entry points realign it.
@@ -32,10 +34,10 @@ HashPipeline staticPipeline;
 bool IsNtFamily(NtFamilyDecision decision) {
   if (decision == NtFamilyDecision::ForceNt) return true;
   if (decision == NtFamilyDecision::ForceNotNt) return false;
-  OSVERSIONINFOA version;
+  OSVERSIONINFOW version;
   memset(&version, 0, sizeof version);
   version.dwOSVersionInfoSize = sizeof version;
-  if (!GetVersionExA(&version)) return false;
+  if (!GetVersionExW(&version)) return false;
   return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
@@ -66,7 +68,7 @@ HWND ProgressBarOf(const HashPipeline* p) {
 // job; a posted message never blocks this thread, even while the command's
 // thread is inside StopHashing.
 void PostProgress(HWND bar, uint32_t position) {
-  if (bar) PostMessageA(bar, PBM_SETPOS, position, 0);
+  if (bar) PostMessageW(bar, PBM_SETPOS, position, 0);
 }
 
 // Reader thread: serves block requests in file order, one slot each.
@@ -107,7 +109,7 @@ void ServeBlock(HashPipeline* p) {
       if (!p->Options.SuppressViewErrorBox) {
         char text[16];
         snprintf(text, sizeof text, "%d", static_cast<int>(error));
-        MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxUtf8(nullptr, text, "Error", MB_OK | MB_ICONEXCLAMATION);
       }
     }
   } else {
@@ -207,7 +209,7 @@ uint64_t HashBlocks(HashPipeline* p, Checksum* sum, uint64_t size, bool* quit) {
     const uint64_t start = Ticks(p);
     p->Mapping = p->Options.CreateMapping
                      ? p->Options.CreateMapping(p->File)
-                     : CreateFileMappingA(p->File, nullptr, PAGE_READONLY, 0, 0, nullptr);
+                     : CreateFileMappingW(p->File, nullptr, PAGE_READONLY, 0, 0, nullptr);
     p->Times.HashOpen += Ticks(p) - start;
     if (!p->Mapping) return blocks;
   }
@@ -272,12 +274,12 @@ bool RunJob(HashPipeline* p) {
   sum.Crc = 0xFFFFFFFF;
   if (sum.UseMd5) MD5Init(&sum.Md5);
 
-  char name[sizeof job->FilePath];
-  memcpy(name, job->FilePath, sizeof name);
-  name[sizeof name - 1] = '\0';
+  // The pipeline's own copy of the path (on the heap: it may be long).
+  const std::string name(job->FilePath, strnlen(job->FilePath, sizeof job->FilePath));
   EntryStatus why = ReadError;
   const uint64_t opening = Ticks(p);
-  UniqueFileHandle file(OpenForHashing(name, p->Options.ShellVariant, &why));
+  UniqueFileHandle file(
+      OpenForHashing(name.c_str(), p->Options.ShellVariant, &why, job->NameStart));
   p->Times.HashOpen += Ticks(p) - opening;
   if (!file) {
     job->Status = why;
@@ -318,7 +320,7 @@ CORVANA_THREAD_ENTRY unsigned __stdcall HashMain(void* argument) {
   HashPipeline* p = static_cast<HashPipeline*>(argument);
   HashJob* job = p->Job;
   HWND bar = ProgressBarOf(p);
-  if (bar) PostMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  if (bar) PostMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
   const HANDLE waits[2] = {p->QuitEvent, job->StartSemaphore};
   while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
     bool goOn = RunJob(p);
@@ -350,9 +352,9 @@ HANDLE StartThread(unsigned(__stdcall* entry)(void*), HashPipeline* p) {
 
 int StartPipeline(HashPipeline* p, HashJob* job, const PipelineOptions& options) {
   if (p->Running) return 0;
-  UniqueKernelHandle start(CreateSemaphoreA(nullptr, 0, kStartSemaphoreMaximum, nullptr));
-  UniqueKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  UniqueKernelHandle quit(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  UniqueKernelHandle start(CreateSemaphoreW(nullptr, 0, kStartSemaphoreMaximum, nullptr));
+  UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  UniqueKernelHandle quit(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!start || !done || !quit) return 0;
   if (!CreateCountingSemaphore(&p->Requests, kSemaphoreMaximum, quit.Get(), options.Sleep))
     return 0;

@@ -3,7 +3,8 @@
 // copies taken from the heap and freed together by FreeCommandLine.
 #pragma once
 
-constexpr int kMaxCommandWord = 259;  // longer words are cut at this length
+// Longer words are cut at this length: a path of 32,767 bytes of UTF-8.
+constexpr int kMaxCommandWord = 32767;
 
 struct CommandArg {
   CommandArg* next;

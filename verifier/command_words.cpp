@@ -2,11 +2,19 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
-void CopyCut(char* out, size_t capacity, const char* text) {
-  std::snprintf(out, capacity, "%s", text);
+// A path that does not fit is dropped rather than cut (a cut path could
+// name another file); command-line words are never that long.
+void CopyPath(char* out, size_t capacity, const char* text) {
+  const size_t length = std::strlen(text);
+  if (length >= capacity) {
+    out[0] = '\0';
+    return;
+  }
+  std::memcpy(out, text, length + 1);
 }
 
 // The checksum of a TYPE: word's keyword; false for a keyword that is no type.
@@ -75,7 +83,7 @@ StartupError ApplyCommandWords(const CommandArg* first, const KeywordTree& tree,
       switch (id) {
         case kKeywordOutput:
           if (arg->value != nullptr) {
-            CopyCut(state->OutputPath, sizeof state->OutputPath, arg->value);
+            CopyPath(state->OutputPath, sizeof state->OutputPath, arg->value);
             state->OutputMode = true;
           }
           break;
@@ -88,7 +96,7 @@ StartupError ApplyCommandWords(const CommandArg* first, const KeywordTree& tree,
         case kKeywordCreate:
           if (arg->value == nullptr) return StartupError::NoCreateName;
           state->CreateMode = true;
-          CopyCut(state->ListPath, sizeof state->ListPath, arg->value);
+          CopyPath(state->ListPath, sizeof state->ListPath, arg->value);
           break;
         case kKeywordType:
           if (arg->value != nullptr) {
@@ -107,15 +115,14 @@ StartupError ApplyCommandWords(const CommandArg* first, const KeywordTree& tree,
       }
       continue;
     }
-    char path[kMaxCommandWord + 1];
+    std::string path = arg->key;
     if (arg->separator != 0) {
-      std::snprintf(path, sizeof path, "%s%c%s", arg->key, arg->separator,
-                    arg->value ? arg->value : "");
-    } else {
-      CopyCut(path, sizeof path, arg->key);
+      path += arg->separator;
+      if (arg->value) path += arg->value;
     }
-    if (existsExactly(path) && !state->CreateMode) {
-      CopyCut(state->ListPath, sizeof state->ListPath, path);
+    if (path.size() > static_cast<size_t>(kMaxCommandWord)) path.resize(kMaxCommandWord);
+    if (existsExactly(path.c_str()) && !state->CreateMode) {
+      CopyPath(state->ListPath, sizeof state->ListPath, path.c_str());
     }
   }
   return StartupError::None;

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "hashing/name_resolution_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/long_path_win32.h"
+#include "platform/text_win32.h"
 
 namespace {
 
@@ -20,34 +23,33 @@ constexpr uint32_t kDirectTests = 32;
 constexpr uint32_t kChecksPerLoad = 8;
 constexpr uint32_t kThrashLoads = 16;
 
-void UpperCase(char* text) {
-  ::CharUpperBuffA(text, static_cast<DWORD>(std::strlen(text)));
+// The UTF-8 form of a name upper-cased by the system's Unicode rules.
+std::string UpperCase(std::wstring name) {
+  ::CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+  return Utf8(name);
 }
 
-void AddName(FolderNames* f, const char* name) {
-  if (name[0] == '\0') return;
+void AddName(FolderNames* f, const wchar_t* name) {
+  if (name[0] == L'\0') return;
+  const std::string upper = UpperCase(name);
   f->sorted.push_back(static_cast<uint32_t>(f->text.size()));
-  size_t at = f->text.size();
-  f->text.insert(f->text.end(), name, name + std::strlen(name) + 1);
-  UpperCase(&f->text[at]);
+  f->text.insert(f->text.end(), upper.c_str(), upper.c_str() + upper.size() + 1);
 }
 
 void LoadFolder(FolderNames* f, const char* folder, size_t length) {
-  std::memcpy(f->folder, folder, length);
-  f->folder[length] = '\0';
+  f->folder.assign(folder, length);
   f->text.clear();
   f->sorted.clear();
   f->used = true;
-  char pattern[sizeof f->folder + 2];
-  std::memcpy(pattern, folder, length);
-  std::memcpy(pattern + length, "*", 2);
-  WIN32_FIND_DATAA found;
-  UniqueFindHandle search(::FindFirstFileA(pattern, &found));
+  const std::string pattern = f->folder + "*";
+  WIN32_FIND_DATAW found;
+  UniqueFindHandle search(::FindFirstFileExW(SystemPath(pattern).c_str(), FindExInfoStandard,
+                                             &found, FindExSearchNameMatch, nullptr, 0));
   if (search) {
     do {
       AddName(f, found.cFileName);
       AddName(f, found.cAlternateFileName);
-    } while (::FindNextFileA(search.Get(), &found));
+    } while (::FindNextFileW(search.Get(), &found));
   }
   const char* text = f->text.data();
   std::sort(f->sorted.begin(), f->sorted.end(),
@@ -67,7 +69,7 @@ bool Contains(const FolderNames& f, const char* upperName) {
 void ResetExactNames(ExactNames* names) {
   for (FolderNames& f : names->folders) {
     f.used = false;
-    f.folder[0] = '\0';
+    f.folder.clear();
     f.text.clear();
     f.sorted.clear();
   }
@@ -87,19 +89,22 @@ bool ExistsExactly(ExactNames* names, const char* name) {
   if (forward && (!slash || forward > slash)) slash = forward;
   const char* base = slash ? slash + 1 : name;
   size_t folderLength = static_cast<size_t>(base - name);
-  char upper[MAX_PATH];
   size_t baseLength = std::strlen(base);
-  // Wildcards, drive-relative names and names too long for a listing go to
-  // the direct search, which refuses or finds them as it always did.
-  if (folderLength + 2 > sizeof names->folders[0].folder || baseLength == 0 ||
-      baseLength >= sizeof upper || std::strpbrk(base, "*?:") != nullptr) {
+  // Wildcards, drive-relative names and names ending in a dot or a blank
+  // (which the listing and the search may tell apart differently) go to the
+  // direct search, which refuses or finds them as it always did.
+  if (baseLength == 0 || std::strpbrk(base, "*?:") != nullptr || base[baseLength - 1] == '.' ||
+      base[baseLength - 1] == ' ') {
     return FileExistsExactly(name);
   }
   FolderNames* folder = nullptr;
   for (FolderNames& f : names->folders) {
-    // Folder names are compared as the file system does, whatever the case.
-    if (f.used && std::strlen(f.folder) == folderLength &&
-        ::_strnicmp(f.folder, name, folderLength) == 0) {
+    // Folder names are compared as the file system does, whatever the case
+    // (the same bytes first: the common case costs no conversion).
+    if (f.used && f.folder.size() == folderLength &&
+        (f.folder.compare(0, folderLength, name, folderLength) == 0 ||
+         ::lstrcmpiW(Wide(f.folder).c_str(), Wide(name, static_cast<int>(folderLength)).c_str()) ==
+             0)) {
       folder = &f;
       break;
     }
@@ -110,7 +115,5 @@ bool ExistsExactly(ExactNames* names, const char* name) {
     LoadFolder(folder, name, folderLength);
     ++names->loads;
   }
-  std::memcpy(upper, base, baseLength + 1);
-  UpperCase(upper);
-  return Contains(*folder, upper);
+  return Contains(*folder, UpperCase(Wide(base, static_cast<int>(baseLength))).c_str());
 }

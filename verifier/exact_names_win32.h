@@ -6,11 +6,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
-// The names of one folder, upper-cased, long and 8.3 forms alike.
+// The names of one folder in UTF-8, upper-cased by the system's Unicode
+// rules, long and 8.3 forms alike.
 struct FolderNames {
-  char folder[260] = {};         // the folder part as the entries give it, "" = current
+  std::string folder;            // the folder part as the entries give it, "" = current
   std::vector<char> text;        // the names, each zero-terminated
   std::vector<uint32_t> sorted;  // offsets into text, in byte order of the names
   bool used = false;

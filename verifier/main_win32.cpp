@@ -6,9 +6,12 @@
 #include <commdlg.h>
 
 #include <cstdio>
+#include <string>
 
 #include "hashing/hash_job_win32.h"
 #include "hashing/name_resolution_win32.h"
+#include "platform/text_win32.h"
+#include "platform/window_text_win32.h"
 #include "verifier/command_line.h"
 #include "verifier/command_words.h"
 #include "verifier/keyword_tree.h"
@@ -25,13 +28,32 @@ HashJob g_job;
 
 // Start-up errors: the "Error" box with the exclamation icon.
 void ShowError(const char* text) {
-  ::MessageBoxA(nullptr, text, "Error", MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxUtf8(nullptr, text, "Error", MB_OK | MB_ICONEXCLAMATION);
 }
 
-void ShowErrorWithPath(const char* format, const char* path) {
-  char text[600];
-  std::snprintf(text, sizeof text, format, path);
-  ShowError(text);
+// "<before>path<after>", the path whole however long.
+void ShowErrorWithPath(const char* before, const char* path, const char* after) {
+  std::string text = before;
+  text += path;
+  text += after;
+  ShowError(text.c_str());
+}
+
+// The command line after the program's name, in UTF-8: the program's name
+// is a quoted word or runs to the first blank, as the run-time library
+// takes it.
+std::string CommandLineArguments() {
+  const wchar_t* p = ::GetCommandLineW();
+  if (p == nullptr) return std::string();
+  if (*p == L'"') {
+    ++p;
+    while (*p != L'\0' && *p != L'"') ++p;
+    if (*p == L'"') ++p;
+  } else {
+    while (*p != L'\0' && *p != L' ' && *p != L'\t') ++p;
+  }
+  while (*p == L' ' || *p == L'\t') ++p;
+  return Utf8(p);
 }
 
 bool ExistsExactly(const char* path) {
@@ -41,11 +63,11 @@ bool ExistsExactly(const char* path) {
 // The placement check's screen area: the virtual screen on Windows 98 and
 // later and on Windows 2000 and later, else the primary screen.
 void ChooseScreenArea(ScreenArea* area) {
-  OSVERSIONINFOA info = {};
+  OSVERSIONINFOW info = {};
   info.dwOSVersionInfoSize = sizeof info;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  ::GetVersionExA(&info);
+  ::GetVersionExW(&info);
 #pragma GCC diagnostic pop
   bool virtualScreen =
       (info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS &&
@@ -65,28 +87,38 @@ void ChooseScreenArea(ScreenArea* area) {
 
 // The open dialog; false when the user cancelled.
 bool ChooseListInDialog(VerifierState* v) {
-  static const char kFilter[] =
-      "File Verification Database\0*.SFV;*.CRC;*.TXT;*.CKZ;*.CSV;*.PAR;*.MD5\0"
-      "All Files\0*.*\0";
-  OPENFILENAMEA ofn = {};
+  static const wchar_t kFilter[] =
+      L"File Verification Database\0*.SFV;*.CRC;*.TXT;*.CKZ;*.CSV;*.PAR;*.MD5\0"
+      L"All Files\0*.*\0";
+  // Room for the longest path the system has.
+  std::wstring file(32768, L'\0');
+  const std::wstring start = Wide(v->ListPath);
+  start.copy(file.data(), file.size() - 1);
+  OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof ofn;
   ofn.lpstrFilter = kFilter;
-  ofn.lpstrFile = v->ListPath;
-  ofn.nMaxFile = 259;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!::GetOpenFileNameA(&ofn)) return false;
+  if (!::GetOpenFileNameW(&ofn)) return false;
+  file.resize(std::wcslen(file.c_str()));
+  const std::string chosen = Utf8(file);
+  if (chosen.size() >= sizeof v->ListPath) return false;
+  chosen.copy(v->ListPath, chosen.size());
+  v->ListPath[chosen.size()] = '\0';
   // A name too long for ".sfv" stays as chosen.
-  AppendSfvWhenNoExtension(v->ListPath, 260);
+  AppendSfvWhenNoExtension(v->ListPath, sizeof v->ListPath);
   return true;
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   VerifierState& v = g_verifier;
   KeywordTree keywords;
   FillKeywordTree(&keywords);
-  CommandArg* words = ParseCommandLine(commandLine);
+  const std::string commandLine = CommandLineArguments();
+  CommandArg* words = ParseCommandLine(commandLine.c_str());
 
   ChooseScreenArea(&v.Screen);
   v.OutputMode = false;
@@ -118,12 +150,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
       v.RerunRequested = false;
       RunOutcome outcome = RunList(instance, &g_job);
       if (outcome == RunOutcome::ListOpenFailed) {
-        ShowErrorWithPath("Could not open file: \"%s\"", v.ListPath);
+        ShowErrorWithPath("Could not open file: \"", v.ListPath, "\"");
         exitCode = kStartupFailed;
         break;
       }
       if (outcome == RunOutcome::OutputOpenFailed) {
-        ShowErrorWithPath("Could not open output file: \"%s\"", v.OutputPath);
+        ShowErrorWithPath("Could not open output file: \"", v.OutputPath, "\"");
         exitCode = kStartupFailed;
         break;
       }

@@ -9,7 +9,9 @@
 // Kind of a reported line (the results window's image index).
 enum class LineKind : int { Good = 1, Bad = 2, Info = 3 };
 
-constexpr size_t kMaxLineText = 1024;  // a formatted line, terminator included
+// A formatted line, terminator included: room for a name as long as a path
+// and the longest texts behind it.
+constexpr size_t kMaxLineText = kVerifierPathBytes + 128;
 
 struct ReportText {
   LineKind kind;

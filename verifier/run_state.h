@@ -4,10 +4,16 @@
 // variables suffice: window commands set flags that the run polls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
+#include "formats/list_entry.h"
 #include "hashing/digest_algorithm.h"
 #include "results/run_counters.h"
+
+// Room for a path in UTF-8 with its terminator: a list's path, the results
+// file's, a base folder. A path that does not fit is refused, never cut.
+constexpr size_t kVerifierPathBytes = kMaxEntryName + 1;
 
 // Settings read once when the verifier starts.
 struct RunSettings {
@@ -30,9 +36,9 @@ struct ScreenArea {
 struct VerifierState {
   RunSettings Settings;
   RunCounters Counters;
-  char ListPath[260] = {};
-  char OutputPath[260] = {};
-  char IniPath[260] = {};
+  char ListPath[kVerifierPathBytes] = {};
+  char OutputPath[kVerifierPathBytes] = {};
+  char IniPath[kVerifierPathBytes] = {};
   bool OutputMode = false;
   bool VerifyAll = false;
   bool CreateMode = false;  // CREATE:name given; the verifier creates no lists
@@ -41,8 +47,8 @@ struct VerifierState {
   bool ErrorLevel = false;      // ERRORLEVEL: the exit code tells the run's result (error_level.h)
   bool StopRequested = false;   // "&Open", "&Reparent current SFV", Escape
   bool RerunRequested = false;  // "Check &all files"
-  char PendingBase[260] = {};   // folder chosen by "&Reparent current SFV", '\' ended
-  char ActiveBase[260] = {};    // base folder in effect for the entries' names
+  char PendingBase[kVerifierPathBytes] = {};  // folder chosen by "&Reparent current SFV", '\' ended
+  char ActiveBase[kVerifierPathBytes] = {};   // base folder in effect for the entries' names
   ScreenArea Screen;
   uint64_t LastVerifiedTime = 0;  // FILETIME of the previous run, per list
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "formats/ckz_csv_readers.h"
 #include "formats/list_detection.h"
@@ -10,7 +11,12 @@
 #include "hashing/name_resolution_win32.h"
 #include "hashing/pipeline_win32.h"
 #include "platform/file_time_win32.h"
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/long_path_win32.h"
+#include "platform/text_win32.h"
+#include "platform/utf8.h"
+#include "platform/windows_path.h"
 #include "verifier/database_file.h"
 #include "verifier/exact_names_win32.h"
 #include "verifier/report_win32.h"
@@ -22,8 +28,11 @@ namespace {
 
 constexpr const char* kVersionLine = "Corvana v2.33";
 
-void CopyCut(char* out, size_t capacity, const char* text) {
-  std::snprintf(out, capacity, "%s", text);
+// Copies the whole text or nothing: a cut path would name another file.
+bool CopyWhole(char* out, size_t capacity, const std::string& text) {
+  if (text.size() >= capacity) return false;
+  std::memcpy(out, text.c_str(), text.size() + 1);
+  return true;
 }
 
 void Report(const ReportText& line) {
@@ -33,9 +42,9 @@ void Report(const ReportText& line) {
 // Every pending message of this thread, for the OUTPUT: run that has no window.
 void DispatchPending() {
   MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    ::DispatchMessageW(&msg);
   }
 }
 
@@ -87,35 +96,100 @@ void TakeParStatus(void* context, uint32_t k, uint64_t status) {
 }
 
 // The folder part of a path (up to its last '\'), or "" when it has none.
-void FolderOf(const char* path, char* out, size_t capacity) {
-  const char* slash = std::strrchr(path, '\\');
-  size_t length = slash ? static_cast<size_t>(slash - path) : 0;
+std::string ListFolderOf(const std::string& path) {
+  const size_t slash = path.rfind('\\');
+  size_t length = slash == std::string::npos ? 0 : slash;
   if (length == 2 && path[1] == ':') length = 3;  // "C:\" stays a root
-  if (length >= capacity) length = 0;
-  std::memcpy(out, path, length);
-  out[length] = '\0';
+  return path.substr(0, length);
 }
 
-// Clears PendingBase when it names the current folder.
+// The folder the entries' names are taken in: the last run's list folder,
+// at first the current folder. (The current folder follows it where the
+// system allows, which stops at 260 characters; names are joined to it
+// explicitly.)
+std::string& RunFolder() {
+  static std::string folder = CurrentFolder();
+  return folder;
+}
+
+// Clears PendingBase when it names the run's folder.
 void DropPendingBaseWhenCurrent() {
   VerifierState& v = g_verifier;
   if (v.PendingBase[0] == '\0') return;
-  char current[MAX_PATH + 2] = {};
-  DWORD n = ::GetCurrentDirectoryA(MAX_PATH, current);
-  if (n == 0 || n >= MAX_PATH) return;
-  if (current[n - 1] != '\\') {
-    current[n] = '\\';
-    current[n + 1] = '\0';
-  }
-  if (::lstrcmpiA(current, v.PendingBase) == 0) v.PendingBase[0] = '\0';
+  std::string current = RunFolder();
+  if (current.empty()) return;
+  if (current.back() != '\\') current += '\\';
+  if (::lstrcmpiW(Wide(current).c_str(), Wide(v.PendingBase).c_str()) == 0) v.PendingBase[0] = '\0';
 }
 
-// The run's own storage: the bitmap is large, the reader holds a PAR entry.
+// The absolute form of a list's path (the path itself when the system cannot
+// tell it).
+std::string FullPathOf(const char* path) {
+  if (IsAbsolutePath(path) || IsExtendedOrDevicePath(path)) return path;
+  const std::wstring w = Wide(path);
+  const DWORD n = ::GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return path;
+  std::wstring full(n, L'\0');
+  const DWORD got = ::GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
+  if (got == 0 || got >= n) return path;
+  full.resize(got);
+  return Utf8(full);
+}
+
+// True for a name that is taken from a root or a drive of its own ("\x",
+// "C:x", "C:\x") rather than from the list's folder.
+bool StandsAlone(const char* name) {
+  return name[0] == '\\' || name[0] == '/' || (name[0] != '\0' && name[1] == ':');
+}
+
+// The path the entry's file is opened by: its name (behind any base folder)
+// joined to the list's folder, and how many bytes of it are that folder.
+// False when it does not fit the job.
+bool EntryPath(const std::string& folder, const std::string& name, HashJob* job) {
+  std::string path;
+  size_t nameStart = 0;
+  if (folder.empty() || StandsAlone(name.c_str())) {
+    path = name;
+  } else {
+    path = folder;
+    if (path.back() != '\\' && path.back() != '/') path += '\\';
+    nameStart = path.size();
+    path += name;
+  }
+  job->NameStart = static_cast<uint32_t>(nameStart);
+  if (!CopyWhole(job->FilePath, sizeof job->FilePath, path)) {
+    job->FilePath[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
+// A list taken as UTF-8 by its content may be an older ANSI list whose bytes
+// happen to be valid UTF-8: when the UTF-8 reading of a name names no file
+// and its ANSI reading does, the list is read as ANSI from then on. The
+// entry's name is then its ANSI reading.
+void TakeAnsiReadingWhenItExists(ListReader* reader, ExactNames* names, const std::string& folder,
+                                 ListEntry* entry) {
+  if (reader->Encoding != TextEncoding::Utf8) return;
+  const size_t length = std::strlen(entry->FileName);
+  if (IsAsciiText(entry->FileName, length)) return;
+  const std::string path = JoinPath(folder, entry->FileName);
+  if (ExistsExactly(names, path.c_str())) return;
+  const std::string ansi = AnsiToUtf8(entry->FileName, static_cast<int>(length));
+  if (::GetFileAttributesUtf8(JoinPath(folder, ansi).c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  if (!CopyWhole(entry->FileName, sizeof entry->FileName, ansi)) return;
+  reader->Encoding = TextEncoding::Ansi;
+}
+
+// The run's own storage: the bitmap is large, the reader holds a PAR entry
+// and its work buffers, names and lines may be as long as a path.
 struct RunStorage {
   VerifiedBitmap bitmap;
   ListReader reader;
   ListEntry entry;
   ExactNames names;
+  ReportText line;
+  ReportText summary[4];
 };
 
 // Whether a previously verified entry may skip hashing: its file exists under
@@ -125,7 +199,7 @@ bool StillVerified(ExactNames* names, const char* name, bool checkTimes, uint64_
   if (!ExistsExactly(names, name)) return false;
   if (!checkTimes) return true;
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExA(name, GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExUtf8(name, &data)) return false;
   return FileTimeTicks(data.ftLastWriteTime) < lastVerified;
 }
 
@@ -141,10 +215,7 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
 
   // The list's full path, so that reopening it works after the current
   // folder has moved to the list's folder (and on a rerun).
-  char full[MAX_PATH + 1];
-  DWORD fullLength = ::GetFullPathNameA(v.ListPath, sizeof full, full, nullptr);
-  if (fullLength > 0 && fullLength < sizeof v.ListPath)
-    CopyCut(v.ListPath, sizeof v.ListPath, full);
+  CopyWhole(v.ListPath, sizeof v.ListPath, FullPathOf(v.ListPath));
 
   DropPendingBaseWhenCurrent();
   v.StopRequested = false;
@@ -173,15 +244,28 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     c.TotalEntries = count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count);
   }
 
-  char folder[MAX_PATH + 1];
-  FolderOf(v.ListPath, folder, sizeof folder);
-  if (folder[0] != '\0') ::SetCurrentDirectoryA(folder);
+  // Names are joined to the list's folder; the current folder follows it
+  // where the system lets it (up to 260 characters), for the results file
+  // and anything else named relative to it.
+  const std::string folder = ListFolderOf(v.ListPath);
+  if (!folder.empty()) {
+    RunFolder() = folder;
+    ::SetCurrentDirectoryW(Wide(folder).c_str());
+  }
 
   UniqueFileHandle output;
   if (v.OutputMode) {
-    output.Reset(reinterpret_cast<HANDLE>(OpenFile(v.OutputPath, OpenMode::CreateExclusive)));
+    // Relative to the list's folder, as it always was.
+    const std::string outputPath =
+        StandsAlone(v.OutputPath) ? std::string(v.OutputPath) : JoinPath(folder, v.OutputPath);
+    output.Reset(reinterpret_cast<HANDLE>(OpenFile(outputPath.c_str(), OpenMode::CreateExclusive)));
     if (!output) return RunOutcome::OutputOpenFailed;
     SetReportFile(output.Get());
+    // The results file is in the encoding the list was read in: UTF-8 for a
+    // UTF-8 or UTF-16 list, the ANSI code page (byte for byte as the names
+    // came) for any other.
+    SetReportEncoding(reader.Encoding == TextEncoding::Utf8 ||
+                      reader.Encoding == TextEncoding::Utf8Bom || IsUtf16(reader.Encoding));
   } else {
     BeginRunWindow(instance, job);
   }
@@ -226,7 +310,7 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     }
   }
   if (!invalid && v.PendingBase[0] != '\0') {
-    CopyCut(v.ActiveBase, sizeof v.ActiveBase, v.PendingBase);
+    CopyWhole(v.ActiveBase, sizeof v.ActiveBase, v.PendingBase);
     v.PendingBase[0] = '\0';
   }
 
@@ -235,24 +319,33 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
   BitmapCursor cursor;
   while (!invalid && ((RunWindowHandle() != nullptr && !v.StopRequested) || v.OutputMode)) {
     if (ReadListEntry(&reader, list.Get(), &entry) <= 0) break;
-    if (v.ActiveBase[0] != '\0') {
-      std::snprintf(job->FilePath, sizeof job->FilePath, "%s%s", v.ActiveBase, entry.FileName);
-    } else {
-      CopyCut(job->FilePath, sizeof job->FilePath, entry.FileName);
-    }
+    if (v.ActiveBase[0] == '\0')
+      TakeAnsiReadingWhenItExists(&reader, &storage.names, folder, &entry);
+    // The name the lines show: the entry's, behind the base folder in
+    // effect; the path the file is opened by: that joined to the folder.
+    std::string shown = v.ActiveBase;
+    shown += entry.FileName;
+    const char* name = shown.c_str();
+    const bool fits = EntryPath(folder, shown, job);
     job->ExpectedSizeLow = static_cast<uint32_t>(entry.ExpectedSize);
     job->ExpectedSizeHigh = static_cast<uint32_t>(entry.ExpectedSize >> 32);
-    const char* name = job->FilePath;
 
     // Only a set bit can let the entry skip hashing, so only then do its
     // file's name and time need checking.
     if (TestBit(bitmap, cursor) &&
-        !StillVerified(&storage.names, name, checkTimes, v.LastVerifiedTime)) {
+        (!fits || !StillVerified(&storage.names, job->FilePath, checkTimes, v.LastVerifiedTime))) {
       ClearBit(&bitmap, cursor);
     }
 
-    ReportText line;
-    if (TestBit(bitmap, cursor)) {
+    ReportText& line = storage.line;
+    if (!fits) {
+      // A path longer than the system's paths: a failure of its own, never a
+      // cut path that might name another file.
+      ++c.CheckedCount;
+      ++c.BadCount;
+      DescribeEntry(name, ReadError, false, 0, entry.ExpectedMd5, 0, entry.ExpectedMd5, &line);
+      Report(line);
+    } else if (TestBit(bitmap, cursor)) {
       ++c.CheckedCount;
       DescribePreviouslyVerified(name, format == ListFormat::Par, entry.ExpectedCrc,
                                  entry.ExpectedMd5, &line);
@@ -311,13 +404,13 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
   }
   if (!stored) ReportLine(Bad, "Could not update DB");
 
-  ReportText summary[4];
+  ReportText* summary = storage.summary;
   bool allOk = false;
   int lines = BuildSummary(c, summary, &allOk);
   for (int i = 0; i < lines; ++i) Report(summary[i]);
   if (allOk && v.Settings.AddTag) {
-    UniqueFileHandle tag(::CreateFileA("_Verified_", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle tag(CreateFileUtf8(JoinPath(folder, "_Verified_").c_str(), GENERIC_WRITE, 0,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
   }
   c.RunFinished = true;
 

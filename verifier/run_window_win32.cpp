@@ -4,8 +4,9 @@
 // another run.
 #include "verifier/run_window_win32.h"
 
-#include <cstdio>
+#include <string>
 
+#include "platform/window_text_win32.h"
 #include "results/verifier_parts_win32.h"
 #include "results/window_settings.h"
 #include "verifier/database_file.h"
@@ -65,21 +66,21 @@ bool BeginRunWindow(HINSTANCE instance, HashJob* job) {
   bool on = g_verifier.Settings.UpdateDb;
   if (!g_verifier.Settings.ShowMenu) {
     HMENU sys = GetSystemMenu(main, FALSE);
-    AppendMenuA(sys, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(sys, MF_STRING | (on ? MF_CHECKED : MF_UNCHECKED), kSysUpdateDb, "&Update DB");
-    AppendMenuA(sys, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(sys, MF_STRING, kSysAbout, "&About Corvana");
+    AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(sys, MF_STRING | (on ? MF_CHECKED : MF_UNCHECKED), kSysUpdateDb, L"&Update DB");
+    AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(sys, MF_STRING, kSysAbout, L"&About Corvana");
   } else {
     CheckMenuItem(GetMenu(main), kMenuUpdateDb, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
   }
-  HICON big = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kIconId), IMAGE_ICON,
+  HICON big = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
                                             GetSystemMetrics(SM_CXICON),
                                             GetSystemMetrics(SM_CYICON), LR_SHARED));
-  HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kIconId), IMAGE_ICON,
+  HICON small = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
                                               GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  if (big) SendMessageA(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  if (small) SendMessageA(main, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  if (big) SendMessageW(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (small) SendMessageW(main, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   return true;
 }
 
@@ -94,9 +95,10 @@ void AddRunRow(const char* text, RowKind kind) {
 void RunWindowFileStarted(const char* name) {
   HWND main = g_window.Main;
   if (!main) return;
-  char caption[600];
-  std::snprintf(caption, sizeof caption, "Checking %s...", name);
-  SetWindowTextA(main, caption);
+  std::string caption = "Checking ";
+  caption += name;
+  caption += "...";
+  SetWindowTextUtf8(main, caption.c_str());
   InvalidateStatusBand(g_window, true);
 }
 
@@ -106,16 +108,16 @@ void RunWindowInvalidateBand(bool erase) {
 
 void PumpMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
 void RunWindowFinish() {
   if (HWND main = g_window.Main) {
     MessageBeep(MB_OK);
-    SetWindowTextA(main, "Finished");
+    SetWindowTextUtf8(main, "Finished");
   }
   while (g_window.Main && !g_verifier.StopRequested && !g_verifier.RerunRequested) {
     PumpMessages();

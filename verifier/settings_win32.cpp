@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/file_time_win32.h"
+#include "platform/files_win32.h"
+#include "platform/profile_win32.h"
 #include "verifier/settings_words.h"
 
 namespace {
@@ -12,28 +16,26 @@ constexpr const char* kSection = "Corvana";
 }  // namespace
 
 void LocateSettingsFile(VerifierState* state) {
-  char module[MAX_PATH + 1] = {};
-  DWORD n = ::GetModuleFileNameA(nullptr, module, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) module[0] = '\0';
-  if (!IniPathFromModulePath(module, state->IniPath, sizeof state->IniPath)) {
+  const std::string module = ModulePathUtf8(nullptr);
+  if (!IniPathFromModulePath(module.c_str(), state->IniPath, sizeof state->IniPath)) {
     state->IniPath[0] = '\0';
   }
 }
 
 void ReadRunSettings(const char* iniPath, RunSettings* settings) {
-  char value[512];
-  ::GetPrivateProfileStringA(kSection, "Signature", "", settings->Signature,
-                             sizeof settings->Signature, iniPath);
+  std::string signature = ReadProfileStringUtf8(kSection, "Signature", "", iniPath);
+  if (signature.size() >= sizeof settings->Signature)
+    signature.resize(sizeof settings->Signature - 1);
+  signature.copy(settings->Signature, signature.size());
+  settings->Signature[signature.size()] = '\0';
   if (settings->Signature[0] == '\0') {
     FormatSignature(SystemTimeTicks(), settings->Signature, sizeof settings->Signature);
-    ::WritePrivateProfileStringA(kSection, "Signature", settings->Signature, iniPath);
+    WriteProfileStringUtf8(kSection, "Signature", settings->Signature, iniPath);
   }
-  ::GetPrivateProfileStringA(kSection, "UpdateDB", "1", value, sizeof value, iniPath);
-  settings->UpdateDb = !IsOffWord(value);
-  ::GetPrivateProfileStringA(kSection, "ShowMenu", "1", value, sizeof value, iniPath);
-  settings->ShowMenu = IsOnWord(value);
-  ::GetPrivateProfileStringA(kSection, "AddTag", "0", value, sizeof value, iniPath);
-  settings->AddTag = IsOnWord(value);
-  ::GetPrivateProfileStringA(kSection, "ExpireTime", "", value, sizeof value, iniPath);
-  settings->ExpireTicks = ParseExpireTime(value);
+  settings->UpdateDb =
+      !IsOffWord(ReadProfileStringUtf8(kSection, "UpdateDB", "1", iniPath).c_str());
+  settings->ShowMenu = IsOnWord(ReadProfileStringUtf8(kSection, "ShowMenu", "1", iniPath).c_str());
+  settings->AddTag = IsOnWord(ReadProfileStringUtf8(kSection, "AddTag", "0", iniPath).c_str());
+  settings->ExpireTicks =
+      ParseExpireTime(ReadProfileStringUtf8(kSection, "ExpireTime", "", iniPath).c_str());
 }

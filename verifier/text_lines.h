@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "formats/text_encoding.h"
+
 struct TextLine {
   size_t before = 0;  // where the reader stood before the line (blank lines in front included)
   size_t after = 0;   // where it stands behind the line
@@ -15,5 +17,8 @@ struct TextLine {
 };
 
 // The next line from `*at` of `data` (`size` bytes); false at the end.
-// `*at` moves behind the line.
-bool NextTextLine(const char* data, size_t size, size_t* at, TextLine* line);
+// `*at` moves behind the line. The lines of a UTF-16 text (`encoding`) are
+// split by 16-bit units and given as UTF-8; positions stay in bytes. Text
+// beyond the buffer is dropped (the database lines it is read for are short).
+bool NextTextLine(const char* data, size_t size, size_t* at, TextLine* line,
+                  TextEncoding encoding = TextEncoding::Ascii);

@@ -67,20 +67,21 @@ TEST(CkzReader, HeaderDecidesValidityInTheVerifierOnly) {
 }
 
 TEST(CkzReader, CapacityOfLinesAndNames) {
-  // A line of 515 bytes fits the reader's buffer, with a name of up to 511.
-  const std::string name511(511, 'n');
+  // A name of kMaxEntryName bytes fits, with its fields.
+  const std::string name511(kMaxEntryName, 'n');
   const std::string ok = name511 + "|||1";
-  ASSERT_EQ(ok.size(), 515u);
-  // A name of 512 does not fit FileName: rejected, not cut.
-  const std::string name512(512, 'm');
-  // A line beyond 515 bytes has lost its end: reported with what was kept.
-  const std::string tooLong = "a|b|1|" + std::string(600, '0');
+  // One byte more does not fit FileName: rejected, not cut.
+  const std::string name512(kMaxEntryName + 1, 'm');
+  // A line beyond the line buffer has lost its end: reported with what was
+  // kept.
+  const std::string tooLong = "a|b|1|" + std::string(kOwnLineBuffer, '0');
   const auto run =
       RunListText("ckztest.ckz", kHeader + ok + "\n" + name512 + "||\n" + tooLong + "\nz|z|3|4\n");
   EXPECT_EQ(Rows(run), (std::vector<Row>{{name511, 0, 1}, {"z", 3, 4}}));
-  EXPECT_EQ(run.Reports, (std::vector<std::string>{
-                             "Invalid line in CKZ file: \"" + name512 + "\"",
-                             "Invalid line in CKZ file: \"" + tooLong.substr(0, 515) + "\""}));
+  EXPECT_EQ(run.Reports,
+            (std::vector<std::string>{
+                "Invalid line in CKZ file: \"" + name512 + "\"",
+                "Invalid line in CKZ file: \"" + tooLong.substr(0, kOwnLineBuffer - 1) + "\""}));
 }
 
 TEST(CsvReader, FieldsQuotesAndWhiteSpace) {
@@ -107,7 +108,7 @@ TEST(CsvReader, RowsMissingAFieldAreReportedWhole) {
       "two fields,1\r\n"
       ",1,2\r\n"
       "good,1,2\r\n" +
-      std::string(520, 'x') + ",1,2\r\n";
+      std::string(kOwnLineBuffer + 4, 'x') + ",1,2\r\n";
   const auto run = RunListText("csvtest.csv", list);
   EXPECT_EQ(Rows(run), (std::vector<Row>{{"good", 1, 2}}));
   EXPECT_EQ(run.Reports,
@@ -115,7 +116,7 @@ TEST(CsvReader, RowsMissingAFieldAreReportedWhole) {
                 "Invalid line in CSV file: \"empty size,,1\"",
                 "Invalid line in CSV file: \"\"unclosed,1,2\"",
                 "Invalid line in CSV file: \"two fields,1\"", "Invalid line in CSV file: \",1,2\"",
-                "Invalid line in CSV file: \"" + std::string(515, 'x') + "\""}));
+                "Invalid line in CSV file: \"" + std::string(kOwnLineBuffer - 1, 'x') + "\""}));
   EXPECT_TRUE(RunListText("csvtest.csv", list, ListHost::ShellExtension).Reports.empty());
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/parse_number.h"
+#include "formats/text_encoding.h"
 #include "list_files.h"
 
 namespace {
@@ -161,6 +162,47 @@ TEST(ParseNumbers, StrtoulRulesAtFixedWidths) {
   EXPECT_EQ(ParseHex32("-0x10"), 0xFFFFFFF0u);
   EXPECT_EQ(ParseHex32(""), 0u);
   EXPECT_EQ(ParseHex32("CRC"), 0xCu);
+}
+
+}  // namespace
+
+namespace {
+
+// UTF-16 lines split by the byte rule applied to units: the same lines and
+// positions as the byte text they were made from, in both byte orders.
+TEST(ReadListLineUtf16, SplitsLikeTheByteTextItWasMadeFrom) {
+  const std::string text =
+      "one\r\ntwo words\rthree\n\n\r\n" + std::string(700, 'x') + "\n\xC3\xA9t\xC3\xA9\n\nlast";
+  const std::vector<std::string> want = {"one", "two words\rthree", std::string(700, 'x'),
+                                         "\xC3\xA9t\xC3\xA9", "last"};
+  for (bool big : {false, true}) {
+    const std::string units =
+        TextForList(text, big ? TextEncoding::Utf16Be : TextEncoding::Utf16Le);
+    const std::string path = listtest::WriteTemp("corvana_lines16.txt", units);
+    UniqueFile file(OpenFile(path.c_str(), OpenMode::ReadShared));
+    std::vector<std::string> got;
+    std::vector<char> buffer(2048);
+    for (;;) {
+      const int32_t n = ReadListLineUtf16(file.Get(), big, buffer.data(), 2048);
+      if (n <= 0) break;
+      ASSERT_EQ(n % 2, 0);
+      got.push_back(TextAsUtf8(buffer.data(), static_cast<size_t>(n),
+                               big ? TextEncoding::Utf16Be : TextEncoding::Utf16Le));
+    }
+    EXPECT_EQ(got, want) << (big ? "big-endian" : "little-endian");
+  }
+  // A line longer than the buffer keeps whole units and says it was cut; the
+  // next line follows.
+  const std::string path =
+      listtest::WriteTemp("corvana_lines16.txt",
+                          TextForList(std::string(300, 'y') + "\nnext\n", TextEncoding::Utf16Le));
+  UniqueFile file(OpenFile(path.c_str(), OpenMode::ReadShared));
+  char small[101];
+  bool cut = false;
+  EXPECT_EQ(ReadListLineUtf16(file.Get(), false, small, sizeof small, &cut), 100);
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(ReadListLineUtf16(file.Get(), false, small, sizeof small, &cut), 8);
+  EXPECT_FALSE(cut);
 }
 
 }  // namespace

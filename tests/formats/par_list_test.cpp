@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "list_files.h"
+#include "platform/utf8.h"
+#include "tests/platform/unicode_names.h"
 
 namespace {
 
@@ -77,20 +81,28 @@ TEST(ParReader, EntrySizesThatCannotBeTrustedEndTheList) {
   EXPECT_EQ(countWith(0xFFFFFFFF, Utf16(u"x")), 1);
   // Only the low 32 bits of the size count.
   EXPECT_EQ(countWith((uint64_t{1} << 32) | 60, Utf16(u"ab")), 3);
-  // The entry buffer holds a name of 511 units, as FileName holds 511 bytes.
-  EXPECT_EQ(countWith(0, Utf16(std::u16string(511, u'n'))), 3);
-  EXPECT_EQ(countWith(0, Utf16(std::u16string(512, u'n'))), 1);
+  // The entry buffer holds a name of kMaxEntryName units, as FileName holds
+  // kMaxEntryName bytes.
+  EXPECT_EQ(countWith(0, Utf16(std::u16string(kMaxEntryName, u'n'))), 3);
+  EXPECT_EQ(countWith(0, Utf16(std::u16string(kMaxEntryName + 1, u'n'))), 1);
   // An odd byte at the end of the name is no unit.
   EXPECT_EQ(countWith(0, Utf16(u"odd") + "z"), 3);
 }
 
-TEST(ParReader, NamesConvertToTheAnsiCodePage) {
-  const std::vector<ParFile> files = {{Utf16(u"\u4e00 odd.bin"), 0, 1, 'a'},
-                                      {Utf16(u"odd") + "z", 0, 1, 'a'}};
+TEST(ParReader, NamesBecomeUtf8) {
+  std::vector<ParFile> files = {{Utf16(u"\U0001F3B5 odd.bin"), 0, 1, 'a'},
+                                {Utf16(u"odd") + "z", 0, 1, 'a'}};
+  for (const UnicodeName& name : kUnicodeNames) {
+    std::u16string units;
+    AppendUtf8AsUtf16(name.Utf8, std::strlen(name.Utf8), &units);
+    files.push_back({Utf16(units), 0, 1, 'a'});
+  }
   const auto run = RunList(WriteTemp("partest.par", MakePar(files)));
-  ASSERT_EQ(run.Entries.size(), 2u);
-  EXPECT_EQ(run.Entries[0].Name, "? odd.bin");  // a character the code page lacks
+  ASSERT_EQ(run.Entries.size(), files.size());
+  EXPECT_EQ(run.Entries[0].Name, "\xF0\x9F\x8E\xB5 odd.bin");  // a pair of units
   EXPECT_EQ(run.Entries[1].Name, "odd");
+  for (size_t i = 0; i < std::size(kUnicodeNames); ++i)
+    EXPECT_EQ(run.Entries[2 + i].Name, kUnicodeNames[i].Utf8);
 }
 
 TEST(ParReader, FileCutInsideAnEntryKeepsTheEntriesBeforeIt) {

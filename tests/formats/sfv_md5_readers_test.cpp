@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "formats/text_encoding.h"
 #include "list_files.h"
+#include "platform/ansi_codepage.h"
+#include "tests/platform/unicode_names.h"
 
 namespace {
 
@@ -93,17 +96,17 @@ TEST(SfvReader, CommentsAndInvalidLinesAreNoEntries) {
 }
 
 TEST(SfvReader, LineLongerThanTheNameBufferIsReportedNotCut) {
-  // Its checksum lies beyond the 511 bytes kept, so the line cannot be an
-  // entry; the line after it is read as usual.
-  const std::string longName(600, 'n');
+  // Its checksum lies beyond the kMaxEntryName bytes kept, so the line cannot
+  // be an entry; the line after it is read as usual.
+  const std::string longName(kMaxEntryName + 100, 'n');
   const auto run = RunListText("sfvtest.sfv", longName + " 1A2B3C4D\nnext 2\n");
   EXPECT_EQ(NamesAndCrcs(run), (std::vector<NameCrc>{{"next", 2}}));
   ASSERT_EQ(run.Reports.size(), 1u);
-  EXPECT_EQ(run.Reports[0], "Invalid line in SFV file: \"" + longName.substr(0, 511) + "\"");
-  // 511 bytes still fit whole.
-  const std::string fits = std::string(502, 'f') + " 1A2B3C4D";
-  ASSERT_EQ(fits.size(), 511u);
-  EXPECT_EQ(Sfv(fits + "\n"), (std::vector<NameCrc>{{std::string(502, 'f'), 0x1A2B3C4D}}));
+  EXPECT_EQ(run.Reports[0],
+            "Invalid line in SFV file: \"" + longName.substr(0, kMaxEntryName) + "\"");
+  // kMaxEntryName bytes still fit whole.
+  const std::string name(kMaxEntryName - 9, 'f');
+  EXPECT_EQ(Sfv(name + " 1A2B3C4D\n"), (std::vector<NameCrc>{{name, 0x1A2B3C4D}}));
 }
 
 TEST(TextCrcReader, HyphensBeforeTheChecksumAreTrimmedAndTheHeaderSkipped) {
@@ -195,12 +198,79 @@ TEST(Md5Reader, DigestCharactersAreNotValidated) {
 }
 
 TEST(Md5Reader, LineLongerThanItsBufferIsSkippedAndReadingGoesOn) {
-  // 515 bytes fit (a name of 481); one more and the line is passed over
+  // A name of kMaxEntryName bytes fits; one more and the line is passed over
   // instead of yielding a cut name.
-  const std::string fits(481, 'f');
-  const std::string tooLong(482, 'l');
+  const std::string fits(kMaxEntryName, 'f');
+  const std::string tooLong(kMaxEntryName + 1, 'l');
   EXPECT_EQ(Md5(kEmpty + " *" + fits + "\n" + kEmpty + " *" + tooLong + "\n" + kEmpty + " *z\n"),
             (std::vector<NameMd5>{{fits, kEmpty}, {"z", kEmpty}}));
+}
+
+}  // namespace
+
+namespace {
+
+// Every text format in every encoding a list may have: the names come back
+// as the same UTF-8, and the checksums with them.
+TEST(EveryTextReader, ReadsItsListInEachEncoding) {
+  struct Format {
+    const char* leaf;
+    ListFormat format;
+    std::string header;
+    std::string (*line)(const std::string& name);
+  } formats[] = {
+      {"enc.sfv", ListFormat::Sfv, "; made by a peer\r\n",
+       [](const std::string& n) { return n + " 1A2B3C4D\r\n"; }},
+      {"enc.md5", ListFormat::Md5, "",
+       [](const std::string& n) { return "0123456789abcdef0123456789abcdef *" + n + "\n"; }},
+      {"enc.ckz", ListFormat::Ckz, "CKZ00000002\r\n",
+       [](const std::string& n) { return n + "|x|7|1A2B3C4D\r\n"; }},
+      {"enc.csv", ListFormat::Csv, "", [](const std::string& n) { return n + ",7,1A2B3C4D\r\n"; }},
+      {"enc.crc", ListFormat::TextCrc, "CRC Values for the disc\r\n",
+       [](const std::string& n) { return n + " --- 1A2B3C4D\r\n"; }},
+  };
+  enum class Form { Utf8, Utf8Bom, Utf16Le, Utf16Be, Ansi };
+  for (const Format& f : formats) {
+    for (Form form : {Form::Utf8, Form::Utf8Bom, Form::Utf16Le, Form::Utf16Be, Form::Ansi}) {
+      std::string text = f.header;
+      std::vector<std::string> names;
+      for (const UnicodeName& name : kUnicodeNames) {
+        if (form == Form::Ansi && !name.InWesternAnsi) continue;
+        names.push_back(name.Utf8);
+        text += f.line(name.Utf8);
+      }
+      std::string bytes;
+      switch (form) {
+        case Form::Utf8:
+          bytes = text;
+          break;
+        case Form::Utf8Bom:
+          bytes = "\xEF\xBB\xBF" + text;
+          break;
+        case Form::Utf16Le:
+          bytes = "\xFF\xFE" + TextForList(text, TextEncoding::Utf16Le);
+          break;
+        case Form::Utf16Be:
+          bytes = "\xFE\xFF" + TextForList(text, TextEncoding::Utf16Be);
+          break;
+        case Form::Ansi:
+          AppendUtf8AsAnsi(text.data(), text.size(), &bytes);
+          break;
+      }
+      const auto run = RunListText(f.leaf, bytes);
+      const std::string what = std::string(f.leaf) + " form " + std::to_string(int(form));
+      EXPECT_EQ(run.Format, f.format) << what;
+      EXPECT_EQ(run.Count, static_cast<int64_t>(names.size())) << what;
+      EXPECT_TRUE(run.Reports.empty()) << what << ": " << run.Reports.size() << " reports";
+      ASSERT_EQ(run.Entries.size(), names.size()) << what;
+      for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(run.Entries[i].Name, names[i]) << what;
+        if (f.format != ListFormat::Md5) {
+          EXPECT_EQ(run.Entries[i].Crc, 0x1A2B3C4Du) << what;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -137,36 +137,51 @@ TEST(ResolveByWildcardTest, LongNamesAndSmallBuffersStayInBounds) {
     name.append(length - 10, ' ').append("file.txt");
     return name;
   };
-  // As long as the ANSI file functions take, the name resolves.
-  EXPECT_EQ(Resolve(spaced(MAX_PATH - 1).c_str(), '*', false, &count), "my_file.txt");
-  EXPECT_EQ(count, 1);
-  // Up to 511 characters the name is still searched: the search itself
-  // refuses the pattern, and the error is the file system's.
-  char match[MAX_PATH] = "#";
-  SetLastError(ERROR_SUCCESS);
-  EXPECT_EQ(ResolveByWildcard(spaced(511).c_str(), '*', false, match, sizeof match), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
-  EXPECT_STREQ(match, "");
-  // One more and the name is refused before any search (the last error is
-  // left alone), though its pattern would reach my_file.txt as well; far
-  // more never reaches the pattern buffer.
-  for (size_t length : {512, 4000}) {
-    SCOPED_TRACE(length);
-    std::strcpy(match, "#");
-    SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(ResolveByWildcard(spaced(length).c_str(), '*', false, match, sizeof match), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_STREQ(match, "");
+  // Names as long as a path are searched (a pattern longer than a name
+  // may be matches nothing or my_file.txt); one that is no path is refused.
+  for (size_t length : {size_t{MAX_PATH - 1}, size_t{1000}}) {
+    const std::string got = Resolve(spaced(length).c_str(), '*', false, &count);
+    EXPECT_TRUE(count == 0 || (count == 1 && got == "my_file.txt")) << length;
   }
+  EXPECT_EQ(Resolve(spaced(MAX_PATH - 1).c_str(), '*', false, &count), "my_file.txt");
+  char match[MAX_PATH] = "#";
+  EXPECT_EQ(ResolveByWildcard(spaced(kMaxPathBytes).c_str(), '*', false, match, sizeof match), 0);
+  EXPECT_STREQ(match, "");
 
-  // The match is cut to the caller's capacity and always terminated.
+  // A match that does not fit the caller's buffer is never cut: it is empty.
   char small[5] = {'#', '#', '#', '#', '#'};
   count = ResolveByWildcard("my file.txt", '*', false, small, sizeof small);
   EXPECT_EQ(count, 1);
-  EXPECT_STREQ(small, "my_f");
+  EXPECT_STREQ(small, "");
   char none[1] = {'#'};
   EXPECT_EQ(ResolveByWildcard("nothing here", '*', false, none, sizeof none), 0);
   EXPECT_EQ(none[0], '\0');
+}
+
+TEST(ResolveByWildcardTest, UnicodeNamesAndTheFolderTheNameWasJoinedTo) {
+  TestFolder folder;
+  // One wildcard a UTF-16 unit: the emoji is a pair of units, so "??" for
+  // it, "?" for the blank the file has as an underscore.
+  Touch("\xF0\x9F\x8E\xB5_x.m3u");
+  Touch("\xE6\x9D\xB1\xE4\xBA\xAC_photo.jpg");  // 東京_photo.jpg
+  int count = 0;
+  EXPECT_EQ(Resolve("\xF0\x9F\x8E\xB5 x.m3u", '?', true, &count), "\xF0\x9F\x8E\xB5_x.m3u");
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(Resolve("\xE6\x9D\xB1\xE4\xBA\xAC photo.jpg", '*', false, &count),
+            "\xE6\x9D\xB1\xE4\xBA\xAC_photo.jpg");
+  EXPECT_EQ(count, 1);
+  // A name joined to a folder: the folder is kept as it is (its blanks and
+  // separators are no wildcards) and the match is opened in it.
+  ASSERT_TRUE(MakeFolder("list folder"));
+  Touch("list folder\\my_file.txt");
+  const std::string joined = folder.Path() + "\\list folder\\my file.txt";
+  const size_t nameStart = joined.size() - std::strlen("my file.txt");
+  char match[MAX_PATH];
+  EXPECT_EQ(ResolveByWildcard(joined.c_str(), '*', false, match, sizeof match, nameStart), 1);
+  EXPECT_STREQ(match, "my_file.txt");
+  EntryStatus why = ReadError;
+  UniqueFileHandle file(OpenForHashing(joined.c_str(), false, &why, nameStart));
+  EXPECT_TRUE(file.Valid());
 }
 
 TEST(GetEntryFileTimeTest, TimeOfTheExactOrTheResolvedFile) {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
 
 std::string MakeTempFolder(const char* tag) {
@@ -20,25 +21,26 @@ std::string MakeTempFolder(const char* tag) {
 }
 
 void RemoveTree(const std::string& path) {
+  // In UTF-8 and through the long-path form, so that trees of any name and
+  // depth go.
   std::string dir = path;
   if (dir.empty() || dir.back() != '\\') dir += '\\';
-  WIN32_FIND_DATAA found;
-  UniqueFindHandle search(::FindFirstFileA((dir + "*").c_str(), &found));
+  FoundFile found;
+  UniqueFindHandle search(FindFirstUtf8((dir + "*").c_str(), &found));
   if (search) {
     do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string full = dir + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (found.Name == "." || found.Name == "..") continue;
+      std::string full = dir + found.Name;
+      if (found.Attributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(full);
       } else {
-        ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(full.c_str());
+        SetFileAttributesUtf8(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileUtf8(full.c_str());
       }
-    } while (::FindNextFileA(search.Get(), &found));
+    } while (FindNextUtf8(search.Get(), &found));
   }
   search.Reset();
-  ::RemoveDirectoryA(dir.c_str());
+  RemoveFolderUtf8(dir.c_str());
 }
 
 bool MakeSparseFile(const std::string& path, uint64_t size) {

@@ -1,5 +1,7 @@
 #include "tests/pipeline/test_folder_win32.h"
 
+#include "platform/files_win32.h"
+
 #include "platform/handles_win32.h"
 
 TestFolder::TestFolder() {
@@ -18,7 +20,7 @@ TestFolder::~TestFolder() {
 
 bool WriteBytes(const char* name, const std::vector<unsigned char>& bytes) {
   UniqueFileHandle file(
-      CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      CreateFileUtf8(name, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
   if (!file) return false;
   size_t done = 0;
   while (done < bytes.size()) {
@@ -33,7 +35,7 @@ bool WriteBytes(const char* name, const std::vector<unsigned char>& bytes) {
 }
 
 bool MakeFolder(const char* name) {
-  return CreateDirectoryA(name, nullptr) != 0;
+  return CreateFolderUtf8(name);
 }
 
 std::vector<unsigned char> PatternBytes(size_t size, uint32_t seed) {

@@ -1,22 +1,29 @@
-// The UTF-16 to ANSI conversion that PAR names go through: natively the
-// Latin-1 stand-in, under Wine the real code page.
+// The ANSI code page that older lists are written in: natively the Latin-1
+// stand-in, under Wine the real code page (Western in the test prefix).
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "platform/ansi_codepage.h"
+#include "tests/platform/unicode_names.h"
 
-TEST(AnsiCodepage, ConvertsAsciiAndRefusesWhatDoesNotFit) {
-  const uint16_t name[] = {'a', ' ', 'b', '.', 'b', 'i', 'n'};
-  char out[16];
-  std::memset(out, 'x', sizeof out);
-  ASSERT_EQ(ConvertUtf16ToAnsi(name, 7, out, sizeof out), 7);
-  EXPECT_EQ(std::string(out, 7), "a b.bin");
-  EXPECT_EQ(out[7], 'x') << "no terminator is added";
-
-  // Too small, and no room at all: never a length taken for bytes written.
-  EXPECT_EQ(ConvertUtf16ToAnsi(name, 7, out, 6), -1);
-  EXPECT_EQ(ConvertUtf16ToAnsi(name, 7, out, 0), -1);
-  EXPECT_EQ(ConvertUtf16ToAnsi(name, 0, out, sizeof out), 0);
+TEST(AnsiCodepage, WesternNamesGoThereAndBackAndOthersNeverBestFit) {
+  for (const UnicodeName& name : kUnicodeNames) {
+    std::string ansi;
+    AppendUtf8AsAnsi(name.Utf8, std::strlen(name.Utf8), &ansi);
+    std::string back;
+    AppendAnsiAsUtf8(ansi.data(), ansi.size(), &back);
+    if (name.InWesternAnsi) {
+      EXPECT_EQ(back, name.Utf8);
+    } else {
+      // A character the code page lacks becomes '?', never a look-alike
+      // ("Ŝample.bin" must not name "Sample.bin").
+      EXPECT_NE(back, name.Utf8) << name.Utf8;
+      EXPECT_NE(ansi.find('?'), std::string::npos) << name.Utf8;
+    }
+  }
+  std::string cafe;
+  AppendUtf8AsAnsi("caf\xC3\xA9", 5, &cafe);
+  EXPECT_EQ(cafe, "caf\xE9");
 }

@@ -5,6 +5,8 @@
 
 #include "hashing/crc32.h"
 #include "hashing/md5.h"
+#include "platform/files_win32.h"
+#include "platform/text_win32.h"
 
 TestFolder MakeTestFolder(const char* tag) {
   return TestFolder{MakeTempFolder(tag)};
@@ -15,16 +17,16 @@ void RemoveTestFolder(const TestFolder& folder) {
 }
 
 void PutFile(const std::string& path, const std::string& bytes) {
-  UniqueFileHandle f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle f(
+      CreateFileUtf8(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
   DWORD n = 0;
   if (f && !bytes.empty())
     ::WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
 }
 
 std::string GetFile(const std::string& path) {
-  UniqueFileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle f(CreateFileUtf8(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
   std::string out;
   if (!f) return out;
   char buffer[65536];
@@ -34,7 +36,7 @@ std::string GetFile(const std::string& path) {
 }
 
 bool FileThere(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesUtf8(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -84,14 +86,16 @@ std::string InstallCorvana(const TestFolder& folder, const std::string& ini) {
 
 UniqueKernelHandle StartCorvana(const std::string& exe, const std::string& arguments,
                                 const std::string& workingDir) {
-  std::string line = "\"" + exe + "\" " + arguments;
-  std::vector<char> buffer(line.begin(), line.end());
-  buffer.push_back('\0');
-  STARTUPINFOA si = {};
+  // Wide, so that arguments may name any file.
+  std::wstring line = Wide("\"" + exe + "\" " + arguments);
+  std::vector<wchar_t> buffer(line.begin(), line.end());
+  buffer.push_back(L'\0');
+  const std::wstring program = Wide(exe), folder = Wide(workingDir);
+  STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingDir.empty() ? nullptr : workingDir.c_str(), &si, &pi)) {
+  if (!::CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingDir.empty() ? nullptr : folder.c_str(), &si, &pi)) {
     return UniqueKernelHandle();
   }
   ::CloseHandle(pi.hThread);

@@ -15,6 +15,7 @@
 #include "formats/line_reader.h"
 #include "formats/list_entry.h"
 #include "formats/list_reader.h"
+#include "formats/text_encoding.h"
 #include "hashing/md5.h"
 #include "verifier/database_file.h"
 #include "verifier/text_lines.h"
@@ -183,7 +184,7 @@ TEST_F(DatabaseFile, TextLinesSplitExactlyAsTheLineReader) {
     TextLine line;
     for (int n = 0;; ++n) {
       uint64_t before = GetFilePosition(file.Get());
-      char expected[kListLineBuffer];
+      char expected[sizeof TextLine::text];
       int32_t got = ReadListLine(file.Get(), expected, sizeof expected);
       bool more = NextTextLine(text.data(), text.size(), &at, &line);
       ASSERT_EQ(more, got > 0) << "round " << round << " line " << n;
@@ -193,6 +194,41 @@ TEST_F(DatabaseFile, TextLinesSplitExactlyAsTheLineReader) {
       ASSERT_EQ(std::string(line.text, line.length), std::string(expected, got))
           << "round " << round << " line " << n;
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A UTF-16 list gets its database in UTF-16, behind its entries as they were
+// (the mark included), and reads it back; after the entries of a UTF-8 list
+// the lines are the same ASCII as anywhere. Clearing takes the lines away.
+TEST_F(DatabaseFile, LinesGoIntoAListInItsOwnEncoding) {
+  for (TextEncoding e : {TextEncoding::Utf16Le, TextEncoding::Utf16Be, TextEncoding::Utf8Bom}) {
+    const std::string mark = e == TextEncoding::Utf16Le   ? "\xFF\xFE"
+                             : e == TextEncoding::Utf16Be ? "\xFE\xFF"
+                                                          : "\xEF\xBB\xBF";
+    const std::string entries = mark + TextForList("caf\xC3\xA9.bin 12345678\r\nb 1", e);
+    Write(entries);
+    bitmap_->bytes[0] = 0x80;
+    ASSERT_TRUE(StoreSfvDatabase(path_.c_str(), "sig", kTime, *bitmap_, 2));
+    EXPECT_EQ(Read(), entries + TextForList("\r\n" + Db(2), e));
+    // Stored again: replaced, not appended.
+    ASSERT_TRUE(StoreSfvDatabase(path_.c_str(), "sig", kTime, *bitmap_, 2));
+    EXPECT_EQ(Read(), entries + TextForList("\r\n" + Db(2), e));
+
+    UniqueFile list(OpenFile(path_.c_str(), OpenMode::ReadShared));
+    ClearBitmap(bitmap_.get());
+    DatabaseScan scan;
+    ASSERT_TRUE(
+        LoadSfvDatabase(list.Get(), DatabaseContext{"sig", 0, kTime + 1}, bitmap_.get(), &scan));
+    EXPECT_TRUE(scan.found);
+    EXPECT_EQ(scan.lastVerifiedTime, kTime);
+    EXPECT_EQ(bitmap_->bytes[0], 0x80);
+    list.Reset();
+    ASSERT_TRUE(ClearDatabase(path_.c_str(), ListFormat::Sfv));
+    EXPECT_EQ(Read(), entries + TextForList("\r\n", e));
   }
 }
 

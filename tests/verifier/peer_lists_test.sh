@@ -61,4 +61,37 @@ for peer in cksfv rhash md5sum parchive; do
   expect_line "$out" "There was 1 bad file and 1 missing file" "$peer"
   [ $status = 0 ] && echo "ok: $peer"
 done
+
+# Lists of the shared table of names (tests/platform/unicode_names.h: accents,
+# Cyrillic, Greek, Japanese, an emoji, a name ending in a dot), written in
+# UTF-8 by the peers on Linux: every row OK, every name as it is in the
+# results file (UTF-8, as the list was read).
+names=()
+while IFS= read -r literal; do
+  names+=("$(printf '%b' "$literal")")
+done < <(grep -E '^ *\{"' "$(dirname "$0")/../platform/unicode_names.h" |
+  sed -E 's/^ *\{//; s/, (true|false)\},.*$//; s/" *"//g; s/^"//; s/"$//')
+[ ${#names[@]} -ge 8 ] || fail "only ${#names[@]} names read from unicode_names.h"
+for peer in md5sum cksfv rhash; do
+  dir=$work/unicode-$peer
+  rm -rf "$dir" && mkdir -p "$dir"
+  for name in "${names[@]}"; do head -c 3000 /dev/urandom > "$dir/$name"; done
+  (
+    cd "$dir" || exit 1
+    case $peer in
+      md5sum) md5sum "${names[@]}" > list.md5 ;;
+      cksfv) cksfv "${names[@]}" > list.sfv ;;
+      rhash) rhash --sfv "${names[@]}" > list.sfv ;;
+    esac
+  )
+  list=$(cd "$dir" && ls list.sfv list.md5 2>/dev/null | head -1)
+  out=$(run "$dir" "$list")
+  expect_line "$out" "All files OK" "$peer, Unicode names"
+  expect_line "$out" "${#names[@]} files checked" "$peer, Unicode names"
+  for name in "${names[@]}"; do
+    grep -qE "^$(printf '%s' "$name" | sed 's/[][\.*^$]/\\&/g'): [0-9A-F]+:  OK\$" <<<"$out" ||
+      fail "$peer: no OK line for '$name' in:"$'\n'"$out"
+  done
+  [ $status = 0 ] && echo "ok: $peer, Unicode names"
+done
 exit $status

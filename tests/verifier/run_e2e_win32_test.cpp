@@ -11,7 +11,12 @@
 
 #include "corvana_process_win32.h"
 #include "formats/base64.h"
+#include "formats/text_encoding.h"
 #include "platform/file_time_win32.h"
+#include "platform/files_win32.h"
+#include "platform/text_win32.h"
+#include "platform/utf8.h"
+#include "tests/platform/unicode_names.h"
 #include "verifier/database_lines.h"
 #include "verifier/verified_bitmap.h"
 
@@ -31,8 +36,8 @@ std::string Upper(std::string s) {
 }
 
 void SetWriteTime(const std::string& path, uint64_t t) {
-  UniqueFileHandle f(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle f(CreateFileUtf8(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
   FILETIME ft{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
   ::SetFileTime(f.Get(), nullptr, nullptr, &ft);
 }
@@ -549,3 +554,140 @@ TEST_F(Run, EntriesBeyondTheBitmapAreVerifiedButNotRemembered) {
 }
 
 }  // namespace
+
+namespace {
+
+// A list's text in one of the forms a list may take.
+enum class ListForm { Utf8, Utf8Bom, Utf16Le, Ansi };
+
+std::string InForm(const std::string& utf8, ListForm form) {
+  switch (form) {
+    case ListForm::Utf8:
+      return utf8;
+    case ListForm::Utf8Bom:
+      return "\xEF\xBB\xBF" + utf8;
+    case ListForm::Utf16Le:
+      return "\xFF\xFE" + TextForList(utf8, TextEncoding::Utf16Le);
+    case ListForm::Ansi:
+      break;
+  }
+  std::string ansi;
+  EXPECT_TRUE(Utf8ToAnsiExact(utf8.data(), static_cast<int>(utf8.size()), &ansi));
+  return ansi;
+}
+
+// The names of the shared table the form can hold: the Western ANSI code
+// page holds only some.
+std::vector<std::string> NamesFor(ListForm form) {
+  std::vector<std::string> names;
+  for (const UnicodeName& name : kUnicodeNames) {
+    std::string ansi;
+    if (form == ListForm::Ansi && !Utf8ToAnsiExact(name.Utf8, -1, &ansi)) continue;
+    names.push_back(name.Utf8);
+  }
+  return names;
+}
+
+}  // namespace
+
+TEST_F(Run, UnicodeNamesVerifyFromListsInEveryEncoding) {
+  const std::vector<std::string> all = NamesFor(ListForm::Utf8);
+  for (const std::string& name : all) Put(name, "contents of " + name);
+  struct Case {
+    const char* list;
+    ListForm form;
+    bool md5;
+  } cases[] = {{"utf8.sfv", ListForm::Utf8, false},     {"bom.md5", ListForm::Utf8Bom, true},
+               {"utf16.sfv", ListForm::Utf16Le, false}, {"utf16.md5", ListForm::Utf16Le, true},
+               {"ansi.sfv", ListForm::Ansi, false},     {"ansi.md5", ListForm::Ansi, true}};
+  for (const Case& c : cases) {
+    const std::vector<std::string> names = NamesFor(c.form);
+    ASSERT_GE(names.size(), 3u) << c.list;  // é, ü and the name ending in a dot at least
+    std::string text, expected;
+    for (const std::string& name : names) {
+      const std::string body = "contents of " + name;
+      text +=
+          c.md5 ? Md5HexOf(body) + " *" + name + "\n" : name + " " + Hex8(Crc32Of(body)) + "\r\n";
+      expected += name + ": " + (c.md5 ? Upper(Md5HexOf(body)) : Hex8(Crc32Of(body))) + ":  OK\r\n";
+    }
+    Put(c.list, InForm(text, c.form));
+    const std::string results = [&] {
+      Verify(c.list, "NODBUPDATE");
+      return GetFile(data_ + "out.txt");
+    }();
+    // An ANSI list gives an ANSI results file, any other UTF-8 without a mark.
+    const std::string want = "Corvana v2.33\r\n" + expected + std::to_string(names.size()) +
+                             " files checked\r\nAll files OK\r\n";
+    EXPECT_EQ(results, c.form == ListForm::Ansi ? InForm(want, ListForm::Ansi) : want) << c.list;
+  }
+}
+
+TEST_F(Run, DatabaseWrittenIntoAListKeepsItsEncoding) {
+  std::string text;
+  for (const std::string& name : NamesFor(ListForm::Utf8)) {
+    const std::string body = Put(name, "db " + name);
+    text += name + " " + Hex8(Crc32Of(body)) + "\r\n";
+  }
+  for (ListForm form : {ListForm::Utf8, ListForm::Utf16Le}) {
+    const std::string before = InForm(text, form);
+    Put("db.sfv", before);
+    EXPECT_EQ(Verify("db.sfv").back(), "All files OK");
+    const std::string after = List("db.sfv");
+    ASSERT_GT(after.size(), before.size());
+    EXPECT_EQ(after.compare(0, before.size(), before), 0) << "the entries stay as they were";
+    const std::string tail = after.substr(before.size());
+    if (form == ListForm::Utf8) {
+      EXPECT_TRUE(IsValidUtf8(after.data(), after.size()));
+      EXPECT_EQ(tail.compare(0, 4, ";Q2-"), 0);
+    } else {
+      EXPECT_EQ(TextAsUtf8(tail.data(), tail.size(), TextEncoding::Utf16Le)
+                    .compare(0, 11, ";Q2-cafe01\r"),
+                0);
+    }
+    // The second run reads the database back: every name previously verified.
+    auto second = Verify("db.sfv");
+    ASSERT_EQ(second.size(), NamesFor(ListForm::Utf8).size() + 3);
+    for (size_t i = 1; i + 2 < second.size(); ++i)
+      EXPECT_NE(second[i].find(":  OK (Previously verified)"), std::string::npos) << second[i];
+  }
+}
+
+TEST_F(Run, ListsInFoldersOfLongPathsVerify) {
+  for (size_t length : {300u, 1000u}) {
+    // Folders of up to 100 characters each, until the list's path has
+    // `length` characters.
+    std::string folder = data_;
+    while (folder.size() + 101 + 10 < length) {
+      folder += std::string(100, length == 300 ? 'd' : 'e');
+      ASSERT_TRUE(CreateFolderUtf8(folder.c_str())) << folder.size() << " " << GetLastError();
+      folder += '\\';
+    }
+    const std::string leaf = std::string(length - folder.size() - 4, 'l') + ".sfv";
+    const std::string body = "deep " + std::to_string(length);
+    const std::string name = "\xE6\x9D\xB1\xE4\xBA\xAC deep.bin";  // 東京 deep.bin
+    PutFile(folder + name, body);
+    PutFile(folder + leaf, name + " " + Hex8(Crc32Of(body)) + "\r\n");
+    ASSERT_EQ(Wide(folder + leaf).size(), length);
+    EXPECT_EQ(RunCorvana(exe_, "\"" + folder + leaf + "\" OUTPUT:out.txt", root_.path), 0u);
+    EXPECT_EQ(
+        Lines(GetFile(folder + "out.txt")),
+        (std::vector<std::string>{"Corvana v2.33", name + ": " + Hex8(Crc32Of(body)) + ":  OK",
+                                  "1 file checked", "All files OK"}))
+        << length;
+  }
+}
+
+TEST_F(Run, ListTakenAsUtf8TurnsAnsiWhenOnlyTheAnsiNamesExist) {
+  if (::GetACP() != 1252) GTEST_SKIP() << "needs the Western ANSI code page";
+  // The bytes C3 A9 read as UTF-8 are "é", in the ANSI code page "Ã©": only
+  // the file of the second reading exists.
+  const std::string body = Put("\xC3\x83\xC2\xA9.bin", "ansi");
+  const std::string plain = Put("plain.bin", "plain");
+  Put("old.sfv",
+      "plain.bin " + Hex8(Crc32Of(plain)) + "\r\n\xC3\xA9.bin " + Hex8(Crc32Of(body)) + "\r\n");
+  EXPECT_EQ(
+      Verify("old.sfv", "NODBUPDATE"),
+      (std::vector<std::string>{"Corvana v2.33", "plain.bin: " + Hex8(Crc32Of(plain)) + ":  OK",
+                                "\xC3\x83\xC2\xA9.bin: " + Hex8(Crc32Of(body)) + ":  OK",
+                                "2 files checked", "All files OK"}));
+}
