@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "formats/list_entry.h"
 #include "formats/list_reader.h"
@@ -23,17 +24,13 @@
 constexpr uint32_t kSharingRetryMs = 5;
 constexpr uint32_t kSharingWaitMs = 3000;
 
-// Room for the folder of a selection (at most 511 characters) and a found
-// name (at most 259).
-constexpr int kCandidatePathSize = 1024;
-
 struct CandidateList {
-  CandidateList* Next;            // directory order
-  char Path[kCandidatePathSize];  // full path
-  ListReader Reader;              // format, JPEG Sheriff layout, PAR header
-  bool Indexed;                   // Index holds the whole list
-  bool StayedLocked;              // a sharing violation outlasted the wait
-  ListIndex Index;
+  CandidateList* Next = nullptr;  // directory order
+  std::string Path;               // full path, UTF-8
+  ListReader Reader{};            // format, JPEG Sheriff layout, PAR header
+  bool Indexed = false;           // Index holds the whole list
+  bool StayedLocked = false;      // a sharing violation outlasted the wait
+  ListIndex Index{};
 };
 
 struct CandidateOptions {
@@ -84,8 +81,8 @@ struct ListMatch {
 enum class LookupResult { Found, NotFound, OutOfMemory };
 
 // Searches the lists in order for `relativeName` (the selected file's path
-// relative to the selection's folder, at most 511 bytes), comparing names
-// without regard to case (the system's ANSI upper-case rules). The first list
+// relative to the selection's folder, UTF-8), comparing names without regard
+// to case (CompareNoCase: the system's Unicode rules). The first list
 // that names the file decides, and in it the first entry of that name. Each
 // list the search reaches and cannot open sends one row to `sink` (which may
 // be null) and the search goes on with the next; a list that opens and does

@@ -17,7 +17,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     ShellModuleState& module = ShellModule();
     module.Instance = instance;
-    module.MenuBitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(kMenuBitmapId));
+    module.MenuBitmap = LoadBitmapW(instance, MAKEINTRESOURCEW(kMenuBitmapId));
   }
   return TRUE;
 }

@@ -22,9 +22,11 @@ namespace {
 struct Invocation {
   ShellHashCommand* Hash = nullptr;
   RecordPool* Pool = nullptr;
+  Selection Files{};
   ~Invocation() {
     FreeShellHashCommand(Hash);
     if (Pool) DestroyRecordPool(Pool);
+    FreePathStore(&Files.Paths);
   }
 };
 
@@ -36,20 +38,21 @@ STDMETHODIMP ContextMenuHandler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   invocation.Hash = CreateShellHashCommand();
   if (!invocation.Hash) return E_FAIL;
   DropMedium medium;
-  if (!medium.Fetch(data_) || DragQueryFileA(medium.Drop(), 0xFFFFFFFF, nullptr, 0) == 0)
-    return E_FAIL;
+  if (!medium.Fetch(data_)) return E_FAIL;
+  const std::vector<std::string> items = ReadDropPaths(medium.Drop());
+  medium.Release();
+  if (items.empty()) return E_FAIL;
   invocation.Pool = CreateRecordPool(sizeof(SelectedFile), 64, 1024);
   if (!invocation.Pool) return E_FAIL;
-  Selection selection{};
-  if (!CollectSelection(medium.Drop(), invocation.Pool, &selection)) return E_FAIL;
-  medium.Release();
+  Selection& selection = invocation.Files;
+  if (!CollectSelection(items, invocation.Pool, &selection)) return E_FAIL;
 
   ShellModuleState& module = ShellModule();
-  LocateSettingsFile(module.SettingsPath, sizeof module.SettingsPath);
+  const std::string settings = LocateSettingsFile(module.Instance);
 
   if (!IS_INTRESOURCE(info->lpVerb)) return S_OK;  // commands are not named by verbs
   ShellCommandContext context{info->hwnd, module.Instance, &selection, invocation.Hash,
-                              module.SettingsPath};
+                              settings.c_str()};
   switch (LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb))) {
     case 0:
       // Paths too long to list are reported by the command, even alone.

@@ -13,7 +13,6 @@ struct ShellModuleState {
   // module loads; an individual verification sets it from the settings.
   bool UppercaseExtension;
   bool CompatibilityMode;  // "WIN-SFV Compatible", kept between commands
-  char SettingsPath[512];  // "Corvana.ini" beside the module; set by each command
 };
 
 ShellModuleState& ShellModule();

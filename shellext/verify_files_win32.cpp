@@ -3,8 +3,11 @@
 // reported in a results window of its own, with a summary, until the user
 // closes the window. The previously-verified database is neither read nor
 // written.
+#include <cstring>
 #include <new>
 
+#include "platform/profile_win32.h"
+#include "platform/window_text_win32.h"
 #include "shellext/candidate_lists_win32.h"
 #include "shellext/module_state_win32.h"
 #include "shellext/shell_command_win32.h"
@@ -54,7 +57,7 @@ void ShowTitle(VerifyRun& run, bool now) {
   if (!run.TitlePending || !run.Window.Main) return;
   DWORD tick = GetTickCount();
   if (!now && tick - run.TitleShownAt < kTitleIntervalMs) return;
-  SetWindowTextA(run.Window.Main, run.Title);
+  SetWindowTextUtf8(run.Window.Main, run.Title);
   run.TitleShownAt = tick;
   run.TitlePending = false;
 }
@@ -115,17 +118,16 @@ void RefreshBand(VerifyRun& run, bool now) {
 void ReadSwitches(const char* settingsPath, VerifyRun& run) {
   // The bare name, as the settings locator falls back to; never win.ini.
   if (!settingsPath) settingsPath = "Corvana.ini";
-  char value[64];
-  GetPrivateProfileStringA("Corvana", "UpdateDB", "1", value, sizeof value, settingsPath);
-  run.UpdateDb = UpdateDbIsOn(value);
-  GetPrivateProfileStringA("Corvana", "UppercaseExtension", "1", value, sizeof value, settingsPath);
-  ShellModule().UppercaseExtension = UppercaseExtensionIsOn(value);
+  run.UpdateDb =
+      UpdateDbIsOn(ReadProfileStringUtf8("Corvana", "UpdateDB", "1", settingsPath).c_str());
+  ShellModule().UppercaseExtension = UppercaseExtensionIsOn(
+      ReadProfileStringUtf8("Corvana", "UppercaseExtension", "1", settingsPath).c_str());
 }
 
 // Hands one file to the pipeline and waits for it, keeping the window live.
 // False when the window was closed before the file had a result.
 bool HashFile(VerifyRun& run, HashJob& job, const SelectedFile& file) {
-  lstrcpynA(job.FilePath, file.Path, sizeof job.FilePath);
+  std::memcpy(job.FilePath, file.Path, file.PathLength + 1);  // it fits: see ListedPathLimit
   const uint64_t size = run.Match.Entry.ExpectedSize;
   job.ExpectedSizeLow = static_cast<uint32_t>(size);
   job.ExpectedSizeHigh = static_cast<uint32_t>(size >> 32);
@@ -171,7 +173,7 @@ void Summarize(VerifyRun& run) {
   RefreshBand(run, true);
   if (run.Window.Main) {
     MessageBeep(MB_OK);
-    SetWindowTextA(run.Window.Main, kFinishedTitle);
+    SetWindowTextUtf8(run.Window.Main, kFinishedTitle);
   }
   while (run.Window.Main) {
     DispatchPending();

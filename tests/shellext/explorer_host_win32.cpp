@@ -1,6 +1,12 @@
 #include "tests/shellext/explorer_host_win32.h"
 
+#include <tlhelp32.h>
+#include <winternl.h>
+
 #include <cstring>
+
+#include "hashing/pipeline_win32.h"
+#include "platform/text_win32.h"
 
 namespace {
 
@@ -15,9 +21,10 @@ std::string WindowsPath(const char* unixOrWindows) {
 }
 
 std::string WindowTextOf(HWND window) {
-  char text[2048] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return Utf8(text);
 }
 
 bool WriteString(HKEY key, const char* name, const std::string& value) {
@@ -85,9 +92,9 @@ ComPtr<IDataObject> SelectionOf(const std::vector<std::string>& paths) {
   std::string parentPath = paths[0].substr(0, paths[0].find_last_of('\\'));
   if (parentPath.size() == 2) parentPath += '\\';  // a drive's root
   auto parse = [&](IShellFolder* folder, const std::string& name, PIDLIST_RELATIVE* pidl) {
-    wchar_t wide[1024];
-    if (!MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide, 1024)) return false;
-    return SUCCEEDED(folder->ParseDisplayName(nullptr, nullptr, wide, nullptr, pidl, nullptr));
+    std::wstring wide = Wide(name);
+    return SUCCEEDED(
+        folder->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, pidl, nullptr));
   };
   PIDLIST_RELATIVE parentPidl = nullptr;
   if (!parse(desktop.Get(), parentPath, &parentPidl)) return result;
@@ -181,10 +188,9 @@ class DropDataObject final : public IDataObject {
 ComPtr<IDataObject> DropOf(const std::vector<std::string>& paths) {
   std::vector<wchar_t> names;
   for (const std::string& path : paths) {
-    int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    size_t at = names.size();
-    names.resize(at + static_cast<size_t>(length));
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, names.data() + at, length);
+    std::wstring wide = Wide(path);
+    names.insert(names.end(), wide.begin(), wide.end());
+    names.push_back(0);
   }
   names.push_back(0);
   DropDataObject* object = new DropDataObject(std::move(names));
@@ -252,6 +258,12 @@ std::string ShellHandler::CommandString(UINT_PTR offset, bool unicode, HRESULT* 
 }
 
 HRESULT ShellHandler::Invoke(UINT offset, HWND owner) {
+  HRESULT result = InvokeAsync(offset, owner);
+  WaitForCommands();
+  return result;
+}
+
+HRESULT ShellHandler::InvokeAsync(UINT offset, HWND owner) {
   CMINVOKECOMMANDINFO info{};
   info.cbSize = sizeof info;
   info.hwnd = owner;
@@ -282,6 +294,89 @@ HRESULT ModuleCanUnloadNow() {
 void* ModuleExport(const char* name) {
   HMODULE module = LoadedModule();
   return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
+
+bool PipelineOpens(const std::string& path) {
+  ShellHashCommand* command = CreateShellHashCommand();
+  if (!command) return false;
+  bool hashed = false;
+  HashJob& job = command->Job;
+  if (path.size() < sizeof job.FilePath && StartShellHashing(command)) {
+    std::memcpy(job.FilePath, path.c_str(), path.size() + 1);
+    job.ExpectedSizeLow = job.ExpectedSizeHigh = 0xFFFFFFFF;
+    ResetEvent(job.DoneEvent);
+    ReleaseSemaphore(job.StartSemaphore, 1, nullptr);
+    WaitForSingleObject(job.DoneEvent, 30000);
+    hashed = job.Status == 0;  // Hashed
+    StopShellHashing(command);
+  }
+  FreeShellHashCommand(command);
+  return hashed;
+}
+
+std::vector<DWORD> CommandThreads() {
+  std::vector<DWORD> found;
+  HMODULE module = LoadedModule();
+  if (!module) return found;
+  // The image's extent, from its own headers.
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const char*>(module) +
+                                                       dos->e_lfanew);
+  const auto begin = reinterpret_cast<ULONG_PTR>(module);
+  const ULONG_PTR end = begin + nt->OptionalHeader.SizeOfImage;
+  using QueryThread = LONG(WINAPI*)(HANDLE, THREADINFOCLASS, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+  if (!query) return found;
+  UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return found;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot.Get(), &entry); more;
+       more = Thread32Next(snapshot.Get(), &entry)) {
+    if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
+    UniqueFileHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+    if (!thread) continue;
+    ULONG_PTR start = 0;
+    // ThreadQuerySetWin32StartAddress
+    if (query(thread.Get(), static_cast<THREADINFOCLASS>(9), &start, sizeof start, nullptr) == 0 &&
+        start >= begin && start < end)
+      found.push_back(entry.th32ThreadID);
+  }
+  return found;
+}
+
+bool WaitForCommands(DWORD timeoutMs) {
+  std::vector<HANDLE> threads;
+  for (DWORD id : CommandThreads())
+    if (HANDLE h = OpenThread(SYNCHRONIZE, FALSE, id)) threads.push_back(h);
+  const DWORD start = GetTickCount();
+  bool ended = true;
+  while (!threads.empty()) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) {
+      ended = false;
+      break;
+    }
+    DWORD woken =
+        MsgWaitForMultipleObjects(1, &threads.back(), FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0) {
+      CloseHandle(threads.back());
+      threads.pop_back();
+    } else if (woken == WAIT_OBJECT_0 + 1) {
+      DispatchHostMessages();
+    }
+  }
+  for (HANDLE h : threads) CloseHandle(h);
+  return ended;
+}
+
+void DispatchHostMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
 }
 
 // ---- Dialogs ----
@@ -331,7 +426,8 @@ std::string ControlText(HWND dialog, int id) {
 }
 
 void SetControlText(HWND dialog, int id, const std::string& text) {
-  SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  std::wstring wide = Wide(text);
+  SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 void SelectComboEntry(HWND dialog, int id, int index) {

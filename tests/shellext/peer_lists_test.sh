@@ -3,7 +3,9 @@
 # Wine) are accepted by cksfv, by md5sum (after "\" -> "/") and by
 # Corvana.exe. cksfv gets the list with "/" too: it reads a "\" as part
 # of the name. The selection mixes plain files, a file with spaces and a
-# folder with a subfolder.
+# folder with a subfolder. A second selection, a folder of the shared Unicode
+# names (tests/platform/unicode_names.h), gives lists in UTF-8 that both
+# peers read natively.
 # Usage: peer_lists_test.sh CREATE_TOOL CORVANA_EXE WINE_RUN WINEPREFIX WORK_DIR
 set -u
 tool=$1 exe=$2 wine_run=$3 prefix=$4 work=$5
@@ -45,5 +47,43 @@ for type in sfv md5; do
   grep -qxF "All files OK" <<<"$result" || fail "Corvana.exe on the $type list:"$'\n'"$result"
   grep -qxF "5 files checked" <<<"$result" || fail "Corvana.exe did not check 5 files"
   [ $status = 0 ] && echo "ok: $type"
+done
+# The shared names, as tests/platform/unicode_names.h spells them.
+src=$(dirname "$0")/../platform/unicode_names.h
+mkdir -p "$work/uni/names"
+cd "$work/uni" || exit 1
+n=0
+while IFS= read -r name; do
+  printf '%s' "$name" > "names/$name"
+  n=$((n + 1))
+done < <(grep -o '^ *{"[^}]*, *\(true\|false\)}' "$src" | sed -E 's/^ *\{//; s/, *(true|false)\}$//' |
+  python3 -c 'import sys, ast
+for line in sys.stdin:
+    parts = ast.literal_eval("(" + line.strip().replace("\" \"", "") + ",)")
+    sys.stdout.write(parts[0].encode("latin-1").decode("utf-8") + "\n")')
+[ "$n" -ge 9 ] || fail "unicode: only $n names read from the table"
+if ! "$wine_run" --prefix "$prefix" "$tool" probe "$work/uni/names/$(ls names | grep -v '^[ -~]*$' | head -1)" \
+  >/dev/null 2>&1; then
+  echo "skip: unicode: the pipeline opens names through the ANSI code page"
+  exit $status
+fi
+for type in sfv md5; do
+  list=$work/uni/list.$type
+  rm -f "$list"
+  "$wine_run" --prefix "$prefix" "$tool" "$type" "$list" "$work/uni/names" >/dev/null 2>&1 ||
+    fail "unicode $type: the tool failed"
+  [ -f "$list" ] || { fail "unicode $type: no list written"; continue; }
+  case $type in
+    sfv)
+      tr '\\' '/' < "$list" > plain.sfv
+      out=$(cksfv -q -f plain.sfv 2>&1) || fail "cksfv rejects the Unicode list: $out"
+      ;;
+    md5)
+      tr '\\' '/' < "$list" | tr -d '\r' | grep -v '^;' > plain.md5
+      [ "$(wc -l < plain.md5)" = "$n" ] || fail "unicode md5: not $n checksum lines"
+      out=$(md5sum -c plain.md5 2>&1) || fail "md5sum rejects the Unicode list: $out"
+      ;;
+  esac
+  [ $status = 0 ] && echo "ok: unicode $type"
 done
 exit $status

@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/files_win32.h"
 #include "tests/formats/list_bytes.h"
 #include "tests/pipeline/test_files_win32.h"
+#include "tests/platform/unicode_names.h"
 #include "tests/results/desktop_win32.h"
 #include "tests/shellext/explorer_host_win32.h"
 
@@ -228,6 +230,29 @@ TEST_F(VerifyFilesTest, EachSelectedFileIsJudgedByTheListsOfItsFolder) {
     expected.insert(expected.end(), c.rows.begin(), c.rows.end());
     EXPECT_EQ(rows, expected);
   }
+}
+
+// Files of the shared names, selected in Explorer, are found in the UTF-8
+// list beside them and verified.
+TEST_F(VerifyFilesTest, UnicodeNamesAreFoundInAUtf8List) {
+  std::string list;
+  std::vector<std::string> selected;
+  for (const UnicodeName& n : kUnicodeNames) {
+    UniqueFileHandle f(
+        CreateFileUtf8((folder_ + n.Utf8).c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, 0));
+    DWORD written = 0;
+    WriteFile(f.Get(), "abc", 3, &written, nullptr);
+    list += std::string(n.Utf8) + " 352441C2\r\n";  // CRC-32 of "abc"
+    selected.push_back(n.Utf8);
+  }
+  Put("names.sfv", list);
+  if (!PipelineOpens(folder_ + kUnicodeNames[4].Utf8))
+    GTEST_SKIP() << "the pipeline opens names through the ANSI code page";
+  std::vector<std::string> rows = Verify(selected);
+  ASSERT_EQ(rows.size(), 1 + selected.size() + 2);
+  for (size_t i = 1; i <= selected.size(); ++i)
+    EXPECT_EQ(rows[i].substr(rows[i].size() - 12), "|352441C2|OK") << rows[i];
+  EXPECT_EQ(rows.back(), "1|All files OK||");
 }
 
 TEST_F(VerifyFilesTest, TheFirstListInDirectoryOrderDecides) {
