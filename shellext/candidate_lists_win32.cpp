@@ -14,7 +14,9 @@ namespace {
 
 // Opens a list for reading, sharing reads, trying again every
 // kSharingRetryMs while another program holds it (see kSharingWaitMs).
-NativeFile OpenListWaiting(CandidateList* list, const CandidateOptions& options) {
+// `cancelled` is set when the pause says the command has ended.
+NativeFile OpenListWaiting(CandidateList* list, const CandidateOptions& options, bool* cancelled) {
+  *cancelled = false;
   const uint32_t waitMs = options.SharingWaitMs;
   const uint32_t tries = list->StayedLocked ? 1 : waitMs / kSharingRetryMs + 1;
   for (uint32_t i = 0;; ++i) {
@@ -26,10 +28,12 @@ NativeFile OpenListWaiting(CandidateList* list, const CandidateOptions& options)
     }
     if (error != OpenError::SharingViolation) return kNoFile;
     if (i + 1 >= tries) break;
-    if (options.Pause)
-      options.Pause(kSharingRetryMs);
-    else
+    if (!options.Pause) {
       ::Sleep(kSharingRetryMs);
+    } else if (!options.Pause(options.PauseContext, kSharingRetryMs)) {
+      *cancelled = true;
+      return kNoFile;
+    }
   }
   list->StayedLocked = true;
   return kNoFile;
@@ -38,7 +42,8 @@ NativeFile OpenListWaiting(CandidateList* list, const CandidateOptions& options)
 // A .par candidate is kept when it opens and its header is sound (or too
 // short to tell).
 bool KeepParList(CandidateList* list, const CandidateOptions& options) {
-  UniqueFile file(OpenListWaiting(list, options));
+  bool cancelled = false;
+  UniqueFile file(OpenListWaiting(list, options, &cancelled));
   if (!file) return false;
   return CheckParHeader(&list->Reader, file.Get()) != ParCheck::Invalid;
 }
@@ -100,7 +105,9 @@ LookupResult LookUpFile(CandidateLists* lists, const char* relativeName, ListMat
     if (useIndex && list->Indexed) {
       found = FindInListIndex(list->Index, name, &match->Entry);
     } else {
-      UniqueFile file(OpenListWaiting(list, lists->Options));
+      bool cancelled = false;
+      UniqueFile file(OpenListWaiting(list, lists->Options, &cancelled));
+      if (cancelled) return LookupResult::Cancelled;
       if (!file) {
         if (sink) {
           VerifyRow row;

@@ -42,9 +42,11 @@ struct CandidateOptions {
   bool UseIndex = true;
   uint32_t SharingWaitMs = kSharingWaitMs;
   // How the retries wait kSharingRetryMs: null sleeps. The command passes a
-  // wait that dispatches its thread's messages, so that Explorer's windows
-  // stay live while a locked list is waited for.
-  void (*Pause)(uint32_t ms) = nullptr;
+  // wait that dispatches its thread's messages, so that its windows stay live
+  // while a locked list is waited for, and that returns false once the
+  // command is cancelled (its window closed): the wait then ends at once.
+  bool (*Pause)(void* context, uint32_t ms) = nullptr;
+  void* PauseContext = nullptr;
 };
 
 struct CandidateLists {
@@ -78,7 +80,7 @@ struct ListMatch {
   bool UseMd5;                // PAR and MD5 lists
 };
 
-enum class LookupResult { Found, NotFound, OutOfMemory };
+enum class LookupResult { Found, NotFound, OutOfMemory, Cancelled };
 
 // Searches the lists in order for `relativeName` (the selected file's path
 // relative to the selection's folder, UTF-8), comparing names without regard
@@ -90,7 +92,8 @@ enum class LookupResult { Found, NotFound, OutOfMemory };
 // JPEG Sheriff table until it is found to be one; a binary one is read from
 // byte 128; a PAR list from its file list.
 // Found fills `match`; OutOfMemory means a list could not be held in memory
-// (the command ends; FreeCandidateLists still frees everything).
+// (the command ends; FreeCandidateLists still frees everything); Cancelled
+// that the command was cancelled while a locked list was waited for.
 LookupResult LookUpFile(CandidateLists* lists, const char* relativeName, ListMatch* match,
                         CouldNotOpenSink sink, void* context);
 

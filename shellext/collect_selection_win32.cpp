@@ -84,8 +84,9 @@ bool IsFolder(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// One folder: its files sorted after *tail, its subfolders as a chain in
-// search order (returned through `subfolders`, their Hidden set as inherited).
+// One folder: its files sorted after *tail, its subfolders (junctions and
+// symbolic links to folders left out) as a chain in search order (returned
+// through `subfolders`, their Hidden set as inherited).
 bool CollectOneFolder(const SelectedFile& folder, bool hidden, RecordPool* pool,
                       Selection* selection, SelectedFile** tail, SelectedFile** subfolders) {
   *subfolders = nullptr;
@@ -101,6 +102,15 @@ bool CollectOneFolder(const SelectedFile& folder, bool hidden, RecordPool* pool,
   do {
     if (IsDotEntry(found.Name)) continue;
     const DWORD attributes = found.Attributes;
+    // Junctions and symbolic links to folders are not entered: one that
+    // points at a folder above would repeat the tree until the paths are too
+    // long, two of them make the walk exponential. Other reparse folders
+    // (cloud-sync folders, say) hold real files and are walked. A reparse
+    // folder whose tag the search does not give (Wine's view of a Unix
+    // symbolic link) is taken for a link.
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        (found.ReparseTag == 0 || IsReparseTagNameSurrogate(found.ReparseTag)))
+      continue;
     SelectedFile* node = nullptr;
     ok = NodeFor(pool, selection, Join(folder.Path, folder.PathLength, found.Name), &node);
     if (!ok) break;

@@ -111,7 +111,7 @@ STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT index, UINT f
   // Two command ids are needed; the range Explorer grants may be smaller.
   if (!wanted || decision.RuledOut || lastId < firstId + 1)
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-  HBITMAP bitmap = ShellModule().MenuBitmap;
+  HBITMAP bitmap = MenuBitmap();
   InsertItem(menu, index, 0, nullptr, nullptr);
   InsertItem(menu, index + 1, firstId, kCreateLabel, bitmap);
   InsertItem(menu, index + 2, firstId + 1, decision.SingleFile ? kVerifyOneLabel : kVerifyManyLabel,
@@ -126,13 +126,13 @@ STDMETHODIMP ContextMenuHandler::GetCommandString(UINT_PTR offset, UINT kind, UI
                                    : nullptr;
   switch (kind & ~GCS_UNICODE) {
     case GCS_HELPTEXTA:
-      if (!help) return S_OK;  // the buffer stays untouched
+      if (!help) return E_INVALIDARG;  // the buffer stays untouched
       CopyCommandString(help, (kind & GCS_UNICODE) != 0, buffer, bufferSize);
       return S_OK;
     case GCS_VALIDATEA:
       return help ? S_OK : S_FALSE;
     default:
       // The commands have no verbs: InvokeCommand is given their offsets.
-      return E_NOTIMPL;
+      return help ? E_NOTIMPL : E_INVALIDARG;
   }
 }

@@ -68,18 +68,27 @@ void SetTitle(VerifyRun& run, const char* name) {
   ShowTitle(run, false);
 }
 
-// Waits `ms` while this thread's messages are dispatched.
-void PauseDispatching(uint32_t ms) {
+// The thread was told to quit, or the window is gone: the run ends.
+void EndRun(VerifyRun& run) {
+  run.Cancel = true;
+}
+
+// Waits `ms` while this thread's messages are dispatched (the pause of a
+// wait for a locked list). False once the run is cancelled.
+bool PauseDispatching(void* context, uint32_t ms) {
+  VerifyRun& run = *static_cast<VerifyRun*>(context);
   const DWORD start = GetTickCount();
-  for (DWORD elapsed = 0; elapsed < ms; elapsed = GetTickCount() - start) {
+  for (DWORD elapsed = 0; elapsed < ms && !run.Cancel; elapsed = GetTickCount() - start) {
     if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT) != WAIT_OBJECT_0)
-      return;
-    DispatchPending();
+      break;
+    if (!DispatchPending()) EndRun(run);
   }
+  return !run.Cancel;
 }
 
 // Dispatches this thread's messages until `event` is signalled, showing a
-// held-back title once the wait has lasted long enough.
+// held-back title once the wait has lasted long enough. A quit message ends
+// the run (and stays in the queue).
 void WaitDispatching(VerifyRun& run, HANDLE event) {
   for (;;) {
     DWORD timeout = INFINITE;
@@ -89,7 +98,10 @@ void WaitDispatching(VerifyRun& run, HANDLE event) {
     }
     DWORD r = MsgWaitForMultipleObjects(1, &event, FALSE, timeout, QS_ALLINPUT);
     if (r == WAIT_OBJECT_0 + 1) {
-      DispatchPending();
+      if (!DispatchPending()) {
+        EndRun(run);
+        return;
+      }
       ShowTitle(run, false);
     } else if (r == WAIT_TIMEOUT) {
       ShowTitle(run, true);
@@ -150,6 +162,9 @@ LoopEnd VerifyEachFile(VerifyRun& run, const ShellCommandContext& context) {
     SetTitle(run, relative);
     LookupResult found = LookUpFile(&run.Lists, relative, &run.Match, AddCouldNotOpen, &run);
     if (found == LookupResult::OutOfMemory) return LoopEnd::OutOfMemory;
+    // The window was closed while a locked list was waited for: the file
+    // is not hashed for a window that is gone.
+    if (found == LookupResult::Cancelled || run.Cancel) break;
     if (found == LookupResult::NotFound) {
       DescribeNotFound(relative, &run.Counters, &run.Row);
     } else {
@@ -161,7 +176,7 @@ LoopEnd VerifyEachFile(VerifyRun& run, const ShellCommandContext& context) {
     }
     AddRow(run, run.Row);
     RefreshBand(run, false);
-    DispatchPending();
+    if (!DispatchPending()) EndRun(run);
   }
   return LoopEnd::Done;
 }
@@ -175,8 +190,10 @@ void Summarize(VerifyRun& run) {
     MessageBeep(MB_OK);
     SetWindowTextUtf8(run.Window.Main, kFinishedTitle);
   }
+  // Until the user closes the window, or the thread is told to quit (the
+  // window then goes with the command).
   while (run.Window.Main) {
-    DispatchPending();
+    if (!DispatchPending()) break;
     if (!run.Window.Main) break;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kFinishedPauseMs, QS_ALLINPUT);
   }
@@ -210,11 +227,16 @@ HRESULT RunVerifyFilesCommand(const ShellCommandContext& context) {
   const Selection& files = *context.Files;
   CandidateOptions options;
   options.Pause = PauseDispatching;
+  options.PauseContext = run;
   if (!FindCandidateLists(files.Head->Path, files.BaseLength, options, &run->Lists)) {
     Release(run);
     return E_FAIL;
   }
   run->ListsFound = true;
+  if (run->Cancel) {  // closed while a locked list was waited for
+    Release(run);
+    return S_OK;
+  }
 
   context.Hash->Job.ProgressWindow = nullptr;  // this command shows no progress bar
   if (!StartShellHashing(context.Hash)) {

@@ -33,10 +33,15 @@ HWND CreateVerifyWindow(ResultsWindowState* window, HINSTANCE instance, ResultsW
   return main;
 }
 
-void DispatchPending() {
+bool DispatchPending() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {  // the thread's own loop must still see it
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return false;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  return true;
 }

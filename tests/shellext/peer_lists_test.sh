@@ -48,6 +48,21 @@ for type in sfv md5; do
   grep -qxF "5 files checked" <<<"$result" || fail "Corvana.exe did not check 5 files"
   [ $status = 0 ] && echo "ok: $type"
 done
+# A folder holding a symbolic link to its parent (Wine 8 makes no junction or
+# link of its own; it shows a Unix link as a reparse folder) is walked once:
+# the link is not entered.
+mkdir -p "$work/loop/sub"
+head -c 100 /dev/urandom > "$work/loop/top.bin"
+head -c 200 /dev/urandom > "$work/loop/sub/inner.bin"
+ln -s .. "$work/loop/sub/up"
+"$wine_run" --prefix "$prefix" "$tool" sfv "$work/loop.sfv" "$work/loop" >/dev/null 2>&1 ||
+  fail "loop: the tool failed"
+lines=$(tr -d '\r' < "$work/loop.sfv" 2>/dev/null | grep -v '^;')
+[ "$lines" = "$(printf 'loop\\top.bin %s\nloop\\sub\\inner.bin %s' \
+  "$(rhash --printf='%C' "$work/loop/top.bin")" "$(rhash --printf='%C' "$work/loop/sub/inner.bin")")" ] ||
+  fail "loop: the folder was not walked once:"$'\n'"$lines"
+[ $status = 0 ] && echo "ok: a link to the parent is not entered"
+
 # The shared names, as tests/platform/unicode_names.h spells them.
 src=$(dirname "$0")/../platform/unicode_names.h
 mkdir -p "$work/uni/names"
