@@ -20,10 +20,20 @@ std::string WindowsPath(const char* unixOrWindows) {
   return path;
 }
 
+// The caption as the window manager holds it: no message is sent, so a
+// window whose thread is busy cannot hold up the caller.
 std::string WindowTextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  wchar_t text[2048] = {};
+  const int n = InternalGetWindowText(window, text, 2048);
+  return Utf8(text, n > 0 ? n : 0);
+}
+
+// A control's text, which only the control itself knows (an edit's
+// contents): asked of it with WM_GETTEXT.
+std::string ControlTextOf(HWND control) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
   text.resize(
-      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+      static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
   return Utf8(text);
 }
 
@@ -314,10 +324,14 @@ bool PipelineOpens(const std::string& path) {
   return hashed;
 }
 
-std::vector<DWORD> CommandThreads() {
-  std::vector<DWORD> found;
+namespace {
+
+// One look at the threads: those that started in the module's code into
+// `found`; false when a thread has not begun to run yet (the system knows
+// its start address only from then on).
+bool LookAtThreads(std::vector<DWORD>* found) {
   HMODULE module = LoadedModule();
-  if (!module) return found;
+  if (!module) return true;
   // The image's extent, from its own headers.
   auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
   auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const char*>(module) +
@@ -327,9 +341,10 @@ std::vector<DWORD> CommandThreads() {
   using QueryThread = LONG(WINAPI*)(HANDLE, THREADINFOCLASS, PVOID, ULONG, PULONG);
   auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
-  if (!query) return found;
+  if (!query) return true;
   UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-  if (!snapshot) return found;
+  if (!snapshot) return true;
+  bool settled = true;
   THREADENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Thread32First(snapshot.Get(), &entry); more;
@@ -339,9 +354,22 @@ std::vector<DWORD> CommandThreads() {
     if (!thread) continue;
     ULONG_PTR start = 0;
     // ThreadQuerySetWin32StartAddress
-    if (query(thread.Get(), static_cast<THREADINFOCLASS>(9), &start, sizeof start, nullptr) == 0 &&
-        start >= begin && start < end)
-      found.push_back(entry.th32ThreadID);
+    if (query(thread.Get(), static_cast<THREADINFOCLASS>(9), &start, sizeof start, nullptr) != 0)
+      continue;
+    if (start == 0) settled = false;
+    if (start >= begin && start < end) found->push_back(entry.th32ThreadID);
+  }
+  return settled;
+}
+
+}  // namespace
+
+std::vector<DWORD> CommandThreads() {
+  std::vector<DWORD> found;
+  for (int tries = 0; tries < 200; ++tries) {
+    found.clear();
+    if (LookAtThreads(&found)) break;
+    Sleep(10);
   }
   return found;
 }
@@ -422,7 +450,7 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
 
 std::string ControlText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
-  return control ? WindowTextOf(control) : std::string();
+  return control ? ControlTextOf(control) : std::string();
 }
 
 void SetControlText(HWND dialog, int id, const std::string& text) {

@@ -402,7 +402,7 @@ TEST_F(VerifyFilesTest, CommandsRunOnTheirOwnThreadsSideBySide) {
     HWND found = nullptr;
     for (int i = 0; i < 1000 && !found; ++i) {
       DispatchHostMessages();
-      found = FindWindowW(nullptr, Wide(title).c_str());
+      found = WaitForWindow(title, 0);
       if (!found) Sleep(20);
     }
     ASSERT_NE(found, nullptr) << title;
