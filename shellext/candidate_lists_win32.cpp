@@ -2,37 +2,38 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "formats/list_detection.h"
 #include "formats/par_list.h"
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
 
 namespace {
 
-void FoldAnsiUpper(char* text, uint32_t length) {
-  if (length > 0) ::CharUpperBuffA(text, length);
-}
-
 // Opens a list for reading, sharing reads, trying again every
 // kSharingRetryMs while another program holds it (see kSharingWaitMs).
-NativeFile OpenListWaiting(CandidateList* list, const CandidateOptions& options) {
+// `cancelled` is set when the pause says the command has ended.
+NativeFile OpenListWaiting(CandidateList* list, const CandidateOptions& options, bool* cancelled) {
+  *cancelled = false;
   const uint32_t waitMs = options.SharingWaitMs;
   const uint32_t tries = list->StayedLocked ? 1 : waitMs / kSharingRetryMs + 1;
   for (uint32_t i = 0;; ++i) {
     OpenError error = OpenError::None;
-    const NativeFile file = OpenFile(list->Path, OpenMode::ReadShared, &error);
+    const NativeFile file = OpenFile(list->Path.c_str(), OpenMode::ReadShared, &error);
     if (file != kNoFile) {
       list->StayedLocked = false;
       return file;
     }
     if (error != OpenError::SharingViolation) return kNoFile;
     if (i + 1 >= tries) break;
-    if (options.Pause)
-      options.Pause(kSharingRetryMs);
-    else
+    if (!options.Pause) {
       ::Sleep(kSharingRetryMs);
+    } else if (!options.Pause(options.PauseContext, kSharingRetryMs)) {
+      *cancelled = true;
+      return kNoFile;
+    }
   }
   list->StayedLocked = true;
   return kNoFile;
@@ -41,7 +42,8 @@ NativeFile OpenListWaiting(CandidateList* list, const CandidateOptions& options)
 // A .par candidate is kept when it opens and its header is sound (or too
 // short to tell).
 bool KeepParList(CandidateList* list, const CandidateOptions& options) {
-  UniqueFile file(OpenListWaiting(list, options));
+  bool cancelled = false;
+  UniqueFile file(OpenListWaiting(list, options, &cancelled));
   if (!file) return false;
   return CheckParHeader(&list->Reader, file.Get()) != ParCheck::Invalid;
 }
@@ -50,13 +52,13 @@ bool KeepParList(CandidateList* list, const CandidateOptions& options) {
 // to be a JPEG Sheriff table is sampled again.
 bool PositionForSearch(CandidateList* list, NativeFile file) {
   if (list->Reader.Format == ListFormat::BinaryCrc)
-    DetectListFormat(&list->Reader, list->Path, file);
+    DetectListFormat(&list->Reader, list->Path.c_str(), file);
   return PositionListForReading(&list->Reader, file);
 }
 
 void FreeList(CandidateList* list) {
   FreeListIndex(&list->Index);
-  std::free(list);
+  delete list;
 }
 
 }  // namespace
@@ -65,26 +67,21 @@ bool FindCandidateLists(const char* firstPath, uint32_t baseLength, const Candid
                         CandidateLists* lists) {
   lists->Head = nullptr;
   lists->Options = options;
-  char pattern[kCandidatePathSize];
-  if (baseLength + sizeof "*.*" > sizeof pattern) return true;  // no such folder
-  std::memcpy(pattern, firstPath, baseLength);
-  std::memcpy(pattern + baseLength, "*.*", sizeof "*.*");
-  WIN32_FIND_DATAA found;
-  UniqueFindHandle find(::FindFirstFileA(pattern, &found));
+  const std::string folder(firstPath, baseLength);
+  FoundFile found;
+  UniqueFindHandle find(FindFirstUtf8((folder + "*.*").c_str(), &found));
   if (!find) return true;
   CandidateList** tail = &lists->Head;
   do {
-    const size_t nameLength = std::strlen(found.cFileName);
     ListFormat format;
-    if (!ClassifyListPath(ListHost::ShellExtension, found.cFileName, &format)) continue;
-    if (baseLength + nameLength >= sizeof CandidateList::Path) continue;
-    auto* list = static_cast<CandidateList*>(std::calloc(1, sizeof(CandidateList)));
+    if (!ClassifyListPath(ListHost::ShellExtension, found.Name.c_str(), &format)) continue;
+    auto* list = new (std::nothrow) CandidateList;
     if (!list) {
       FreeCandidateLists(lists);
       return false;
     }
-    std::memcpy(list->Path, firstPath, baseLength);
-    std::memcpy(list->Path + baseLength, found.cFileName, nameLength + 1);
+    list->Path = folder;
+    list->Path += found.Name;
     InitListReader(&list->Reader, ListHost::ShellExtension, nullptr, nullptr);
     list->Reader.Format = format;
     if (format == ListFormat::Par && !KeepParList(list, options)) {
@@ -93,17 +90,14 @@ bool FindCandidateLists(const char* firstPath, uint32_t baseLength, const Candid
     }
     *tail = list;
     tail = &list->Next;
-  } while (::FindNextFileA(find.Get(), &found));
+  } while (FindNextUtf8(find.Get(), &found));
   return true;
 }
 
 LookupResult LookUpFile(CandidateLists* lists, const char* relativeName, ListMatch* match,
                         CouldNotOpenSink sink, void* context) {
-  char name[kMaxEntryName + 1];
-  const size_t length = std::strlen(relativeName);
-  if (length > kMaxEntryName) return LookupResult::NotFound;  // no entry is that long
-  std::memcpy(name, relativeName, length + 1);
-  FoldAnsiUpper(name, static_cast<uint32_t>(length));
+  const char* name = relativeName;
+  if (std::strlen(name) > kMaxEntryName) return LookupResult::NotFound;  // no entry is that long
 
   const bool useIndex = lists->Options.UseIndex;
   for (CandidateList* list = lists->Head; list; list = list->Next) {
@@ -111,23 +105,25 @@ LookupResult LookUpFile(CandidateLists* lists, const char* relativeName, ListMat
     if (useIndex && list->Indexed) {
       found = FindInListIndex(list->Index, name, &match->Entry);
     } else {
-      UniqueFile file(OpenListWaiting(list, lists->Options));
+      bool cancelled = false;
+      UniqueFile file(OpenListWaiting(list, lists->Options, &cancelled));
+      if (cancelled) return LookupResult::Cancelled;
       if (!file) {
         if (sink) {
           VerifyRow row;
-          DescribeCouldNotOpen(list->Path, &row);
+          DescribeCouldNotOpen(list->Path.c_str(), &row);
           sink(context, row);
         }
         continue;
       }
       if (!PositionForSearch(list, file.Get())) continue;
       if (useIndex) {
-        if (!BuildListIndex(&list->Reader, file.Get(), FoldAnsiUpper, &list->Index))
+        if (!BuildListIndex(&list->Reader, file.Get(), &list->Index))
           return LookupResult::OutOfMemory;
         list->Indexed = true;
         found = FindInListIndex(list->Index, name, &match->Entry);
       } else {
-        found = FindInOpenList(&list->Reader, file.Get(), name, FoldAnsiUpper, &match->Entry);
+        found = FindInOpenList(&list->Reader, file.Get(), name, &match->Entry);
       }
     }
     if (found) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "formats/list_entry.h"
 #include "formats/list_reader.h"
@@ -23,17 +24,13 @@
 constexpr uint32_t kSharingRetryMs = 5;
 constexpr uint32_t kSharingWaitMs = 3000;
 
-// Room for the folder of a selection (at most 511 characters) and a found
-// name (at most 259).
-constexpr int kCandidatePathSize = 1024;
-
 struct CandidateList {
-  CandidateList* Next;            // directory order
-  char Path[kCandidatePathSize];  // full path
-  ListReader Reader;              // format, JPEG Sheriff layout, PAR header
-  bool Indexed;                   // Index holds the whole list
-  bool StayedLocked;              // a sharing violation outlasted the wait
-  ListIndex Index;
+  CandidateList* Next = nullptr;  // directory order
+  std::string Path;               // full path, UTF-8
+  ListReader Reader{};            // format, JPEG Sheriff layout, PAR header
+  bool Indexed = false;           // Index holds the whole list
+  bool StayedLocked = false;      // a sharing violation outlasted the wait
+  ListIndex Index{};
 };
 
 struct CandidateOptions {
@@ -45,9 +42,11 @@ struct CandidateOptions {
   bool UseIndex = true;
   uint32_t SharingWaitMs = kSharingWaitMs;
   // How the retries wait kSharingRetryMs: null sleeps. The command passes a
-  // wait that dispatches its thread's messages, so that Explorer's windows
-  // stay live while a locked list is waited for.
-  void (*Pause)(uint32_t ms) = nullptr;
+  // wait that dispatches its thread's messages, so that its windows stay live
+  // while a locked list is waited for, and that returns false once the
+  // command is cancelled (its window closed): the wait then ends at once.
+  bool (*Pause)(void* context, uint32_t ms) = nullptr;
+  void* PauseContext = nullptr;
 };
 
 struct CandidateLists {
@@ -81,11 +80,11 @@ struct ListMatch {
   bool UseMd5;                // PAR and MD5 lists
 };
 
-enum class LookupResult { Found, NotFound, OutOfMemory };
+enum class LookupResult { Found, NotFound, OutOfMemory, Cancelled };
 
 // Searches the lists in order for `relativeName` (the selected file's path
-// relative to the selection's folder, at most 511 bytes), comparing names
-// without regard to case (the system's ANSI upper-case rules). The first list
+// relative to the selection's folder, UTF-8), comparing names without regard
+// to case (CompareNoCase: the system's Unicode rules). The first list
 // that names the file decides, and in it the first entry of that name. Each
 // list the search reaches and cannot open sends one row to `sink` (which may
 // be null) and the search goes on with the next; a list that opens and does
@@ -93,7 +92,8 @@ enum class LookupResult { Found, NotFound, OutOfMemory };
 // JPEG Sheriff table until it is found to be one; a binary one is read from
 // byte 128; a PAR list from its file list.
 // Found fills `match`; OutOfMemory means a list could not be held in memory
-// (the command ends; FreeCandidateLists still frees everything).
+// (the command ends; FreeCandidateLists still frees everything); Cancelled
+// that the command was cancelled while a locked list was waited for.
 LookupResult LookUpFile(CandidateLists* lists, const char* relativeName, ListMatch* match,
                         CouldNotOpenSink sink, void* context);
 

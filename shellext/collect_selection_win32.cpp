@@ -1,40 +1,51 @@
 #include "shellext/collect_selection_win32.h"
 
-#include <shellapi.h>
-
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
+#include "hashing/hash_job_win32.h"
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/window_text_win32.h"
 #include "shellext/list_name.h"
 #include "shellext/selection_order.h"
 
 namespace {
 
-constexpr size_t kPathCapacity = sizeof(SelectedFile::Path);
 constexpr DWORD kHiddenOrSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+// What a refused path's message shows of it.
+constexpr size_t kRefusedShown = 200;
+// The pipeline's job holds the path with its terminator.
+constexpr size_t kJobPathBytes = sizeof(HashJob::FilePath) - 1;
 
-// Working memory of one collection, on the heap: a search pattern or a
-// joined path may be longer than a node can hold.
-struct CollectWork {
-  char Joined[kPathCapacity + MAX_PATH + 8];
-  WIN32_FIND_DATAA Found;
-};
+// UTF-16 units of UTF-8 text: one per character, two above U+FFFF.
+size_t Utf16Length(const char* text, size_t bytes) {
+  size_t units = 0;
+  for (size_t i = 0; i < bytes; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c & 0xC0) != 0x80) units += c >= 0xF0 ? 2 : 1;
+  }
+  return units;
+}
 
-struct MallocFree {
-  void operator()(void* p) const { std::free(p); }
-};
+bool Listable(const std::string& path) {
+  return path.size() <= kJobPathBytes &&
+         (path.size() <= kLongPathUnits || Utf16Length(path.data(), path.size()) <= kLongPathUnits);
+}
 
 SelectedFile* NewNode(RecordPool* pool) {
   return static_cast<SelectedFile*>(PoolAllocate(pool));
 }
 
-// Records a path that does not fit into a node. False when memory runs out.
-bool Refuse(RecordPool* pool, Selection* selection, const char* path) {
+// Records a path too long to be listed. False when memory runs out.
+bool Refuse(RecordPool* pool, Selection* selection, const std::string& path) {
   SelectedFile* node = NewNode(pool);
   if (!node) return false;
-  ShortenPathForMessage(node->Path, 200, path);
+  char shown[kRefusedShown];
+  ShortenPathForMessage(shown, sizeof shown, path.c_str());
+  const size_t length = std::strlen(shown);
+  node->Path = StorePath(&selection->Paths, shown, length);
+  if (!node->Path) return false;
+  node->PathLength = static_cast<uint32_t>(length);
   node->Next = selection->Refused;
   selection->Refused = node;
   ++selection->RefusedCount;
@@ -43,53 +54,66 @@ bool Refuse(RecordPool* pool, Selection* selection, const char* path) {
 
 // A node for `path`, or for a path too long: a refused entry and no node.
 // False when memory runs out.
-bool NodeFor(RecordPool* pool, Selection* selection, const char* path, SelectedFile** node) {
+bool NodeFor(RecordPool* pool, Selection* selection, const std::string& path, SelectedFile** node) {
   *node = nullptr;
-  if (std::strlen(path) >= kPathCapacity) return Refuse(pool, selection, path);
+  if (!Listable(path)) return Refuse(pool, selection, path);
   *node = NewNode(pool);
   if (!*node) return false;
-  std::strcpy((*node)->Path, path);
-  return true;
+  (*node)->Path = StorePath(&selection->Paths, path.data(), path.size());
+  (*node)->PathLength = static_cast<uint32_t>(path.size());
+  return (*node)->Path != nullptr;
 }
 
-// folder + "\" + name into work->Joined.
-const char* Join(CollectWork* work, const char* folder, const char* name) {
-  size_t length = std::strlen(folder);
-  if (length && folder[length - 1] == '\\') --length;
-  std::memcpy(work->Joined, folder, length);
-  work->Joined[length] = '\\';
-  size_t nameLength = std::strlen(name);
-  if (length + 1 + nameLength >= sizeof work->Joined) nameLength = 0;  // cannot occur
-  std::memcpy(work->Joined + length + 1, name, nameLength + 1);
-  return work->Joined;
+// folder + "\" + name.
+std::string Join(const char* folder, size_t folderLength, const std::string& name) {
+  if (folderLength && folder[folderLength - 1] == '\\') --folderLength;
+  std::string joined;
+  joined.reserve(folderLength + 1 + name.size());
+  joined.append(folder, folderLength);
+  joined += '\\';
+  joined += name;
+  return joined;
 }
 
-bool IsDotEntry(const char* name) {
-  return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+bool IsDotEntry(const std::string& name) {
+  return name == "." || name == "..";
 }
 
 bool IsFolder(const char* path) {
-  DWORD attributes = GetFileAttributesA(path);
+  DWORD attributes = GetFileAttributesUtf8(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// One folder: its files sorted after *tail, its subfolders as a chain in
-// search order (returned through `subfolders`, their Hidden set as inherited).
-bool CollectOneFolder(const char* folder, bool hidden, RecordPool* pool, Selection* selection,
-                      SelectedFile** tail, SelectedFile** subfolders, CollectWork* work) {
+// One folder: its files sorted after *tail, its subfolders (junctions and
+// symbolic links to folders left out) as a chain in search order (returned
+// through `subfolders`, their Hidden set as inherited).
+bool CollectOneFolder(const SelectedFile& folder, bool hidden, RecordPool* pool,
+                      Selection* selection, SelectedFile** tail, SelectedFile** subfolders) {
   *subfolders = nullptr;
   SelectedFile* files = nullptr;
   SelectedFile** filesEnd = &files;
   SelectedFile** foldersEnd = subfolders;
-  UniqueFindHandle search(FindFirstFileA(Join(work, folder, "*.*"), &work->Found));
+  FoundFile found;
+  UniqueFindHandle search(
+      FindFirstUtf8(Join(folder.Path, folder.PathLength, "*.*").c_str(), &found));
   if (!search) return true;  // nothing matches: an empty or unreadable folder
   uint32_t count = 0;
+  bool ok = true;
   do {
-    const char* name = work->Found.cFileName;
-    if (IsDotEntry(name)) continue;
-    DWORD attributes = work->Found.dwFileAttributes;
+    if (IsDotEntry(found.Name)) continue;
+    const DWORD attributes = found.Attributes;
+    // Junctions and symbolic links to folders are not entered: one that
+    // points at a folder above would repeat the tree until the paths are too
+    // long, two of them make the walk exponential. Other reparse folders
+    // (cloud-sync folders, say) hold real files and are walked. A reparse
+    // folder whose tag the search does not give (Wine's view of a Unix
+    // symbolic link) is taken for a link.
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        (found.ReparseTag == 0 || IsReparseTagNameSurrogate(found.ReparseTag)))
+      continue;
     SelectedFile* node = nullptr;
-    if (!NodeFor(pool, selection, Join(work, folder, name), &node)) return false;
+    ok = NodeFor(pool, selection, Join(folder.Path, folder.PathLength, found.Name), &node);
+    if (!ok) break;
     if (!node) continue;
     node->Hidden = hidden || (attributes & kHiddenOrSystem) ? 1 : 0;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -100,7 +124,7 @@ bool CollectOneFolder(const char* folder, bool hidden, RecordPool* pool, Selecti
       filesEnd = &node->Next;
       ++count;
     }
-  } while (FindNextFileA(search.Get(), &work->Found));
+  } while (FindNextUtf8(search.Get(), &found));
   *foldersEnd = nullptr;
   *filesEnd = nullptr;
   files = SortSelectedFiles(files);
@@ -112,28 +136,45 @@ bool CollectOneFolder(const char* folder, bool hidden, RecordPool* pool, Selecti
     *tail = LastSelectedFile(files);
   }
   selection->FileCount += count;
-  return true;
+  return ok;
 }
 
 // Shortens the base length to the folder part that `path` shares with the
-// first item's (compared case-insensitively, up to and including a '\').
-uint32_t CommonBase(const char* first, const char* path, uint32_t base) {
+// first item's: whole names between '\' compared case-insensitively ('\'
+// never occurs inside a UTF-8 character). The base length is one for all
+// paths, so names that are equal but of different lengths end it.
+uint32_t CommonBase(const SelectedFile& first, const SelectedFile& path, uint32_t base) {
   uint32_t common = 0;
-  for (uint32_t i = 0; i < base; ++i) {
-    char a[2] = {first[i], 0}, b[2] = {path[i], 0};
-    if (!a[0] || CompareNoCase(a, b) != 0) break;
-    if (a[0] == '\\') common = i + 1;
+  for (uint32_t start = 0; start < base && start < path.PathLength;) {
+    const void* a = std::memchr(first.Path + start, '\\', base - start);
+    const void* b = std::memchr(path.Path + start, '\\', path.PathLength - start);
+    if (!a || !b) break;
+    const uint32_t length = static_cast<uint32_t>(static_cast<const char*>(a) - first.Path) - start;
+    if (static_cast<uint32_t>(static_cast<const char*>(b) - path.Path) - start != length ||
+        CompareNoCase(first.Path + start, length, path.Path + start, length) != 0)
+      break;
+    start += length + 1;
+    common = start;
   }
   return common;
 }
 
 }  // namespace
 
+uint32_t ListedPathLimit() {
+  return kJobPathBytes < kLongPathUnits ? static_cast<uint32_t>(kJobPathBytes) : kLongPathUnits;
+}
+
+std::vector<std::string> ReadDropPaths(HDROP drop) {
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  paths.reserve(count);
+  for (UINT i = 0; i < count; ++i) paths.push_back(DragQueryFileUtf8(drop, i));
+  return paths;
+}
+
 bool CollectFolder(const char* folder, bool hidden, RecordPool* pool, Selection* selection,
                    SelectedFile** tail) {
-  std::unique_ptr<CollectWork, MallocFree> work(
-      static_cast<CollectWork*>(std::calloc(1, sizeof(CollectWork))));
-  if (!work) return false;
   // Pending folders, next first. Each folder's subfolders go in front of the
   // ones still pending, in search order: a depth-first walk.
   SelectedFile* pending = nullptr;
@@ -147,8 +188,7 @@ bool CollectFolder(const char* folder, bool hidden, RecordPool* pool, Selection*
     current = pending;
     pending = current->Next;
     SelectedFile* subfolders = nullptr;
-    bool ok = CollectOneFolder(current->Path, current->Hidden != 0, pool, selection, tail,
-                               &subfolders, work.get());
+    bool ok = CollectOneFolder(*current, current->Hidden != 0, pool, selection, tail, &subfolders);
     if (subfolders) {
       LastSelectedFile(subfolders)->Next = pending;
       pending = subfolders;
@@ -159,34 +199,26 @@ bool CollectFolder(const char* folder, bool hidden, RecordPool* pool, Selection*
   return true;
 }
 
-bool CollectSelection(HDROP drop, RecordPool* pool, Selection* selection) {
-  UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-  size_t capacity = kPathCapacity;
-  std::unique_ptr<char, MallocFree> path(static_cast<char*>(std::malloc(capacity)));
-  if (!path) return false;
+bool CollectSelection(const std::vector<std::string>& items, RecordPool* pool,
+                      Selection* selection) {
   SelectedFile* files = nullptr;
   SelectedFile** filesEnd = &files;
   SelectedFile* folders = nullptr;
   SelectedFile** foldersEnd = &folders;
   const SelectedFile* first = nullptr;  // the first item's node
   bool ok = true;
-  for (UINT i = 0; i < count && ok; ++i) {
-    UINT length = DragQueryFileA(drop, i, nullptr, 0);
-    if (length + 1 > capacity) {
-      capacity = length + 1;
-      path.reset(static_cast<char*>(std::malloc(capacity)));
-      if (!path) return false;
-    }
-    if (DragQueryFileA(drop, i, path.get(), static_cast<UINT>(capacity)) != length) continue;
+  for (size_t i = 0; i < items.size() && ok; ++i) {
+    const std::string& path = items[i];
+    if (path.empty()) continue;
     if (i == 0) {
-      const char* slash = std::strrchr(path.get(), '\\');
-      size_t base = slash ? static_cast<size_t>(slash - path.get() + 1) : 0;
-      // A first item too long for a node is refused; the others must not
+      const size_t slash = path.rfind('\\');
+      const size_t base = slash == std::string::npos ? 0 : slash + 1;
+      // A first item too long to be listed is refused; the others must not
       // have their names taken from beyond their paths.
-      selection->BaseLength = base < kPathCapacity ? static_cast<uint32_t>(base) : 0;
+      selection->BaseLength = Listable(path) ? static_cast<uint32_t>(base) : 0;
     }
     SelectedFile* node = nullptr;
-    ok = NodeFor(pool, selection, path.get(), &node);
+    ok = NodeFor(pool, selection, path, &node);
     if (!node) continue;
     if (i == 0) first = node;
     if (IsFolder(node->Path)) {
@@ -204,7 +236,7 @@ bool CollectSelection(HDROP drop, RecordPool* pool, Selection* selection) {
   // the folder they all lie in, never cut inside another file's name.
   for (int pass = 0; pass < 2 && first; ++pass)
     for (const SelectedFile* f = pass ? folders : files; f; f = f->Next)
-      selection->BaseLength = CommonBase(first->Path, f->Path, selection->BaseLength);
+      selection->BaseLength = CommonBase(*first, *f, selection->BaseLength);
   selection->Head = SortSelectedFiles(files);
   SelectedFile* tail = LastSelectedFile(selection->Head);
   while (ok && folders) {

@@ -5,11 +5,11 @@
 #include "shellext/module_state_win32.h"
 
 ContextMenuHandlerFactory::ContextMenuHandlerFactory() {
-  ++ShellModule().LiveObjects;
+  InterlockedIncrement(&ShellModule().LiveObjects);
 }
 
 ContextMenuHandlerFactory::~ContextMenuHandlerFactory() {
-  --ShellModule().LiveObjects;
+  InterlockedDecrement(&ShellModule().LiveObjects);
 }
 
 STDMETHODIMP ContextMenuHandlerFactory::QueryInterface(REFIID iid, void** out) {
@@ -24,11 +24,11 @@ STDMETHODIMP ContextMenuHandlerFactory::QueryInterface(REFIID iid, void** out) {
 }
 
 STDMETHODIMP_(ULONG) ContextMenuHandlerFactory::AddRef() {
-  return static_cast<ULONG>(++references_);
+  return static_cast<ULONG>(InterlockedIncrement(&references_));
 }
 
 STDMETHODIMP_(ULONG) ContextMenuHandlerFactory::Release() {
-  LONG left = --references_;
+  LONG left = InterlockedDecrement(&references_);
   if (left == 0) delete this;
   return static_cast<ULONG>(left);
 }
@@ -46,17 +46,22 @@ STDMETHODIMP ContextMenuHandlerFactory::CreateInstance(IUnknown* outer, REFIID i
   return result;
 }
 
-STDMETHODIMP ContextMenuHandlerFactory::LockServer(BOOL) {
+// Locks are counted: the module stays while one is held.
+STDMETHODIMP ContextMenuHandlerFactory::LockServer(BOOL lock) {
+  if (lock)
+    InterlockedIncrement(&ShellModule().Locks);
+  else if (InterlockedDecrement(&ShellModule().Locks) < 0)
+    InterlockedIncrement(&ShellModule().Locks);  // an unlock without a lock
   return S_OK;
 }
 
 ContextMenuHandler::ContextMenuHandler() {
-  ++ShellModule().LiveObjects;
+  InterlockedIncrement(&ShellModule().LiveObjects);
 }
 
 ContextMenuHandler::~ContextMenuHandler() {
   if (data_) data_->Release();
-  --ShellModule().LiveObjects;
+  InterlockedDecrement(&ShellModule().LiveObjects);
 }
 
 STDMETHODIMP ContextMenuHandler::QueryInterface(REFIID iid, void** out) {
@@ -74,11 +79,11 @@ STDMETHODIMP ContextMenuHandler::QueryInterface(REFIID iid, void** out) {
 }
 
 STDMETHODIMP_(ULONG) ContextMenuHandler::AddRef() {
-  return static_cast<ULONG>(++references_);
+  return static_cast<ULONG>(InterlockedIncrement(&references_));
 }
 
 STDMETHODIMP_(ULONG) ContextMenuHandler::Release() {
-  LONG left = --references_;
+  LONG left = InterlockedDecrement(&references_);
   if (left == 0) delete this;
   return static_cast<ULONG>(left);
 }

@@ -1,6 +1,7 @@
 // The shell extension's COM objects: the class factory that Explorer gets from
 // DllGetClassObject, and the context-menu handler it creates. Both count
-// themselves in ShellModule().LiveObjects while they live.
+// themselves in ShellModule().LiveObjects while they live; every count is
+// changed by interlocked operations.
 #pragma once
 
 #include <windows.h>
@@ -23,7 +24,7 @@ class ContextMenuHandlerFactory final : public IClassFactory {
   STDMETHODIMP LockServer(BOOL lock) override;
 
  private:
-  LONG references_ = 0;
+  volatile LONG references_ = 0;
 };
 
 // IContextMenu first (its table is the object's primary one), IShellExtInit
@@ -48,7 +49,7 @@ class ContextMenuHandler final : public IContextMenu, public IShellExtInit {
   STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY programKey) override;
 
  private:
-  LONG references_ = 0;
+  volatile LONG references_ = 0;
   IDataObject* data_ = nullptr;
 };
 

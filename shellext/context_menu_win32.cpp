@@ -4,55 +4,47 @@
 
 #include <shellapi.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <string>
 
+#include "platform/files_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/registry_win32.h"
+#include "platform/text_win32.h"
+#include "platform/window_text_win32.h"
 #include "shellext/com_objects_win32.h"
 #include "shellext/list_name.h"
 #include "shellext/module_state_win32.h"
 
 namespace {
 
-constexpr char kCreateLabel[] = "&Create .SFV File";
-constexpr char kVerifyOneLabel[] = "&Verify Individual File";
-constexpr char kVerifyManyLabel[] = "&Verify Individual Files";
-
-struct MallocFree {
-  void operator()(void* p) const { std::free(p); }
-};
+constexpr wchar_t kCreateLabel[] = L"&Create .SFV File";
+constexpr wchar_t kVerifyOneLabel[] = L"&Verify Individual File";
+constexpr wchar_t kVerifyManyLabel[] = L"&Verify Individual Files";
 
 // The user's Start Menu folder is the one item that gets no commands.
-bool IsStartMenuFolder(const char* path) {
-  UniqueRegKey key;
+bool IsStartMenuFolder(const std::string& path) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER,
-                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
-                    KEY_READ, &opened) != ERROR_SUCCESS)
+  if (RegOpenKeyUtf8(HKEY_CURRENT_USER,
+                     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                     KEY_READ, &opened) != ERROR_SUCCESS)
     return false;
-  key = UniqueRegKey(opened);
-  char value[261] = {};
-  DWORD size = 260, type = 0;
-  if (RegQueryValueExA(key.Get(), "Start Menu", nullptr, &type, reinterpret_cast<BYTE*>(value),
-                       &size) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ))
-    return false;
-  value[size < sizeof value ? size : sizeof value - 1] = 0;
-  return CompareNoCase(value, path) == 0;
+  UniqueRegKey key(opened);
+  std::string value;
+  if (RegReadStringUtf8(key.Get(), "Start Menu", &value) != ERROR_SUCCESS) return false;
+  return CompareNoCase(value.data(), value.size(), path.data(), path.size()) == 0;
 }
 
-bool EndsWithSfv(const char* path) {
-  size_t length = std::strlen(path);
-  return length >= 5 && CompareNoCase(path + length - 4, ".sfv") == 0;
+bool EndsWithSfv(const std::string& path) {
+  return path.size() >= 5 && CompareNoCase(path.c_str() + path.size() - 4, ".sfv") == 0;
 }
 
-bool IsFolderBySearch(const char* path) {
-  WIN32_FIND_DATAA found;
-  UniqueFindHandle search(FindFirstFileA(path, &found));
-  if (search) return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+bool IsFolderBySearch(const std::string& path) {
+  FoundFile found;
+  UniqueFindHandle search(FindFirstUtf8(path.c_str(), &found));
+  if (search) return (found.Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   // A drive's root has no entry of its own to find.
-  DWORD attributes = GetFileAttributesA(path);
+  DWORD attributes = GetFileAttributesUtf8(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -67,29 +59,46 @@ MenuDecision Decide(IDataObject* data) {
   DropMedium medium;
   if (!medium.Fetch(data)) return decision;
   HDROP drop = medium.Drop();
-  if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) != 1) return decision;
-  UINT length = DragQueryFileA(drop, 0, nullptr, 0);
-  std::unique_ptr<char, MallocFree> path(static_cast<char*>(std::malloc(length + 1)));
-  if (!path || DragQueryFileA(drop, 0, path.get(), length + 1) != length) return decision;
-  if (IsStartMenuFolder(path.get()) || EndsWithSfv(path.get())) {
+  if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) return decision;
+  const std::string path = DragQueryFileUtf8(drop, 0);
+  if (path.empty()) return decision;
+  if (IsStartMenuFolder(path) || EndsWithSfv(path)) {
     decision.RuledOut = true;
     return decision;
   }
-  decision.SingleFile = !IsFolderBySearch(path.get());
+  decision.SingleFile = !IsFolderBySearch(path);
   return decision;
 }
 
-// Copies `text` as ANSI or UTF-16 into a buffer of `size` characters,
-// shortened when it does not fit.
+void InsertItem(HMENU menu, UINT position, UINT id, const wchar_t* label, HBITMAP bitmap) {
+  MENUITEMINFOW item{};
+  item.cbSize = sizeof item;
+  if (!label) {
+    item.fMask = MIIM_FTYPE;
+    item.fType = MFT_SEPARATOR;
+  } else {
+    // Both check-mark bitmaps: the bitmap always shows beside the item.
+    item.fMask = MIIM_ID | MIIM_STRING | MIIM_CHECKMARKS;
+    item.wID = id;
+    item.dwTypeData = const_cast<wchar_t*>(label);
+    item.hbmpChecked = bitmap;
+    item.hbmpUnchecked = bitmap;
+  }
+  InsertMenuItemW(menu, position, TRUE, &item);
+}
+
+// Copies `text` (ASCII) as ANSI or UTF-16 into a buffer of `size`
+// characters, shortened when it does not fit.
 void CopyCommandString(const char* text, bool unicode, CHAR* buffer, UINT size) {
   if (!buffer || size == 0) return;
+  UINT i = 0;
   if (unicode) {
     WCHAR* wide = reinterpret_cast<WCHAR*>(buffer);
-    UINT i = 0;
     for (; text[i] && i + 1 < size; ++i) wide[i] = static_cast<unsigned char>(text[i]);
     wide[i] = 0;
   } else {
-    lstrcpynA(buffer, text, static_cast<int>(size));
+    for (; text[i] && i + 1 < size; ++i) buffer[i] = text[i];
+    buffer[i] = 0;
   }
 }
 
@@ -102,20 +111,28 @@ STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT index, UINT f
   // Two command ids are needed; the range Explorer grants may be smaller.
   if (!wanted || decision.RuledOut || lastId < firstId + 1)
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-  HBITMAP bitmap = ShellModule().MenuBitmap;
-  InsertMenuA(menu, index, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-  InsertMenuA(menu, index + 1, MF_BYPOSITION | MF_STRING, firstId, kCreateLabel);
-  InsertMenuA(menu, index + 2, MF_BYPOSITION | MF_STRING, firstId + 1,
-              decision.SingleFile ? kVerifyOneLabel : kVerifyManyLabel);
-  SetMenuItemBitmaps(menu, index + 1, MF_BYPOSITION, bitmap, bitmap);
-  SetMenuItemBitmaps(menu, index + 2, MF_BYPOSITION, bitmap, bitmap);
+  HBITMAP bitmap = MenuBitmap();
+  InsertItem(menu, index, 0, nullptr, nullptr);
+  InsertItem(menu, index + 1, firstId, kCreateLabel, bitmap);
+  InsertItem(menu, index + 2, firstId + 1, decision.SingleFile ? kVerifyOneLabel : kVerifyManyLabel,
+             bitmap);
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 2);
 }
 
 STDMETHODIMP ContextMenuHandler::GetCommandString(UINT_PTR offset, UINT kind, UINT*, CHAR* buffer,
                                                   UINT bufferSize) {
-  bool unicode = (kind & GCS_UNICODE) != 0;
-  if (offset == 0) CopyCommandString("Create .SFV File", unicode, buffer, bufferSize);
-  if (offset == 1) CopyCommandString("Verify Individual Files", unicode, buffer, bufferSize);
-  return S_OK;
+  const char* help = offset == 0   ? "Create .SFV File"
+                     : offset == 1 ? "Verify Individual Files"
+                                   : nullptr;
+  switch (kind & ~GCS_UNICODE) {
+    case GCS_HELPTEXTA:
+      if (!help) return E_INVALIDARG;  // the buffer stays untouched
+      CopyCommandString(help, (kind & GCS_UNICODE) != 0, buffer, bufferSize);
+      return S_OK;
+    case GCS_VALIDATEA:
+      return help ? S_OK : S_FALSE;
+    default:
+      // The commands have no verbs: InvokeCommand is given their offsets.
+      return help ? E_NOTIMPL : E_INVALIDARG;
+  }
 }

@@ -6,28 +6,47 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "platform/text_win32.h"
+#include "platform/window_text_win32.h"
 #include "shellext/create_list_state_win32.h"
 #include "shellext/list_text.h"
 #include "shellext/module_state_win32.h"
 
 namespace {
 
-constexpr int kTypedCapacity = 260;  // the edit's text with its terminating 0
+// The edit takes a path as long as the system's long-path form allows.
+constexpr int kTypedLimit = 32767;
 
 CreateListState* StateOf(HWND dialog) {
-  return reinterpret_cast<CreateListState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  return reinterpret_cast<CreateListState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
 void SetTitle(HWND dialog, const char* format) {
   char title[96];
   std::snprintf(title, sizeof title, format, kShellVersionText);
-  SetWindowTextA(dialog, title);
+  SetWindowTextUtf8(dialog, title);
 }
 
 ListType SelectedType(HWND dialog) {
-  return SendDlgItemMessageA(dialog, kListTypeCombo, CB_GETCURSEL, 0, 0) == 1 ? ListType::Md5
+  return SendDlgItemMessageW(dialog, kListTypeCombo, CB_GETCURSEL, 0, 0) == 1 ? ListType::Md5
                                                                               : ListType::Sfv;
+}
+
+void AddTypeEntry(HWND dialog, const char* extension) {
+  const std::wstring text = Wide(extension);
+  SendDlgItemMessageW(dialog, kListTypeCombo, CB_ADDSTRING, 0,
+                      reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// The typed text with room to add an extension.
+std::vector<char> TypedText(HWND dialog) {
+  const std::string typed = GetDlgItemTextUtf8(dialog, kListNameEdit);
+  std::vector<char> text(typed.size() + 16, 0);
+  std::memcpy(text.data(), typed.data(), typed.size());
+  return text;
 }
 
 void EnableCompatible(HWND dialog, ListType type) {
@@ -37,14 +56,12 @@ void EnableCompatible(HWND dialog, ListType type) {
 void InitCreateDialog(HWND dialog, CreateListState* state) {
   SetTitle(dialog, "Create .SFV file - Corvana %s");
   bool upper = state->UppercaseExtension;
-  SendDlgItemMessageA(dialog, kListTypeCombo, CB_ADDSTRING, 0,
-                      reinterpret_cast<LPARAM>(ListExtension(ListType::Sfv, upper)));
-  SendDlgItemMessageA(dialog, kListTypeCombo, CB_ADDSTRING, 0,
-                      reinterpret_cast<LPARAM>(ListExtension(ListType::Md5, upper)));
-  SendDlgItemMessageA(dialog, kListTypeCombo, CB_SETCURSEL, static_cast<WPARAM>(state->Type), 0);
-  SendDlgItemMessageA(dialog, kListNameEdit, EM_LIMITTEXT, kTypedCapacity - 1, 0);
-  SetDlgItemTextA(dialog, kListNameEdit, state->ListPath);
-  SendDlgItemMessageA(dialog, kListNameEdit, EM_SETSEL, 0, -1);
+  AddTypeEntry(dialog, ListExtension(ListType::Sfv, upper));
+  AddTypeEntry(dialog, ListExtension(ListType::Md5, upper));
+  SendDlgItemMessageW(dialog, kListTypeCombo, CB_SETCURSEL, static_cast<WPARAM>(state->Type), 0);
+  SendDlgItemMessageW(dialog, kListNameEdit, EM_LIMITTEXT, kTypedLimit, 0);
+  SetDlgItemTextUtf8(dialog, kListNameEdit, state->ListPath.c_str());
+  SendDlgItemMessageW(dialog, kListNameEdit, EM_SETSEL, 0, -1);
   CheckDlgButton(dialog, kCompatibleCheck,
                  ShellModule().CompatibilityMode ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, kExcludeHiddenCheck, BST_UNCHECKED);
@@ -55,10 +72,9 @@ void InitCreateDialog(HWND dialog, CreateListState* state) {
 void TypeChanged(HWND dialog, CreateListState* state) {
   ListType type = SelectedType(dialog);
   EnableCompatible(dialog, type);
-  char text[kTypedCapacity + 8] = {};
-  GetDlgItemTextA(dialog, kListNameEdit, text, kTypedCapacity);
-  if (SwitchListExtension(text, sizeof text, type, state->UppercaseExtension))
-    SetDlgItemTextA(dialog, kListNameEdit, text);
+  std::vector<char> text = TypedText(dialog);
+  if (SwitchListExtension(text.data(), text.size(), type, state->UppercaseExtension))
+    SetDlgItemTextUtf8(dialog, kListNameEdit, text.data());
 }
 
 // A name typed without a folder goes beside the selection, not into the
@@ -68,21 +84,15 @@ bool HasFolder(const char* path) {
 }
 
 bool Accept(HWND dialog, CreateListState* state) {
-  char text[kTypedCapacity + 8] = {};
-  GetDlgItemTextA(dialog, kListNameEdit, text, kTypedCapacity);
+  std::vector<char> text = TypedText(dialog);
   if (!text[0]) return false;  // no name: the dialog stays
   ListType type = SelectedType(dialog);
-  state->ListPath[0] = 0;
+  if (!CompleteListPath(text.data(), text.size(), type, state->UppercaseExtension)) return false;
+  state->ListPath.clear();
   const Selection& files = *state->Context->Files;
-  if (!HasFolder(text) && files.Head) {
-    size_t base = files.BaseLength;
-    if (base + std::strlen(text) + 8 > sizeof state->ListPath) return false;
-    std::memcpy(state->ListPath, files.Head->Path, base);
-    state->ListPath[base] = 0;
-  }
-  std::strcat(state->ListPath, text);
-  if (!CompleteListPath(state->ListPath, sizeof state->ListPath, type, state->UppercaseExtension))
-    return false;
+  if (!HasFolder(text.data()) && files.Head)
+    state->ListPath.assign(files.Head->Path, files.BaseLength);
+  state->ListPath += text.data();
   ShellModule().CompatibilityMode = IsDlgButtonChecked(dialog, kCompatibleCheck) == BST_CHECKED;
   state->ExcludeHidden = IsDlgButtonChecked(dialog, kExcludeHiddenCheck) == BST_CHECKED;
   state->Type = type;
@@ -92,7 +102,7 @@ bool Accept(HWND dialog, CreateListState* state) {
 INT_PTR CALLBACK CreateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       InitCreateDialog(dialog, reinterpret_cast<CreateListState*>(lParam));
       return FALSE;  // the focus is set
     case WM_COMMAND:
@@ -118,7 +128,7 @@ INT_PTR CALLBACK CreateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       SetTitle(dialog, "Status - Corvana %s");
       return TRUE;
     case WM_COMMAND:
@@ -141,7 +151,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 INT_PTR CALLBACK OpenErrorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      SetDlgItemTextA(dialog, kOpenErrorText, reinterpret_cast<const char*>(lParam));
+      SetDlgItemTextUtf8(dialog, kOpenErrorText, reinterpret_cast<const char*>(lParam));
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -163,13 +173,13 @@ INT_PTR CALLBACK OpenErrorDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 INT_PTR RunCreateDialog(CreateListState* state) {
   INT_PTR result =
-      DialogBoxParamA(state->Context->Instance, MAKEINTRESOURCEA(kCreateDialogId),
+      DialogBoxParamW(state->Context->Instance, MAKEINTRESOURCEW(kCreateDialogId),
                       state->Context->Owner, CreateDialogProc, reinterpret_cast<LPARAM>(state));
   return result == IDOK ? IDOK : IDCANCEL;
 }
 
 HWND CreateProgressDialog(CreateListState* state) {
-  HWND dialog = CreateDialogParamA(state->Context->Instance, MAKEINTRESOURCEA(kProgressDialogId),
+  HWND dialog = CreateDialogParamW(state->Context->Instance, MAKEINTRESOURCEW(kProgressDialogId),
                                    state->Context->Owner, ProgressDialogProc,
                                    reinterpret_cast<LPARAM>(state));
   if (dialog) ShowWindow(dialog, SW_SHOW);
@@ -178,7 +188,7 @@ HWND CreateProgressDialog(CreateListState* state) {
 
 int AskOpenError(CreateListState* state, const char* message) {
   HWND owner = state->Progress ? state->Progress : state->Context->Owner;
-  INT_PTR answer = DialogBoxParamA(state->Context->Instance, MAKEINTRESOURCEA(kOpenErrorDialogId),
+  INT_PTR answer = DialogBoxParamW(state->Context->Instance, MAKEINTRESOURCEW(kOpenErrorDialogId),
                                    owner, OpenErrorDialogProc, reinterpret_cast<LPARAM>(message));
   if (answer == kAnswerYes || answer == kAnswerYesToAll) return static_cast<int>(answer);
   return kAnswerNo;

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "shellext/list_name.h"
 #include "shellext/shell_command_win32.h"
@@ -27,36 +29,43 @@ enum : int {
 // Answers of the open-error dialog.
 enum : int { kAnswerYes = 6, kAnswerYesToAll = 1, kAnswerNo = 7 };
 
+// How the names of a new list are written.
+enum class ListEncoding {
+  Utf8,  // as they are: ASCII names byte for byte as ever, others in UTF-8 without a mark
+  Ansi,  // "ListEncoding=ANSI": the ANSI code page; a name it cannot hold is refused
+};
+
 struct CreateListState {
-  const ShellCommandContext* Context;
+  const ShellCommandContext* Context = nullptr;
   // Chosen in the creation dialog.
-  char ListPath[272];  // up to 259 typed characters plus an extension
-  ListType Type;
-  bool ExcludeHidden;
-  bool CompatibleAtStart;
-  bool UppercaseExtension;
+  std::string ListPath;  // UTF-8
+  ListType Type = ListType::Sfv;
+  bool ExcludeHidden = false;
+  bool CompatibleAtStart = false;
+  bool UppercaseExtension = false;
+  ListEncoding Encoding = ListEncoding::Utf8;
   // The run. The list is written into WritePath: the chosen path itself, or,
   // when a file of that name exists, a temporary file beside it that takes
   // its place only once the list is complete. Meanwhile OldList holds the
   // existing file open without sharing.
-  char WritePath[272];  // as ListPath; GetTempFileName needs MAX_PATH
-  HANDLE ListFile;
-  HANDLE OldList;
-  HWND Progress;
-  volatile LONG Cancelled;
-  bool SkipAll;
-  uint32_t Skipped;
-  uint32_t Started;
+  std::string WritePath;
+  HANDLE ListFile = INVALID_HANDLE_VALUE;
+  HANDLE OldList = INVALID_HANDLE_VALUE;
+  HWND Progress = nullptr;
+  volatile LONG Cancelled = 0;
+  bool SkipAll = false;
+  uint32_t Skipped = 0;
+  uint32_t Started = 0;
   // What the progress window should show, and when it last showed it: its
   // controls are brought up to date at most every kShowIntervalMs, since
   // under Wine each redraw costs far more than hashing a small file.
-  uint32_t OverallPosition;
-  DWORD LastShown;
-  bool StatusChanged;
-  char StatusText[600];
-  WIN32_FILE_ATTRIBUTE_DATA Found;
-  char Line[4096];
-  char Message[1400];
+  uint32_t OverallPosition = 0;
+  DWORD LastShown = 0;
+  bool StatusChanged = false;
+  std::string StatusText;
+  WIN32_FILE_ATTRIBUTE_DATA Found{};
+  std::vector<char> Line;  // one list line: room for a name as long as a path may be
+  std::string Name;        // a name in the list's encoding
 };
 
 // Dialog 136. IDOK when the user chose a list, else IDCANCEL.

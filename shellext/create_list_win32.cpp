@@ -6,11 +6,17 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "hashing/entry_status.h"
+#include "platform/files_win32.h"
+#include "platform/profile_win32.h"
+#include "platform/text_win32.h"
+#include "platform/utf8.h"
+#include "platform/window_text_win32.h"
+#include "shellext/collect_selection_win32.h"
 #include "shellext/create_list_state_win32.h"
 #include "shellext/list_text.h"
 #include "shellext/module_state_win32.h"
@@ -24,9 +30,17 @@ constexpr DWORD kShowIntervalMs = 100;
 // to 100; such files are hashed without it.
 constexpr uint64_t kPerFileBarMinimum = kReadBlockBytes;
 
-struct StateFree {
-  void operator()(CreateListState* p) const { std::free(p); }
-};
+// A line holds its name, the longest a listed path may be in UTF-8, and the
+// rest of the line around it.
+constexpr size_t kLineCapacity = 3 * size_t{kLongPathUnits} + 128;
+
+// `format` with its one "%s" replaced by `text`, however long.
+std::string FillIn(const char* format, const char* text) {
+  std::string out = format;
+  const size_t at = out.find("%s");
+  if (at != std::string::npos) out.replace(at, 2, text);
+  return out;
+}
 
 bool Cancelled(const CreateListState* state) {
   return state->Cancelled != 0;
@@ -44,7 +58,7 @@ ListTime ToListTime(const SYSTEMTIME& t) {
 // could not be formatted or written cancels the command: a list with a line
 // missing would be wrong.
 void WriteLine(CreateListState* state, int length) {
-  if (length < 0 || static_cast<size_t>(length) + 2 > sizeof state->Line) {
+  if (length < 0 || static_cast<size_t>(length) + 2 > state->Line.size()) {
     Cancel(state);
     return;
   }
@@ -52,8 +66,29 @@ void WriteLine(CreateListState* state, int length) {
   state->Line[length + 1] = '\n';
   DWORD written = 0;
   DWORD size = static_cast<DWORD>(length + 2);
-  if (!WriteFile(state->ListFile, state->Line, size, &written, nullptr) || written != size)
+  if (!WriteFile(state->ListFile, state->Line.data(), size, &written, nullptr) || written != size)
     Cancel(state);
+}
+
+char* Line(CreateListState* state) {
+  return state->Line.data();
+}
+
+size_t LineCapacity(const CreateListState* state) {
+  return state->Line.size();
+}
+
+// The name a file is written under in the list: its relative name, which
+// for an ASCII name or a UTF-8 list is the name itself; for an ANSI list
+// its exact form in the ANSI code page, or null when that has none.
+const char* ListName(CreateListState* state, const SelectedFile& file) {
+  const Selection& files = *state->Context->Files;
+  const char* name = RelativeName(files, file);
+  if (state->Encoding == ListEncoding::Utf8) return name;
+  const size_t length = file.PathLength - files.BaseLength;
+  if (IsAsciiText(name, length)) return name;
+  if (!Utf8ToAnsiExact(name, static_cast<int>(length), &state->Name)) return nullptr;
+  return state->Name.c_str();
 }
 
 // Brings the progress window up to date: now with `force`, else when the
@@ -62,13 +97,14 @@ void Show(CreateListState* state, bool force) {
   DWORD now = GetTickCount();
   if (!force && now - state->LastShown < kShowIntervalMs) return;
   state->LastShown = now;
-  if (state->StatusChanged) SetDlgItemTextA(state->Progress, kStatusText, state->StatusText);
+  if (state->StatusChanged)
+    SetDlgItemTextUtf8(state->Progress, kStatusText, state->StatusText.c_str());
   state->StatusChanged = false;
-  SendDlgItemMessageA(state->Progress, kOverallBar, PBM_SETPOS, state->OverallPosition, 0);
+  SendDlgItemMessageW(state->Progress, kOverallBar, PBM_SETPOS, state->OverallPosition, 0);
 }
 
 void SetStatus(CreateListState* state, const char* format, const char* name) {
-  std::snprintf(state->StatusText, sizeof state->StatusText, format, name);
+  state->StatusText = FillIn(format, name);
   state->StatusChanged = true;
   Show(state, false);
 }
@@ -83,8 +119,7 @@ void SetOverall(CreateListState* state, uint32_t position) {
 // cancels the command.
 void FileProblem(CreateListState* state, const char* format, const char* path) {
   if (!state->SkipAll) {
-    std::snprintf(state->Message, sizeof state->Message, format, path);
-    int answer = AskOpenError(state, state->Message);
+    int answer = AskOpenError(state, FillIn(format, path).c_str());
     if (answer == kAnswerNo) {
       Cancel(state);
       return;
@@ -109,15 +144,15 @@ bool WaitForJob(CreateListState* state, HANDLE done) {
       break;
     }
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {  // leave it for the thread's own loop
         PostQuitMessage(static_cast<int>(message.wParam));
         Cancel(state);
         break;
       }
-      if (!state->Progress || !IsDialogMessageA(state->Progress, &message)) {
+      if (!state->Progress || !IsDialogMessageW(state->Progress, &message)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
       }
     }
   }
@@ -129,21 +164,24 @@ void WriteHeader(CreateListState* state) {
   GetLocalTime(&now);
   bool compatible = state->Type == ListType::Sfv && ShellModule().CompatibilityMode;
   WriteLine(state,
-            FormatGeneratorLine(state->Line, sizeof state->Line, compatible, ToListTime(now)));
+            FormatGeneratorLine(Line(state), LineCapacity(state), compatible, ToListTime(now)));
   if (state->Type == ListType::Sfv && ShellModule().CompatibilityMode != state->CompatibleAtStart)
-    WritePrivateProfileStringA(kSection, "CompatibilityMode",
-                               ShellModule().CompatibilityMode ? "1" : "0",
-                               state->Context->SettingsPath);
-  WriteLine(state, std::snprintf(state->Line, sizeof state->Line, "%s", kWebAddressLine));
-  WriteLine(state, std::snprintf(state->Line, sizeof state->Line, ";"));
+    WriteProfileStringUtf8(kSection, "CompatibilityMode",
+                           ShellModule().CompatibilityMode ? "1" : "0",
+                           state->Context->SettingsPath);
+  WriteLine(state, std::snprintf(Line(state), LineCapacity(state), "%s", kWebAddressLine));
+  WriteLine(state, std::snprintf(Line(state), LineCapacity(state), ";"));
 }
 
 // The files whose paths are too long to be listed, each one a problem to
 // answer as a file that cannot be read.
 void ReportRefused(CreateListState* state) {
   const Selection& files = *state->Context->Files;
+  char format[96];
+  std::snprintf(format, sizeof format,
+                "The path is too long to be listed (over %u characters): %%s", ListedPathLimit());
   for (const SelectedFile* f = files.Refused; f && !Cancelled(state); f = f->Next)
-    FileProblem(state, "The path is too long to be listed (over 511 characters): %s", f->Path);
+    FileProblem(state, format, f->Path);
 }
 
 void HashOne(CreateListState* state, SelectedFile* file) {
@@ -153,9 +191,16 @@ void HashOne(CreateListState* state, SelectedFile* file) {
   // (A directory search for the name would give the same; under Wine it
   // reads the whole folder for each file.)
   WIN32_FILE_ATTRIBUTE_DATA& found = state->Found;
-  if (!GetFileAttributesExA(file->Path, GetFileExInfoStandard, &found) ||
+  if (!GetFileAttributesExUtf8(file->Path, &found) ||
       (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     FileProblem(state, "Could not locate fileinfo for %s", file->Path);
+    return;
+  }
+  // A name the list's code page cannot hold is left out, never written as
+  // a look-alike that names another file.
+  const char* name = ListName(state, *file);
+  if (!name) {
+    FileProblem(state, "The name cannot be written in the ANSI code page: %s", file->Path);
     return;
   }
   FILETIME local;
@@ -163,11 +208,11 @@ void HashOne(CreateListState* state, SelectedFile* file) {
   FileTimeToLocalFileTime(&found.ftLastWriteTime, &local);
   FileTimeToSystemTime(&local, &written);
   uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-  WriteLine(state, FormatFileCommentLine(state->Line, sizeof state->Line, size, ToListTime(written),
-                                         RelativeName(files, *file)));
+  WriteLine(state, FormatFileCommentLine(Line(state), LineCapacity(state), size,
+                                         ToListTime(written), name));
   if (Cancelled(state)) return;
 
-  std::strcpy(job.FilePath, file->Path);
+  std::memcpy(job.FilePath, file->Path, file->PathLength + 1);  // it fits: see ListedPathLimit
   job.ExpectedSizeLow = found.nFileSizeLow;
   job.ExpectedSizeHigh = found.nFileSizeHigh;
   job.UseMd5 = state->Type == ListType::Md5 ? 1 : 0;
@@ -208,17 +253,17 @@ void HashingPass(CreateListState* state) {
 
 void WritingPass(CreateListState* state) {
   const Selection& files = *state->Context->Files;
-  std::snprintf(state->StatusText, sizeof state->StatusText, "Writing CRC values...");
+  state->StatusText = "Writing CRC values...";
   state->StatusChanged = true;
   state->OverallPosition = 0;
   Show(state, true);
   uint32_t position = 0;
   for (const SelectedFile* f = files.Head; f && !Cancelled(state); f = f->Next) {
-    if (f->Hashed) {
-      const char* name = RelativeName(files, *f);
+    const char* name = f->Hashed ? ListName(state, *f) : nullptr;
+    if (name) {
       WriteLine(state, state->Type == ListType::Md5
-                           ? FormatMd5Line(state->Line, sizeof state->Line, name, f->Md5)
-                           : FormatSfvLine(state->Line, sizeof state->Line, name, f->Crc));
+                           ? FormatMd5Line(Line(state), LineCapacity(state), name, f->Md5)
+                           : FormatSfvLine(Line(state), LineCapacity(state), name, f->Crc));
     }
     SetOverall(state, ++position);
   }
@@ -228,17 +273,22 @@ void WritingPass(CreateListState* state) {
 void Prepare(CreateListState* state) {
   const ShellCommandContext& context = *state->Context;
   const char* ini = context.SettingsPath;
-  char value[512];
-  GetPrivateProfileStringA(kSection, "DefaultExtension", "", value, sizeof value, ini);
-  state->Type = CompareNoCase(value, ".md5") == 0 ? ListType::Md5 : ListType::Sfv;
-  GetPrivateProfileStringA(kSection, "DefaultFilename", "", value, sizeof value, ini);
+  std::string value = ReadProfileStringUtf8(kSection, "DefaultExtension", "", ini);
+  state->Type = CompareNoCase(value.c_str(), ".md5") == 0 ? ListType::Md5 : ListType::Sfv;
+  value = ReadProfileStringUtf8(kSection, "ListEncoding", "", ini);
+  state->Encoding =
+      CompareNoCase(value.c_str(), "ANSI") == 0 ? ListEncoding::Ansi : ListEncoding::Utf8;
+  value = ReadProfileStringUtf8(kSection, "DefaultFilename", "", ini);
   state->UppercaseExtension = ShellModule().UppercaseExtension;
   const char* first = context.Files->Head ? context.Files->Head->Path : "";
   size_t base = context.Files->Head ? context.Files->BaseLength : 0;
-  if (!ProposeListPath(state->ListPath, 260, first, base, value, state->Type,
-                       state->UppercaseExtension))
-    state->ListPath[0] = 0;  // too long to propose: the user types a name
-  bool compatible = GetPrivateProfileIntA(kSection, "CompatibilityMode", 0, ini) != 0;
+  std::vector<char> proposal(std::strlen(first) + value.size() + 16);
+  if (ProposeListPath(proposal.data(), proposal.size(), first, base, value.c_str(), state->Type,
+                      state->UppercaseExtension))
+    state->ListPath = proposal.data();
+  else
+    state->ListPath.clear();  // nothing to propose: the user types a name
+  bool compatible = ReadProfileIntUtf8(kSection, "CompatibilityMode", 0, ini) != 0;
   ShellModule().CompatibilityMode = compatible;
   state->CompatibleAtStart = compatible;
 }
@@ -249,25 +299,31 @@ void Prepare(CreateListState* state) {
 // being written, and replaced only when the new list is complete. A
 // cancelled or failed creation leaves it as it was.
 bool CreateListFile(CreateListState* state) {
-  state->OldList = CreateFileA(state->ListPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  state->OldList = CreateFileUtf8(state->ListPath.c_str(), GENERIC_READ, 0, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL);
   if (state->OldList == INVALID_HANDLE_VALUE) {
     if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;  // locked, or a folder
-    std::strcpy(state->WritePath, state->ListPath);
-  } else {
-    char folder[sizeof state->ListPath];
-    std::strcpy(folder, state->ListPath);
-    char* slash = std::strrchr(folder, '\\');
-    if (slash)
-      slash[1] = 0;
-    else
-      std::strcpy(folder, ".");
-    if (!GetTempFileNameA(folder, "crv", 0, state->WritePath)) return false;
+    state->WritePath = state->ListPath;
+    state->ListFile = CreateFileUtf8(state->WritePath.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS,
+                                     FILE_FLAG_SEQUENTIAL_SCAN);
+    return state->ListFile != INVALID_HANDLE_VALUE;
   }
-  state->ListFile = CreateFileA(state->WritePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (state->ListFile != INVALID_HANDLE_VALUE) return true;
-  if (state->OldList != INVALID_HANDLE_VALUE) DeleteFileA(state->WritePath);
+  // A new file beside the old one, "crvXXXX.tmp" as the system's temporary
+  // names go, made by this call so that no other program's file is taken.
+  std::string folder = FolderOf(state->ListPath);
+  if (folder.empty() && state->ListPath.find('\\') == std::string::npos) folder.push_back('.');
+  const DWORD seed = GetTickCount() ^ GetCurrentThreadId();
+  for (DWORD i = 0; i < 0x10000; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "\\crv%04lX.tmp",
+                  static_cast<unsigned long>((seed + i) & 0xFFFF));
+    state->WritePath = folder;
+    state->WritePath += name;
+    state->ListFile = CreateFileUtf8(state->WritePath.c_str(), GENERIC_WRITE, 0, CREATE_NEW,
+                                     FILE_FLAG_SEQUENTIAL_SCAN);
+    if (state->ListFile != INVALID_HANDLE_VALUE) return true;
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
   return false;
 }
 
@@ -280,10 +336,10 @@ bool CloseListFile(CreateListState* state, bool keep) {
   bool replacing = state->OldList != INVALID_HANDLE_VALUE;
   if (replacing) CloseHandle(state->OldList);
   state->OldList = INVALID_HANDLE_VALUE;
-  if (keep && (!replacing || MoveFileExA(state->WritePath, state->ListPath,
-                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
+  if (keep && (!replacing || MoveFileUtf8(state->WritePath.c_str(), state->ListPath.c_str(),
+                                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
     return true;
-  DeleteFileA(state->WritePath);
+  DeleteFileUtf8(state->WritePath.c_str());
   return !keep;
 }
 
@@ -291,54 +347,56 @@ void Finish(CreateListState* state) {
   const ShellCommandContext& context = *state->Context;
   if (Cancelled(state)) {
     CloseListFile(state, false);
-    MessageBoxA(context.Owner, "SFV creation aborted", "Results", MB_OK);
+    MessageBoxUtf8(context.Owner, "SFV creation aborted", "Results", MB_OK);
     return;
   }
   if (!CloseListFile(state, true)) {
-    MessageBoxA(context.Owner, "Could not create database file", "Error", MB_OK | MB_ICONWARNING);
+    MessageBoxUtf8(context.Owner, "Could not create database file", "Error",
+                   MB_OK | MB_ICONWARNING);
     return;
   }
-  if (GetPrivateProfileIntA(kSection, "ShowDoneCreate", 1, context.SettingsPath) == 0) return;
-  const char* slash = std::strrchr(state->ListPath, '\\');
-  const char* name = slash ? slash + 1 : state->ListPath;
-  if (state->Skipped)
-    std::snprintf(state->Message, sizeof state->Message,
-                  "%s created successfully.  (%u file(s) skipped)", name, state->Skipped);
-  else
-    std::snprintf(state->Message, sizeof state->Message, "%s created successfully", name);
-  MessageBoxA(context.Owner, state->Message, "Results", MB_OK);
+  if (ReadProfileIntUtf8(kSection, "ShowDoneCreate", 1, context.SettingsPath) == 0) return;
+  const size_t slash = state->ListPath.rfind('\\');
+  std::string message =
+      slash == std::string::npos ? state->ListPath : state->ListPath.substr(slash + 1);
+  message += " created successfully";
+  if (state->Skipped) {
+    char skipped[48];
+    std::snprintf(skipped, sizeof skipped, ".  (%u file(s) skipped)", state->Skipped);
+    message += skipped;
+  }
+  MessageBoxUtf8(context.Owner, message.c_str(), "Results", MB_OK);
 }
 
 }  // namespace
 
 void RunCreateListCommand(const ShellCommandContext& context) {
-  std::unique_ptr<CreateListState, StateFree> owned(
-      static_cast<CreateListState*>(std::calloc(1, sizeof(CreateListState))));
+  std::unique_ptr<CreateListState> owned(new (std::nothrow) CreateListState);
   if (!owned) return;
   CreateListState* state = owned.get();
   state->Context = &context;
-  state->ListFile = INVALID_HANDLE_VALUE;
-  state->OldList = INVALID_HANDLE_VALUE;
+  state->Line.resize(kLineCapacity);
   // The progress window's bars; Explorer has them already, other hosts may not.
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   Prepare(state);
   if (RunCreateDialog(state) != IDOK) return;
-  WritePrivateProfileStringA(kSection, "DefaultExtension",
-                             state->Type == ListType::Md5 ? ".md5" : ".sfv", context.SettingsPath);
+  WriteProfileStringUtf8(kSection, "DefaultExtension",
+                         state->Type == ListType::Md5 ? ".md5" : ".sfv", context.SettingsPath);
   if (!CreateListFile(state)) {
-    MessageBoxA(context.Owner, "Could not create database file", "Error", MB_OK | MB_ICONWARNING);
+    MessageBoxUtf8(context.Owner, "Could not create database file", "Error",
+                   MB_OK | MB_ICONWARNING);
     return;
   }
   if (!StartShellHashing(context.Hash)) {
     CloseListFile(state, false);
-    MessageBoxA(context.Owner, "SFV creation aborted", "Results", MB_OK);
+    MessageBoxUtf8(context.Owner, "SFV creation aborted", "Results", MB_OK);
     return;
   }
   state->Progress = CreateProgressDialog(state);
   context.Hash->Job.ProgressWindow = state->Progress;
   uint32_t total = context.Files->FileCount;
-  SendDlgItemMessageA(state->Progress, kOverallBar, PBM_SETRANGE32, 0, total);
+  SendDlgItemMessageW(state->Progress, kOverallBar, PBM_SETRANGE32, 0, total);
   Show(state, true);
 
   WriteHeader(state);

@@ -1,6 +1,6 @@
 // Module entry and the two exports. Under the loader lock the entry only
-// remembers the instance and loads the menu bitmap: no thread, no file, no
-// registry.
+// remembers the instance: no thread, no file, no registry, no window or GDI
+// object.
 #include <windows.h>
 
 #include <new>
@@ -9,16 +9,8 @@
 #include "shellext/com_objects_win32.h"
 #include "shellext/module_state_win32.h"
 
-namespace {
-constexpr int kMenuBitmapId = 138;
-}
-
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    ShellModuleState& module = ShellModule();
-    module.Instance = instance;
-    module.MenuBitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(kMenuBitmapId));
-  }
+  if (reason == DLL_PROCESS_ATTACH) ShellModule().Instance = instance;
   return TRUE;
 }
 
@@ -35,5 +27,5 @@ extern "C" HRESULT __stdcall DllGetClassObject(REFCLSID classId, REFIID iid, voi
 }
 
 extern "C" HRESULT __stdcall DllCanUnloadNow() {
-  return ShellModule().LiveObjects == 0 ? S_OK : S_FALSE;
+  return ModuleCanUnload() ? S_OK : S_FALSE;
 }

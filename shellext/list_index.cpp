@@ -4,17 +4,15 @@
 #include <cstring>
 
 #include "formats/list_detection.h"
-#include "hashing/search.h"
+#include "shellext/list_name.h"
 
 namespace {
 
-uint32_t HashName(const char* name, uint32_t length) {
-  uint32_t h = 2166136261u;  // FNV-1a
-  for (uint32_t i = 0; i < length; ++i) {
-    h ^= static_cast<unsigned char>(name[i]);
-    h *= 16777619u;
-  }
-  return h;
+// Case-insensitive equality of a name with an entry's: the same bytes first,
+// which is how a list and a selection nearly always spell a name.
+bool SameName(const char* entryName, uint32_t entryLength, const char* name, uint32_t length) {
+  if (entryLength == length && std::memcmp(entryName, name, length) == 0) return true;
+  return CompareNoCase(entryName, entryLength, name, length) == 0;
 }
 
 // The slot that holds `name`, or the free slot where it belongs.
@@ -23,8 +21,7 @@ uint32_t* SlotOf(const ListIndex& index, const char* name, uint32_t length, uint
     uint32_t* slot = &index.Slots[i];
     if (*slot == 0) return slot;
     const IndexedEntry& e = index.Entries[*slot - 1];
-    if (e.Hash == hash && e.NameLength == length &&
-        std::memcmp(index.Names + e.NameOffset, name, length) == 0)
+    if (e.Hash == hash && SameName(index.Names + e.NameOffset, e.NameLength, name, length))
       return slot;
   }
 }
@@ -72,20 +69,15 @@ bool Reserve(ListIndex* index, size_t nameBytes) {
 
 }  // namespace
 
-void FoldAsciiUpper(char* text, uint32_t length) {
-  for (uint32_t i = 0; i < length; ++i) text[i] = FoldToUpper(text[i]);
-}
-
-bool BuildListIndex(ListReader* reader, NativeFile file, NameFold fold, ListIndex* index) {
+bool BuildListIndex(ListReader* reader, NativeFile file, ListIndex* index) {
   ListEntry entry{};  // the fields a format does not give stay 0
   while (ReadListEntry(reader, file, &entry) > 0) {
     const uint32_t length = static_cast<uint32_t>(std::strlen(entry.FileName));
-    fold(entry.FileName, length);
     if (!Reserve(index, length + 1)) {
       FreeListIndex(index);
       return false;
     }
-    const uint32_t hash = HashName(entry.FileName, length);
+    const uint32_t hash = HashNameNoCase(entry.FileName, length);
     uint32_t* slot = SlotOf(*index, entry.FileName, length, hash);
     if (*slot != 0) continue;  // an earlier entry of this name answers
     IndexedEntry& e = index->Entries[index->Count];
@@ -104,12 +96,12 @@ bool BuildListIndex(ListReader* reader, NativeFile file, NameFold fold, ListInde
   return true;
 }
 
-bool FindInListIndex(const ListIndex& index, const char* foldedName, ListEntry* entry) {
+bool FindInListIndex(const ListIndex& index, const char* name, ListEntry* entry) {
   if (index.Count == 0) return false;
-  const size_t length = std::strlen(foldedName);
+  const size_t length = std::strlen(name);
   if (length > kMaxEntryName) return false;
   const uint32_t n = static_cast<uint32_t>(length);
-  const uint32_t slot = *SlotOf(index, foldedName, n, HashName(foldedName, n));
+  const uint32_t slot = *SlotOf(index, name, n, HashNameNoCase(name, n));
   if (slot == 0) return false;
   const IndexedEntry& e = index.Entries[slot - 1];
   std::memcpy(entry->FileName, index.Names + e.NameOffset, e.NameLength + 1);
@@ -129,11 +121,12 @@ void FreeListIndex(ListIndex* index) {
   std::memset(index, 0, sizeof *index);
 }
 
-bool FindInOpenList(ListReader* reader, NativeFile file, const char* foldedName, NameFold fold,
-                    ListEntry* entry) {
+bool FindInOpenList(ListReader* reader, NativeFile file, const char* name, ListEntry* entry) {
+  const size_t length = std::strlen(name);
   while (ReadListEntry(reader, file, entry) > 0) {
-    fold(entry->FileName, static_cast<uint32_t>(std::strlen(entry->FileName)));
-    if (std::strcmp(entry->FileName, foldedName) == 0) return true;
+    if (SameName(entry->FileName, static_cast<uint32_t>(std::strlen(entry->FileName)), name,
+                 static_cast<uint32_t>(length)))
+      return true;
   }
   return false;
 }

@@ -2,9 +2,8 @@
 // many files reads each list once instead of once per file; and the plain
 // search through an open list that the index answers like.
 //
-// Names are compared after folding: two names match when their folded bytes
-// are equal. The fold is the caller's (the shell extension folds with the
-// system's ANSI upper-case rules; FoldAsciiUpper serves portable callers).
+// Names match when CompareNoCase (list_name.h) finds them equal: without
+// regard to case, by the system's Unicode rules for names that are not ASCII.
 #pragma once
 
 #include <cstddef>
@@ -14,16 +13,10 @@
 #include "formats/list_reader.h"
 #include "platform/file.h"
 
-// Folds `length` bytes of `text` in place. The length never changes.
-using NameFold = void (*)(char* text, uint32_t length);
-
-// ASCII letters to upper case; every other byte stays.
-void FoldAsciiUpper(char* text, uint32_t length);
-
 struct IndexedEntry {
-  size_t NameOffset;  // the folded, zero-terminated name in ListIndex::Names
+  size_t NameOffset;  // the zero-terminated name, as the list gives it, in ListIndex::Names
   uint32_t NameLength;
-  uint32_t Hash;
+  uint32_t Hash;  // HashNameNoCase
   uint64_t ExpectedSize;
   uint32_t ExpectedCrc;
   unsigned char ExpectedMd5[16];
@@ -46,21 +39,20 @@ struct ListIndex {
 // Reads every entry of `file` from its current position to the end of the
 // list (ReadListEntry until it returns <= 0; `reader` is positioned and
 // detected by the caller) into `index`, which must be empty. Of entries with
-// the same folded name only the first is kept, so a look-up answers what a
-// search from the start would find first. Returns false when memory runs
-// out; `index` is then empty again and holds nothing.
-bool BuildListIndex(ListReader* reader, NativeFile file, NameFold fold, ListIndex* index);
+// the same name (case ignored) only the first is kept, so a look-up answers
+// what a search from the start would find first. Returns false when memory
+// runs out; `index` is then empty again and holds nothing.
+bool BuildListIndex(ListReader* reader, NativeFile file, ListIndex* index);
 
-// Looks up `foldedName` (already folded with the index's fold). On a match
-// copies the entry's name (folded), size, CRC-32, MD5, algorithm and digest
-// into `entry` and returns true; `entry->ParStatus` is 0.
-bool FindInListIndex(const ListIndex& index, const char* foldedName, ListEntry* entry);
+// Looks up `name`. On a match copies the entry's name (as the list gives
+// it), size, CRC-32, MD5, algorithm and digest into `entry` and returns true;
+// `entry->ParStatus` is 0.
+bool FindInListIndex(const ListIndex& index, const char* name, ListEntry* entry);
 
 // Gives back everything `index` holds and leaves it empty.
 void FreeListIndex(ListIndex* index);
 
 // The search without an index: reads entries from the current position
-// until one whose folded name equals `foldedName`; returns true with that
-// entry in `entry` (its name folded), false when the list ends first.
-bool FindInOpenList(ListReader* reader, NativeFile file, const char* foldedName, NameFold fold,
-                    ListEntry* entry);
+// until one whose name equals `name` (case ignored); returns true with that
+// entry in `entry`, false when the list ends first.
+bool FindInOpenList(ListReader* reader, NativeFile file, const char* name, ListEntry* entry);

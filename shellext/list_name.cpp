@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "shellext/name_case.h"
+
 namespace {
 
 unsigned char Fold(unsigned char c) {
@@ -26,12 +28,32 @@ bool ReplaceFrom(char* text, size_t capacity, char* at, const char* tail) {
 }  // namespace
 
 int CompareNoCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    unsigned char x = Fold(static_cast<unsigned char>(*a));
-    unsigned char y = Fold(static_cast<unsigned char>(*b));
+  return CompareNoCase(a, std::strlen(a), b, std::strlen(b));
+}
+
+int CompareNoCase(const char* a, size_t aLength, const char* b, size_t bLength) {
+  const size_t n = aLength < bLength ? aLength : bLength;
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    // Every byte before is ASCII, so both texts are at a character's start.
+    if ((x | y) & 0x80) return CompareUnicodeNoCase(a + i, aLength - i, b + i, bLength - i);
+    x = Fold(x);
+    y = Fold(y);
     if (x != y) return x < y ? -1 : 1;
-    if (x == 0) return 0;
   }
+  return aLength == bLength ? 0 : aLength < bLength ? -1 : 1;
+}
+
+uint32_t HashNameNoCase(const char* name, size_t length) {
+  uint32_t hash = 2166136261u;  // FNV-1a
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c & 0x80) return HashUnicodeNoCase(name + i, length - i, hash);
+    hash ^= c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
+    hash *= 16777619u;
+  }
+  return hash;
 }
 
 const char* FindExtension(const char* path) {

@@ -4,10 +4,20 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
-// A to Z folded to lower case, bytes compared as unsigned values (so "_"
-// sorts before the letters). <0, 0 or >0 like strcmp.
+// Names and paths (UTF-8) compared without regard to case, <0, 0 or >0 like
+// strcmp: while both texts are ASCII, A to Z folded to lower case and the
+// bytes compared as unsigned values (so "_" sorts before the letters); from
+// the first character that is not ASCII on, the system's Unicode rules
+// (name_case.h), so that "Ÿ" equals "ÿ" and "É" equals "é".
 int CompareNoCase(const char* a, const char* b);
+int CompareNoCase(const char* a, size_t aLength, const char* b, size_t bLength);
+
+// A hash of a name that names equal under CompareNoCase share: FNV-1a over
+// the upper-case form (ASCII letters folded here, the rest by the system's
+// Unicode rules).
+uint32_t HashNameNoCase(const char* name, size_t length);
 
 // The extension of a path: its last '.' after the last '\', or null.
 const char* FindExtension(const char* path);

@@ -1,6 +1,37 @@
 #include "shellext/module_state_win32.h"
 
+namespace {
+
+constexpr int kMenuBitmapId = 138;
+
+}  // namespace
+
 ShellModuleState& ShellModule() {
   static ShellModuleState state;
   return state;
+}
+
+HBITMAP MenuBitmap() {
+  ShellModuleState& module = ShellModule();
+  if (HBITMAP bitmap = module.MenuBitmap) return bitmap;
+  HBITMAP loaded = LoadBitmapW(module.Instance, MAKEINTRESOURCEW(kMenuBitmapId));
+  if (!loaded) return nullptr;
+  // Two threads may load it at once: the first to store it wins.
+  void* before = InterlockedCompareExchangePointer(
+      reinterpret_cast<void* volatile*>(&module.MenuBitmap), loaded, nullptr);
+  if (!before) return loaded;
+  DeleteObject(loaded);
+  return static_cast<HBITMAP>(before);
+}
+
+bool ModuleCanUnload() {
+  ShellModuleState& module = ShellModule();
+  if (InterlockedCompareExchange(&module.LiveObjects, 0, 0) != 0 ||
+      InterlockedCompareExchange(&module.Locks, 0, 0) != 0 ||
+      InterlockedCompareExchange(&module.RunningCommands, 0, 0) != 0)
+    return false;
+  void* bitmap =
+      InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&module.MenuBitmap), nullptr);
+  if (bitmap) DeleteObject(static_cast<HBITMAP>(bitmap));
+  return true;
 }

@@ -11,7 +11,7 @@ SelectedFile* Merge(SelectedFile* a, SelectedFile* b) {
   SelectedFile head{};
   SelectedFile* tail = &head;
   while (a && b) {
-    if (CompareNoCase(b->Path, a->Path) < 0) {
+    if (CompareNoCase(b->Path, b->PathLength, a->Path, a->PathLength) < 0) {
       tail->Next = b;
       b = b->Next;
     } else {
@@ -62,6 +62,10 @@ void ShortenPathForMessage(char* out, size_t capacity, const char* path) {
   }
   size_t keep = (capacity - 4) / 2;
   size_t tail = capacity - 4 - keep;
+  // Both parts end and begin at a character, never inside one's UTF-8 bytes.
+  auto continuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+  while (keep > 0 && continuation(path[keep])) --keep;
+  while (tail > 0 && continuation(path[length - tail])) --tail;
   std::memcpy(out, path, keep);
   std::memcpy(out + keep, "...", 3);
   std::memcpy(out + keep + 3, path + length - tail, tail);

@@ -15,5 +15,6 @@ SelectedFile* SortSelectedFiles(SelectedFile* head);
 SelectedFile* LastSelectedFile(SelectedFile* head);
 
 // Shortens `path` for messages into `out` (at least 16 bytes): unchanged when
-// it fits, else its start, "..." and its end.
+// it fits, else its start, "..." and its end, each of whole UTF-8
+// characters.
 void ShortenPathForMessage(char* out, size_t capacity, const char* path);

@@ -1,10 +1,10 @@
-// Where the shell extension's settings live: "Corvana.ini" beside the module
-// as its registration names it.
+// Where the shell extension's settings live: "Corvana.ini" beside the module.
 #pragma once
 
-#include <cstddef>
+#include <windows.h>
 
-// Reads the default value of the class's InProcServer32 key under
-// HKEY_CLASSES_ROOT and replaces its file name by "Corvana.ini". Without a
-// readable registration, or without a '\' in it, the bare "Corvana.ini".
-void LocateSettingsFile(char* out, size_t capacity);
+#include <string>
+
+// The loaded module's folder (the one its registration names) followed by
+// "Corvana.ini"; without a module path, the bare "Corvana.ini".
+std::string LocateSettingsFile(HINSTANCE module);

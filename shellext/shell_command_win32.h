@@ -1,6 +1,6 @@
 // What a context-menu command is handed once the selection is collected, and
-// the two commands. Both run to their end on the thread that invoked them
-// (Explorer's), pumping its messages while the pipeline hashes.
+// the two commands. Both run to their end on the command's own thread
+// (command_thread_win32.h), pumping its messages while the pipeline hashes.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +13,7 @@ struct ShellCommandContext {
   HINSTANCE Instance;        // this module
   const Selection* Files;    // never empty when a command runs
   ShellHashCommand* Hash;    // the command's own job and pipeline, not started
-  const char* SettingsPath;  // full path of "Corvana.ini"
+  const char* SettingsPath;  // full path of "Corvana.ini", the command's own
 };
 
 // Command 0: asks for a list name and type, hashes the selection and writes

@@ -3,8 +3,11 @@
 // reported in a results window of its own, with a summary, until the user
 // closes the window. The previously-verified database is neither read nor
 // written.
+#include <cstring>
 #include <new>
 
+#include "platform/profile_win32.h"
+#include "platform/window_text_win32.h"
 #include "shellext/candidate_lists_win32.h"
 #include "shellext/module_state_win32.h"
 #include "shellext/shell_command_win32.h"
@@ -54,7 +57,7 @@ void ShowTitle(VerifyRun& run, bool now) {
   if (!run.TitlePending || !run.Window.Main) return;
   DWORD tick = GetTickCount();
   if (!now && tick - run.TitleShownAt < kTitleIntervalMs) return;
-  SetWindowTextA(run.Window.Main, run.Title);
+  SetWindowTextUtf8(run.Window.Main, run.Title);
   run.TitleShownAt = tick;
   run.TitlePending = false;
 }
@@ -65,18 +68,27 @@ void SetTitle(VerifyRun& run, const char* name) {
   ShowTitle(run, false);
 }
 
-// Waits `ms` while this thread's messages are dispatched.
-void PauseDispatching(uint32_t ms) {
+// The thread was told to quit, or the window is gone: the run ends.
+void EndRun(VerifyRun& run) {
+  run.Cancel = true;
+}
+
+// Waits `ms` while this thread's messages are dispatched (the pause of a
+// wait for a locked list). False once the run is cancelled.
+bool PauseDispatching(void* context, uint32_t ms) {
+  VerifyRun& run = *static_cast<VerifyRun*>(context);
   const DWORD start = GetTickCount();
-  for (DWORD elapsed = 0; elapsed < ms; elapsed = GetTickCount() - start) {
+  for (DWORD elapsed = 0; elapsed < ms && !run.Cancel; elapsed = GetTickCount() - start) {
     if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT) != WAIT_OBJECT_0)
-      return;
-    DispatchPending();
+      break;
+    if (!DispatchPending()) EndRun(run);
   }
+  return !run.Cancel;
 }
 
 // Dispatches this thread's messages until `event` is signalled, showing a
-// held-back title once the wait has lasted long enough.
+// held-back title once the wait has lasted long enough. A quit message ends
+// the run (and stays in the queue).
 void WaitDispatching(VerifyRun& run, HANDLE event) {
   for (;;) {
     DWORD timeout = INFINITE;
@@ -86,7 +98,10 @@ void WaitDispatching(VerifyRun& run, HANDLE event) {
     }
     DWORD r = MsgWaitForMultipleObjects(1, &event, FALSE, timeout, QS_ALLINPUT);
     if (r == WAIT_OBJECT_0 + 1) {
-      DispatchPending();
+      if (!DispatchPending()) {
+        EndRun(run);
+        return;
+      }
       ShowTitle(run, false);
     } else if (r == WAIT_TIMEOUT) {
       ShowTitle(run, true);
@@ -115,17 +130,16 @@ void RefreshBand(VerifyRun& run, bool now) {
 void ReadSwitches(const char* settingsPath, VerifyRun& run) {
   // The bare name, as the settings locator falls back to; never win.ini.
   if (!settingsPath) settingsPath = "Corvana.ini";
-  char value[64];
-  GetPrivateProfileStringA("Corvana", "UpdateDB", "1", value, sizeof value, settingsPath);
-  run.UpdateDb = UpdateDbIsOn(value);
-  GetPrivateProfileStringA("Corvana", "UppercaseExtension", "1", value, sizeof value, settingsPath);
-  ShellModule().UppercaseExtension = UppercaseExtensionIsOn(value);
+  run.UpdateDb =
+      UpdateDbIsOn(ReadProfileStringUtf8("Corvana", "UpdateDB", "1", settingsPath).c_str());
+  ShellModule().UppercaseExtension = UppercaseExtensionIsOn(
+      ReadProfileStringUtf8("Corvana", "UppercaseExtension", "1", settingsPath).c_str());
 }
 
 // Hands one file to the pipeline and waits for it, keeping the window live.
 // False when the window was closed before the file had a result.
 bool HashFile(VerifyRun& run, HashJob& job, const SelectedFile& file) {
-  lstrcpynA(job.FilePath, file.Path, sizeof job.FilePath);
+  std::memcpy(job.FilePath, file.Path, file.PathLength + 1);  // it fits: see ListedPathLimit
   const uint64_t size = run.Match.Entry.ExpectedSize;
   job.ExpectedSizeLow = static_cast<uint32_t>(size);
   job.ExpectedSizeHigh = static_cast<uint32_t>(size >> 32);
@@ -148,6 +162,9 @@ LoopEnd VerifyEachFile(VerifyRun& run, const ShellCommandContext& context) {
     SetTitle(run, relative);
     LookupResult found = LookUpFile(&run.Lists, relative, &run.Match, AddCouldNotOpen, &run);
     if (found == LookupResult::OutOfMemory) return LoopEnd::OutOfMemory;
+    // The window was closed while a locked list was waited for: the file
+    // is not hashed for a window that is gone.
+    if (found == LookupResult::Cancelled || run.Cancel) break;
     if (found == LookupResult::NotFound) {
       DescribeNotFound(relative, &run.Counters, &run.Row);
     } else {
@@ -159,7 +176,7 @@ LoopEnd VerifyEachFile(VerifyRun& run, const ShellCommandContext& context) {
     }
     AddRow(run, run.Row);
     RefreshBand(run, false);
-    DispatchPending();
+    if (!DispatchPending()) EndRun(run);
   }
   return LoopEnd::Done;
 }
@@ -171,10 +188,12 @@ void Summarize(VerifyRun& run) {
   RefreshBand(run, true);
   if (run.Window.Main) {
     MessageBeep(MB_OK);
-    SetWindowTextA(run.Window.Main, kFinishedTitle);
+    SetWindowTextUtf8(run.Window.Main, kFinishedTitle);
   }
+  // Until the user closes the window, or the thread is told to quit (the
+  // window then goes with the command).
   while (run.Window.Main) {
-    DispatchPending();
+    if (!DispatchPending()) break;
     if (!run.Window.Main) break;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kFinishedPauseMs, QS_ALLINPUT);
   }
@@ -208,11 +227,16 @@ HRESULT RunVerifyFilesCommand(const ShellCommandContext& context) {
   const Selection& files = *context.Files;
   CandidateOptions options;
   options.Pause = PauseDispatching;
+  options.PauseContext = run;
   if (!FindCandidateLists(files.Head->Path, files.BaseLength, options, &run->Lists)) {
     Release(run);
     return E_FAIL;
   }
   run->ListsFound = true;
+  if (run->Cancel) {  // closed while a locked list was waited for
+    Release(run);
+    return S_OK;
+  }
 
   context.Hash->Job.ProgressWindow = nullptr;  // this command shows no progress bar
   if (!StartShellHashing(context.Hash)) {

@@ -6,7 +6,7 @@ constexpr int kIconId = 140;
 constexpr UINT kSysUpdateDb = 503;
 
 HICON LoadIconSized(HINSTANCE instance, int cx, int cy) {
-  return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kIconId), IMAGE_ICON,
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
                                        GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
 }
 
@@ -21,22 +21,27 @@ HWND CreateVerifyWindow(ResultsWindowState* window, HINSTANCE instance, ResultsW
   if (!main) return nullptr;
   const bool on = owner.UpdateDb && *owner.UpdateDb;
   HMENU sys = GetSystemMenu(main, FALSE);
-  AppendMenuA(sys, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(sys, MF_STRING | (on ? MF_CHECKED : MF_UNCHECKED), kSysUpdateDb, "&Update DB");
+  AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(sys, MF_STRING | (on ? MF_CHECKED : MF_UNCHECKED), kSysUpdateDb, L"&Update DB");
   // Shared icons: the system frees them with the module.
   if (HICON big = LoadIconSized(instance, SM_CXICON, SM_CYICON)) {
-    SendMessageA(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   }
   if (HICON small = LoadIconSized(instance, SM_CXSMICON, SM_CYSMICON)) {
-    SendMessageA(main, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    SendMessageW(main, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   }
   return main;
 }
 
-void DispatchPending() {
+bool DispatchPending() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {  // the thread's own loop must still see it
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return false;
+    }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
+  return true;
 }

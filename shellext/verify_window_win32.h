@@ -14,5 +14,6 @@
 // sizes. Returns the window, or null when it could not be created.
 HWND CreateVerifyWindow(ResultsWindowState* window, HINSTANCE instance, ResultsWindowOwner owner);
 
-// Every pending message of this thread dispatched.
-void DispatchPending();
+// Every pending message of this thread dispatched. A quit message is posted
+// again and ends the round: false then, and the caller ends its command.
+bool DispatchPending();

@@ -17,5 +17,5 @@ inline constexpr UnicodeName kUnicodeNames[] = {
     {"\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.zip", false},         // ソフト.zip
     {"\xF0\x9F\x8E\xB5 playlist.m3u", false},                    // 🎵 playlist.m3u
     {"ends with a dot.", true},
-    {"\xC4\x9C" "ample.bin", false},                              // Ŝample.bin
+    {"\xC5\x9C" "ample.bin", false},                              // Ŝample.bin
 };

@@ -68,7 +68,7 @@ class CandidateListsTest : public ::testing::Test {
   static std::vector<std::string> Leaves(const CandidateLists& lists) {
     std::vector<std::string> leaves;
     for (const CandidateList* l = lists.Head; l; l = l->Next)
-      leaves.push_back(std::strrchr(l->Path, '\\') + 1);
+      leaves.push_back(std::strrchr(l->Path.c_str(), '\\') + 1);
     return leaves;
   }
 
@@ -77,7 +77,7 @@ class CandidateListsTest : public ::testing::Test {
     ListMatch match{};
     a.Result = LookUpFile(lists, relativeName, &match, CollectRow, &a.Rows);
     if (a.Result == LookupResult::Found) {
-      a.List = std::strrchr(match.List->Path, '\\') + 1;
+      a.List = std::strrchr(match.List->Path.c_str(), '\\') + 1;
       a.Size = match.Entry.ExpectedSize;
       a.UseMd5 = match.UseMd5;
       if (match.UseMd5)
@@ -202,7 +202,7 @@ TEST_F(CandidateListsTest, ListsThatCannotBeOpenedAreReportedForEveryFileThatRea
     EXPECT_EQ(none.Rows, unopened);
     // Having outlasted one wait, the list is tried once by later searches.
     const CandidateList* held = lists->Head;
-    while (std::strcmp(held->Path, locked.c_str()) != 0) held = held->Next;
+    while (std::strcmp(held->Path.c_str(), locked.c_str()) != 0) held = held->Next;
     EXPECT_TRUE(held->StayedLocked);
     // Every selected file whose search reaches them is told again; one that
     // is found before them is not.

@@ -6,6 +6,12 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+
+#include "platform/files_win32.h"
+#include "platform/text_win32.h"
+#include "platform/utf8.h"
+#include "tests/platform/unicode_names.h"
 #include "tests/shellext/explorer_host_win32.h"
 #include "tests/verifier/corvana_process_win32.h"
 
@@ -26,6 +32,17 @@ void PutDated(const std::string& path, const std::string& bytes, const SYSTEMTIM
       CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   SetFileTime(file, nullptr, nullptr, &utc);
   CloseHandle(file);
+}
+
+// A file of any name or path length.
+void PutUtf8(const std::string& path, const std::string& bytes) {
+  UniqueFileHandle file(CreateFileUtf8(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, 0));
+  DWORD written = 0;
+  WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 std::string Hex8(uint32_t value) {
@@ -352,23 +369,12 @@ TEST_F(CreateListTest, ItemsOfSeveralFoldersAreNamedFromTheFolderTheyShare) {
 }
 
 TEST_F(CreateListTest, PathsTooLongForTheSelectionAreRefusedNotCut) {
-  // A file whose full path exceeds the 511 characters a node holds.
+  // Longer than any path the system opens: refused by its length alone. The
+  // shell's folders take no path this long: the drop is made by hand, with a
+  // file of another folder first.
   std::string longPath = dir_;
-  for (int i = 0; i < 3; ++i) {
-    longPath += std::string(200, static_cast<char>('p' + i));
-    std::string extended = "\\\\?\\" + longPath;
-    std::wstring wide(extended.begin(), extended.end());
-    CreateDirectoryW(wide.c_str(), nullptr);
-    longPath += "\\";
-  }
+  for (int i = 0; i < 3; ++i) longPath += std::string(11000, static_cast<char>('p' + i)) + "\\";
   longPath += "f.bin";
-  std::string extended = "\\\\?\\" + longPath;
-  std::wstring wide(extended.begin(), extended.end());
-  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no long paths on this system";
-  CloseHandle(file);
-  // The shell's folders take no path this long: the drop is made by hand,
-  // with a file of another folder first.
   CreateDirectoryA((dir_ + "other").c_str(), nullptr);
   PutFile(dir_ + "other\\a.bin", "a");
   auto notes = CreateAt(
@@ -376,9 +382,9 @@ TEST_F(CreateListTest, PathsTooLongForTheSelectionAreRefusedNotCut) {
       {ChooseList(dir_ + "x.sfv", 0), AnswerBox("Error opening file", kYes), AnswerBox("Results")},
       true);
   ASSERT_EQ(notes.size(), 3u);
-  std::string expected =
-      "Error opening file: The path is too long to be listed (over 511 characters): ";
-  EXPECT_EQ(notes[1].rfind(expected + dir_.substr(0, 20), 0), 0u) << notes[1];
+  std::string expected = "Error opening file: The path is too long to be listed (over ";
+  EXPECT_EQ(notes[1].rfind(expected, 0), 0u) << notes[1];
+  EXPECT_NE(notes[1].find(" characters): " + dir_.substr(0, 20)), std::string::npos) << notes[1];
   EXPECT_NE(notes[1].find("...rrrr"), std::string::npos) << notes[1];
   EXPECT_EQ(notes[1].substr(notes[1].size() - 6), "\\f.bin");
   EXPECT_EQ(notes[2], "Results: x.sfv created successfully.  (1 file(s) skipped)");
@@ -386,11 +392,75 @@ TEST_F(CreateListTest, PathsTooLongForTheSelectionAreRefusedNotCut) {
   std::vector<std::string> lines = Lines(GetFile(dir_ + "x.sfv"));
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[4], "a.bin " + Hex8(Crc32Of("a")));
-  DeleteFileW(wide.c_str());
-  for (int i = 0; i < 3; ++i) {
-    extended.resize(extended.find_last_of('\\'));
-    std::wstring folder(extended.begin(), extended.end());
-    RemoveDirectoryW(folder.c_str());
+}
+
+// Paths of 300 and of 1,000 characters below a selected folder are listed
+// under their whole relative names.
+TEST_F(CreateListTest, LongPathsAreListed) {
+  std::vector<std::string> relative;
+  for (size_t length : {300u, 1000u}) {
+    std::string name = "deep" + std::to_string(length);
+    std::string folder = dir_ + "deep\\" + name;
+    CreateFolderUtf8((dir_ + "deep").c_str());
+    CreateFolderUtf8(folder.c_str());
+    while (folder.size() + 120 < length) {
+      folder += "\\" + std::string(100, static_cast<char>('a' + folder.size() % 26));
+      ASSERT_TRUE(CreateFolderUtf8(folder.c_str()));
+    }
+    std::string path = folder + "\\" + std::string(length - folder.size() - 5, 'z') + ".bin";
+    ASSERT_EQ(path.size(), length);
+    PutUtf8(path, name);
+    if (!PipelineOpens(path)) GTEST_SKIP() << "the pipeline does not open a path of " << length;
+    relative.push_back(path.substr(dir_.size()));
+  }
+  Create({"deep"}, {ChooseList(dir_ + "long.md5", 1), AnswerBox("Results")});
+  std::vector<std::string> lines = Lines(GetFile(dir_ + "long.md5"));
+  ASSERT_EQ(lines.size(), 3u + 2 * 2);
+  EXPECT_TRUE(Has(lines, Md5HexOf("deep300") + " *" + relative[0])) << relative[0];
+  EXPECT_TRUE(Has(lines, Md5HexOf("deep1000") + " *" + relative[1])) << relative[1];
+}
+
+// The shared names: an ASCII name's line is as ever, the others are UTF-8
+// without a byte-order mark; "ListEncoding=ANSI" writes the ANSI code page
+// and refuses, as a file that cannot be listed, every name it cannot hold.
+TEST_F(CreateListTest, UnicodeNamesGoIntoUtf8ListsOrAreRefusedByAnsiLists) {
+  ASSERT_TRUE(CreateFolderUtf8((dir_ + "u").c_str()));
+  PutUtf8(dir_ + "u\\plain.txt", "plain");
+  for (const UnicodeName& n : kUnicodeNames) PutUtf8(dir_ + "u\\" + n.Utf8, n.Utf8);
+  if (!PipelineOpens(dir_ + "u\\" + kUnicodeNames[4].Utf8))
+    GTEST_SKIP() << "the pipeline opens names through the ANSI code page";
+  auto notes = Create({"u"}, {ChooseList(dir_ + "uni.sfv", 0), AnswerBox("Results")});
+  ASSERT_EQ(notes.back(), "Results: uni.sfv created successfully");
+  std::string text = GetFile(dir_ + "uni.sfv");
+  EXPECT_TRUE(IsValidUtf8(text.data(), text.size()));
+  EXPECT_NE(text.substr(0, 3), "\xEF\xBB\xBF");
+  std::vector<std::string> lines = Lines(text);
+  EXPECT_TRUE(Has(lines, "u\\plain.txt " + Hex8(Crc32Of("plain"))));
+  for (const UnicodeName& n : kUnicodeNames)
+    EXPECT_TRUE(Has(lines, std::string("u\\") + n.Utf8 + " " + Hex8(Crc32Of(n.Utf8)))) << n.Utf8;
+
+  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI part needs the Western code page";
+  SetSettings("[Corvana]\r\nListEncoding=ANSI\r\n");
+  size_t refused = 0;
+  for (const UnicodeName& n : kUnicodeNames) refused += n.InWesternAnsi ? 0 : 1;
+  notes = Create({"u"}, {ChooseList(dir_ + "ansi.sfv", 0),
+                         AnswerBox("Error opening file", kYesToAll), AnswerBox("Results")});
+  ASSERT_EQ(notes.size(), 3u);
+  EXPECT_EQ(
+      notes[1].rfind(
+          "Error opening file: The name cannot be written in the ANSI code page: " + dir_ + "u\\",
+          0),
+      0u)
+      << notes[1];
+  EXPECT_EQ(notes[2], "Results: ansi.sfv created successfully.  (" + std::to_string(refused) +
+                          " file(s) skipped)");
+  lines = Lines(GetFile(dir_ + "ansi.sfv"));
+  EXPECT_EQ(lines.size(), 3 + 2 * (1 + std::size(kUnicodeNames) - refused));
+  for (const UnicodeName& n : kUnicodeNames) {
+    if (!n.InWesternAnsi) continue;
+    std::string ansi;
+    ASSERT_TRUE(Utf8ToAnsiExact(n.Utf8, -1, &ansi));
+    EXPECT_TRUE(Has(lines, "u\\" + ansi + " " + Hex8(Crc32Of(n.Utf8)))) << n.Utf8;
   }
 }
 

@@ -1,19 +1,35 @@
 // Writes a list through the shell extension as Explorer would have it
 // written: shellext_create_tool sfv|md5 LIST ITEM...
 // ITEMs (files or folders of one parent folder) and LIST are Windows paths or
-// Unix paths (taken as Z:). The dialogs are answered from a second thread;
-// the final message is switched off. Prints the time InvokeCommand took.
+// Unix paths (taken as Z:), in any characters. The dialogs are answered from
+// a second thread; the final message is switched off. Prints the time the
+// command took.
+// shellext_create_tool probe FILE: exit status 0 when this build's pipeline
+// opens FILE (a name outside the ANSI code page, say), 3 when it does not.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/text_win32.h"
 #include "tests/pipeline/test_files_win32.h"
 #include "tests/shellext/explorer_host_win32.h"
 
-int main(int argc, char** argv) {
+int main() {
+  // The wide command line: the arguments' names may hold any character.
+  int argc = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.push_back(Utf8(wide[i]));
+  LocalFree(wide);
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  if (argc == 3 && std::strcmp(argv[1], "probe") == 0)
+    return PipelineOpens(WindowsPath(argv[2])) ? 0 : 3;
   if (argc < 4 || (std::strcmp(argv[1], "sfv") && std::strcmp(argv[1], "md5"))) {
     std::fprintf(stderr, "usage: shellext_create_tool sfv|md5 LIST ITEM...\n");
     return 2;
@@ -47,12 +63,12 @@ int main(int argc, char** argv) {
       HRESULT result = handler.Invoke(0);
       QueryPerformanceCounter(&end);
       bool answered = driver.Finish();
-      std::printf("InvokeCommand: %.3f s\n",
+      std::printf("command: %.3f s\n",
                   static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
-      status =
-          result == S_OK && answered && GetFileAttributesA(list.c_str()) != INVALID_FILE_ATTRIBUTES
-              ? 0
-              : 1;
+      status = result == S_OK && answered &&
+                       GetFileAttributesW(Wide(list).c_str()) != INVALID_FILE_ATTRIBUTES
+                   ? 0
+                   : 1;
     }
     handler.Reset();
     UnregisterShellExtension();

@@ -1,6 +1,12 @@
 #include "tests/shellext/explorer_host_win32.h"
 
+#include <tlhelp32.h>
+#include <winternl.h>
+
 #include <cstring>
+
+#include "hashing/pipeline_win32.h"
+#include "platform/text_win32.h"
 
 namespace {
 
@@ -14,10 +20,21 @@ std::string WindowsPath(const char* unixOrWindows) {
   return path;
 }
 
+// The caption as the window manager holds it: no message is sent, so a
+// window whose thread is busy cannot hold up the caller.
 std::string WindowTextOf(HWND window) {
-  char text[2048] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
+  wchar_t text[2048] = {};
+  const int n = InternalGetWindowText(window, text, 2048);
+  return Utf8(text, n > 0 ? n : 0);
+}
+
+// A control's text, which only the control itself knows (an edit's
+// contents): asked of it with WM_GETTEXT.
+std::string ControlTextOf(HWND control) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return Utf8(text);
 }
 
 bool WriteString(HKEY key, const char* name, const std::string& value) {
@@ -85,9 +102,9 @@ ComPtr<IDataObject> SelectionOf(const std::vector<std::string>& paths) {
   std::string parentPath = paths[0].substr(0, paths[0].find_last_of('\\'));
   if (parentPath.size() == 2) parentPath += '\\';  // a drive's root
   auto parse = [&](IShellFolder* folder, const std::string& name, PIDLIST_RELATIVE* pidl) {
-    wchar_t wide[1024];
-    if (!MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide, 1024)) return false;
-    return SUCCEEDED(folder->ParseDisplayName(nullptr, nullptr, wide, nullptr, pidl, nullptr));
+    std::wstring wide = Wide(name);
+    return SUCCEEDED(
+        folder->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, pidl, nullptr));
   };
   PIDLIST_RELATIVE parentPidl = nullptr;
   if (!parse(desktop.Get(), parentPath, &parentPidl)) return result;
@@ -181,10 +198,9 @@ class DropDataObject final : public IDataObject {
 ComPtr<IDataObject> DropOf(const std::vector<std::string>& paths) {
   std::vector<wchar_t> names;
   for (const std::string& path : paths) {
-    int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    size_t at = names.size();
-    names.resize(at + static_cast<size_t>(length));
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, names.data() + at, length);
+    std::wstring wide = Wide(path);
+    names.insert(names.end(), wide.begin(), wide.end());
+    names.push_back(0);
   }
   names.push_back(0);
   DropDataObject* object = new DropDataObject(std::move(names));
@@ -252,6 +268,12 @@ std::string ShellHandler::CommandString(UINT_PTR offset, bool unicode, HRESULT* 
 }
 
 HRESULT ShellHandler::Invoke(UINT offset, HWND owner) {
+  HRESULT result = InvokeAsync(offset, owner);
+  WaitForCommands();
+  return result;
+}
+
+HRESULT ShellHandler::InvokeAsync(UINT offset, HWND owner) {
   CMINVOKECOMMANDINFO info{};
   info.cbSize = sizeof info;
   info.hwnd = owner;
@@ -282,6 +304,107 @@ HRESULT ModuleCanUnloadNow() {
 void* ModuleExport(const char* name) {
   HMODULE module = LoadedModule();
   return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
+
+bool PipelineOpens(const std::string& path) {
+  ShellHashCommand* command = CreateShellHashCommand();
+  if (!command) return false;
+  bool hashed = false;
+  HashJob& job = command->Job;
+  if (path.size() < sizeof job.FilePath && StartShellHashing(command)) {
+    std::memcpy(job.FilePath, path.c_str(), path.size() + 1);
+    job.ExpectedSizeLow = job.ExpectedSizeHigh = 0xFFFFFFFF;
+    ResetEvent(job.DoneEvent);
+    ReleaseSemaphore(job.StartSemaphore, 1, nullptr);
+    WaitForSingleObject(job.DoneEvent, 30000);
+    hashed = job.Status == 0;  // Hashed
+    StopShellHashing(command);
+  }
+  FreeShellHashCommand(command);
+  return hashed;
+}
+
+namespace {
+
+// One look at the threads: those that started in the module's code into
+// `found`; false when a thread has not begun to run yet (the system knows
+// its start address only from then on).
+bool LookAtThreads(std::vector<DWORD>* found) {
+  HMODULE module = LoadedModule();
+  if (!module) return true;
+  // The image's extent, from its own headers.
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const char*>(module) +
+                                                       dos->e_lfanew);
+  const auto begin = reinterpret_cast<ULONG_PTR>(module);
+  const ULONG_PTR end = begin + nt->OptionalHeader.SizeOfImage;
+  using QueryThread = LONG(WINAPI*)(HANDLE, THREADINFOCLASS, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+  if (!query) return true;
+  UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return true;
+  bool settled = true;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot.Get(), &entry); more;
+       more = Thread32Next(snapshot.Get(), &entry)) {
+    if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
+    UniqueFileHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+    if (!thread) continue;
+    ULONG_PTR start = 0;
+    // ThreadQuerySetWin32StartAddress
+    if (query(thread.Get(), static_cast<THREADINFOCLASS>(9), &start, sizeof start, nullptr) != 0)
+      continue;
+    if (start == 0) settled = false;
+    if (start >= begin && start < end) found->push_back(entry.th32ThreadID);
+  }
+  return settled;
+}
+
+}  // namespace
+
+std::vector<DWORD> CommandThreads() {
+  std::vector<DWORD> found;
+  for (int tries = 0; tries < 200; ++tries) {
+    found.clear();
+    if (LookAtThreads(&found)) break;
+    Sleep(10);
+  }
+  return found;
+}
+
+bool WaitForCommands(DWORD timeoutMs) {
+  std::vector<HANDLE> threads;
+  for (DWORD id : CommandThreads())
+    if (HANDLE h = OpenThread(SYNCHRONIZE, FALSE, id)) threads.push_back(h);
+  const DWORD start = GetTickCount();
+  bool ended = true;
+  while (!threads.empty()) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) {
+      ended = false;
+      break;
+    }
+    DWORD woken =
+        MsgWaitForMultipleObjects(1, &threads.back(), FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0) {
+      CloseHandle(threads.back());
+      threads.pop_back();
+    } else if (woken == WAIT_OBJECT_0 + 1) {
+      DispatchHostMessages();
+    }
+  }
+  for (HANDLE h : threads) CloseHandle(h);
+  return ended;
+}
+
+void DispatchHostMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
 }
 
 // ---- Dialogs ----
@@ -327,11 +450,12 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
 
 std::string ControlText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
-  return control ? WindowTextOf(control) : std::string();
+  return control ? ControlTextOf(control) : std::string();
 }
 
 void SetControlText(HWND dialog, int id, const std::string& text) {
-  SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  std::wstring wide = Wide(text);
+  SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 void SelectComboEntry(HWND dialog, int id, int index) {

@@ -11,9 +11,13 @@
 //   handler.Initialize(SelectionOf({...}))  an IDataObject built by the shell
 //                                      itself (a real CF_HDROP);
 //   handler.QueryMenu(CMF_NORMAL)      on a real popup menu: the items added;
-//   handler.Invoke(0)                  runs a command to its end; drive its
-//                                      dialogs with a DialogDriver started
-//                                      before;
+//   handler.Invoke(0)                  runs a command to its end (the
+//                                      command's own thread, waited for
+//                                      while this thread dispatches its
+//                                      messages); drive its dialogs with a
+//                                      DialogDriver started before;
+//   handler.InvokeAsync(0)             returns as InvokeCommand does, once
+//                                      the command's thread has started;
 //   handler.Reset(); ModuleCanUnloadNow()  after the last release.
 //
 // Registry-writing tests must carry RESOURCE_LOCK corvana_registry.
@@ -92,8 +96,10 @@ class ShellHandler {
   // returned as ANSI); `result` receives the HRESULT.
   std::string CommandString(UINT_PTR offset, bool unicode, HRESULT* result = nullptr,
                             UINT size = 260);
-  // InvokeCommand with a command offset, or with a verb string.
+  // InvokeCommand with a command offset, then WaitForCommands; or alone.
   HRESULT Invoke(UINT offset, HWND owner = nullptr);
+  HRESULT InvokeAsync(UINT offset, HWND owner = nullptr);
+  // InvokeCommand with a verb string.
   HRESULT InvokeVerb(const char* verb, HWND owner = nullptr);
   IContextMenu* Menu() const { return menu_.Get(); }
   IShellExtInit* Init() const { return init_.Get(); }
@@ -112,6 +118,20 @@ class ShellHandler {
 HRESULT ModuleCanUnloadNow();
 // GetProcAddress of an export of the loaded extension (null when missing).
 void* ModuleExport(const char* name);
+
+// Whether this build's read-and-hash pipeline opens and hashes `path` (a
+// name outside the ANSI code page, a path of 260 characters or more): the
+// end-to-end tests of such paths need it and say so when it does not.
+bool PipelineOpens(const std::string& path);
+
+// The threads of this process that started in the loaded extension's code:
+// its commands' threads and their pipelines'.
+std::vector<DWORD> CommandThreads();
+// Waits until every such thread has ended, dispatching this thread's
+// messages meanwhile; false on a timeout.
+bool WaitForCommands(DWORD timeoutMs = 600000);
+// Every pending message of this thread dispatched.
+void DispatchHostMessages();
 
 // ---- Dialogs of this process, driven from a second thread ----
 

@@ -10,6 +10,7 @@
 
 #include "formats/list_detection.h"
 #include "tests/formats/list_files.h"
+#include "tests/platform/unicode_names.h"
 
 namespace {
 
@@ -25,11 +26,6 @@ void Open(const std::string& path, OpenList* list) {
   InitListReader(&list->Reader, ListHost::ShellExtension, nullptr, nullptr);
   ASSERT_TRUE(DetectListFormat(&list->Reader, path.c_str(), list->File.Get()));
   ASSERT_TRUE(PositionListForReading(&list->Reader, list->File.Get()));
-}
-
-std::string Folded(std::string name) {
-  FoldAsciiUpper(name.data(), static_cast<uint32_t>(name.size()));
-  return name;
 }
 
 TEST(ListIndex, AnswersAsTheSearchFromTheStart) {
@@ -52,26 +48,26 @@ TEST(ListIndex, AnswersAsTheSearchFromTheStart) {
   OpenList built;
   Open(path, &built);
   ListIndex index{};
-  ASSERT_TRUE(BuildListIndex(&built.Reader, built.File.Get(), FoldAsciiUpper, &index));
+  ASSERT_TRUE(BuildListIndex(&built.Reader, built.File.Get(), &index));
   EXPECT_EQ(index.Count, static_cast<uint32_t>(kNames));  // duplicates are not kept
 
   for (int i = 0; i < kNames + 3; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "dir\\file%05d.bin", i);
-    const std::string key = Folded(name);
+    char name[32], listed[32];
+    std::snprintf(name, sizeof name, "DIR\\file%05d.bin", i);
+    std::snprintf(listed, sizeof listed, "dir\\File%05d.bin", i);
+    const std::string key = name;
     ListEntry fromIndex{}, fromSearch{};
     const bool inIndex = FindInListIndex(index, key.c_str(), &fromIndex);
     ASSERT_EQ(inIndex, i < kNames) << name;
     if (inIndex) {
-      EXPECT_STREQ(fromIndex.FileName, key.c_str());
+      EXPECT_STREQ(fromIndex.FileName, listed);                    // as the list spells it
       EXPECT_EQ(fromIndex.ExpectedCrc, static_cast<uint32_t>(i));  // the first entry's
       EXPECT_EQ(fromIndex.ExpectedSize, UnknownSize);
     }
     if (i % 7 != 0 && i < kNames) continue;  // the search reads the list again each time
     OpenList searched;
     Open(path, &searched);
-    ASSERT_EQ(FindInOpenList(&searched.Reader, searched.File.Get(), key.c_str(), FoldAsciiUpper,
-                             &fromSearch),
+    ASSERT_EQ(FindInOpenList(&searched.Reader, searched.File.Get(), key.c_str(), &fromSearch),
               inIndex)
         << name;
     if (inIndex) {
@@ -92,7 +88,7 @@ TEST(ListIndex, EmptyListAndDigestsAndSizes) {
   OpenList empty;
   Open(listtest::WriteTemp("index_empty.md5", ""), &empty);
   ListIndex index{};
-  ASSERT_TRUE(BuildListIndex(&empty.Reader, empty.File.Get(), FoldAsciiUpper, &index));
+  ASSERT_TRUE(BuildListIndex(&empty.Reader, empty.File.Get(), &index));
   ListEntry e{};
   EXPECT_FALSE(FindInListIndex(index, "A", &e));
   FreeListIndex(&index);
@@ -103,7 +99,7 @@ TEST(ListIndex, EmptyListAndDigestsAndSizes) {
                            "d41d8cd98f00b204e9800998ecf8427e *a.txt\n"
                            "00000000000000000000000000000001  b.txt\n"),
        &md5);
-  ASSERT_TRUE(BuildListIndex(&md5.Reader, md5.File.Get(), FoldAsciiUpper, &index));
+  ASSERT_TRUE(BuildListIndex(&md5.Reader, md5.File.Get(), &index));
   ASSERT_TRUE(FindInListIndex(index, "A.TXT", &e));
   EXPECT_EQ(listtest::Hex(e.ExpectedMd5, 16), "d41d8cd98f00b204e9800998ecf8427e");
   ASSERT_TRUE(FindInListIndex(index, "B.TXT", &e));  // text mode: two blanks
@@ -112,7 +108,7 @@ TEST(ListIndex, EmptyListAndDigestsAndSizes) {
 
   OpenList csv;
   Open(listtest::WriteTemp("index.csv", "big.iso,5000000000,1A2B3C4D\r\n"), &csv);
-  ASSERT_TRUE(BuildListIndex(&csv.Reader, csv.File.Get(), FoldAsciiUpper, &index));
+  ASSERT_TRUE(BuildListIndex(&csv.Reader, csv.File.Get(), &index));
   ASSERT_TRUE(FindInListIndex(index, "BIG.ISO", &e));
   EXPECT_EQ(e.ExpectedSize, 5000000000u);
   EXPECT_EQ(e.ExpectedCrc, 0x1A2B3C4Du);
@@ -125,13 +121,61 @@ TEST(ListIndex, EmptyListAndDigestsAndSizes) {
   Open(listtest::WriteTemp("index.sha1", std::string(40, 'e') + "  sub/a.txt\n" +
                                              "MD5 (b.txt) = " + std::string(32, 'f') + "\n"),
        &sums);
-  ASSERT_TRUE(BuildListIndex(&sums.Reader, sums.File.Get(), FoldAsciiUpper, &index));
+  ASSERT_TRUE(BuildListIndex(&sums.Reader, sums.File.Get(), &index));
   ASSERT_TRUE(FindInListIndex(index, "SUB\\A.TXT", &e));
   EXPECT_EQ(e.Algorithm, DigestAlgorithm::Sha1);
   EXPECT_EQ(listtest::Hex(e.ExpectedDigest, 20), std::string(40, 'e'));
   ASSERT_TRUE(FindInListIndex(index, "B.TXT", &e));
   EXPECT_EQ(e.Algorithm, DigestAlgorithm::Md5);
   EXPECT_EQ(listtest::Hex(e.ExpectedMd5, 16), std::string(32, 'f'));
+  FreeListIndex(&index);
+}
+
+// UTF-8 names: each of the shared names is found as it is; in the Windows
+// build also in its other case, as the system compares names (natively only
+// ASCII letters fold). A look-alike is never the name.
+TEST(ListIndex, UnicodeNamesMatchByTheSystemsRules) {
+  // The other case of each shared name, in table order.
+  const char* const otherCase[] = {
+      "CAF\xC3\x89.TXT",  // CAFÉ.TXT
+      "\xC3\x9C"
+      "BER.BIN",                                               // ÜBER.BIN
+      "\xD0\xBC\xD0\x9E\xD0\xA1\xD0\x9A\xD0\x92\xD0\x90.DOC",  // мОСКВА.DOC
+      "\xCE\xB5\xCE\x9B\xCE\x9B\xCE\x86\xCE\x94\xCE\x91.PNG",  // εΛΛΆΔΑ.PNG
+      "\xE6\x9D\xB1\xE4\xBA\xAC.JPG",                          // 東京.JPG
+      "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.ZIP",              // ソフト.ZIP
+      "\xF0\x9F\x8E\xB5 PLAYLIST.M3U",                         // 🎵 PLAYLIST.M3U
+      "ENDS WITH A DOT.",
+      "\xC5\x9D"
+      "AMPLE.BIN",  // ŝAMPLE.BIN
+  };
+  static_assert(sizeof otherCase / sizeof *otherCase ==
+                sizeof kUnicodeNames / sizeof *kUnicodeNames);
+  std::string text;
+  for (const UnicodeName& n : kUnicodeNames) text += std::string(n.Utf8) + " 0A0B0C0D\r\n";
+  text += "Sample.bin 11111111\r\n";
+  OpenList list;
+  Open(listtest::WriteTemp("index_unicode.sfv", text), &list);
+  const std::string searchedPath = listtest::WriteTemp("index_unicode_searched.sfv", text);
+  ListIndex index{};
+  ASSERT_TRUE(BuildListIndex(&list.Reader, list.File.Get(), &index));
+  for (size_t i = 0; i < sizeof otherCase / sizeof *otherCase; ++i) {
+    ListEntry e{};
+    ASSERT_TRUE(FindInListIndex(index, kUnicodeNames[i].Utf8, &e)) << kUnicodeNames[i].Utf8;
+    EXPECT_STREQ(e.FileName, kUnicodeNames[i].Utf8);
+    EXPECT_EQ(e.ExpectedCrc, 0x0A0B0C0Du);
+#ifdef _WIN32
+    ASSERT_TRUE(FindInListIndex(index, otherCase[i], &e)) << otherCase[i];
+    EXPECT_STREQ(e.FileName, kUnicodeNames[i].Utf8);
+    OpenList searched;
+    Open(searchedPath, &searched);
+    EXPECT_TRUE(FindInOpenList(&searched.Reader, searched.File.Get(), otherCase[i], &e));
+    EXPECT_STREQ(e.FileName, kUnicodeNames[i].Utf8);
+#endif
+  }
+  ListEntry e{};
+  ASSERT_TRUE(FindInListIndex(index, "SAMPLE.BIN", &e));
+  EXPECT_EQ(e.ExpectedCrc, 0x11111111u);  // not the entry of the look-alike
   FreeListIndex(&index);
 }
 

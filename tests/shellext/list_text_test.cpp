@@ -15,6 +15,7 @@
 #include "tests/formats/list_files.h"
 #endif
 
+#include "platform/utf8.h"
 #include "shellext/list_name.h"
 #include "shellext/list_text.h"
 #include "shellext/selection_order.h"
@@ -240,12 +241,26 @@ TEST(SelectionOrder, SortIsCaseInsensitiveStableAndPutsUnderscoreFirst) {
   EXPECT_EQ(CompareNoCase("ABC", "abc"), 0);
   EXPECT_LT(CompareNoCase("abc", "abcd"), 0);
   EXPECT_GT(CompareNoCase("\xE9", "z"), 0);  // bytes compare unsigned
+  // UTF-8: a look-alike is another name; in the Windows build case is
+  // ignored by the system's Unicode rules.
+  EXPECT_NE(CompareNoCase("\xC4\x9C"
+                          "ample.bin",
+                          "Sample.bin"),
+            0);
+  EXPECT_NE(CompareNoCase("caf\xC3\xA9", "cafe"), 0);
+#ifdef _WIN32
+  EXPECT_EQ(CompareNoCase("caf\xC3\xA9.txt", "CAF\xC3\x89.TXT"), 0);
+  EXPECT_EQ(CompareNoCase("\xD0\x9C\xD0\xBE\xD1\x81", "\xD0\xBC\xD0\x9E\xD0\xA1"), 0);
+  EXPECT_EQ(HashNameNoCase("caf\xC3\xA9.txt", 9), HashNameNoCase("CAF\xC3\x89.TXT", 9));
+#endif
+  EXPECT_EQ(HashNameNoCase("abc", 3), HashNameNoCase("ABC", 3));
   std::vector<const char*> paths = {"b.txt", "A.txt", "_x", "a.TXT", "c", "B.txt"};
   // Enough nodes to exercise several merge levels.
   for (int i = 0; i < 40; ++i) paths.push_back(i % 2 ? "m" : "M");
   std::vector<SelectedFile> nodes(paths.size());
   for (size_t i = 0; i < paths.size(); ++i) {
-    std::strcpy(nodes[i].Path, paths[i]);
+    nodes[i].Path = paths[i];
+    nodes[i].PathLength = static_cast<uint32_t>(std::strlen(paths[i]));
     nodes[i].Crc = static_cast<uint32_t>(i);  // original position
     nodes[i].Next = i + 1 < paths.size() ? &nodes[i + 1] : nullptr;
   }
@@ -274,6 +289,11 @@ TEST(SelectionOrder, LongPathsAreShortenedVisiblyForMessages) {
   EXPECT_EQ(shown.substr(shown.size() - 8), "\\end.txt");
   ShortenPathForMessage(out, sizeof out, "C:\\short");
   EXPECT_STREQ(out, "C:\\short");
+  // Never cut inside a character.
+  std::string wide = "C:\\";
+  for (int i = 0; i < 300; ++i) wide += "\xE6\x9D\xB1";
+  ShortenPathForMessage(out, sizeof out, wide.c_str());
+  EXPECT_TRUE(IsValidUtf8(out, std::strlen(out))) << out;
 }
 
 }  // namespace

@@ -141,31 +141,43 @@ TEST_F(ShellMenuTest, CommandStringsAreAnsiOrWideAndStayInTheBuffer) {
   EXPECT_EQ(handler.CommandString(0, true), "Create .SFV File");
   EXPECT_EQ(handler.CommandString(1, false), "Verify Individual Files");
   EXPECT_EQ(handler.CommandString(2, false, &result), "");  // untouched
-  EXPECT_EQ(result, S_OK);
+  EXPECT_EQ(result, E_INVALIDARG);
+  EXPECT_EQ(handler.CommandString(2, true, &result), "");
+  EXPECT_EQ(result, E_INVALIDARG);
+  // No verbs: InvokeCommand takes none.
+  char verb[64] = "untouched";
+  EXPECT_EQ(handler.Menu()->GetCommandString(0, GCS_VERBA, nullptr, verb, sizeof verb), E_NOTIMPL);
+  EXPECT_STREQ(verb, "untouched");
+  EXPECT_EQ(handler.Menu()->GetCommandString(1, GCS_VALIDATEA, nullptr, nullptr, 0), S_OK);
+  EXPECT_EQ(handler.Menu()->GetCommandString(2, GCS_VALIDATEW, nullptr, nullptr, 0), S_FALSE);
   // A short buffer gets a shortened text, never more than it holds.
   EXPECT_EQ(handler.CommandString(0, false, nullptr, 7), "Create");
   EXPECT_EQ(handler.CommandString(1, true, nullptr, 7), "Verify");
 }
 
 TEST_F(ShellMenuTest, InvocationsThatDoNothing) {
-  // A verb string, only empty folders, and offsets without a command: no
-  // dialog, S_OK. (A dialog would block this thread until the timeout.)
+  // A verb string and offsets without a command fail at once, before any
+  // walk and without a command thread, so that the handler that has the verb
+  // is asked; only empty folders run a command that finds nothing to do. No
+  // dialog either way (a dialog would block until the timeout).
   struct Case {
     const char* what;
     std::vector<std::string> selection;
     const char* verb;
     UINT offset;
+    HRESULT result;
   } cases[] = {
-      {"verb string", {"movie.avi"}, "create", 0},
-      {"only empty folders", {"empty"}, nullptr, 0},
-      {"unknown offset", {"movie.avi"}, nullptr, 7},
+      {"verb string", {"sub"}, "create", 0, E_FAIL},
+      {"only empty folders", {"empty"}, nullptr, 0, S_OK},
+      {"unknown offset", {"sub"}, nullptr, 7, E_FAIL},
   };
   for (const Case& c : cases) {
     ShellHandler handler;
     ASSERT_TRUE(Handler(&handler, c.selection)) << c.what;
     DWORD start = GetTickCount();
-    HRESULT result = c.verb ? handler.InvokeVerb(c.verb) : handler.Invoke(c.offset);
-    EXPECT_EQ(result, S_OK) << c.what;
+    HRESULT result = c.verb ? handler.InvokeVerb(c.verb) : handler.InvokeAsync(c.offset);
+    EXPECT_TRUE(WaitForCommands(5000)) << c.what;
+    EXPECT_EQ(result, c.result) << c.what;
     EXPECT_LT(GetTickCount() - start, 5000u) << c.what;
   }
   ShellHandler bare;
@@ -208,9 +220,22 @@ TEST_F(ShellMenuTest, ComRulesAndUnloading) {
     EXPECT_EQ(classFactory->CreateInstance(handler.Menu(), IID_IContextMenu, &made),
               CLASS_E_NOAGGREGATION);
     EXPECT_EQ(classFactory->CreateInstance(nullptr, IID_IDataObject, &made), E_NOINTERFACE);
+    // Locks are counted: the module stays while one is held.
     EXPECT_EQ(classFactory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(classFactory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(classFactory->LockServer(FALSE), S_OK);
+    IClassFactory* kept = classFactory.Get();
+    kept->AddRef();
+    classFactory.Reset();
+    handler.Reset();
+    EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);  // the factory lives
+    kept->Release();
+    EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);  // the lock is held
+    ASSERT_EQ(getClassObject(id, IID_IClassFactory, reinterpret_cast<void**>(classFactory.Put())),
+              S_OK);
+    EXPECT_EQ(classFactory->LockServer(FALSE), S_OK);
   }
-  // Every factory and handler released, the lock not counted.
+  // Every factory and handler released, every lock undone.
   EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
 }
 

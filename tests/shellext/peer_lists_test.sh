@@ -3,7 +3,9 @@
 # Wine) are accepted by cksfv, by md5sum (after "\" -> "/") and by
 # Corvana.exe. cksfv gets the list with "/" too: it reads a "\" as part
 # of the name. The selection mixes plain files, a file with spaces and a
-# folder with a subfolder.
+# folder with a subfolder. A second selection, a folder of the shared Unicode
+# names (tests/platform/unicode_names.h), gives lists in UTF-8 that both
+# peers read natively.
 # Usage: peer_lists_test.sh CREATE_TOOL CORVANA_EXE WINE_RUN WINEPREFIX WORK_DIR
 set -u
 tool=$1 exe=$2 wine_run=$3 prefix=$4 work=$5
@@ -45,5 +47,58 @@ for type in sfv md5; do
   grep -qxF "All files OK" <<<"$result" || fail "Corvana.exe on the $type list:"$'\n'"$result"
   grep -qxF "5 files checked" <<<"$result" || fail "Corvana.exe did not check 5 files"
   [ $status = 0 ] && echo "ok: $type"
+done
+# A folder holding a symbolic link to its parent (Wine 8 makes no junction or
+# link of its own; it shows a Unix link as a reparse folder) is walked once:
+# the link is not entered.
+mkdir -p "$work/loop/sub"
+head -c 100 /dev/urandom > "$work/loop/top.bin"
+head -c 200 /dev/urandom > "$work/loop/sub/inner.bin"
+ln -s .. "$work/loop/sub/up"
+"$wine_run" --prefix "$prefix" "$tool" sfv "$work/loop.sfv" "$work/loop" >/dev/null 2>&1 ||
+  fail "loop: the tool failed"
+lines=$(tr -d '\r' < "$work/loop.sfv" 2>/dev/null | grep -v '^;')
+[ "$lines" = "$(printf 'loop\\top.bin %s\nloop\\sub\\inner.bin %s' \
+  "$(rhash --printf='%C' "$work/loop/top.bin")" "$(rhash --printf='%C' "$work/loop/sub/inner.bin")")" ] ||
+  fail "loop: the folder was not walked once:"$'\n'"$lines"
+[ $status = 0 ] && echo "ok: a link to the parent is not entered"
+
+# The shared names, as tests/platform/unicode_names.h spells them.
+src=$(dirname "$0")/../platform/unicode_names.h
+mkdir -p "$work/uni/names"
+cd "$work/uni" || exit 1
+n=0
+while IFS= read -r name; do
+  printf '%s' "$name" > "names/$name"
+  n=$((n + 1))
+done < <(grep -o '^ *{"[^}]*, *\(true\|false\)}' "$src" | sed -E 's/^ *\{//; s/, *(true|false)\}$//' |
+  python3 -c 'import sys, ast
+for line in sys.stdin:
+    parts = ast.literal_eval("(" + line.strip().replace("\" \"", "") + ",)")
+    sys.stdout.write(parts[0].encode("latin-1").decode("utf-8") + "\n")')
+[ "$n" -ge 9 ] || fail "unicode: only $n names read from the table"
+if ! "$wine_run" --prefix "$prefix" "$tool" probe "$work/uni/names/$(ls names | grep -v '^[ -~]*$' | head -1)" \
+  >/dev/null 2>&1; then
+  echo "skip: unicode: the pipeline opens names through the ANSI code page"
+  exit $status
+fi
+for type in sfv md5; do
+  list=$work/uni/list.$type
+  rm -f "$list"
+  "$wine_run" --prefix "$prefix" "$tool" "$type" "$list" "$work/uni/names" >/dev/null 2>&1 ||
+    fail "unicode $type: the tool failed"
+  [ -f "$list" ] || { fail "unicode $type: no list written"; continue; }
+  case $type in
+    sfv)
+      tr '\\' '/' < "$list" > plain.sfv
+      out=$(cksfv -q -f plain.sfv 2>&1) || fail "cksfv rejects the Unicode list: $out"
+      ;;
+    md5)
+      tr '\\' '/' < "$list" | tr -d '\r' | grep -v '^;' > plain.md5
+      [ "$(wc -l < plain.md5)" = "$n" ] || fail "unicode md5: not $n checksum lines"
+      out=$(md5sum -c plain.md5 2>&1) || fail "md5sum rejects the Unicode list: $out"
+      ;;
+  esac
+  [ $status = 0 ] && echo "ok: unicode $type"
 done
 exit $status

@@ -12,8 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/files_win32.h"
+#include "platform/text_win32.h"
 #include "tests/formats/list_bytes.h"
 #include "tests/pipeline/test_files_win32.h"
+#include "tests/platform/unicode_names.h"
 #include "tests/results/desktop_win32.h"
 #include "tests/shellext/explorer_host_win32.h"
 
@@ -230,6 +233,29 @@ TEST_F(VerifyFilesTest, EachSelectedFileIsJudgedByTheListsOfItsFolder) {
   }
 }
 
+// Files of the shared names, selected in Explorer, are found in the UTF-8
+// list beside them and verified.
+TEST_F(VerifyFilesTest, UnicodeNamesAreFoundInAUtf8List) {
+  std::string list;
+  std::vector<std::string> selected;
+  for (const UnicodeName& n : kUnicodeNames) {
+    UniqueFileHandle f(
+        CreateFileUtf8((folder_ + n.Utf8).c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, 0));
+    DWORD written = 0;
+    WriteFile(f.Get(), "abc", 3, &written, nullptr);
+    list += std::string(n.Utf8) + " 352441C2\r\n";  // CRC-32 of "abc"
+    selected.push_back(n.Utf8);
+  }
+  Put("names.sfv", list);
+  if (!PipelineOpens(folder_ + kUnicodeNames[4].Utf8))
+    GTEST_SKIP() << "the pipeline opens names through the ANSI code page";
+  std::vector<std::string> rows = Verify(selected);
+  ASSERT_EQ(rows.size(), 1 + selected.size() + 2);
+  for (size_t i = 1; i <= selected.size(); ++i)
+    EXPECT_EQ(rows[i].substr(rows[i].size() - 12), "|352441C2|OK") << rows[i];
+  EXPECT_EQ(rows.back(), "1|All files OK||");
+}
+
 TEST_F(VerifyFilesTest, TheFirstListInDirectoryOrderDecides) {
   Put("x.bin", "abc");
   Put("a.sfv", "x.bin 352441C2\n");
@@ -341,6 +367,102 @@ TEST_F(VerifyFilesTest, ClosingTheWindowDuringALongHashEndsTheRun) {
   EXPECT_EQ(rows,
             (std::vector<std::string>{kVersion, "1|a.bin|352441C2|OK", "1|B.bin|352441C2|OK"}));
   EXPECT_EQ(sorted, (std::vector<std::string>{"a.bin", "B.bin", "Corvana v2.33"}));
+}
+
+// Each command runs on a thread of its own: InvokeCommand returns once it
+// has started, this (Explorer's) thread keeps dispatching its messages (a
+// timer keeps firing), two commands progress side by side, and the module
+// stays while a window is open.
+namespace {
+volatile LONG timerTicks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
+  InterlockedIncrement(&timerTicks);
+}
+}  // namespace
+
+TEST_F(VerifyFilesTest, CommandsRunOnTheirOwnThreadsSideBySide) {
+  ASSERT_TRUE(MakeSparseFile(folder_ + "big1.bin", 64ull << 30));
+  ASSERT_TRUE(MakeSparseFile(folder_ + "big2.bin", 64ull << 30));
+  Put("disc.sfv", "big1.bin 00000000\nbig2.bin 00000000\n");
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, CountTick);
+  timerTicks = 0;
+  std::vector<HWND> windows;
+  for (const char* name : {"big1.bin", "big2.bin"}) {
+    ShellHandler handler;
+    ASSERT_TRUE(handler.Create());
+    ComPtr<IDataObject> data = SelectionOf({folder_ + name});
+    ASSERT_EQ(handler.Initialize(data.Get()), S_OK);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(handler.InvokeAsync(1), S_OK);
+    EXPECT_LT(GetTickCount() - start, 1000u) << "InvokeCommand waited for the command";
+  }  // both handlers released while their commands run
+  // Both windows hash at the same time, while this thread dispatches.
+  for (const char* name : {"big1.bin", "big2.bin"}) {
+    const std::string title = "Checking " + folder_ + name + "...";
+    HWND found = nullptr;
+    for (int i = 0; i < 1000 && !found; ++i) {
+      DispatchHostMessages();
+      found = WaitForWindow(title, 0);
+      if (!found) Sleep(20);
+    }
+    ASSERT_NE(found, nullptr) << title;
+    windows.push_back(found);
+  }
+  EXPECT_NE(GetWindowThreadProcessId(windows[0], nullptr),
+            GetWindowThreadProcessId(windows[1], nullptr));
+  EXPECT_NE(GetWindowThreadProcessId(windows[0], nullptr), GetCurrentThreadId());
+  const LONG ticks = timerTicks;
+  for (int i = 0; i < 25; ++i) {
+    Sleep(20);
+    DispatchHostMessages();
+  }
+  EXPECT_GT(timerTicks, ticks) << "the host's timer stopped";
+  EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);  // no object lives, the commands do
+  for (HWND w : windows) PostMessageW(w, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitForCommands(30000));
+  EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
+  KillTimer(nullptr, timer);
+}
+
+// A quit message posted to a command's thread while it verifies ends the
+// command, its window with it, instead of being dropped by the waits that
+// dispatch messages (the window would then stay until closed by hand).
+TEST_F(VerifyFilesTest, AQuitMessageDuringAVerificationEndsItsCommand) {
+  ASSERT_TRUE(MakeSparseFile(folder_ + "big.bin", 64ull << 30));
+  Put("disc.sfv", "big.bin 00000000\n");
+  ShellHandler handler;
+  ASSERT_TRUE(handler.Create());
+  ComPtr<IDataObject> data = SelectionOf({folder_ + "big.bin"});
+  ASSERT_EQ(handler.Initialize(data.Get()), S_OK);
+  ASSERT_EQ(handler.InvokeAsync(1), S_OK);
+  HWND main = WaitForWindow("Checking " + folder_ + "big.bin...");
+  ASSERT_NE(main, nullptr);
+  PostThreadMessageW(GetWindowThreadProcessId(main, nullptr), WM_QUIT, 7, 0);
+  EXPECT_TRUE(WaitForCommands(20000)) << "the command went on after the quit message";
+  EXPECT_FALSE(IsWindow(main));
+}
+
+// Closing the window while a locked list is waited for ends the command: the
+// file is not hashed afterwards for a window that is gone.
+TEST_F(VerifyFilesTest, ClosingTheWindowDuringAWaitForALockedListEndsTheCommand) {
+  ASSERT_TRUE(MakeSparseFile(folder_ + "big.bin", 64ull << 30));
+  Put("a.sfv", "big.bin 00000000\n");
+  Put("b.sfv", "big.bin 00000000\n");
+  // The list searched first is held without sharing for the whole test.
+  const std::string locked = FirstListed("a.sfv", "b.sfv");
+  UniqueFileHandle hold(
+      CreateFileA((folder_ + locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(hold.Valid());
+  ShellHandler handler;
+  ASSERT_TRUE(handler.Create());
+  ComPtr<IDataObject> data = SelectionOf({folder_ + "big.bin"});
+  ASSERT_EQ(handler.Initialize(data.Get()), S_OK);
+  ASSERT_EQ(handler.InvokeAsync(1), S_OK);
+  HWND main = WaitForWindow("");  // the command's window, whatever its title
+  ASSERT_NE(main, nullptr);
+  Sleep(300);  // inside the wait of up to 3 s for the locked list
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitForCommands(10000)) << "the file was hashed after the window went";
 }
 
 // The view follows the newest row while it shows the end, and stays where
