@@ -339,10 +339,6 @@ TEST_P(FileHasherTest, WindowBoundMemoryBoundAndRefusals) {
   EXPECT_EQ(TakeFileResult(hasher, &result), TakeOutcome::Empty);
   EXPECT_LE(FileHasherMemoryBytes(hasher),
             3 * kFileHasherRingSlots * kFileHasherBlockBytes + (64u << 10));
-  FileRequest sha;
-  sha.Path = "one.bin";
-  sha.Algorithm = DigestAlgorithm::Sha256;  // not in this build
-  EXPECT_EQ(SubmitFile(hasher, sha), SubmitOutcome::Refused);
   FileRequest nameless;
   EXPECT_EQ(SubmitFile(hasher, nameless), SubmitOutcome::Refused);
   FileRequest request;
