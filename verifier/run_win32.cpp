@@ -166,17 +166,24 @@ bool EntryPath(const std::string& folder, const std::string& name, HashJob* job)
 
 // A list taken as UTF-8 by its content may be an older ANSI list whose bytes
 // happen to be valid UTF-8: when the UTF-8 reading of a name names no file
-// and its ANSI reading does, the list is read as ANSI from then on. The
-// entry's name is then its ANSI reading.
-void TakeAnsiReadingWhenItExists(ListReader* reader, ExactNames* names, const std::string& folder,
+// and its ANSI reading does, the list is read as ANSI from then on, and the
+// entry's name is its ANSI reading. Once kUtf8Confirmations names outside
+// ASCII have been found under their UTF-8 reading the list is UTF-8 beyond
+// doubt (an ANSI list's bytes make existing UTF-8 names only by chance), and
+// its other names are no longer looked up twice.
+constexpr uint32_t kUtf8Confirmations = 32;
+
+void TakeAnsiReadingWhenItExists(ListReader* reader, uint32_t* confirmed, const std::string& folder,
                                  ListEntry* entry) {
-  if (reader->Encoding != TextEncoding::Utf8) return;
+  if (reader->Encoding != TextEncoding::Utf8 || *confirmed >= kUtf8Confirmations) return;
   const size_t length = std::strlen(entry->FileName);
   if (IsAsciiText(entry->FileName, length)) return;
-  const std::string path = JoinPath(folder, entry->FileName);
-  if (ExistsExactly(names, path.c_str())) return;
+  if (GetFileAttributesUtf8(JoinPath(folder, entry->FileName).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    ++*confirmed;
+    return;
+  }
   const std::string ansi = AnsiToUtf8(entry->FileName, static_cast<int>(length));
-  if (::GetFileAttributesUtf8(JoinPath(folder, ansi).c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  if (GetFileAttributesUtf8(JoinPath(folder, ansi).c_str()) == INVALID_FILE_ATTRIBUTES) return;
   if (!CopyWhole(entry->FileName, sizeof entry->FileName, ansi)) return;
   reader->Encoding = TextEncoding::Ansi;
 }
@@ -314,13 +321,14 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     v.PendingBase[0] = '\0';
   }
 
+  uint32_t utf8Confirmed = 0;
   const bool checkTimes =
       format == ListFormat::Sfv || (format == ListFormat::Par && v.Settings.UpdateDb);
   BitmapCursor cursor;
   while (!invalid && ((RunWindowHandle() != nullptr && !v.StopRequested) || v.OutputMode)) {
     if (ReadListEntry(&reader, list.Get(), &entry) <= 0) break;
     if (v.ActiveBase[0] == '\0')
-      TakeAnsiReadingWhenItExists(&reader, &storage.names, folder, &entry);
+      TakeAnsiReadingWhenItExists(&reader, &utf8Confirmed, folder, &entry);
     // The name the lines show: the entry's, behind the base folder in
     // effect; the path the file is opened by: that joined to the folder.
     std::string shown = v.ActiveBase;
