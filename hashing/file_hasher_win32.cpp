@@ -217,7 +217,7 @@ bool HashEntry(Worker* w, uint32_t sequence) {
                                        FILE_FLAG_NO_BUFFERING));
   if (!file) {
     EntryStatus why = ReadError;
-    file.Reset(OpenForHashing(request.Path, h->Options.ShellVariant, &why));
+    file.Reset(OpenForHashing(request.Path, h->Options.ShellVariant, &why, request.NameStart));
     if (!file) {
       result.Status = why;
       return true;

@@ -74,6 +74,9 @@ struct FileRequest {
   uint64_t ExpectedSize = kNoLengthCheck;  // LengthMismatch when the file differs
   DigestAlgorithm Algorithm = DigestAlgorithm::Crc32;
   FileRequestKind Kind = FileRequestKind::Hash;
+  // Bytes of Path that are the folder a list's name was joined to: the
+  // resolution of a missing name looks only at the name after them.
+  uint32_t NameStart = 0;
   uint64_t Tag = 0;  // the caller's own, returned in the result
 };
 
