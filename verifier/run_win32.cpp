@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "formats/ckz_csv_readers.h"
 #include "formats/list_detection.h"
@@ -98,11 +99,23 @@ bool WaitForResult(FileHasher* hasher, HashJob* job, const char* name) {
   }
 }
 
-// The invalid-line sink of the reading pass: the line is reported and
+// The invalid lines of the reading pass. The list is read ahead of the
+// results, so a line is held until the entries before it are reported, and
 // counted (ERRORLEVEL counts an unreadable entry as a file not verified).
-void ReportAndCountInvalidLine(void* context, const char* text) {
-  ++*static_cast<uint32_t*>(context);
-  ReportInvalidListLine(nullptr, text);
+struct InvalidLines {
+  uint32_t* count;
+  std::vector<std::string> held;
+};
+
+void HoldInvalidLine(void* context, const char* text) {
+  auto* lines = static_cast<InvalidLines*>(context);
+  ++*lines->count;
+  lines->held.emplace_back(text);
+}
+
+void ReportHeldLines(std::vector<std::string>* held) {
+  for (const std::string& text : *held) ReportInvalidListLine(nullptr, text.c_str());
+  held->clear();
 }
 
 struct ParStatusContext {
@@ -207,8 +220,9 @@ struct EntryInFlight {
   uint32_t expectedCrc;
   unsigned char expectedMd5[16];
   unsigned char expectedDigest[kMaxDigestBytes];
-  std::string shown;  // the name the lines show
-  std::string path;   // the path the file is opened by
+  std::vector<std::string> linesBefore;  // the list's invalid lines before the entry
+  std::string shown;                     // the name the lines show
+  std::string path;                      // the path the file is opened by
 };
 
 // The run's own storage: the bitmap is large, the reader holds a PAR entry
@@ -340,8 +354,9 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
   // From here on the reader's invalid lines are the run's own: counted for
   // the exit code as well as reported.
   v.InvalidLines = 0;
-  reader.Report = ReportAndCountInvalidLine;
-  reader.ReportContext = &v.InvalidLines;
+  InvalidLines invalidLines{&v.InvalidLines, {}};
+  reader.Report = HoldInvalidLine;
+  reader.ReportContext = &invalidLines;
   if (format == ListFormat::Ckz && invalid) ReportLine(Bad, "Invalid .CKZ format");
   if (format == ListFormat::Par && v.Settings.UpdateDb) {
     if (invalid) {
@@ -399,6 +414,8 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
       e.shown += entry.FileName;
       uint32_t nameStart = 0;
       const bool fits = EntryPath(folder, e.shown, &e.path, &nameStart);
+      e.linesBefore.swap(invalidLines.held);
+      invalidLines.held.clear();
       e.cursor = cursor;
       e.algorithm = entry.Algorithm;
       e.expectedCrc = entry.ExpectedCrc;
@@ -432,7 +449,10 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     FileResult result;
     const TakeOutcome taken = TakeFileResult(hasher, &result);
     if (taken == TakeOutcome::Empty) {
-      if (!more) break;
+      if (!more) {
+        ReportHeldLines(&invalidLines.held);  // the lines after the last entry
+        break;
+      }
       continue;
     }
     if (taken == TakeOutcome::Cancelled) break;
@@ -444,7 +464,8 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
       continue;
     }
 
-    const EntryInFlight& e = inFlight[result.Sequence % kFileHasherWindow];
+    EntryInFlight& e = inFlight[result.Sequence % kFileHasherWindow];
+    ReportHeldLines(&e.linesBefore);
     const char* name = e.shown.c_str();
     ReportText& line = storage.line;
     ++c.CheckedCount;
