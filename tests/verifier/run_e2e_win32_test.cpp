@@ -802,12 +802,18 @@ TEST_F(Run, FilesSideBySideGiveTheSameResultsFileAsOneAtATime) {
         if (i % 250 == 0) Put(LargeName(i), LargeBody(i));
       }
       Put(list, std::string(list) == "many.sfv" ? sfv : md5, 0);
+      // A file that cannot be read among the files hashed at once.
+      UniqueFileHandle held(CreateFileUtf8((data_ + SmallName(10)).c_str(), GENERIC_READ, 0,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+      ASSERT_TRUE(held);
       Verify(list, "NODBUPDATE");
       results[threads - 1] = GetFile(data_ + "out.txt");
     }
     EXPECT_EQ(results[0], results[1]);
     const auto lines = Lines(results[1]);
     ASSERT_GT(lines.size(), 1000u);
-    EXPECT_EQ(lines.back().rfind("There were 20 bad files and ", 0), 0u) << lines.back();
+    EXPECT_NE(results[1].find("\r\ns10.bin: :   FAILED.  Error reading file\r\n"),
+              std::string::npos);
+    EXPECT_EQ(lines.back().rfind("There were 21 bad files and ", 0), 0u) << lines.back();
   }
 }
