@@ -57,6 +57,11 @@ struct FileHasherOptions {
   // OpenForHashing): a missing folder is a ReadError, the match bypasses
   // the cache.
   bool ShellVariant = false;
+  // A helper thread hashes the second half of each block of a large BLAKE3
+  // file while its worker hashes the first (the halves are subtrees of the
+  // file's tree), so that one such file uses two cores. One helper serves
+  // the workers in turn: a worker that finds it busy hashes the whole block.
+  bool SplitBlake3Blocks = false;
   // Where workers and readers sleep (tests select both kinds).
   SemaphoreSleep Sleep = SemaphoreSleep::AddressWait;
 };

@@ -237,15 +237,19 @@ struct RunStorage {
   EntryInFlight inFlight[kFileHasherWindow];
 };
 
-// How many files go side by side for a list in `folder`: the storage's seek
-// penalty, the "Threads" setting and the processors.
-uint32_t WorkersFor(const std::string& folder, uint32_t threadsSetting) {
+// The hasher's options for a list in `folder`: how many files go side by
+// side (the storage's seek penalty, the "Threads" setting, the processors),
+// and a large BLAKE3 file on two cores where there are two.
+FileHasherOptions HasherOptionsFor(const std::string& folder, uint32_t threadsSetting) {
   SYSTEM_INFO info;
   ::GetSystemInfo(&info);
   const SeekPenalty penalty = threadsSetting == 0
                                   ? QuerySeekPenalty(folder.empty() ? "." : folder.c_str())
                                   : SeekPenalty::Unknown;
-  return FilesAtOnce(penalty, threadsSetting, info.dwNumberOfProcessors);
+  FileHasherOptions options;
+  options.Workers = FilesAtOnce(penalty, threadsSetting, info.dwNumberOfProcessors);
+  options.SplitBlake3Blocks = info.dwNumberOfProcessors >= 2;
+  return options;
 }
 
 // Whether a previously verified entry may skip hashing: its file exists under
@@ -380,9 +384,8 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
       format == ListFormat::Sfv || (format == ListFormat::Par && v.Settings.UpdateDb);
   v.ListRead = !invalid;
 
-  FileHasherOptions options;
-  options.Workers = WorkersFor(folder, v.Settings.Threads);
-  FileHasher* hasher = invalid ? nullptr : CreateFileHasher(options);
+  FileHasher* hasher =
+      invalid ? nullptr : CreateFileHasher(HasherOptionsFor(folder, v.Settings.Threads));
   if (!invalid && hasher == nullptr) {
     ReportLine(Bad, "%s", EntryStatusMessage(~0u));  // "Internal allocation error"
     invalid = true;
