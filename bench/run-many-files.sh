@@ -9,6 +9,10 @@
 #     MD5);
 #   - four large files: the engine alone with one and two files at once
 #     (CRC-32, MD5) beside rhash -c, md5sum -c and Corvana.exe;
+#   - Corvana.exe with the "Threads" setting at 1 and at 2 (one file at a
+#     time, two files side by side) on every list;
+#   - the first large file from a SHA256SUMS list beside sha256sum -c, and
+#     from a .b3 list beside b3sum --num-threads 1 --check and b3sum --check;
 #   - what the storage under the files says of its seek penalty.
 # Whole processes, each figure the best of CORVANA_BENCH_REPEAT runs (3).
 # The engine's digests are compared with cksfv's and md5sum's lists before
@@ -30,7 +34,7 @@ repeat=${CORVANA_BENCH_REPEAT:-3}
 
 work=$root/build/bench-many-files
 rm -rf "$work"
-mkdir -p "$work/many" "$work/big" "$work/exe"
+mkdir -p "$work/many" "$work/big" "$work/exe1" "$work/exe2"
 bench_size_mib "$work" 10 6
 
 cleanup() {
@@ -53,10 +57,15 @@ for i in 1 2 3 4; do head -c $((mib * 1024 * 1024)) /dev/urandom >"$work/big/par
   ls part*.bin >names.txt
   cksfv part*.bin >list.sfv
   md5sum part*.bin >list.md5
+  sha256sum part1.bin >SHA256SUMS
+  b3sum part1.bin >list.b3
 )
-# Corvana.exe with the database off, so that every run hashes every file.
-cp "$corvana" "$work/exe/Corvana.exe"
-printf '[Corvana]\r\nUpdateDB=0\r\n' >"$work/exe/Corvana.ini"
+# Corvana.exe with the database off, so that every run hashes every file,
+# one file at a time (exe1) and two side by side (exe2).
+for k in 1 2; do
+  cp "$corvana" "$work/exe$k/Corvana.exe"
+  printf '[Corvana]\r\nUpdateDB=0\r\nThreads=%s\r\n' "$k" >"$work/exe$k/Corvana.ini"
+done
 
 bench_start_wine "$root/$build/wineprefix-many-files"
 echo "warming the page cache"
@@ -68,7 +77,8 @@ in_many() { (cd "$work/many" && "$@"); }
 in_big() { (cd "$work/big" && "$@"); }
 floor() { in_many wine64 "$bench" floor names.txt "$@" </dev/null >/dev/null 2>&1; }
 engine() { (cd "$work/$1" && wine64 "$bench" engine names.txt "$2" "$3" "out-$2-$3.txt" </dev/null >/dev/null 2>&1); }
-corvana() { (cd "$work/$1" && wine64 "$work/exe/Corvana.exe" "$(winpath "$work/$1/$2")" "OUTPUT:out-$2.txt" NODBUPDATE </dev/null >/dev/null 2>&1); }
+# corvana THREADS DIR LIST
+corvana() { (cd "$work/$2" && wine64 "$work/exe$1/Corvana.exe" "$(winpath "$work/$2/$3")" "OUTPUT:out-$1-$3.txt" NODBUPDATE </dev/null >/dev/null 2>&1); }
 
 # The digests must be right before the times mean anything.
 sorted() { tr -d '\r' <"$1" | grep -v '^;' | awk '{ print tolower($1) " " tolower($2) }' | sort; }
@@ -82,11 +92,17 @@ for dir in many big; do
       "$(tr -d '\r' <"$work/$dir/list.sfv" | grep -v '^;' | awk '{ print tolower($2) }' | sort)" ] ||
       { echo "$dir: the engine's CRC-32 values ($k at once) differ from cksfv's"; exit 1; }
   done
-  corvana "$dir" list.sfv
-  corvana "$dir" list.md5
-  for list in list.sfv list.md5; do
-    grep -q 'All files OK' "$work/$dir/out-$list.txt" ||
-      { echo "Corvana.exe did not verify $dir/$list:"; tail -3 "$work/$dir/out-$list.txt"; exit 1; }
+  lists="list.sfv list.md5"
+  [ "$dir" = big ] && lists="$lists SHA256SUMS list.b3"
+  for list in $lists; do
+    for k in 1 2; do
+      corvana "$k" "$dir" "$list"
+      grep -q 'All files OK' "$work/$dir/out-$k-$list.txt" ||
+        { echo "Corvana.exe did not verify $dir/$list:"; tail -3 "$work/$dir/out-$k-$list.txt"; exit 1; }
+    done
+    # Side by side the results file is the same, line for line.
+    cmp -s "$work/$dir/out-1-$list.txt" "$work/$dir/out-2-$list.txt" ||
+      { echo "$dir/$list: the results differ between Threads=1 and Threads=2"; exit 1; }
   done
 done
 floor_line=$(in_many run floor names.txt 1 | grep -v '^=')
@@ -99,16 +115,25 @@ t_floor_nb=$(fastest floor 1 nobuffer)
 t_rhash=$(fastest in_many rhash -c list.sfv)
 t_md5sum=$(fastest in_many md5sum -c list.md5)
 t_cksfv=$(fastest in_many cksfv -q -f list.sfv)
-t_c_sfv=$(fastest corvana many list.sfv)
-t_c_md5=$(fastest corvana many list.md5)
+t_c_sfv=$(fastest corvana 1 many list.sfv)
+t_c_md5=$(fastest corvana 1 many list.md5)
+t_c2_sfv=$(fastest corvana 2 many list.sfv)
+t_c2_md5=$(fastest corvana 2 many list.md5)
 t_e1c=$(fastest engine many 1 crc)
 t_e2c=$(fastest engine many 2 crc)
 t_e1m=$(fastest engine many 1 md5)
 t_e2m=$(fastest engine many 2 md5)
 b_rhash=$(fastest in_big rhash -c list.sfv)
 b_md5sum=$(fastest in_big md5sum -c list.md5)
-b_c_sfv=$(fastest corvana big list.sfv)
-b_c_md5=$(fastest corvana big list.md5)
+b_c_sfv=$(fastest corvana 1 big list.sfv)
+b_c_md5=$(fastest corvana 1 big list.md5)
+b_c2_sfv=$(fastest corvana 2 big list.sfv)
+b_c2_md5=$(fastest corvana 2 big list.md5)
+b_sha256sum=$(fastest in_big sha256sum -c SHA256SUMS)
+b_c_sha256=$(fastest corvana 1 big SHA256SUMS)
+b_b3sum1=$(fastest in_big b3sum --num-threads 1 --check list.b3)
+b_b3sum=$(fastest in_big b3sum --check list.b3)
+b_c_b3=$(fastest corvana 1 big list.b3)
 b_e1c=$(fastest engine big 1 crc)
 b_e2c=$(fastest engine big 2 crc)
 b_e1m=$(fastest engine big 1 md5)
@@ -129,8 +154,10 @@ row "engine, CRC-32, 1 file at a time" "$t_e1c" "$(of "$t_e1c" "$t_floor")"
 row "engine, CRC-32, 2 files at once" "$t_e2c" "$(of "$t_e2c" "$t_floor")"
 row "engine, MD5, 1 file at a time" "$t_e1m" "$(of "$t_e1m" "$t_floor")"
 row "engine, MD5, 2 files at once" "$t_e2m" "$(of "$t_e2m" "$t_floor")"
-row "Corvana.exe list.sfv OUTPUT: (today's run)" "$t_c_sfv" "$(of "$t_c_sfv" "$t_floor")"
-row "Corvana.exe list.md5 OUTPUT: (today's run)" "$t_c_md5" "$(of "$t_c_md5" "$t_floor")"
+row "Corvana.exe list.sfv OUTPUT:, Threads=1" "$t_c_sfv" "$(of "$t_c_sfv" "$t_floor")"
+row "Corvana.exe list.sfv OUTPUT:, Threads=2" "$t_c2_sfv" "$(of "$t_c2_sfv" "$t_floor")"
+row "Corvana.exe list.md5 OUTPUT:, Threads=1" "$t_c_md5" "$(of "$t_c_md5" "$t_floor")"
+row "Corvana.exe list.md5 OUTPUT:, Threads=2" "$t_c2_md5" "$(of "$t_c2_md5" "$t_floor")"
 row "rhash -c list.sfv (native)" "$t_rhash" "$(of "$t_rhash" "$t_floor")"
 row "cksfv -f list.sfv (native)" "$t_cksfv" "$(of "$t_cksfv" "$t_floor")"
 row "md5sum -c list.md5 (native)" "$t_md5sum" "$(of "$t_md5sum" "$t_floor")"
@@ -138,9 +165,18 @@ echo
 echo "4 cached files of $mib MiB, whole processes (best of $repeat); last column: x faster than the peer"
 row "engine, CRC-32, 1 file at a time (vs rhash -c)" "$b_e1c" "$(of "$b_rhash" "$b_e1c")"
 row "engine, CRC-32, 2 files at once (vs rhash -c)" "$b_e2c" "$(of "$b_rhash" "$b_e2c")"
-row "Corvana.exe list.sfv OUTPUT: (today's run, vs rhash -c)" "$b_c_sfv" "$(of "$b_rhash" "$b_c_sfv")"
+row "Corvana.exe list.sfv, Threads=1 (vs rhash -c)" "$b_c_sfv" "$(of "$b_rhash" "$b_c_sfv")"
+row "Corvana.exe list.sfv, Threads=2 (vs rhash -c)" "$b_c2_sfv" "$(of "$b_rhash" "$b_c2_sfv")"
 row "rhash -c list.sfv (native)" "$b_rhash" "1.00"
 row "engine, MD5, 1 file at a time (vs md5sum -c)" "$b_e1m" "$(of "$b_md5sum" "$b_e1m")"
 row "engine, MD5, 2 files at once (vs md5sum -c)" "$b_e2m" "$(of "$b_md5sum" "$b_e2m")"
-row "Corvana.exe list.md5 OUTPUT: (today's run, vs md5sum -c)" "$b_c_md5" "$(of "$b_md5sum" "$b_c_md5")"
+row "Corvana.exe list.md5, Threads=1 (vs md5sum -c)" "$b_c_md5" "$(of "$b_md5sum" "$b_c_md5")"
+row "Corvana.exe list.md5, Threads=2 (vs md5sum -c)" "$b_c2_md5" "$(of "$b_md5sum" "$b_c2_md5")"
 row "md5sum -c list.md5 (native)" "$b_md5sum" "1.00"
+echo
+echo "1 cached file of $mib MiB, whole processes (best of $repeat); last column: x faster than the peer"
+row "Corvana.exe SHA256SUMS (vs sha256sum -c)" "$b_c_sha256" "$(of "$b_sha256sum" "$b_c_sha256")"
+row "sha256sum -c SHA256SUMS (native)" "$b_sha256sum" "1.00"
+row "Corvana.exe list.b3 (vs b3sum --num-threads 1 --check)" "$b_c_b3" "$(of "$b_b3sum1" "$b_c_b3")"
+row "b3sum --num-threads 1 --check list.b3 (native)" "$b_b3sum1" "1.00"
+row "b3sum --check list.b3 (native, both cores)" "$b_b3sum" "$(of "$b_b3sum1" "$b_b3sum")"

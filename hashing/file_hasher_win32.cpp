@@ -66,6 +66,19 @@ struct Worker {
   uint32_t FileFailed;  // a block failed: later requests are answered as failed
 };
 
+// The helper of SplitBlake3Blocks: one subtree at a time, handed over and
+// back through two semaphores that stay in user space.
+struct SubtreeHelper {
+  HANDLE Thread;
+  CountingSemaphore Go;    // a subtree to hash (0, max 1)
+  CountingSemaphore Done;  // its value is ready (0, max 1)
+  bool Made;               // both semaphores exist
+  std::atomic<uint32_t> Busy;
+  const unsigned char* Data;
+  uint64_t ChunkCounter;
+  unsigned char Cv[32];
+};
+
 }  // namespace
 
 struct FileHasher {
@@ -86,6 +99,7 @@ struct FileHasher {
   std::atomic<uint32_t> LargeWorkers;  // workers inside a file of several blocks
   uint32_t WorkerCount;
   Worker Workers[kMaxFilesAtOnce];
+  SubtreeHelper Helper;
   WindowEntry Window[kWindow];
 };
 
@@ -150,6 +164,46 @@ CORVANA_THREAD_ENTRY unsigned __stdcall ReaderMain(void* argument) {
   return 0;
 }
 
+constexpr size_t kHalfBlock = kBlock / 2;
+
+CORVANA_THREAD_ENTRY unsigned __stdcall HelperMain(void* argument) {
+  SubtreeHelper* s = static_cast<SubtreeHelper*>(argument);
+  while (WaitCountingSemaphore(&s->Go)) {
+    Blake3HashSubtree(s->Data, kHalfBlock, s->ChunkCounter, s->Cv);
+    ReleaseCountingSemaphore(&s->Done, 1);
+  }
+  return 0;
+}
+
+// Feeds one block of a large file at `offset`. A whole block of a BLAKE3
+// file that is not the file's last is two subtrees of 512 chunks (its offset
+// is a multiple of the block): the helper hashes the second while this
+// thread hashes the first, and both values join the file's tree in order.
+// The last block always goes through the plain update, so that the root is
+// known.
+void FeedBlock(FileHasher* h, FileDigest* digest, const unsigned char* data, uint32_t bytes,
+               uint64_t offset, bool last) {
+  SubtreeHelper& s = h->Helper;
+  if (digest->Context.algorithm != DigestAlgorithm::Blake3 || !s.Thread || last ||
+      bytes != kBlock || s.Busy.exchange(1) != 0) {
+    FeedFileDigest(digest, data, bytes);
+    return;
+  }
+  constexpr uint64_t kHalfChunks = kHalfBlock / kBlake3ChunkBytes;
+  const uint64_t chunk = offset / kBlake3ChunkBytes;
+  s.Data = data + kHalfBlock;
+  s.ChunkCounter = chunk + kHalfChunks;
+  ReleaseCountingSemaphore(&s.Go, 1);
+  unsigned char first[32];
+  Blake3HashSubtree(data, kHalfBlock, chunk, first);
+  // A quit leaves the helper's value unknown: the file is being cancelled
+  // and its result is never delivered.
+  if (!WaitCountingSemaphore(&s.Done)) return;
+  Blake3AppendSubtree(&digest->Context.state.blake3, first, kHalfChunks);
+  Blake3AppendSubtree(&digest->Context.state.blake3, s.Cv, kHalfChunks);
+  s.Busy.store(0);
+}
+
 // Hashes an open file of more than one block through the worker's reader.
 // Returns false when the hasher was cancelled in the middle.
 bool HashLargeFile(Worker* w, WindowEntry& entry, HANDLE file, uint64_t size, FileDigest* digest,
@@ -178,7 +232,7 @@ bool HashLargeFile(Worker* w, WindowEntry& entry, HANDLE file, uint64_t size, Fi
     ++consumed;
     if (!block.Ok) break;
     --remaining;
-    FeedFileDigest(digest, data, block.Bytes);
+    FeedBlock(h, digest, data, block.Bytes, (consumed - 1) * kBlock, remaining == 0);
     entry.Progress.store(static_cast<int32_t>(consumed * 100 / blocks));
     if (remaining >= kSlots) {
       ReleaseCountingSemaphore(&w->Requests, 1);
@@ -217,7 +271,7 @@ bool HashEntry(Worker* w, uint32_t sequence) {
                                        FILE_FLAG_NO_BUFFERING));
   if (!file) {
     EntryStatus why = ReadError;
-    file.Reset(OpenForHashing(request.Path, h->Options.ShellVariant, &why));
+    file.Reset(OpenForHashing(request.Path, h->Options.ShellVariant, &why, request.NameStart));
     if (!file) {
       result.Status = why;
       return true;
@@ -290,6 +344,10 @@ void RaiseQuit(FileHasher* h) {
     WakeCountingSemaphoreForQuit(&w.Requests);
     WakeCountingSemaphoreForQuit(&w.Ready);
   }
+  if (h->Helper.Made) {
+    WakeCountingSemaphoreForQuit(&h->Helper.Go);
+    WakeCountingSemaphoreForQuit(&h->Helper.Done);
+  }
   if (h->ResultEvent) ::SetEvent(h->ResultEvent);
 }
 
@@ -301,6 +359,12 @@ void Teardown(FileHasher* h) {
     if (w.Thread) ::WaitForSingleObject(w.Thread, INFINITE);
     if (w.ReaderThread) ::WaitForSingleObject(w.ReaderThread, INFINITE);
   }
+  if (h->Helper.Thread) {
+    ::WaitForSingleObject(h->Helper.Thread, INFINITE);
+    ::CloseHandle(h->Helper.Thread);
+  }
+  CloseCountingSemaphore(&h->Helper.Go);
+  CloseCountingSemaphore(&h->Helper.Done);
   for (uint32_t i = 0; i < h->WorkerCount; ++i) {
     Worker& w = h->Workers[i];
     if (w.Thread) ::CloseHandle(w.Thread);
@@ -358,6 +422,18 @@ FileHasher* CreateFileHasher(const FileHasherOptions& options) {
     if (!StartWorker(h, &h->Workers[i])) {
       Teardown(h);
       return nullptr;
+    }
+  }
+  if (h->Options.SplitBlake3Blocks) {
+    // Without the helper every block is hashed whole: the same digest.
+    SubtreeHelper& s = h->Helper;
+    if (CreateCountingSemaphore(&s.Go, 1, h->QuitEvent, options.Sleep)) {
+      if (CreateCountingSemaphore(&s.Done, 1, h->QuitEvent, options.Sleep)) {
+        s.Made = true;
+        s.Thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, HelperMain, &s, 0, nullptr));
+      } else {
+        CloseCountingSemaphore(&s.Go);
+      }
     }
   }
   return h;

@@ -57,6 +57,11 @@ struct FileHasherOptions {
   // OpenForHashing): a missing folder is a ReadError, the match bypasses
   // the cache.
   bool ShellVariant = false;
+  // A helper thread hashes the second half of each block of a large BLAKE3
+  // file while its worker hashes the first (the halves are subtrees of the
+  // file's tree), so that one such file uses two cores. One helper serves
+  // the workers in turn: a worker that finds it busy hashes the whole block.
+  bool SplitBlake3Blocks = false;
   // Where workers and readers sleep (tests select both kinds).
   SemaphoreSleep Sleep = SemaphoreSleep::AddressWait;
 };
@@ -74,6 +79,9 @@ struct FileRequest {
   uint64_t ExpectedSize = kNoLengthCheck;  // LengthMismatch when the file differs
   DigestAlgorithm Algorithm = DigestAlgorithm::Crc32;
   FileRequestKind Kind = FileRequestKind::Hash;
+  // Bytes of Path that are the folder a list's name was joined to: the
+  // resolution of a missing name looks only at the name after them.
+  uint32_t NameStart = 0;
   uint64_t Tag = 0;  // the caller's own, returned in the result
 };
 

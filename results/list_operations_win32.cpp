@@ -6,7 +6,11 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
+
+#include "formats/list_detection.h"
+#include "platform/file.h"
 
 #include "platform/files_win32.h"
 #include "platform/long_path_win32.h"
@@ -150,9 +154,16 @@ void MoveGoodFiles(ResultsWindowState& s) {
 }
 
 void ClearListDatabase(ResultsWindowState& s) {
-  ListFormat format;
+  ListFormat format = ListFormat::Sfv;
   const char* path = s.Owner.ListPath;
-  if (!path || !s.Owner.ClearDatabase || !ListKeepsDatabase(path, &format)) return;
+  if (!path || !s.Owner.ClearDatabase) return;
+  if (!ListKeepsDatabase(path, &format)) {
+    // A digest tool's list stays as its tool wrote it (it may be signed).
+    if (ListIsReadOnly(format)) {
+      Box(s.Main, "This list is never written to: it is not changed", "Notice", MB_ICONINFORMATION);
+    }
+    return;
+  }
   if (!s.Owner.ClearDatabase(path, format)) {
     Box(s.Main, "Could not update DB", "Notice", MB_ICONEXCLAMATION);
   }
@@ -166,9 +177,11 @@ bool NameIsDriveQualified(const char* name) {
 // to child directory" grayed for good once an OK row names a drive-qualified
 // path (as after reparenting).
 void PreparePopup(ResultsWindowState& s) {
-  ListFormat format;
+  ListFormat format = ListFormat::Sfv;
   const bool keeps = s.Owner.ListPath && ListKeepsDatabase(s.Owner.ListPath, &format);
-  EnableMenuItem(s.Popup, kCmdClearDb, MF_BYCOMMAND | (keeps ? MF_ENABLED : MF_GRAYED));
+  // A read-only list keeps the command, which says that it changes nothing.
+  const bool offered = keeps || (s.Owner.ListPath && ListIsReadOnly(format));
+  EnableMenuItem(s.Popup, kCmdClearDb, MF_BYCOMMAND | (offered ? MF_ENABLED : MF_GRAYED));
   for (const ResultRow* row = s.Rows.Head; row; row = row->Next) {
     if (EqualsIgnoringAsciiCase(row->Status, "ok") && NameIsDriveQualified(row->Name)) {
       EnableMenuItem(s.Popup, kCmdMoveGood, MF_BYCOMMAND | MF_GRAYED);
@@ -180,25 +193,21 @@ void PreparePopup(ResultsWindowState& s) {
 }  // namespace
 
 bool ListKeepsDatabase(const char* path, ListFormat* format) {
-  // SFV lists (".sfv", ".txt" and every extension no other reader claims)
-  // and PAR lists carry a database; the content checks only tell the three
-  // kinds of ".crc" list apart, so the extension decides.
-  const char* name = path;
-  for (const char* p = path; *p; ++p) {
-    if (*p == '\\' || *p == '/') name = p + 1;
+  // SFV lists (".sfv", ".txt" and every name no other reader claims) and PAR
+  // lists carry a database. The name decides as it does for the run, and a
+  // list the name gives to SFV is looked at: its lines may be a digest
+  // tool's, which is never written to.
+  if (!ClassifyListPath(ListHost::Verifier, path, format)) return false;
+  if (*format == ListFormat::Sfv) {
+    UniqueFile list(OpenFile(path, OpenMode::ReadShared));
+    if (list) {
+      auto reader = std::make_unique<ListReader>();
+      InitListReader(reader.get(), ListHost::Verifier, nullptr, nullptr);
+      DetectListFormat(reader.get(), path, list.Get());
+      *format = reader->Format;
+    }
   }
-  const char* dot = std::strrchr(name, '.');
-  *format = ListFormat::Sfv;
-  if (!dot) return true;
-  if (EqualsIgnoringAsciiCase(dot, ".par")) {
-    *format = ListFormat::Par;
-    return true;
-  }
-  static const char* const kOthers[] = {".md5", ".ckz", ".csv", ".crc"};
-  for (const char* other : kOthers) {
-    if (EqualsIgnoringAsciiCase(dot, other)) return false;
-  }
-  return true;
+  return *format == ListFormat::Sfv || *format == ListFormat::Par;
 }
 
 namespace {

@@ -12,7 +12,8 @@
 
 constexpr size_t kRowNameSize = 512;
 constexpr size_t kRowStatusSize = 128;
-constexpr size_t kRowCrcSize = 36;
+// Room for the longest digest a list carries whole (SHA-512: 128 digits).
+constexpr size_t kRowCrcSize = 132;
 
 struct ResultRow {
   ResultRow* Next;   // insertion order

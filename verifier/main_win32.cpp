@@ -14,6 +14,7 @@
 #include "platform/window_text_win32.h"
 #include "verifier/command_line.h"
 #include "verifier/command_words.h"
+#include "verifier/error_level.h"
 #include "verifier/keyword_tree.h"
 #include "verifier/run_state.h"
 #include "verifier/run_win32.h"
@@ -140,7 +141,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       StartupError error = ApplyCommandWords(words, keywords, ExistsExactly, &v);
       if (error != StartupError::None) {
         ShowError(StartupErrorMessage(error));
-        exitCode = kStartupFailed;
+        exitCode = HasErrorLevelWord(words, keywords) ? kErrorLevelListFailed : kStartupFailed;
         break;
       }
     }
@@ -151,14 +152,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       RunOutcome outcome = RunList(instance, &g_job);
       if (outcome == RunOutcome::ListOpenFailed) {
         ShowErrorWithPath("Could not open file: \"", v.ListPath, "\"");
-        exitCode = kStartupFailed;
+        exitCode = v.ErrorLevel ? kErrorLevelListFailed : kStartupFailed;
         break;
       }
       if (outcome == RunOutcome::OutputOpenFailed) {
         ShowErrorWithPath("Could not open output file: \"", v.OutputPath, "\"");
-        exitCode = kStartupFailed;
+        exitCode = v.ErrorLevel ? kErrorLevelListFailed : kStartupFailed;
         break;
       }
+      if (v.ErrorLevel) exitCode = ErrorLevelExitCode(v.Counters, v.ListRead, v.InvalidLines);
       if (v.RerunRequested) continue;
       if (v.StopRequested) {
         if (v.PendingBase[0] != '\0') continue;
@@ -166,7 +168,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       }
       break;
     }
-    if (exitCode != 0 || !reopen) break;
+    if (!reopen || (exitCode != 0 && !v.ErrorLevel)) break;
     FreeCommandLine(words);
     words = nullptr;
   }

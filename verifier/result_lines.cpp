@@ -57,6 +57,38 @@ EntryOutcome DescribeEntry(const char* name, uint32_t status, bool useMd5, uint3
   return outcome;
 }
 
+namespace {
+
+uint32_t CrcOfBytes(const unsigned char* b) {
+  return (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) | (uint32_t{b[2]} << 8) | b[3];
+}
+
+}  // namespace
+
+EntryOutcome DescribeDigestEntry(const char* name, uint32_t status, DigestAlgorithm algorithm,
+                                 const unsigned char* computed, const unsigned char* expected,
+                                 ReportText* line) {
+  if (algorithm == DigestAlgorithm::Crc32) {
+    return DescribeEntry(name, status, false, status == Hashed ? CrcOfBytes(computed) : 0, expected,
+                         CrcOfBytes(expected), expected, line);
+  }
+  if (algorithm == DigestAlgorithm::Md5 || status != Hashed) {
+    return DescribeEntry(name, status, true, 0, computed, 0, expected, line);
+  }
+  const int bytes = DigestBytes(algorithm);
+  char digest[2 * kMaxDigestBytes + 1];
+  FormatDigestHexN(computed, bytes, digest, true);
+  if (std::memcmp(computed, expected, static_cast<size_t>(bytes)) == 0) {
+    std::snprintf(line->text, sizeof line->text, "%s: %s:  %s", name, digest, "OK");
+    line->kind = LineKind::Good;
+    return {LineKind::Good, OutcomeCounter::None, true};
+  }
+  std::snprintf(line->text, sizeof line->text, "%s: %s:  %s.  %s", name, digest, "FAILED",
+                "CRC mismatch");
+  line->kind = LineKind::Bad;
+  return {LineKind::Bad, OutcomeCounter::Bad, false};
+}
+
 void DescribePreviouslyVerified(const char* name, bool useMd5, uint32_t expectedCrc,
                                 const unsigned char expectedMd5[16], ReportText* line) {
   line->kind = LineKind::Good;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "hashing/digest_algorithm.h"
 #include "verifier/run_state.h"
 
 // Kind of a reported line (the results window's image index).
@@ -36,6 +37,14 @@ void FormatDigest(const unsigned char digest[16], char out[33]);
 EntryOutcome DescribeEntry(const char* name, uint32_t status, bool useMd5, uint32_t computedCrc,
                            const unsigned char computedMd5[16], uint32_t expectedCrc,
                            const unsigned char expectedMd5[16], ReportText* line);
+
+// The same for an entry of any algorithm: `computed` and `expected` hold
+// DigestBytes(algorithm) bytes in the order a list prints them (a CRC-32's
+// high byte first). CRC-32 and MD5 give exactly DescribeEntry's lines; the
+// other digests show as upper-case hexadecimal, whole, like an MD5.
+EntryOutcome DescribeDigestEntry(const char* name, uint32_t status, DigestAlgorithm algorithm,
+                                 const unsigned char* computed, const unsigned char* expected,
+                                 ReportText* line);
 
 // The line of an entry skipped as previously verified: the list's value, in
 // lower case for a CRC-32, as 32 upper-case digits for an MD5.

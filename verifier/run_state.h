@@ -21,6 +21,7 @@ struct RunSettings {
   bool ShowMenu = true;
   bool AddTag = false;
   uint64_t ExpireTicks = 0;  // 100-ns units; 0 = a database never expires
+  uint32_t Threads = 0;      // "Threads": files hashed at once, 0 = as the storage allows
   char Signature[256] = {};
 };
 
@@ -51,6 +52,8 @@ struct VerifierState {
   char ActiveBase[kVerifierPathBytes] = {};   // base folder in effect for the entries' names
   ScreenArea Screen;
   uint64_t LastVerifiedTime = 0;  // FILETIME of the previous run, per list
+  bool ListRead = false;          // the last run read its list (not unopenable or invalid)
+  uint32_t InvalidLines = 0;      // list lines the last run reported as invalid
 };
 
 // The one instance of the verifier process.

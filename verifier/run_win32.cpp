@@ -4,12 +4,15 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "formats/ckz_csv_readers.h"
 #include "formats/list_detection.h"
 #include "formats/par_list.h"
+#include "hashing/file_hasher_win32.h"
+#include "hashing/files_at_once.h"
 #include "hashing/name_resolution_win32.h"
-#include "hashing/pipeline_win32.h"
+#include "hashing/seek_penalty_win32.h"
 #include "platform/file_time_win32.h"
 #include "platform/files_win32.h"
 #include "platform/handles_win32.h"
@@ -52,26 +55,37 @@ bool WindowGone() {
   return !g_verifier.OutputMode && RunWindowHandle() == nullptr;
 }
 
-// Waits for the pipeline to finish the file, keeping the window live. False
-// when the wait ended without a result (a stop, or the window was closed).
-bool WaitForFile(HashJob* job) {
+// Waits until the oldest file in flight has its result, keeping the window
+// live: the caption names the file only once the wait has lasted a moment,
+// and its percentage is painted from the hasher's progress. False when the
+// wait ended without a result (a stop, or the window was closed).
+bool WaitForResult(FileHasher* hasher, HashJob* job, const char* name) {
   VerifierState& v = g_verifier;
-  DWORD timeout = 3000;
+  HANDLE ready = FileHasherResultEvent(hasher);
+  DWORD timeout = 250;
+  bool named = false;
   LONG shown = -1;
   for (;;) {
-    DWORD r = ::MsgWaitForMultipleObjects(1, &job->DoneEvent, FALSE, timeout, QS_ALLINPUT);
+    DWORD r = ::MsgWaitForMultipleObjects(1, &ready, FALSE, timeout, QS_ALLINPUT);
     if (r == WAIT_OBJECT_0 + 1) {
       if (v.OutputMode) {
         DispatchPending();
       } else {
         PumpMessages();
       }
-      if (v.StopRequested && !v.OutputMode) return false;
+      if (WindowGone() || (v.StopRequested && !v.OutputMode)) return false;
       continue;
     }
     if (r == WAIT_TIMEOUT) {
       if (v.OutputMode) continue;
-      LONG progress = job->Progress;
+      if (!named) {
+        RunWindowFileStarted(name);
+        named = true;
+        timeout = 2750;
+        continue;
+      }
+      const int32_t progress = OldestFileProgress(hasher);
+      job->Progress = progress < 0 ? 0 : progress;
       if (!v.Counters.ShowFileProgress && progress >= 75) continue;
       v.Counters.ShowFileProgress = true;
       timeout = 500;
@@ -83,6 +97,25 @@ bool WaitForFile(HashJob* job) {
     }
     return !WindowGone();  // the event was set (or the wait failed)
   }
+}
+
+// The invalid lines of the reading pass. The list is read ahead of the
+// results, so a line is held until the entries before it are reported, and
+// counted (ERRORLEVEL counts an unreadable entry as a file not verified).
+struct InvalidLines {
+  uint32_t* count;
+  std::vector<std::string> held;
+};
+
+void HoldInvalidLine(void* context, const char* text) {
+  auto* lines = static_cast<InvalidLines*>(context);
+  ++*lines->count;
+  lines->held.emplace_back(text);
+}
+
+void ReportHeldLines(std::vector<std::string>* held) {
+  for (const std::string& text : *held) ReportInvalidListLine(nullptr, text.c_str());
+  held->clear();
 }
 
 struct ParStatusContext {
@@ -144,24 +177,20 @@ bool StandsAlone(const char* name) {
 
 // The path the entry's file is opened by: its name (behind any base folder)
 // joined to the list's folder, and how many bytes of it are that folder.
-// False when it does not fit the job.
-bool EntryPath(const std::string& folder, const std::string& name, HashJob* job) {
-  std::string path;
-  size_t nameStart = 0;
+// False when it is longer than the system's paths.
+bool EntryPath(const std::string& folder, const std::string& name, std::string* path,
+               uint32_t* nameStart) {
+  size_t start = 0;
   if (folder.empty() || StandsAlone(name.c_str())) {
-    path = name;
+    *path = name;
   } else {
-    path = folder;
-    if (path.back() != '\\' && path.back() != '/') path += '\\';
-    nameStart = path.size();
-    path += name;
+    *path = folder;
+    if (path->back() != '\\' && path->back() != '/') *path += '\\';
+    start = path->size();
+    *path += name;
   }
-  job->NameStart = static_cast<uint32_t>(nameStart);
-  if (!CopyWhole(job->FilePath, sizeof job->FilePath, path)) {
-    job->FilePath[0] = '\0';
-    return false;
-  }
-  return true;
+  *nameStart = static_cast<uint32_t>(start);
+  return path->size() < kMaxPathBytes;
 }
 
 // A list taken as UTF-8 by its content may be an older ANSI list whose bytes
@@ -188,6 +217,21 @@ void TakeAnsiReadingWhenItExists(ListReader* reader, uint32_t* confirmed, const 
   reader->Encoding = TextEncoding::Ansi;
 }
 
+// One entry from its submission to the hasher until its result is taken:
+// what its line needs. Path is lent to the hasher for that time.
+struct EntryInFlight {
+  enum class Kind : uint8_t { Hash, PreviouslyVerified, TooLong };
+  Kind kind;
+  DigestAlgorithm algorithm;
+  BitmapCursor cursor;
+  uint32_t expectedCrc;
+  unsigned char expectedMd5[16];
+  unsigned char expectedDigest[kMaxDigestBytes];
+  std::vector<std::string> linesBefore;  // the list's invalid lines before the entry
+  std::string shown;                     // the name the lines show
+  std::string path;                      // the path the file is opened by
+};
+
 // The run's own storage: the bitmap is large, the reader holds a PAR entry
 // and its work buffers, names and lines may be as long as a path.
 struct RunStorage {
@@ -197,7 +241,23 @@ struct RunStorage {
   ExactNames names;
   ReportText line;
   ReportText summary[4];
+  EntryInFlight inFlight[kFileHasherWindow];
 };
+
+// The hasher's options for a list in `folder`: how many files go side by
+// side (the storage's seek penalty, the "Threads" setting, the processors),
+// and a large BLAKE3 file on two cores where there are two.
+FileHasherOptions HasherOptionsFor(const std::string& folder, uint32_t threadsSetting) {
+  SYSTEM_INFO info;
+  ::GetSystemInfo(&info);
+  const SeekPenalty penalty = threadsSetting == 0
+                                  ? QuerySeekPenalty(folder.empty() ? "." : folder.c_str())
+                                  : SeekPenalty::Unknown;
+  FileHasherOptions options;
+  options.Workers = FilesAtOnce(penalty, threadsSetting, info.dwNumberOfProcessors);
+  options.SplitBlake3Blocks = info.dwNumberOfProcessors >= 2;
+  return options;
+}
 
 // Whether a previously verified entry may skip hashing: its file exists under
 // its exact name and, where times are checked, was last written before the
@@ -226,6 +286,8 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
 
   DropPendingBaseWhenCurrent();
   v.StopRequested = false;
+  v.ListRead = false;
+  v.InvalidLines = 0;
   c.RunFinished = false;
 
   UniqueFile list(OpenFile(v.ListPath, OpenMode::ReadShared));
@@ -277,8 +339,6 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     BeginRunWindow(instance, job);
   }
 
-  job->UseMd5 = UsesMd5(format) ? 1 : 0;
-  StartHashing(job);
   ReportLine(Info, "%s", kVersionLine);
   const uint64_t runStarted = SystemTimeTicks();
 
@@ -302,6 +362,12 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     }
   }
   if (!invalid && !PositionListForReading(&reader, list.Get())) invalid = true;
+  // From here on the reader's invalid lines are the run's own: counted for
+  // the exit code as well as reported.
+  v.InvalidLines = 0;
+  InvalidLines invalidLines{&v.InvalidLines, {}};
+  reader.Report = HoldInvalidLine;
+  reader.ReportContext = &invalidLines;
   if (format == ListFormat::Ckz && invalid) ReportLine(Bad, "Invalid .CKZ format");
   if (format == ListFormat::Par && v.Settings.UpdateDb) {
     if (invalid) {
@@ -324,80 +390,144 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
   uint32_t utf8Confirmed = 0;
   const bool checkTimes =
       format == ListFormat::Sfv || (format == ListFormat::Par && v.Settings.UpdateDb);
-  BitmapCursor cursor;
-  while (!invalid && ((RunWindowHandle() != nullptr && !v.StopRequested) || v.OutputMode)) {
-    if (ReadListEntry(&reader, list.Get(), &entry) <= 0) break;
-    if (v.ActiveBase[0] == '\0')
-      TakeAnsiReadingWhenItExists(&reader, &utf8Confirmed, folder, &entry);
-    // The name the lines show: the entry's, behind the base folder in
-    // effect; the path the file is opened by: that joined to the folder.
-    std::string shown = v.ActiveBase;
-    shown += entry.FileName;
-    const char* name = shown.c_str();
-    const bool fits = EntryPath(folder, shown, job);
-    job->ExpectedSizeLow = static_cast<uint32_t>(entry.ExpectedSize);
-    job->ExpectedSizeHigh = static_cast<uint32_t>(entry.ExpectedSize >> 32);
+  v.ListRead = !invalid;
 
-    // Only a set bit can let the entry skip hashing, so only then do its
-    // file's name and time need checking.
-    if (TestBit(bitmap, cursor) &&
-        (!fits || !StillVerified(&storage.names, job->FilePath, checkTimes, v.LastVerifiedTime))) {
-      ClearBit(&bitmap, cursor);
+  FileHasher* hasher =
+      invalid ? nullptr : CreateFileHasher(HasherOptionsFor(folder, v.Settings.Threads));
+  if (!invalid && hasher == nullptr) {
+    ReportLine(Bad, "%s", EntryStatusMessage(~0u));  // "Internal allocation error"
+    invalid = true;
+  }
+
+  // Entries go to the hasher in list order, up to its window ahead of the
+  // results; results come back in the same order, so rows and lines are
+  // exactly those of one file at a time. A previously verified entry and a
+  // path too long for the system are passed through to keep their place.
+  EntryInFlight* inFlight = storage.inFlight;
+  BitmapCursor cursor;
+  uint32_t submitted = 0;
+  bool more = !invalid;
+  uint32_t sincePump = 0;
+  DWORD bandDrawn = ::GetTickCount();
+  while (hasher != nullptr) {
+    if (!v.OutputMode && (RunWindowHandle() == nullptr || v.StopRequested)) break;
+    while (more && FilesInFlight(hasher) < kFileHasherWindow) {
+      if (ReadListEntry(&reader, list.Get(), &entry) <= 0) {
+        more = false;
+        break;
+      }
+      if (v.ActiveBase[0] == '\0')
+        TakeAnsiReadingWhenItExists(&reader, &utf8Confirmed, folder, &entry);
+      EntryInFlight& e = inFlight[submitted % kFileHasherWindow];
+      // The name the lines show: the entry's, behind the base folder in
+      // effect; the path the file is opened by: that joined to the folder.
+      e.shown = v.ActiveBase;
+      e.shown += entry.FileName;
+      uint32_t nameStart = 0;
+      const bool fits = EntryPath(folder, e.shown, &e.path, &nameStart);
+      e.linesBefore.swap(invalidLines.held);
+      invalidLines.held.clear();
+      e.cursor = cursor;
+      e.algorithm = entry.Algorithm;
+      e.expectedCrc = entry.ExpectedCrc;
+      std::memcpy(e.expectedMd5, entry.ExpectedMd5, sizeof e.expectedMd5);
+      std::memcpy(e.expectedDigest, entry.ExpectedDigest, sizeof e.expectedDigest);
+      // Only a set bit can let the entry skip hashing, so only then do its
+      // file's name and time need checking.
+      if (TestBit(bitmap, cursor) && (!fits || !StillVerified(&storage.names, e.path.c_str(),
+                                                              checkTimes, v.LastVerifiedTime))) {
+        ClearBit(&bitmap, cursor);
+      }
+      e.kind = !fits                     ? EntryInFlight::Kind::TooLong
+               : TestBit(bitmap, cursor) ? EntryInFlight::Kind::PreviouslyVerified
+                                         : EntryInFlight::Kind::Hash;
+      AdvanceCursor(&cursor);
+
+      FileRequest request;
+      request.Path = e.path.c_str();
+      request.NameStart = nameStart;
+      request.ExpectedSize = entry.ExpectedSize;
+      request.Algorithm = entry.Algorithm;
+      request.Kind = e.kind == EntryInFlight::Kind::Hash ? FileRequestKind::Hash
+                                                         : FileRequestKind::PassThrough;
+      if (SubmitFile(hasher, request) != SubmitOutcome::Accepted) {
+        more = false;  // cancelled: nothing more is taken either
+        break;
+      }
+      ++submitted;
     }
 
+    FileResult result;
+    const TakeOutcome taken = TakeFileResult(hasher, &result);
+    if (taken == TakeOutcome::Empty) {
+      if (!more) {
+        ReportHeldLines(&invalidLines.held);  // the lines after the last entry
+        break;
+      }
+      continue;
+    }
+    if (taken == TakeOutcome::Cancelled) break;
+    if (taken == TakeOutcome::Pending) {
+      const EntryInFlight& oldest =
+          inFlight[(submitted - FilesInFlight(hasher)) % kFileHasherWindow];
+      if (!WaitForResult(hasher, job, oldest.shown.c_str())) break;
+      c.ShowFileProgress = false;
+      continue;
+    }
+
+    EntryInFlight& e = inFlight[result.Sequence % kFileHasherWindow];
+    ReportHeldLines(&e.linesBefore);
+    const char* name = e.shown.c_str();
     ReportText& line = storage.line;
-    if (!fits) {
+    ++c.CheckedCount;
+    if (e.kind == EntryInFlight::Kind::TooLong) {
       // A path longer than the system's paths: a failure of its own, never a
       // cut path that might name another file.
-      ++c.CheckedCount;
       ++c.BadCount;
-      DescribeEntry(name, ReadError, false, 0, entry.ExpectedMd5, 0, entry.ExpectedMd5, &line);
+      DescribeEntry(name, ReadError, false, 0, e.expectedMd5, 0, e.expectedMd5, &line);
       Report(line);
-    } else if (TestBit(bitmap, cursor)) {
-      ++c.CheckedCount;
-      DescribePreviouslyVerified(name, format == ListFormat::Par, entry.ExpectedCrc,
-                                 entry.ExpectedMd5, &line);
+    } else if (e.kind == EntryInFlight::Kind::PreviouslyVerified) {
+      DescribePreviouslyVerified(name, format == ListFormat::Par, e.expectedCrc, e.expectedMd5,
+                                 &line);
       Report(line);
-      if (c.CheckedCount % 32 == 0 && !v.OutputMode) PumpMessages();
     } else {
-      ::ResetEvent(job->DoneEvent);
-      ::ReleaseSemaphore(job->StartSemaphore, 1, nullptr);
-      if (!v.OutputMode) RunWindowFileStarted(name);
-      bool finished = WaitForFile(job);
-      ++c.CheckedCount;
-      c.ShowFileProgress = false;
-      ::ResetEvent(job->DoneEvent);
-      if (finished) {
-        EntryOutcome outcome =
-            DescribeEntry(name, job->Status, job->UseMd5 != 0, job->ResultCrc, job->ResultMd5,
-                          entry.ExpectedCrc, entry.ExpectedMd5, &line);
-        Report(line);
-        if (outcome.verified) SetBit(&bitmap, cursor);
-        switch (outcome.counter) {
-          case OutcomeCounter::Bad:
-            ++c.BadCount;
-            break;
-          case OutcomeCounter::Missing:
-            ++c.MissingCount;
-            break;
-          case OutcomeCounter::Unresolved:
-            ++c.UnresolvedCount;
-            break;
-          case OutcomeCounter::None:
-            break;
-        }
-      } else {
-        --c.CheckedCount;  // stopped before the file had a result
+      EntryOutcome outcome = DescribeDigestEntry(name, result.Status, e.algorithm,
+                                                 result.Digest.Bytes, e.expectedDigest, &line);
+      Report(line);
+      if (outcome.verified) SetBit(&bitmap, e.cursor);
+      switch (outcome.counter) {
+        case OutcomeCounter::Bad:
+          ++c.BadCount;
+          break;
+        case OutcomeCounter::Missing:
+          ++c.MissingCount;
+          break;
+        case OutcomeCounter::Unresolved:
+          ++c.UnresolvedCount;
+          break;
+        case OutcomeCounter::None:
+          break;
       }
     }
-    AdvanceCursor(&cursor);
-    if (!v.OutputMode) RunWindowInvalidateBand(true);
+    if (!v.OutputMode) {
+      // The window is kept live and its band drawn at a timer's pace, not
+      // once per file.
+      if (++sincePump % 32 == 0) PumpMessages();
+      const DWORD now = ::GetTickCount();
+      if (now - bandDrawn >= 50) {
+        RunWindowInvalidateBand(true);
+        bandDrawn = now;
+      }
+    }
   }
+  // A run that stopped early leaves nothing half-done: every file still in
+  // flight is cancelled and none of them is reported.
+  DestroyFileHasher(hasher);
+  if (!v.OutputMode && RunWindowHandle() != nullptr) RunWindowInvalidateBand(true);
   list.Reset();
 
   if (WindowGone()) {
     EndRunWindow();
-    StopHashing(job);
     return RunOutcome::Done;
   }
 
@@ -428,6 +558,5 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
   } else {
     RunWindowFinish();
   }
-  StopHashing(job);
   return RunOutcome::Done;
 }

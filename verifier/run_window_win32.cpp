@@ -6,7 +6,11 @@
 
 #include <string>
 
+#include <commctrl.h>
+
+#include "platform/text_win32.h"
 #include "platform/window_text_win32.h"
+#include "results/row_store.h"
 #include "results/verifier_parts_win32.h"
 #include "results/window_settings.h"
 #include "verifier/database_file.h"
@@ -21,6 +25,24 @@ constexpr UINT kMenuUpdateDb = 40004;
 
 // One window at a time, a new one for every run.
 ResultsWindowState g_window;
+// The checksum column was fitted to a digest in this window.
+bool g_checksumFitted = false;
+
+// A digest longer than a CRC-32 (the column's usual content) widens the
+// checksum column once per window when it is narrower than the digest, so
+// that SHA-256, SHA-512 and BLAKE3 digests show whole.
+void FitChecksumColumn(const char* text) {
+  if (g_checksumFitted || !g_window.List) return;
+  const LineFields fields = SplitResultLine(text, true);
+  if (fields.Count < 2 || fields.Length[1] <= 8) return;
+  g_checksumFitted = true;
+  const std::wstring digest = Wide(std::string(fields.Start[1], fields.Length[1]));
+  const int wanted = static_cast<int>(SendMessageW(g_window.List, LVM_GETSTRINGWIDTHW, 0,
+                                                   reinterpret_cast<LPARAM>(digest.c_str()))) +
+                     16;  // the item's margins
+  const int width = static_cast<int>(SendMessageW(g_window.List, LVM_GETCOLUMNWIDTH, CrcColumn, 0));
+  if (wanted > width) SendMessageW(g_window.List, LVM_SETCOLUMNWIDTH, CrcColumn, wanted);
+}
 
 // The screen area chosen at start-up; when start-up left none, the one the
 // system offers now.
@@ -58,6 +80,7 @@ ResultsWindowOwner RunOwner(HashJob* job) {
 bool BeginRunWindow(HINSTANCE instance, HashJob* job) {
   WINDOWPLACEMENT wp;
   bool stored = LoadStoredPlacement(g_verifier.IniPath, PlacementArea(), &wp);
+  g_checksumFitted = false;
   HWND main = CreateResultsWindow(&g_window, instance, stored ? &wp : nullptr, RunOwner(job));
   if (!main) return false;
   int32_t total = g_verifier.Counters.TotalEntries;
@@ -90,6 +113,7 @@ HWND RunWindowHandle() {
 
 void AddRunRow(const char* text, RowKind kind) {
   AddResultRow(g_window, text, kind);
+  FitChecksumColumn(text);
 }
 
 void RunWindowFileStarted(const char* name) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "hashing/threads_setting.h"
 #include "platform/file_time_win32.h"
 #include "platform/files_win32.h"
 #include "platform/profile_win32.h"
@@ -38,4 +39,6 @@ void ReadRunSettings(const char* iniPath, RunSettings* settings) {
   settings->AddTag = IsOnWord(ReadProfileStringUtf8(kSection, "AddTag", "0", iniPath).c_str());
   settings->ExpireTicks =
       ParseExpireTime(ReadProfileStringUtf8(kSection, "ExpireTime", "", iniPath).c_str());
+  settings->Threads =
+      ParseThreadsSetting(ReadProfileStringUtf8(kSection, "Threads", "", iniPath).c_str());
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "hashing/crc32.h"
+#include "hashing/digest.h"
 #include "hashing/md5.h"
 #include "hashing/seek_penalty_win32.h"
 #include "platform/files_win32.h"
@@ -42,6 +43,14 @@ std::string DigestOf(DigestAlgorithm algorithm, const std::vector<unsigned char>
     std::snprintf(text, sizeof text, "%08x",
                   ~UpdateCRC32(0xFFFFFFFF, bytes.data(), static_cast<uint32_t>(bytes.size())));
     return text;
+  }
+  if (algorithm != DigestAlgorithm::Md5) {
+    DigestContext context;
+    DigestInit(&context, algorithm);
+    DigestUpdate(&context, bytes.data(), bytes.size());
+    unsigned char digest[kMaxDigestBytes];
+    DigestFinal(&context, digest);
+    return Hex(digest, DigestBytes(algorithm));
   }
   MD5_CTX context;
   MD5Init(&context);
@@ -198,6 +207,34 @@ TEST_P(FileHasherTest, SideBySideGivesListOrderAndTheDigestsOfOneAtATime) {
   }
 }
 
+// Large BLAKE3 files with their blocks split between the worker and the
+// helper: sizes around the block, whole blocks, a last block of one byte,
+// small files and other algorithms between them, one and two files at once.
+TEST_P(FileHasherTest, Blake3BlocksSplitWithTheHelperGiveTheDigestOfOneThread) {
+  const size_t kSizes[] = {kFileHasherBlockBytes + 1,
+                           2 * kFileHasherBlockBytes,
+                           5 * kFileHasherBlockBytes - 1,
+                           7 * kFileHasherBlockBytes + 1000,
+                           3 * kFileHasherBlockBytes,
+                           4000,
+                           0};
+  std::vector<Entry> list;
+  char name[32];
+  for (size_t i = 0; i < 2 * std::size(kSizes); ++i) {
+    std::snprintf(name, sizeof name, "b3-%zu.bin", i);
+    const DigestAlgorithm algorithm =
+        i % 4 == 3 ? DigestAlgorithm::Sha256 : DigestAlgorithm::Blake3;
+    list.push_back(
+        MakeFile(name, kSizes[i % std::size(kSizes)], static_cast<uint32_t>(900 + i), algorithm));
+  }
+  for (uint32_t workers : {1u, 2u}) {
+    SCOPED_TRACE(workers);
+    FileHasherOptions options = Options(workers);
+    options.SplitBlake3Blocks = true;
+    ExpectOutcomes(list, RunList(list, options));
+  }
+}
+
 TEST_P(FileHasherTest, EachFailureAmongFilesHashedAtOnceGetsItsUsualOutcome) {
   ASSERT_TRUE(WriteBytes("my_file.txt", PatternBytes(70000, 1)));
   ASSERT_TRUE(WriteBytes("a1.txt", {'1'}));
@@ -339,6 +376,10 @@ TEST_P(FileHasherTest, WindowBoundMemoryBoundAndRefusals) {
   EXPECT_EQ(TakeFileResult(hasher, &result), TakeOutcome::Empty);
   EXPECT_LE(FileHasherMemoryBytes(hasher),
             3 * kFileHasherRingSlots * kFileHasherBlockBytes + (64u << 10));
+  FileRequest unknown;
+  unknown.Path = "one.bin";
+  unknown.Algorithm = static_cast<DigestAlgorithm>(99);  // no such algorithm
+  EXPECT_EQ(SubmitFile(hasher, unknown), SubmitOutcome::Refused);
   FileRequest nameless;
   EXPECT_EQ(SubmitFile(hasher, nameless), SubmitOutcome::Refused);
   FileRequest request;

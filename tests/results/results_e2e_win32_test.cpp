@@ -264,6 +264,37 @@ TEST_F(Window, MoveAllFilesToChildDirectory) {
   EXPECT_EQ(seen[0].caption, "Notice");
 }
 
+// A digest tool's list, known by its lines whatever its name: the row shows
+// the whole digest, and "C&lear All DB Info" says the list is not changed
+// and leaves its bytes alone.
+TEST_F(Window, DigestListShowsWholeDigestsAndIsNeverCleared) {
+  const std::string sha512 =
+      "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a"
+      "2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f";  // of "abc"
+  Put("abc.bin", "abc");
+  std::string list = "SHA512 (abc.bin) = ";
+  list += sha512;
+  list += "\n";
+  Put("checks.txt", list);
+  Start(Quoted(Path("checks.txt")));
+  ASSERT_TRUE(WaitFinished());
+  std::vector<ListRow> rows = Rows();
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows[1].name, "abc.bin");
+  std::string upper = sha512;
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(rows[1].crc, upper);
+  EXPECT_EQ(rows[1].status, "OK");
+  std::vector<SeenBox> seen = BoxesOf(703);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "This list is never written to: it is not changed");
+  EXPECT_EQ(seen[0].caption, "Notice");
+  EXPECT_EQ(GetFile(Path("checks.txt")), list);
+  ::PostMessageA(main_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(Ended());
+  EXPECT_EQ(GetFile(Path("checks.txt")), list);
+}
+
 // A UTF-8 list of the shared names, as the peers on other systems write it:
 // every name shows as it is, whatever the run made of its file, and
 // "&Delete Marked files" removes exactly those files.

@@ -72,7 +72,7 @@ TEST(SplitResultLine, ReportedLineFormats) {
 
 TEST(RowStore, NamesAreKeptWholeOtherFieldsCutToTheirSizes) {
   Store st;
-  std::string name(700, 'n'), crc(50, 'c'), status(300, 's');
+  std::string name(700, 'n'), crc(200, 'c'), status(300, 's');
   std::string line = name + ":" + crc + ":" + status;
   ResultRow* r = st.Add(line.c_str());
   ASSERT_NE(r, nullptr);
@@ -80,9 +80,17 @@ TEST(RowStore, NamesAreKeptWholeOtherFieldsCutToTheirSizes) {
   st.Add("m.bin: 1:  OK");
   SortState byName{true, NameColumn, false};
   EXPECT_EQ(Names(View(st, byName)), (V{"m.bin", name}));
-  EXPECT_EQ(std::string(r->Crc), crc.substr(0, 35));
+  EXPECT_EQ(std::string(r->Crc), crc.substr(0, 131));
   EXPECT_EQ(std::string(r->Status), status.substr(0, 127));
   EXPECT_EQ(r->Kind, 1);
+  // A SHA-512 digest, the longest a list carries, stays whole.
+  const std::string sha512(128, 'F');
+  std::string digestLine = "x.bin: ";
+  digestLine += sha512;
+  digestLine += ":  OK";
+  ResultRow* digest = st.Add(digestLine.c_str());
+  ASSERT_NE(digest, nullptr);
+  EXPECT_EQ(std::string(digest->Crc), sha512);
 }
 
 TEST(SortState, ClicksCycleAndMoveTheArrow) {

@@ -62,6 +62,69 @@ for peer in cksfv rhash md5sum parchive; do
   [ $status = 0 ] && echo "ok: $peer"
 done
 
+# The digest tools' lists: each verified with its own algorithm, the digest
+# shown whole in upper case, a damaged file FAILED, the list's bytes never
+# changed (no database is appended), and the exit codes of ERRORLEVEL.
+# run_code LIST_DIR LIST_NAME [WORDS]: the exit code of a run.
+run_code() {
+  rm -f "$1/out.txt"
+  "$wine_run" --prefix "$prefix" "$exe" "$(winpath "$1/$2")" OUTPUT:out.txt ${3:-} >/dev/null 2>&1
+  echo $?
+}
+# tool|list name|hex digits
+digest_cases=(
+  "sha256sum|SHA256SUMS|64" "sha1sum|list.sha1|40" "sha512sum|list.sha512|128"
+  "b3sum|list.b3|64" "sha256sum --tag|tagged.sha256|64" "mixed|checksums.txt|0"
+)
+for case in "${digest_cases[@]}"; do
+  IFS='|' read -r tool list digits <<<"$case"
+  dir=$work/digest-${list}
+  rm -rf "$dir" && mkdir -p "$dir/sub"
+  head -c 100000 /dev/urandom > "$dir/my file.bin"
+  head -c 65537 /dev/urandom > "$dir/sub/b.bin"
+  head -c 0 /dev/urandom > "$dir/empty.bin"
+  files=("my file.bin" sub/b.bin empty.bin)
+  (
+    cd "$dir" || exit 1
+    if [ "$tool" = mixed ]; then  # each line's tag decides its algorithm
+      { sha256sum --tag "${files[0]}"; sha512sum --tag "${files[1]}"
+        echo "BLAKE3 (${files[2]}) = $(b3sum --no-names "${files[2]}")"
+        md5sum --tag "${files[0]}"; } > "$list"
+    else
+      $tool "${files[@]}" > "$list"
+    fi
+  )
+  cp "$dir/$list" "$dir/list.copy"
+  code=$(run_code "$dir" "$list" ERRORLEVEL)
+  out=$(tr -d '\r' < "$dir/out.txt")
+  [ "$code" = 0 ] || fail "$tool: ERRORLEVEL exit code $code, not 0"
+  expect_line "$out" "All files OK" "$tool"
+  for name in "${files[@]}"; do
+    # The folder's separator shows as the list gives it or as '\'.
+    pattern="^$(sed 's/[][\.*^$]/\\&/g; s#/#[/\\]#g' <<<"$name"): [0-9A-F]{${digits/#0/32,128}}:  OK\$"
+    grep -qE "$pattern" <<<"$out" || fail "$tool: no OK line for '$name' in:"$'\n'"$out"
+  done
+  cmp -s "$dir/$list" "$dir/list.copy" || fail "$tool: the list was changed"
+
+  byte=$(od -An -tu1 -j100 -N1 "$dir/sub/b.bin")
+  printf "\\$(printf '%03o' $((255 - byte)))" |
+    dd of="$dir/sub/b.bin" bs=1 seek=100 conv=notrunc status=none
+  code=$(run_code "$dir" "$list" ERRORLEVEL)
+  out=$(tr -d '\r' < "$dir/out.txt")
+  [ "$code" = 1 ] || fail "$tool: ERRORLEVEL exit code $code after damage, not 1"
+  grep -qE '^sub[/\\]b\.bin: [0-9A-F]+:  FAILED\.  CRC mismatch$' <<<"$out" ||
+    fail "$tool: no FAILED line for sub/b.bin in:"$'\n'"$out"
+  expect_line "$out" "There was 1 bad file" "$tool"
+  cmp -s "$dir/$list" "$dir/list.copy" || fail "$tool: the list was changed by the second run"
+  [ $status = 0 ] && echo "ok: $tool, $list"
+done
+# Exit code 2 for a list that cannot be read; without ERRORLEVEL a failed
+# file leaves the exit code as it always was.
+dir=$work/digest-SHA256SUMS
+printf 'not a CKZ list' > "$dir/bad.ckz"
+[ "$(run_code "$dir" bad.ckz ERRORLEVEL)" = 2 ] || fail "ERRORLEVEL: an unreadable list is not 2"
+[ "$(run_code "$dir" SHA256SUMS)" = 0 ] || fail "without ERRORLEVEL a failed file changed the exit code"
+
 # Lists of the shared table of names (tests/platform/unicode_names.h: accents,
 # Cyrillic, Greek, Japanese, an emoji, a name ending in a dot), written in
 # UTF-8 by the peers on Linux: every row OK, every name as it is in the

@@ -1,6 +1,7 @@
 // The reported texts: entry lines of every status and the summary wording.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,49 @@ TEST(EntryLines, Md5LinesUseUpperCaseDigestsAndSayCrcMismatch) {
   DescribePreviouslyVerified("p", false, 0xABCDEF01, kDigestA, &line);
   EXPECT_STREQ(line.text, "p: abcdef01:  OK (Previously verified)");
   EXPECT_EQ(line.kind, LineKind::Good);
+}
+
+// Every algorithm through the one entry point: CRC-32 and MD5 exactly as
+// their own lines, the others whole in upper case; failures as always.
+TEST(EntryLines, DigestLinesOfEveryAlgorithm) {
+  unsigned char computed[kMaxDigestBytes], other[kMaxDigestBytes] = {};
+  for (int i = 0; i < kMaxDigestBytes; ++i) computed[i] = static_cast<unsigned char>(0xa0 + i);
+  struct {
+    DigestAlgorithm algorithm;
+    const char* ok;
+    const char* failed;
+  } cases[] = {
+      {DigestAlgorithm::Crc32, "n: A0A1A2A3:  OK", "n: a0a1a2a3:  FAILED.  CRC mismatch"},
+      {DigestAlgorithm::Md5, "n: A0A1A2A3A4A5A6A7A8A9AAABACADAEAF:  OK",
+       "n: A0A1A2A3A4A5A6A7A8A9AAABACADAEAF:  FAILED.  CRC mismatch"},
+      {DigestAlgorithm::Sha1, "n: A0A1A2A3A4A5A6A7A8A9AAABACADAEAFB0B1B2B3:  OK",
+       "n: A0A1A2A3A4A5A6A7A8A9AAABACADAEAFB0B1B2B3:  FAILED.  CRC mismatch"},
+      {DigestAlgorithm::Sha256, nullptr, nullptr},
+      {DigestAlgorithm::Sha512, nullptr, nullptr},
+      {DigestAlgorithm::Blake3, nullptr, nullptr},
+  };
+  ReportText line;
+  for (const auto& c : cases) {
+    const int bytes = DigestBytes(c.algorithm);
+    std::string hex;
+    for (int i = 0; i < bytes; ++i) {
+      char two[3];
+      std::snprintf(two, sizeof two, "%02X", computed[i]);
+      hex += two;
+    }
+    const std::string ok = c.ok ? c.ok : "n: " + hex + ":  OK";
+    auto o = DescribeDigestEntry("n", Hashed, c.algorithm, computed, computed, &line);
+    EXPECT_EQ(line.text, ok);
+    EXPECT_TRUE(o.verified);
+    EXPECT_EQ(o.kind, LineKind::Good);
+    o = DescribeDigestEntry("n", Hashed, c.algorithm, computed, other, &line);
+    EXPECT_EQ(line.text,
+              c.failed ? std::string(c.failed) : "n: " + hex + ":  FAILED.  CRC mismatch");
+    EXPECT_EQ(o.counter, OutcomeCounter::Bad);
+    o = DescribeDigestEntry("n", FileMissing, c.algorithm, computed, other, &line);
+    EXPECT_STREQ(line.text, "n: :   FAILED.  File does not exist");
+    EXPECT_EQ(o.counter, OutcomeCounter::Missing);
+  }
 }
 
 TEST(EntryLines, NamesAsLongAsAPathStayWhole) {

@@ -12,6 +12,8 @@
 #include "corvana_process_win32.h"
 #include "formats/base64.h"
 #include "formats/text_encoding.h"
+#include "hashing/digest.h"
+#include "hashing/digest_text.h"
 #include "platform/file_time_win32.h"
 #include "platform/files_win32.h"
 #include "platform/text_win32.h"
@@ -690,4 +692,128 @@ TEST_F(Run, ListTakenAsUtf8TurnsAnsiWhenOnlyTheAnsiNamesExist) {
       (std::vector<std::string>{"Corvana v2.33", "plain.bin: " + Hex8(Crc32Of(plain)) + ":  OK",
                                 "\xC3\x83\xC2\xA9.bin: " + Hex8(Crc32Of(body)) + ":  OK",
                                 "2 files checked", "All files OK"}));
+}
+
+std::string DigestHexOf(DigestAlgorithm algorithm, const std::string& bytes) {
+  DigestContext ctx;
+  DigestInit(&ctx, algorithm);
+  DigestUpdate(&ctx, bytes.data(), bytes.size());
+  unsigned char out[kMaxDigestBytes];
+  DigestFinal(&ctx, out);
+  char hex[2 * kMaxDigestBytes + 1];
+  FormatDigestHexN(out, DigestBytes(algorithm), hex, false);
+  return hex;
+}
+
+TEST_F(Run, DigestListsVerifyWithTheirOwnAlgorithmAndAreNeverWritten) {
+  struct Case {
+    const char* list;
+    DigestAlgorithm algorithm;
+    bool tagged;
+  } cases[] = {
+      {"SHA256SUMS", DigestAlgorithm::Sha256, false}, {"x.sha1", DigestAlgorithm::Sha1, false},
+      {"x.sha512", DigestAlgorithm::Sha512, false},   {"x.b3", DigestAlgorithm::Blake3, false},
+      {"tagged.txt", DigestAlgorithm::Sha256, true},
+  };
+  const std::string good = Put("good.bin", std::string(70000, 'g'));
+  const std::string bad = Put("bad.bin", "the file as it is now");
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.list);
+    const std::string g = DigestHexOf(k.algorithm, good);
+    const std::string b = DigestHexOf(k.algorithm, "the file as it was");
+    const char* tag = "SHA256";
+    const std::string list = k.tagged ? std::string(tag) + " (good.bin) = " + g + "\n" + tag +
+                                            " (bad.bin) = " + b +
+                                            "\nMD5 (gone.bin) = " + Md5HexOf("x") + "\n"
+                                      : g + "  good.bin\n" + b + " *bad.bin\n" + g + "  gone.bin\n";
+    Put(k.list, list, 0);
+    ::DeleteFileA((data_ + "out.txt").c_str());
+    EXPECT_EQ(RunCorvana(exe_, "\"" + data_ + k.list + "\" OUTPUT:out.txt ERRORLEVEL", root_.path),
+              1u);
+    const std::vector<std::string> expected = {
+        "Corvana v2.33",
+        "good.bin: " + Upper(g) + ":  OK",
+        "bad.bin: " + Upper(DigestHexOf(k.algorithm, bad)) + ":  FAILED.  CRC mismatch",
+        "gone.bin: :   FAILED.  File does not exist",
+        "3 files checked",
+        "There was 1 bad file and 1 missing file",
+    };
+    EXPECT_EQ(Lines(GetFile(data_ + "out.txt")), expected);
+    EXPECT_EQ(List(k.list), list);  // no database, every run hashes every file
+  }
+  // Every file verified: 0; a list that cannot be read: 2.
+  Put("ok.sha256", DigestHexOf(DigestAlgorithm::Sha256, good) + "  good.bin\n", 0);
+  EXPECT_EQ(RunCorvana(exe_, "\"" + data_ + "ok.sha256\" OUTPUT:o1.txt ERRORLEVEL", root_.path),
+            0u);
+  EXPECT_EQ(RunCorvana(exe_, "\"" + data_ + "ok.sha256\" OUTPUT:o2.txt ERRORLEVEL", root_.path),
+            0u);
+  Put("bad.ckz", "not a CKZ list", 0);
+  EXPECT_EQ(RunCorvana(exe_, "\"" + data_ + "bad.ckz\" OUTPUT:o3.txt ERRORLEVEL", root_.path), 2u);
+}
+
+// The names and bodies of the side-by-side test: a thousand small files and
+// four large ones among them.
+std::string SmallName(int i) {
+  std::string name = "s";
+  name += std::to_string(i);
+  name += ".bin";
+  return name;
+}
+std::string SmallBody(int i) {
+  std::string body(static_cast<size_t>(i % 97) * 41, static_cast<char>('a' + i % 26));
+  body += std::to_string(i);
+  return body;
+}
+std::string LargeName(int i) {
+  std::string name = "L";
+  name += std::to_string(i);
+  name += ".bin";
+  return name;
+}
+std::string LargeBody(int i) {
+  return std::string((5u << 20) + static_cast<size_t>(i), 'L');
+}
+
+TEST_F(Run, FilesSideBySideGiveTheSameResultsFileAsOneAtATime) {
+  std::string sfv, md5;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string name = SmallName(i), body = SmallBody(i);
+    // Every 50th entry fails, every 70th is missing.
+    sfv += name + " " + Hex8(i % 50 == 7 ? 1 : Crc32Of(body)) + "\r\n";
+    md5 += (i % 50 == 7 ? Md5HexOf("no") : Md5HexOf(body)) + " *" + name + "\r\n";
+    if (i % 250 == 0) {  // a few large files among the small ones
+      const std::string big = LargeBody(i);
+      sfv += LargeName(i) + " " + Hex8(Crc32Of(big)) + "\r\n";
+      md5 += Md5HexOf(big) + "  " + LargeName(i) + "\r\n";
+    }
+  }
+  for (const char* list : {"many.sfv", "many.md5"}) {
+    SCOPED_TRACE(list);
+    std::string results[2];
+    for (int threads = 1; threads <= 2; ++threads) {
+      std::string ini = "Threads=";
+      ini += std::to_string(threads);
+      ini += "\r\n";
+      Install(ini);
+      // Install() made a new folder: the files are written again.
+      for (int i = 0; i < 1000; ++i) {
+        if (i % 70 == 3) continue;
+        Put(SmallName(i), SmallBody(i));
+        if (i % 250 == 0) Put(LargeName(i), LargeBody(i));
+      }
+      Put(list, std::string(list) == "many.sfv" ? sfv : md5, 0);
+      // A file that cannot be read among the files hashed at once.
+      UniqueFileHandle held(CreateFileUtf8((data_ + SmallName(10)).c_str(), GENERIC_READ, 0,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
+      ASSERT_TRUE(held);
+      Verify(list, "NODBUPDATE");
+      results[threads - 1] = GetFile(data_ + "out.txt");
+    }
+    EXPECT_EQ(results[0], results[1]);
+    const auto lines = Lines(results[1]);
+    ASSERT_GT(lines.size(), 1000u);
+    EXPECT_NE(results[1].find("\r\ns10.bin: :   FAILED.  Error reading file\r\n"),
+              std::string::npos);
+    EXPECT_EQ(lines.back().rfind("There were 21 bad files and ", 0), 0u) << lines.back();
+  }
 }
