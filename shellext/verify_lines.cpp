@@ -9,13 +9,30 @@
 
 namespace {
 
+// A text cut at `capacity` - 1 bytes ends before a character whose UTF-8
+// sequence the cut split, so that a very long name never leaves half a
+// character (which the window would show as a replacement mark) at the end.
+void EndOnCharacter(char* text, size_t capacity, int formatted) {
+  if (formatted < 0 || static_cast<size_t>(formatted) < capacity) return;
+  size_t end = capacity - 1;
+  size_t lead = end;
+  while (lead > 0 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80 && end - lead < 3)
+    --lead;
+  if (lead == 0) return;
+  const unsigned char first = static_cast<unsigned char>(text[lead - 1]);
+  if (first < 0xC0) return;  // the cut follows an ASCII byte or is not inside a sequence
+  const size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
+  if (end - (lead - 1) < length) text[lead - 1] = '\0';
+}
+
 [[gnu::format(printf, 3, 4)]] void Put(VerifyRow* row, VerifyRowKind kind, const char* format,
                                        ...) {
   row->Kind = kind;
   va_list args;
   va_start(args, format);
-  std::vsnprintf(row->Text, sizeof row->Text, format, args);
+  const int formatted = std::vsnprintf(row->Text, sizeof row->Text, format, args);
   va_end(args);
+  EndOnCharacter(row->Text, sizeof row->Text, formatted);
 }
 
 // The row of a file without a checksum: two spaces after the second colon.
@@ -120,5 +137,6 @@ int BuildVerifySummary(const VerifyCounters& c, VerifyRow rows[kMaxSummaryRows])
 }
 
 void FormatCheckingTitle(const char* name, char title[kVerifyRowText]) {
-  std::snprintf(title, kVerifyRowText, "Checking %s...", name);
+  const int formatted = std::snprintf(title, kVerifyRowText, "Checking %s...", name);
+  EndOnCharacter(title, kVerifyRowText, formatted);
 }

@@ -244,7 +244,10 @@ TEST_F(VerifyFilesTest, UnicodeNamesAreFoundInAUtf8List) {
     DWORD written = 0;
     WriteFile(f.Get(), "abc", 3, &written, nullptr);
     list += std::string(n.Utf8) + " 352441C2\r\n";  // CRC-32 of "abc"
-    selected.push_back(n.Utf8);
+    // The shell's parsing of a display name drops a trailing dot, so such a
+    // name cannot be selected by its name here (creation reaches it through
+    // its folder).
+    if (std::string(n.Utf8).back() != '.') selected.push_back(n.Utf8);
   }
   Put("names.sfv", list);
   if (!PipelineOpens(folder_ + kUnicodeNames[4].Utf8))
