@@ -62,26 +62,28 @@ void DescribeNotFound(const char* relativeName, VerifyCounters* counters, Verify
   ++counters->SkippedCount;
 }
 
-void DescribeVerifiedFile(const char* relativeName, uint32_t status, bool useMd5,
-                          uint32_t computedCrc, uint32_t expectedCrc,
-                          const unsigned char computedMd5[16], const unsigned char expectedMd5[16],
-                          VerifyCounters* counters, VerifyRow* row) {
+namespace {
+
+// The row of a file the hashing gave no checksum for, counted; false for a
+// hashed file, whose row its checksum decides.
+bool DescribeUnhashed(const char* relativeName, uint32_t status, VerifyCounters* counters,
+                      VerifyRow* row) {
   ++counters->CheckedCount;
   switch (status) {
     case Hashed:
-      break;
+      return false;
     case FileMissing:
       PutFailed(row, relativeName, EntryStatusMessage(status));
       ++counters->MissingCount;
-      return;
+      return true;
     case Unresolved:
       PutFailed(row, relativeName, EntryStatusMessage(status));
       ++counters->UnresolvedCount;
-      return;
+      return true;
     case LengthMismatch:
       PutFailed(row, relativeName, EntryStatusMessage(status));
       ++counters->BadCount;
-      return;
+      return true;
     default:
       // The verifier calls a read failure "Error reading file" and counts it
       // bad; here it is "Could not read file" and the file counts as skipped.
@@ -89,22 +91,42 @@ void DescribeVerifiedFile(const char* relativeName, uint32_t status, bool useMd5
                 status == ReadError ? "Could not read file" : EntryStatusMessage(status));
       ++counters->SkippedCount;
       ++counters->UnreadCount;
-      return;
+      return true;
   }
+}
+
+}  // namespace
+
+void DescribeVerifiedFile(const char* relativeName, uint32_t status, bool useMd5,
+                          uint32_t computedCrc, uint32_t expectedCrc,
+                          const unsigned char computedMd5[16], const unsigned char expectedMd5[16],
+                          VerifyCounters* counters, VerifyRow* row) {
   if (useMd5) {
-    char digest[33];
-    FormatDigestHex(expectedMd5, digest, true);
-    if (std::memcmp(computedMd5, expectedMd5, 16) == 0) {
-      Put(row, VerifyRowKind::Good, "%s: %s:  %s", relativeName, digest, "OK");
-    } else {
-      Put(row, VerifyRowKind::Bad, "%s: %s:  %s.  %s", relativeName, digest, "FAILED",
-          "CRC mismatch");
-      ++counters->BadCount;
-    }
-  } else if (computedCrc == expectedCrc) {
+    DescribeVerifiedDigest(relativeName, status, DigestAlgorithm::Md5, computedMd5, expectedMd5,
+                           counters, row);
+    return;
+  }
+  if (DescribeUnhashed(relativeName, status, counters, row)) return;
+  if (computedCrc == expectedCrc) {
     Put(row, VerifyRowKind::Good, "%s: %08X:  %s", relativeName, computedCrc, "OK");
   } else {
     Put(row, VerifyRowKind::Bad, "%s: %08X:  %s.  %s", relativeName, computedCrc, "FAILED",
+        "CRC mismatch");
+    ++counters->BadCount;
+  }
+}
+
+void DescribeVerifiedDigest(const char* relativeName, uint32_t status, DigestAlgorithm algorithm,
+                            const unsigned char* computed, const unsigned char* expected,
+                            VerifyCounters* counters, VerifyRow* row) {
+  if (DescribeUnhashed(relativeName, status, counters, row)) return;
+  const int bytes = DigestBytes(algorithm);
+  char digest[2 * kMaxDigestBytes + 1];
+  FormatDigestHexN(expected, bytes, digest, true);
+  if (std::memcmp(computed, expected, static_cast<size_t>(bytes)) == 0) {
+    Put(row, VerifyRowKind::Good, "%s: %s:  %s", relativeName, digest, "OK");
+  } else {
+    Put(row, VerifyRowKind::Bad, "%s: %s:  %s.  %s", relativeName, digest, "FAILED",
         "CRC mismatch");
     ++counters->BadCount;
   }
