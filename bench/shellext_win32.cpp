@@ -1,6 +1,7 @@
 // List creation of the shell extension, timed in one process under Wine:
 //
-//   shellext_bench.exe create sfv|md5 LIST REPEAT ITEM...
+//   shellext_bench.exe create sfv|md5|sha1|sha256|sha512|b3 LIST REPEAT ITEM...
+//     (CORVANA_THREADS=N sets the "Threads" setting)
 //     InvokeCommand of "&Create .SFV File" on the items (one parent folder),
 //     the handler from CoCreateInstance on the built CRVNShll.dll, the name
 //     dialog answered from a second thread (final message off). Prints the
@@ -32,7 +33,11 @@
 namespace {
 
 int Create(int argc, char** argv) {
-  int type = std::strcmp(argv[2], "md5") == 0 ? 1 : 0;
+  // The drop-down's entries in their order.
+  static const char* const kTypes[] = {"sfv", "md5", "sha1", "sha256", "sha512", "b3"};
+  int type = 0;
+  for (int i = 0; i < 6; ++i)
+    if (std::strcmp(argv[2], kTypes[i]) == 0) type = i;
   std::string list = WindowsPath(argv[3]);
   int repeat = std::atoi(argv[4]);
   std::vector<std::string> items;
@@ -41,6 +46,9 @@ int Create(int argc, char** argv) {
   std::string install = MakeTempFolder("shellbench");
   if (InstallShellExtension(install).empty()) return 1;
   WritePrivateProfileStringA("Corvana", "ShowDoneCreate", "0", (install + "Corvana.ini").c_str());
+  // CORVANA_THREADS: the "Threads" setting (files hashed at once).
+  if (const char* threads = std::getenv("CORVANA_THREADS"))
+    WritePrivateProfileStringA("Corvana", "Threads", threads, (install + "Corvana.ini").c_str());
   double best = 1e30;
   for (int r = 0; r < repeat; ++r) {
     ShellHandler handler;
@@ -184,7 +192,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "pieces") == 0) return Pieces(argv[2]);
   if (argc == 3 && std::strcmp(argv[1], "reads") == 0) return Reads(argv[2]);
   std::fprintf(stderr,
-               "usage: shellext_bench create sfv|md5 LIST REPEAT ITEM...\n"
+               "usage: shellext_bench create sfv|md5|sha1|sha256|sha512|b3 LIST REPEAT ITEM...\n"
                "       shellext_bench pieces FOLDER\n"
                "       shellext_bench reads FILE\n");
   return 2;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "formats/digest_list.h"
 #include "formats/list_detection.h"
 #include "formats/par_list.h"
 #include "platform/files_win32.h"
@@ -84,6 +85,11 @@ bool FindCandidateLists(const char* firstPath, uint32_t baseLength, const Candid
     list->Path += found.Name;
     InitListReader(&list->Reader, ListHost::ShellExtension, nullptr, nullptr);
     list->Reader.Format = format;
+    // A digest list's name says its algorithm (a ".b3" list's digests are
+    // as long as SHA-256's).
+    if (format == ListFormat::DigestList || format == ListFormat::Md5)
+      list->Reader.DigestNamed =
+          DigestListNameAlgorithm(found.Name.c_str(), &list->Reader.NamedAlgorithm);
     if (format == ListFormat::Par && !KeepParList(list, options)) {
       FreeList(list);
       continue;

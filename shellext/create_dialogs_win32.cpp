@@ -31,8 +31,9 @@ void SetTitle(HWND dialog, const char* format) {
 }
 
 ListType SelectedType(HWND dialog) {
-  return SendDlgItemMessageW(dialog, kListTypeCombo, CB_GETCURSEL, 0, 0) == 1 ? ListType::Md5
-                                                                              : ListType::Sfv;
+  const LRESULT selected = SendDlgItemMessageW(dialog, kListTypeCombo, CB_GETCURSEL, 0, 0);
+  if (selected < 0 || selected >= kCreatedListTypes) return ListType::Sfv;
+  return static_cast<ListType>(selected);
 }
 
 void AddTypeEntry(HWND dialog, const char* extension) {
@@ -56,8 +57,8 @@ void EnableCompatible(HWND dialog, ListType type) {
 void InitCreateDialog(HWND dialog, CreateListState* state) {
   SetTitle(dialog, "Create .SFV file - Corvana %s");
   bool upper = state->UppercaseExtension;
-  AddTypeEntry(dialog, ListExtension(ListType::Sfv, upper));
-  AddTypeEntry(dialog, ListExtension(ListType::Md5, upper));
+  for (int type = 0; type < kCreatedListTypes; ++type)
+    AddTypeEntry(dialog, ListExtension(static_cast<ListType>(type), upper));
   SendDlgItemMessageW(dialog, kListTypeCombo, CB_SETCURSEL, static_cast<WPARAM>(state->Type), 0);
   SendDlgItemMessageW(dialog, kListNameEdit, EM_LIMITTEXT, kTypedLimit, 0);
   SetDlgItemTextUtf8(dialog, kListNameEdit, state->ListPath.c_str());

@@ -1,3 +1,7 @@
+// What a file handed to the hasher is: hashed, or only keeping its place in
+// the order until its problem is asked (or, left out, nothing at all).
+enum class PendingFile : uint8_t { Hash, Excluded, NoFileInfo, NoAnsiName };
+
 // The state of one list creation, on the heap for the length of the command:
 // what the dialogs chose, the counters, the cancel flag and the working
 // buffers.
@@ -9,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "hashing/file_hasher_win32.h"
 #include "shellext/list_name.h"
 #include "shellext/shell_command_win32.h"
 
@@ -64,6 +69,16 @@ struct CreateListState {
   bool StatusChanged = false;
   std::string StatusText;
   WIN32_FILE_ATTRIBUTE_DATA Found{};
+  // The files in flight, by sequence number modulo the hasher's window:
+  // Submitted files handed over, Taken of them delivered (the oldest in
+  // flight is number Taken), Processed counted in the overall bar.
+  FileHasher* Hasher = nullptr;
+  SelectedFile* SlotFile[kFileHasherWindow] = {};
+  PendingFile SlotKind[kFileHasherWindow] = {};
+  uint32_t Submitted = 0;
+  uint32_t Taken = 0;
+  uint32_t Processed = 0;
+  const SelectedFile* StatusFile = nullptr;  // the file the status text names
   std::vector<char> Line;  // one list line: room for a name as long as a path may be
   std::string Name;        // a name in the list's encoding
 };

@@ -1,6 +1,7 @@
 // "&Create .SFV File": asks for the list's name and type, hashes the
-// selection one file after the other through the command's pipeline while a
-// progress window shows where it is, and writes the list.
+// selection with the file hasher (several files at once where the storage
+// allows it, the results taken in the selection's order) while a progress
+// window shows where it is, and writes the list.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -18,6 +19,7 @@
 #include "platform/window_text_win32.h"
 #include "shellext/collect_selection_win32.h"
 #include "shellext/create_list_state_win32.h"
+#include "shellext/files_at_once_win32.h"
 #include "shellext/list_text.h"
 #include "shellext/module_state_win32.h"
 #include "shellext/shell_command_win32.h"
@@ -26,13 +28,11 @@ namespace {
 
 constexpr char kSection[] = "Corvana";
 constexpr DWORD kShowIntervalMs = 100;
-// Below one block of the pipeline the per-file bar would only jump from 0
-// to 100; such files are hashed without it.
-constexpr uint64_t kPerFileBarMinimum = kReadBlockBytes;
+constexpr int kFileBar = 1002;
 
 // A line holds its name, the longest a listed path may be in UTF-8, and the
 // rest of the line around it.
-constexpr size_t kLineCapacity = 3 * size_t{kLongPathUnits} + 128;
+constexpr size_t kLineCapacity = 3 * size_t{kLongPathUnits} + 256;
 
 // `format` with its one "%s" replaced by `text`, however long.
 std::string FillIn(const char* format, const char* text) {
@@ -54,18 +54,19 @@ ListTime ToListTime(const SYSTEMTIME& t) {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
-// Appends CR LF to a formatted line of state->Line and writes it. A line that
-// could not be formatted or written cancels the command: a list with a line
-// missing would be wrong.
+// Appends the type's line end to a formatted line of state->Line and
+// writes it. A line that could not be formatted or written cancels the
+// command: a list with a line missing would be wrong.
 void WriteLine(CreateListState* state, int length) {
-  if (length < 0 || static_cast<size_t>(length) + 2 > state->Line.size()) {
+  const char* lineEnd = ListTypeLineEnd(state->Type);
+  const size_t endLength = std::strlen(lineEnd);
+  if (length < 0 || static_cast<size_t>(length) + endLength > state->Line.size()) {
     Cancel(state);
     return;
   }
-  state->Line[length] = '\r';
-  state->Line[length + 1] = '\n';
+  std::memcpy(state->Line.data() + length, lineEnd, endLength);
   DWORD written = 0;
-  DWORD size = static_cast<DWORD>(length + 2);
+  DWORD size = static_cast<DWORD>(static_cast<size_t>(length) + endLength);
   if (!WriteFile(state->ListFile, state->Line.data(), size, &written, nullptr) || written != size)
     Cancel(state);
 }
@@ -91,27 +92,34 @@ const char* ListName(CreateListState* state, const SelectedFile& file) {
   return state->Name.c_str();
 }
 
+// The file the progress window names: the oldest one not yet taken from
+// the hasher, when it is being hashed.
+const SelectedFile* OldestHashed(const CreateListState* state) {
+  if (!state->Hasher || state->Taken == state->Submitted) return nullptr;
+  const uint32_t slot = state->Taken % kFileHasherWindow;
+  return state->SlotKind[slot] == PendingFile::Hash ? state->SlotFile[slot] : nullptr;
+}
+
 // Brings the progress window up to date: now with `force`, else when the
-// last update is kShowIntervalMs old.
+// last update is kShowIntervalMs old. This is the only place that touches
+// the window while files are hashed, so a file costs no window work.
 void Show(CreateListState* state, bool force) {
   DWORD now = GetTickCount();
   if (!force && now - state->LastShown < kShowIntervalMs) return;
   state->LastShown = now;
+  if (const SelectedFile* file = OldestHashed(state)) {
+    if (file != state->StatusFile) {
+      state->StatusFile = file;
+      state->StatusText = FillIn("Processing %s...", RelativeName(*state->Context->Files, *file));
+      state->StatusChanged = true;
+    }
+    const int32_t percent = OldestFileProgress(state->Hasher);
+    if (percent >= 0) SendDlgItemMessageW(state->Progress, kFileBar, PBM_SETPOS, percent, 0);
+  }
   if (state->StatusChanged)
     SetDlgItemTextUtf8(state->Progress, kStatusText, state->StatusText.c_str());
   state->StatusChanged = false;
   SendDlgItemMessageW(state->Progress, kOverallBar, PBM_SETPOS, state->OverallPosition, 0);
-}
-
-void SetStatus(CreateListState* state, const char* format, const char* name) {
-  state->StatusText = FillIn(format, name);
-  state->StatusChanged = true;
-  Show(state, false);
-}
-
-void SetOverall(CreateListState* state, uint32_t position) {
-  state->OverallPosition = position;
-  Show(state, false);
 }
 
 // The answer to a file that cannot be listed: asked unless "Yes to All" was
@@ -129,37 +137,39 @@ void FileProblem(CreateListState* state, const char* format, const char* path) {
   ++state->Skipped;
 }
 
-// Pumps the thread's messages until the job is done or the command is
-// cancelled. True when the job is done.
-bool WaitForJob(CreateListState* state, HANDLE done) {
-  while (!Cancelled(state)) {
-    DWORD woken = MsgWaitForMultipleObjects(1, &done, FALSE, kShowIntervalMs, QS_ALLINPUT);
-    if (woken == WAIT_OBJECT_0) return true;
-    // A long file: show what is being hashed, whether the wait timed out or
-    // the pipeline's progress messages keep waking it.
-    Show(state, woken == WAIT_TIMEOUT);
-    if (woken == WAIT_TIMEOUT) continue;
-    if (woken != WAIT_OBJECT_0 + 1) {
-      Cancel(state);
-      break;
+// Dispatches the thread's messages that are waiting. False when the thread
+// was told to quit (the quit message stays for the thread's own loop).
+bool DispatchWaiting(CreateListState* state) {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return false;
     }
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {  // leave it for the thread's own loop
-        PostQuitMessage(static_cast<int>(message.wParam));
-        Cancel(state);
-        break;
-      }
-      if (!state->Progress || !IsDialogMessageW(state->Progress, &message)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-      }
+    if (!state->Progress || !IsDialogMessageW(state->Progress, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
     }
   }
-  return false;
+  return true;
+}
+
+// Waits up to kShowIntervalMs for the hasher's result event while the
+// thread's messages are dispatched, and redraws the progress window when
+// its time has come.
+void WaitForResults(CreateListState* state) {
+  HANDLE event = FileHasherResultEvent(state->Hasher);
+  DWORD woken = MsgWaitForMultipleObjects(1, &event, FALSE, kShowIntervalMs, QS_ALLINPUT);
+  if (woken == WAIT_OBJECT_0 + 1) {
+    if (!DispatchWaiting(state)) Cancel(state);
+  } else if (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT) {
+    Cancel(state);
+  }
+  Show(state, woken == WAIT_TIMEOUT);
 }
 
 void WriteHeader(CreateListState* state) {
+  if (!ListTypeHasComments(state->Type)) return;  // the digest tools write none
   SYSTEMTIME now;
   GetLocalTime(&now);
   bool compatible = state->Type == ListType::Sfv && ShellModule().CompatibilityMode;
@@ -184,77 +194,160 @@ void ReportRefused(CreateListState* state) {
     FileProblem(state, format, f->Path);
 }
 
-void HashOne(CreateListState* state, SelectedFile* file) {
-  const Selection& files = *state->Context->Files;
-  HashJob& job = state->Context->Hash->Job;
-  // The file's size and last-write time as the file system has them now.
-  // (A directory search for the name would give the same; under Wine it
-  // reads the whole folder for each file.)
-  WIN32_FILE_ATTRIBUTE_DATA& found = state->Found;
-  if (!GetFileAttributesExUtf8(file->Path, &found) ||
-      (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    FileProblem(state, "Could not locate fileinfo for %s", file->Path);
-    return;
-  }
-  // A name the list's code page cannot hold is left out, never written as
-  // a look-alike that names another file.
-  const char* name = ListName(state, *file);
-  if (!name) {
-    FileProblem(state, "The name cannot be written in the ANSI code page: %s", file->Path);
-    return;
-  }
-  FILETIME local;
-  SYSTEMTIME written{};
-  FileTimeToLocalFileTime(&found.ftLastWriteTime, &local);
-  FileTimeToSystemTime(&local, &written);
-  uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-  WriteLine(state, FormatFileCommentLine(Line(state), LineCapacity(state), size,
-                                         ToListTime(written), name));
-  if (Cancelled(state)) return;
+// Hands a file to the hasher, or keeps its place in the order when it is
+// not hashed. The file's comment line is written now: comment lines come
+// before every checksum line, in the selection's order.
+void Submit(CreateListState* state, SelectedFile* file);
 
-  std::memcpy(job.FilePath, file->Path, file->PathLength + 1);  // it fits: see ListedPathLimit
-  job.ExpectedSizeLow = found.nFileSizeLow;
-  job.ExpectedSizeHigh = found.nFileSizeHigh;
-  job.UseMd5 = state->Type == ListType::Md5 ? 1 : 0;
-  job.ProgressWindow = size >= kPerFileBarMinimum ? state->Progress : nullptr;
-  ReleaseSemaphore(job.StartSemaphore, 1, nullptr);
-  SetStatus(state, "Processing %s...", RelativeName(files, *file));
-  if (!WaitForJob(state, job.DoneEvent)) return;  // cancelled: the outcome is not wanted
-  ++state->Started;
-  ResetEvent(job.DoneEvent);
-  switch (job.Status) {
-    case Hashed:
-      file->Hashed = 1;
-      file->Crc = job.ResultCrc;
-      std::memcpy(file->Md5, job.ResultMd5, sizeof file->Md5);
+// The outcome of the oldest file: its problem asked, its checksum kept (or,
+// in a digest list, its line written).
+void Deliver(CreateListState* state, const FileResult& result) {
+  const uint32_t slot = result.Sequence % kFileHasherWindow;
+  SelectedFile* file = state->SlotFile[slot];
+  const PendingFile kind = state->SlotKind[slot];
+  ++state->Taken;
+  switch (kind) {
+    case PendingFile::Excluded:
       break;
-    case FileMissing:
-      FileProblem(state, "Could not find %s", file->Path);
+    case PendingFile::NoFileInfo:
+      FileProblem(state, "Could not locate fileinfo for %s", file->Path);
       break;
-    case ReadError:
-      FileProblem(state, "Could not read %s", file->Path);
+    case PendingFile::NoAnsiName:
+      FileProblem(state, "The name cannot be written in the ANSI code page: %s", file->Path);
       break;
-    default:
-      if (state->SkipAll) ++state->Skipped;
+    case PendingFile::Hash:
+      ++state->Started;
+      switch (result.Status) {
+        case Hashed:
+          file->Hashed = 1;
+          if (ListTypeHasComments(state->Type)) {
+            // Written in the second pass, after every comment line.
+            file->Crc = result.Digest.Crc;
+            if (state->Type == ListType::Md5)
+              std::memcpy(file->Md5, result.Digest.Bytes, sizeof file->Md5);
+          } else if (const char* name = ListName(state, *file)) {
+            WriteLine(state,
+                      FormatDigestLine(Line(state), LineCapacity(state), name, result.Digest.Bytes,
+                                       static_cast<int>(DigestBytes(result.Digest.Algorithm))));
+          }
+          break;
+        case FileMissing:
+          FileProblem(state, "Could not find %s", file->Path);
+          break;
+        case ReadError:
+          FileProblem(state, "Could not read %s", file->Path);
+          break;
+        default:
+          if (state->SkipAll) ++state->Skipped;
+          break;
+      }
       break;
+  }
+  state->OverallPosition = ++state->Processed;
+}
+
+// Takes the oldest file's result: at once, or with `wait` once it is
+// hashed. False when there is none to take (now, or at all), and once the
+// command is cancelled, which then ends every file in the hasher.
+bool TakeOne(CreateListState* state, bool wait) {
+  for (;;) {
+    if (Cancelled(state)) {
+      CancelFileHasher(state->Hasher);
+      return false;
+    }
+    FileResult result;
+    switch (TakeFileResult(state->Hasher, &result)) {
+      case TakeOutcome::Ready:
+        Deliver(state, result);
+        return true;
+      case TakeOutcome::Empty:
+        return false;
+      case TakeOutcome::Cancelled:
+        Cancel(state);
+        return false;
+      case TakeOutcome::Pending:
+        if (!wait) return false;
+        WaitForResults(state);
+        break;
+    }
+  }
+}
+
+void Submit(CreateListState* state, SelectedFile* file) {
+  FileRequest request;
+  request.Tag = reinterpret_cast<uintptr_t>(file);
+  request.Algorithm = ListTypeAlgorithm(state->Type);
+  request.Kind = FileRequestKind::PassThrough;
+  PendingFile kind = PendingFile::Hash;
+  // The file's size and last-write time as the file system has them now
+  // (no directory search: under Wine that reads the whole folder per file).
+  WIN32_FILE_ATTRIBUTE_DATA& found = state->Found;
+  if (state->ExcludeHidden && file->Hidden) {
+    // Hidden and system files found in selected folders stay out on request.
+    kind = PendingFile::Excluded;
+  } else if (!GetFileAttributesExUtf8(file->Path, &found) ||
+             (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    kind = PendingFile::NoFileInfo;
+  } else if (const char* name = ListName(state, *file)) {
+    const uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    if (ListTypeHasComments(state->Type)) {
+      FILETIME local;
+      SYSTEMTIME written{};
+      FileTimeToLocalFileTime(&found.ftLastWriteTime, &local);
+      FileTimeToSystemTime(&local, &written);
+      WriteLine(state, FormatFileCommentLine(Line(state), LineCapacity(state), size,
+                                             ToListTime(written), name));
+    }
+    request.Kind = FileRequestKind::Hash;
+    request.Path = file->Path;
+    request.ExpectedSize = size;
+  } else {
+    // A name the list's code page cannot hold is left out, never written as
+    // a look-alike that names another file.
+    kind = PendingFile::NoAnsiName;
+  }
+  while (!Cancelled(state)) {
+    uint32_t sequence = 0;
+    const SubmitOutcome outcome = SubmitFile(state->Hasher, request, &sequence);
+    if (outcome == SubmitOutcome::Accepted) {
+      state->SlotFile[sequence % kFileHasherWindow] = file;
+      state->SlotKind[sequence % kFileHasherWindow] = kind;
+      ++state->Submitted;
+      return;
+    }
+    if (outcome == SubmitOutcome::Refused) {
+      Cancel(state);
+      return;
+    }
+    TakeOne(state, true);  // the window is full: the oldest file first
   }
 }
 
 void HashingPass(CreateListState* state) {
   const Selection& files = *state->Context->Files;
   ReportRefused(state);
-  uint32_t processed = 0;
   for (SelectedFile* f = files.Head; f && !Cancelled(state); f = f->Next) {
-    // Hidden and system files found in selected folders stay out on request.
-    if (!(state->ExcludeHidden && f->Hidden)) HashOne(state, f);
-    SetOverall(state, ++processed);
+    Submit(state, f);
+    while (TakeOne(state, false)) {
+    }
+    // The window is drawn and the messages dispatched on the timer only.
+    if (GetTickCount() - state->LastShown >= kShowIntervalMs) {
+      if (!DispatchWaiting(state)) Cancel(state);
+      Show(state, false);
+    }
   }
+  while (TakeOne(state, true)) {
+  }
+  if (Cancelled(state)) CancelFileHasher(state->Hasher);
 }
 
+// The checksum lines of SFV and MD5 lists, after the comment lines.
 void WritingPass(CreateListState* state) {
+  if (!ListTypeHasComments(state->Type)) return;  // written as the files came
   const Selection& files = *state->Context->Files;
   state->StatusText = "Writing CRC values...";
   state->StatusChanged = true;
+  state->StatusFile = nullptr;
   state->OverallPosition = 0;
   Show(state, true);
   uint32_t position = 0;
@@ -265,7 +358,8 @@ void WritingPass(CreateListState* state) {
                            ? FormatMd5Line(Line(state), LineCapacity(state), name, f->Md5)
                            : FormatSfvLine(Line(state), LineCapacity(state), name, f->Crc));
     }
-    SetOverall(state, ++position);
+    state->OverallPosition = ++position;
+    Show(state, false);
   }
   Show(state, true);
 }
@@ -274,7 +368,7 @@ void Prepare(CreateListState* state) {
   const ShellCommandContext& context = *state->Context;
   const char* ini = context.SettingsPath;
   std::string value = ReadProfileStringUtf8(kSection, "DefaultExtension", "", ini);
-  state->Type = CompareNoCase(value.c_str(), ".md5") == 0 ? ListType::Md5 : ListType::Sfv;
+  if (!ListTypeFromExtension(value.c_str(), &state->Type)) state->Type = ListType::Sfv;
   value = ReadProfileStringUtf8(kSection, "ListEncoding", "", ini);
   state->Encoding =
       CompareNoCase(value.c_str(), "ANSI") == 0 ? ListEncoding::Ansi : ListEncoding::Utf8;
@@ -381,20 +475,24 @@ void RunCreateListCommand(const ShellCommandContext& context) {
   InitCommonControlsEx(&controls);
   Prepare(state);
   if (RunCreateDialog(state) != IDOK) return;
-  WriteProfileStringUtf8(kSection, "DefaultExtension",
-                         state->Type == ListType::Md5 ? ".md5" : ".sfv", context.SettingsPath);
+  WriteProfileStringUtf8(kSection, "DefaultExtension", ListExtension(state->Type, false),
+                         context.SettingsPath);
   if (!CreateListFile(state)) {
     MessageBoxUtf8(context.Owner, "Could not create database file", "Error",
                    MB_OK | MB_ICONWARNING);
     return;
   }
-  if (!StartShellHashing(context.Hash)) {
+  FileHasherOptions options;
+  options.ShellVariant = true;
+  options.Workers =
+      context.Files->Head ? ShellFilesAtOnce(context.Files->Head->Path, context.SettingsPath) : 1;
+  state->Hasher = CreateFileHasher(options);
+  if (!state->Hasher) {
     CloseListFile(state, false);
     MessageBoxUtf8(context.Owner, "SFV creation aborted", "Results", MB_OK);
     return;
   }
   state->Progress = CreateProgressDialog(state);
-  context.Hash->Job.ProgressWindow = state->Progress;
   uint32_t total = context.Files->FileCount;
   SendDlgItemMessageW(state->Progress, kOverallBar, PBM_SETRANGE32, 0, total);
   Show(state, true);
@@ -403,8 +501,8 @@ void RunCreateListCommand(const ShellCommandContext& context) {
   HashingPass(state);
   WritingPass(state);
 
-  StopShellHashing(context.Hash);
-  context.Hash->Job.ProgressWindow = nullptr;
+  DestroyFileHasher(state->Hasher);
+  state->Hasher = nullptr;
   if (state->Progress) DestroyWindow(state->Progress);
   state->Progress = nullptr;
   Finish(state);

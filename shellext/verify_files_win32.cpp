@@ -1,14 +1,18 @@
 // "&Verify Individual Files": every selected file is looked up in the lists
-// of the selection's folder, hashed through the command's own pipeline and
-// reported in a results window of its own, with a summary, until the user
-// closes the window. The previously-verified database is neither read nor
-// written.
+// of the selection's folder, hashed by the file hasher (several files at
+// once where the storage or the Threads setting allows, each with its list's
+// own algorithm) and reported, in the selection's order, in a results window
+// of its own, with a summary, until the user closes the window. The
+// previously-verified database is neither read nor written.
 #include <cstring>
 #include <new>
+#include <vector>
 
+#include "hashing/file_hasher_win32.h"
 #include "platform/profile_win32.h"
 #include "platform/window_text_win32.h"
 #include "shellext/candidate_lists_win32.h"
+#include "shellext/files_at_once_win32.h"
 #include "shellext/module_state_win32.h"
 #include "shellext/shell_command_win32.h"
 #include "shellext/verify_lines.h"
@@ -23,6 +27,20 @@ constexpr DWORD kFinishedPauseMs = 10;
 // file's whole hashing, and nobody could read them anyway. The title a file
 // is waiting behind is shown once its hashing has lasted this long.
 constexpr DWORD kTitleIntervalMs = 100;
+
+// A file handed to the hasher, by its sequence number modulo the window:
+// what its row is judged against, and the rows that came before it.
+struct InFlight {
+  const SelectedFile* File = nullptr;
+  bool Found = false;   // a list names it; else only its place in the order is kept
+  bool Digest = false;  // an entry of a digest list: Algorithm and Expected
+  bool UseMd5 = false;  // an entry of an MD5 or PAR list: Expected holds the MD5
+  DigestAlgorithm Algorithm = DigestAlgorithm::Crc32;
+  uint32_t ExpectedCrc = 0;
+  unsigned char Expected[kMaxDigestBytes] = {};
+  // "Couldn't open" rows of the search for this file, shown before its row.
+  std::vector<VerifyRow> Before;
+};
 
 // Everything one verification holds, in one allocation, given back on every
 // path. The window's user data points at Window and its owner record at the
@@ -41,14 +59,23 @@ struct VerifyRun {
   bool TitlePending = false;  // Title is not shown yet
   DWORD TitleShownAt = 0;     // tick count of the last change
   DWORD BandShownAt = 0;      // tick count of the last band redraw
+  // The files in flight: Submitted handed over, Taken of them delivered.
+  FileHasher* Hasher = nullptr;
+  InFlight Slots[kFileHasherWindow];
+  uint32_t Submitted = 0;
+  uint32_t Taken = 0;
+  const SelectedFile* TitleFile = nullptr;  // the file the title names
+  std::vector<VerifyRow> Early;             // rows of the search under way
+  volatile LONG* Progress = nullptr;        // what the window paints for the file
 };
 
 void AddRow(VerifyRun& run, const VerifyRow& row) {
   AddResultRow(run.Window, row.Text, static_cast<RowKind>(static_cast<int>(row.Kind)));
 }
 
+// Held back until the file searched for takes its place in the order.
 void AddCouldNotOpen(void* context, const VerifyRow& row) {
-  AddRow(*static_cast<VerifyRun*>(context), row);
+  static_cast<VerifyRun*>(context)->Early.push_back(row);
 }
 
 // Shows the wanted title unless the last change is too recent (`now`: in
@@ -86,12 +113,13 @@ bool PauseDispatching(void* context, uint32_t ms) {
   return !run.Cancel;
 }
 
-// Dispatches this thread's messages until `event` is signalled, showing a
-// held-back title once the wait has lasted long enough. A quit message ends
-// the run (and stays in the queue).
+// Dispatches this thread's messages until `event` is signalled, the window
+// is closed or kTitleIntervalMs have passed, showing a held-back title once
+// the wait has lasted long enough. A quit message ends the run (and stays in
+// the queue).
 void WaitDispatching(VerifyRun& run, HANDLE event) {
   for (;;) {
-    DWORD timeout = INFINITE;
+    DWORD timeout = kTitleIntervalMs;  // the caller follows the file on the timer
     if (run.TitlePending) {
       DWORD since = GetTickCount() - run.TitleShownAt;
       timeout = since >= kTitleIntervalMs ? 0 : kTitleIntervalMs - since;
@@ -102,9 +130,11 @@ void WaitDispatching(VerifyRun& run, HANDLE event) {
         EndRun(run);
         return;
       }
+      if (run.Cancel) return;  // the window was closed
       ShowTitle(run, false);
     } else if (r == WAIT_TIMEOUT) {
       ShowTitle(run, true);
+      return;
     } else {
       return;  // signalled (or the wait failed)
     }
@@ -136,47 +166,132 @@ void ReadSwitches(const char* settingsPath, VerifyRun& run) {
       ReadProfileStringUtf8("Corvana", "UppercaseExtension", "1", settingsPath).c_str());
 }
 
-// Hands one file to the pipeline and waits for it, keeping the window live.
-// False when the window was closed before the file had a result.
-bool HashFile(VerifyRun& run, HashJob& job, const SelectedFile& file) {
-  std::memcpy(job.FilePath, file.Path, file.PathLength + 1);  // it fits: see ListedPathLimit
-  const uint64_t size = run.Match.Entry.ExpectedSize;
-  job.ExpectedSizeLow = static_cast<uint32_t>(size);
-  job.ExpectedSizeHigh = static_cast<uint32_t>(size >> 32);
-  job.UseMd5 = run.Match.UseMd5 ? 1 : 0;
-  ResetEvent(job.DoneEvent);
-  ReleaseSemaphore(job.StartSemaphore, 1, nullptr);
-  SetTitle(run, file.Path);
-  WaitDispatching(run, job.DoneEvent);
-  ResetEvent(job.DoneEvent);
-  return !run.Cancel;
+// The title names the oldest file in flight, and the window's bar shows how
+// far it is; both on the timer only.
+void FollowOldest(VerifyRun& run) {
+  if (run.Taken == run.Submitted) return;
+  const InFlight& oldest = run.Slots[run.Taken % kFileHasherWindow];
+  if (oldest.Found && oldest.File != run.TitleFile) {
+    run.TitleFile = oldest.File;
+    SetTitle(run, oldest.File->Path);
+  }
+  if (run.Progress) {
+    const int32_t percent = OldestFileProgress(run.Hasher);
+    InterlockedExchange(run.Progress, percent < 0 ? 0 : percent);
+  }
+}
+
+// The row of the oldest file, and the rows held back before it.
+void Deliver(VerifyRun& run, const Selection& files, const FileResult& result) {
+  InFlight& f = run.Slots[result.Sequence % kFileHasherWindow];
+  ++run.Taken;
+  for (const VerifyRow& row : f.Before) AddRow(run, row);
+  f.Before.clear();
+  const char* relative = RelativeName(files, *f.File);
+  if (!f.Found) {
+    DescribeNotFound(relative, &run.Counters, &run.Row);
+  } else if (f.Digest) {
+    DescribeVerifiedDigest(relative, result.Status, f.Algorithm, result.Digest.Bytes, f.Expected,
+                           &run.Counters, &run.Row);
+  } else {
+    DescribeVerifiedFile(relative, result.Status, f.UseMd5, result.Digest.Crc, f.ExpectedCrc,
+                         result.Digest.Bytes, f.Expected, &run.Counters, &run.Row);
+  }
+  AddRow(run, run.Row);
+  RefreshBand(run, false);
+}
+
+// Takes the oldest file's result: at once, or with `wait` once it is
+// hashed, dispatching the thread's messages meanwhile. False when there is
+// none to take (now, or at all), and once the run is cancelled (the window
+// closed), which ends every file in the hasher: the file in flight gets no
+// row.
+bool TakeOne(VerifyRun& run, const Selection& files, bool wait) {
+  for (;;) {
+    if (run.Cancel) {
+      CancelFileHasher(run.Hasher);
+      return false;
+    }
+    FileResult result;
+    switch (TakeFileResult(run.Hasher, &result)) {
+      case TakeOutcome::Ready:
+        Deliver(run, files, result);
+        return true;
+      case TakeOutcome::Empty:
+        return false;
+      case TakeOutcome::Cancelled:
+        EndRun(run);
+        return false;
+      case TakeOutcome::Pending:
+        if (!wait) return false;
+        FollowOldest(run);
+        WaitDispatching(run, FileHasherResultEvent(run.Hasher));
+        break;
+    }
+  }
 }
 
 enum class LoopEnd { Done, OutOfMemory };
 
 LoopEnd VerifyEachFile(VerifyRun& run, const ShellCommandContext& context) {
-  HashJob& job = context.Hash->Job;
   const Selection& files = *context.Files;
+  DWORD dispatchedAt = GetTickCount();
   for (const SelectedFile* file = files.Head; file && !run.Cancel; file = file->Next) {
     const char* relative = RelativeName(files, *file);
-    SetTitle(run, relative);
     LookupResult found = LookUpFile(&run.Lists, relative, &run.Match, AddCouldNotOpen, &run);
     if (found == LookupResult::OutOfMemory) return LoopEnd::OutOfMemory;
     // The window was closed while a locked list was waited for: the file
     // is not hashed for a window that is gone.
     if (found == LookupResult::Cancelled || run.Cancel) break;
+    FileRequest request;
+    InFlight entry;
+    entry.File = file;
+    entry.Before.swap(run.Early);
     if (found == LookupResult::NotFound) {
-      DescribeNotFound(relative, &run.Counters, &run.Row);
+      request.Kind = FileRequestKind::PassThrough;
     } else {
-      // Closing the window ends the run at once; the file in flight gets no row.
-      if (!HashFile(run, job, *file)) break;
-      DescribeVerifiedFile(relative, job.Status, job.UseMd5 != 0, job.ResultCrc,
-                           run.Match.Entry.ExpectedCrc, job.ResultMd5, run.Match.Entry.ExpectedMd5,
-                           &run.Counters, &run.Row);
+      const ListEntry& listed = run.Match.Entry;
+      entry.Found = true;
+      entry.Digest = UsesDigest(run.Match.List->Reader.Format);
+      entry.UseMd5 = !entry.Digest && run.Match.UseMd5;
+      entry.Algorithm = entry.Digest   ? listed.Algorithm
+                        : entry.UseMd5 ? DigestAlgorithm::Md5
+                                       : DigestAlgorithm::Crc32;
+      entry.ExpectedCrc = listed.ExpectedCrc;
+      if (entry.Digest)
+        std::memcpy(entry.Expected, listed.ExpectedDigest, sizeof entry.Expected);
+      else
+        std::memcpy(entry.Expected, listed.ExpectedMd5, sizeof listed.ExpectedMd5);
+      request.Path = file->Path;
+      request.ExpectedSize = listed.ExpectedSize;  // UnknownSize checks nothing
+      request.Algorithm = entry.Algorithm;
     }
-    AddRow(run, run.Row);
-    RefreshBand(run, false);
-    if (!DispatchPending()) EndRun(run);
+    for (;;) {
+      uint32_t sequence = 0;
+      const SubmitOutcome outcome = SubmitFile(run.Hasher, request, &sequence);
+      if (outcome == SubmitOutcome::Accepted) {
+        InFlight& slot = run.Slots[sequence % kFileHasherWindow];
+        slot = entry;
+        slot.Before.swap(entry.Before);
+        ++run.Submitted;
+        break;
+      }
+      if (outcome == SubmitOutcome::Refused || !TakeOne(run, files, true)) {
+        EndRun(run);  // the hasher refuses, or the window is gone
+        break;
+      }
+    }
+    while (TakeOne(run, files, false)) {
+    }
+    // Messages, title and bar on the timer only.
+    if (GetTickCount() - dispatchedAt >= kTitleIntervalMs) {
+      dispatchedAt = GetTickCount();
+      if (!DispatchPending()) EndRun(run);
+      FollowOldest(run);
+      ShowTitle(run, false);
+    }
+  }
+  while (TakeOne(run, files, true)) {
   }
   return LoopEnd::Done;
 }
@@ -200,6 +315,7 @@ void Summarize(VerifyRun& run) {
 }
 
 void Release(VerifyRun* run) {
+  DestroyFileHasher(run->Hasher);
   DestroyResultsWindow(run->Window);
   if (run->ListsFound) FreeCandidateLists(&run->Lists);
   delete run;
@@ -238,16 +354,21 @@ HRESULT RunVerifyFilesCommand(const ShellCommandContext& context) {
     return S_OK;
   }
 
-  context.Hash->Job.ProgressWindow = nullptr;  // this command shows no progress bar
-  if (!StartShellHashing(context.Hash)) {
+  FileHasherOptions hasherOptions;
+  hasherOptions.ShellVariant = true;
+  hasherOptions.Workers = ShellFilesAtOnce(files.Head->Path, context.SettingsPath);
+  run->Hasher = CreateFileHasher(hasherOptions);
+  if (!run->Hasher) {
     Release(run);
     return E_FAIL;
   }
+  run->Progress = &context.Hash->Job.Progress;
   DescribeVersion(&run->Row);
   AddRow(*run, run->Row);
 
   LoopEnd end = VerifyEachFile(*run, context);
-  StopShellHashing(context.Hash);
+  DestroyFileHasher(run->Hasher);
+  run->Hasher = nullptr;
   if (end == LoopEnd::OutOfMemory) {
     Release(run);
     return E_FAIL;

@@ -9,13 +9,30 @@
 
 namespace {
 
+// A text cut at `capacity` - 1 bytes ends before a character whose UTF-8
+// sequence the cut split, so that a very long name never leaves half a
+// character (which the window would show as a replacement mark) at the end.
+void EndOnCharacter(char* text, size_t capacity, int formatted) {
+  if (formatted < 0 || static_cast<size_t>(formatted) < capacity) return;
+  size_t end = capacity - 1;
+  size_t lead = end;
+  while (lead > 0 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80 && end - lead < 3)
+    --lead;
+  if (lead == 0) return;
+  const unsigned char first = static_cast<unsigned char>(text[lead - 1]);
+  if (first < 0xC0) return;  // the cut follows an ASCII byte or is not inside a sequence
+  const size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
+  if (end - (lead - 1) < length) text[lead - 1] = '\0';
+}
+
 [[gnu::format(printf, 3, 4)]] void Put(VerifyRow* row, VerifyRowKind kind, const char* format,
                                        ...) {
   row->Kind = kind;
   va_list args;
   va_start(args, format);
-  std::vsnprintf(row->Text, sizeof row->Text, format, args);
+  const int formatted = std::vsnprintf(row->Text, sizeof row->Text, format, args);
   va_end(args);
+  EndOnCharacter(row->Text, sizeof row->Text, formatted);
 }
 
 // The row of a file without a checksum: two spaces after the second colon.
@@ -45,26 +62,28 @@ void DescribeNotFound(const char* relativeName, VerifyCounters* counters, Verify
   ++counters->SkippedCount;
 }
 
-void DescribeVerifiedFile(const char* relativeName, uint32_t status, bool useMd5,
-                          uint32_t computedCrc, uint32_t expectedCrc,
-                          const unsigned char computedMd5[16], const unsigned char expectedMd5[16],
-                          VerifyCounters* counters, VerifyRow* row) {
+namespace {
+
+// The row of a file the hashing gave no checksum for, counted; false for a
+// hashed file, whose row its checksum decides.
+bool DescribeUnhashed(const char* relativeName, uint32_t status, VerifyCounters* counters,
+                      VerifyRow* row) {
   ++counters->CheckedCount;
   switch (status) {
     case Hashed:
-      break;
+      return false;
     case FileMissing:
       PutFailed(row, relativeName, EntryStatusMessage(status));
       ++counters->MissingCount;
-      return;
+      return true;
     case Unresolved:
       PutFailed(row, relativeName, EntryStatusMessage(status));
       ++counters->UnresolvedCount;
-      return;
+      return true;
     case LengthMismatch:
       PutFailed(row, relativeName, EntryStatusMessage(status));
       ++counters->BadCount;
-      return;
+      return true;
     default:
       // The verifier calls a read failure "Error reading file" and counts it
       // bad; here it is "Could not read file" and the file counts as skipped.
@@ -72,22 +91,42 @@ void DescribeVerifiedFile(const char* relativeName, uint32_t status, bool useMd5
                 status == ReadError ? "Could not read file" : EntryStatusMessage(status));
       ++counters->SkippedCount;
       ++counters->UnreadCount;
-      return;
+      return true;
   }
+}
+
+}  // namespace
+
+void DescribeVerifiedFile(const char* relativeName, uint32_t status, bool useMd5,
+                          uint32_t computedCrc, uint32_t expectedCrc,
+                          const unsigned char computedMd5[16], const unsigned char expectedMd5[16],
+                          VerifyCounters* counters, VerifyRow* row) {
   if (useMd5) {
-    char digest[33];
-    FormatDigestHex(expectedMd5, digest, true);
-    if (std::memcmp(computedMd5, expectedMd5, 16) == 0) {
-      Put(row, VerifyRowKind::Good, "%s: %s:  %s", relativeName, digest, "OK");
-    } else {
-      Put(row, VerifyRowKind::Bad, "%s: %s:  %s.  %s", relativeName, digest, "FAILED",
-          "CRC mismatch");
-      ++counters->BadCount;
-    }
-  } else if (computedCrc == expectedCrc) {
+    DescribeVerifiedDigest(relativeName, status, DigestAlgorithm::Md5, computedMd5, expectedMd5,
+                           counters, row);
+    return;
+  }
+  if (DescribeUnhashed(relativeName, status, counters, row)) return;
+  if (computedCrc == expectedCrc) {
     Put(row, VerifyRowKind::Good, "%s: %08X:  %s", relativeName, computedCrc, "OK");
   } else {
     Put(row, VerifyRowKind::Bad, "%s: %08X:  %s.  %s", relativeName, computedCrc, "FAILED",
+        "CRC mismatch");
+    ++counters->BadCount;
+  }
+}
+
+void DescribeVerifiedDigest(const char* relativeName, uint32_t status, DigestAlgorithm algorithm,
+                            const unsigned char* computed, const unsigned char* expected,
+                            VerifyCounters* counters, VerifyRow* row) {
+  if (DescribeUnhashed(relativeName, status, counters, row)) return;
+  const int bytes = DigestBytes(algorithm);
+  char digest[2 * kMaxDigestBytes + 1];
+  FormatDigestHexN(expected, bytes, digest, true);
+  if (std::memcmp(computed, expected, static_cast<size_t>(bytes)) == 0) {
+    Put(row, VerifyRowKind::Good, "%s: %s:  %s", relativeName, digest, "OK");
+  } else {
+    Put(row, VerifyRowKind::Bad, "%s: %s:  %s.  %s", relativeName, digest, "FAILED",
         "CRC mismatch");
     ++counters->BadCount;
   }
@@ -120,5 +159,6 @@ int BuildVerifySummary(const VerifyCounters& c, VerifyRow rows[kMaxSummaryRows])
 }
 
 void FormatCheckingTitle(const char* name, char title[kVerifyRowText]) {
-  std::snprintf(title, kVerifyRowText, "Checking %s...", name);
+  const int formatted = std::snprintf(title, kVerifyRowText, "Checking %s...", name);
+  EndOnCharacter(title, kVerifyRowText, formatted);
 }

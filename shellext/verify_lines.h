@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "hashing/digest_algorithm.h"
+
 // The kind of a row; also its image index in the results window.
 enum class VerifyRowKind : int { Good = 1, Bad = 2, Info = 3 };
 
@@ -63,6 +65,14 @@ void DescribeVerifiedFile(const char* relativeName, uint32_t status, bool useMd5
                           uint32_t computedCrc, uint32_t expectedCrc,
                           const unsigned char computedMd5[16], const unsigned char expectedMd5[16],
                           VerifyCounters* counters, VerifyRow* row);
+
+// The row of a file of a digest list (any algorithm but CRC-32), as MD5
+// rows go: the entry's digest of DigestBytes(algorithm) bytes in upper-case
+// hex, "OK" or "FAILED.  CRC mismatch"; the other outcomes and counters as
+// above.
+void DescribeVerifiedDigest(const char* relativeName, uint32_t status, DigestAlgorithm algorithm,
+                            const unsigned char* computed, const unsigned char* expected,
+                            VerifyCounters* counters, VerifyRow* row);
 
 constexpr int kMaxSummaryRows = 4;
 

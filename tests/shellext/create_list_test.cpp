@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include "hashing/digest.h"
+#include "hashing/digest_text.h"
 #include "platform/files_win32.h"
 #include "platform/text_win32.h"
 #include "platform/utf8.h"
@@ -43,6 +45,18 @@ void PutUtf8(const std::string& path, const std::string& bytes) {
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The digest of `bytes` in lower-case hex, as the digest tools print it.
+std::string DigestHexOf(DigestAlgorithm algorithm, const std::string& bytes) {
+  DigestContext context;
+  DigestInit(&context, algorithm);
+  DigestUpdate(&context, bytes.data(), bytes.size());
+  unsigned char digest[kMaxDigestBytes];
+  DigestFinal(&context, digest);
+  char text[2 * kMaxDigestBytes + 1];
+  FormatDigestHexN(digest, DigestBytes(algorithm), text, false);
+  return text;
 }
 
 std::string Hex8(uint32_t value) {
@@ -165,6 +179,43 @@ TEST_F(CreateListTest, ListsHoldTheSelectionInOrderWithHeaderAndCommentLines) {
   }
 }
 
+// The digest types write what their tools write: the digest in lower-case
+// hex, two blanks, the name with "/" between folders, LF; nothing else.
+TEST_F(CreateListTest, DigestListsHoldOnlyTheirToolsLines) {
+  CreateDirectoryA((dir_ + "sub").c_str(), nullptr);
+  CreateDirectoryA((dir_ + "sub\\deep").c_str(), nullptr);
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"A.txt", std::string(3 << 20, 'a')},  // several blocks
+      {"b.txt", "bee"},
+      {"sub/z.txt", ""},
+      {"sub/deep/c.txt", std::string(2048, 'c')},
+  };
+  for (const auto& f : files) {
+    std::string path = dir_ + f.first;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    PutFile(path, f.second);
+  }
+  struct Case {
+    const char* list;
+    int type;
+    DigestAlgorithm algorithm;
+  } cases[] = {{"list.sha1", 2, DigestAlgorithm::Sha1},
+               {"list.sha256", 3, DigestAlgorithm::Sha256},
+               {"list.sha512", 4, DigestAlgorithm::Sha512},
+               {"list.b3", 5, DigestAlgorithm::Blake3}};
+  for (const Case& c : cases) {
+    auto notes = Create({"b.txt", "A.txt", "sub"},
+                        {ChooseList(dir_ + c.list, c.type), AnswerBox("Results")});
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[1], std::string("Results: ") + c.list + " created successfully");
+    std::string expected;
+    for (const auto& f : files)
+      expected += DigestHexOf(c.algorithm, f.second) + "  " + f.first + "\n";
+    EXPECT_EQ(GetFile(dir_ + c.list), expected) << c.list;
+    EXPECT_EQ(Setting("DefaultExtension"), std::string(c.list).substr(4));
+  }
+}
+
 TEST_F(CreateListTest, TheDialogProposesAndRenamesByTheRules) {
   PutFile(dir_ + "movie.avi", "movie");
   struct Case {
@@ -182,6 +233,10 @@ TEST_F(CreateListTest, TheDialogProposesAndRenamesByTheRules) {
       {"md5 preselected", "DefaultExtension=.MD5\r\n", nullptr, 0, "movie.md5", "movie.sfv", true},
       {"other extension stays", "", "list.txt", 1, "movie.sfv", "list.txt", false},
       {"upper-case list extension", "", "list.SFV", 1, "movie.sfv", "list.md5", false},
+      {"sha256 preselected", "DefaultExtension=.sha256\r\n", nullptr, 5, "movie.sha256", "movie.b3",
+       false},
+      {"to a digest type", "", "list.MD5", 3, "movie.sfv", "list.sha256", false},
+      {"from a digest type", "", "list.b3", 0, "movie.sfv", "list.sfv", true},
   };
   for (const Case& c : cases) {
     SetSettings(std::string("[Corvana]\r\n") + c.settings);
@@ -194,15 +249,17 @@ TEST_F(CreateListTest, TheDialogProposesAndRenamesByTheRules) {
                                 reinterpret_cast<LPARAM>(&to));
             driver.Note(from == 0 && to == ControlText(dialog, kNameEdit).size() ? "all selected"
                                                                                  : "not selected");
-            driver.Note(ComboEntry(dialog, kTypeCombo, 0) + ComboEntry(dialog, kTypeCombo, 1));
+            std::string entries;
+            for (int i = 0; i < 7; ++i) entries += ComboEntry(dialog, kTypeCombo, i);
+            driver.Note(entries);
             if (c.typed) SetControlText(dialog, kNameEdit, dir_ + c.typed);
             SelectComboEntry(dialog, kTypeCombo, c.switchTo);
             driver.Note(ControlText(dialog, kNameEdit));
             driver.Note(IsControlEnabled(dialog, kCompatible) ? "enabled" : "disabled");
             PressButton(dialog, IDCANCEL);
           }}});
-    std::vector<std::string> expected = {dir_ + c.before, "all selected", ".sfv.md5",
-                                         dir_ + c.after,
+    std::vector<std::string> expected = {dir_ + c.before, "all selected",
+                                         ".sfv.md5.sha1.sha256.sha512.b3", dir_ + c.after,
                                          c.compatibleEnabledAfter ? "enabled" : "disabled"};
     EXPECT_EQ(notes, expected) << c.what;
   }
@@ -306,19 +363,58 @@ TEST_F(CreateListTest, AFileGoneBeforeItsTurnIsReportedAndLeftOut) {
 TEST_F(CreateListTest, CancelWhileHashingDeletesTheList) {
   // Long enough that the cancel always comes while it is hashed.
   ASSERT_TRUE(MakeSparseFile(dir_ + "big.bin", 32ull << 30));
+  ASSERT_TRUE(MakeSparseFile(dir_ + "big2.bin", 32ull << 30));
   PutFile(dir_ + "small.bin", "s");
-  auto notes = Create({"big.bin", "small.bin"}, {ChooseList(dir_ + "big.sfv", 0),
-                                                 {"Status - Corvana v2.33",
-                                                  [](HWND progress, DialogDriver& driver) {
-                                                    Sleep(300);
-                                                    driver.Note(ControlText(progress, 101));
-                                                    PressButton(progress, IDCANCEL);
-                                                  }},
-                                                 AnswerBox("Results")});
-  ASSERT_EQ(notes.size(), 3u);
-  EXPECT_EQ(notes[1], "Processing big.bin...");
-  EXPECT_EQ(notes[2], "Results: SFV creation aborted");
-  EXPECT_FALSE(FileThere(dir_ + "big.sfv"));
+  // One file at a time, and two files being hashed side by side.
+  for (const char* threads : {"1", "2"}) {
+    SetSettings(std::string("[Corvana]\r\nThreads=") + threads + "\r\n");
+    auto notes =
+        Create({"big.bin", "big2.bin", "small.bin"}, {ChooseList(dir_ + "big.sfv", 0),
+                                                      {"Status - Corvana v2.33",
+                                                       [](HWND progress, DialogDriver& driver) {
+                                                         Sleep(300);
+                                                         driver.Note(ControlText(progress, 101));
+                                                         PressButton(progress, IDCANCEL);
+                                                       }},
+                                                      AnswerBox("Results")});
+    ASSERT_EQ(notes.size(), 3u) << threads;
+    EXPECT_EQ(notes[1], "Processing big.bin...") << threads;
+    EXPECT_EQ(notes[2], "Results: SFV creation aborted") << threads;
+    EXPECT_FALSE(FileThere(dir_ + "big.sfv")) << threads;
+  }
+}
+
+// Files hashed side by side come back in the selection's order: the lists
+// are the same, byte for byte, as with one file at a time.
+TEST_F(CreateListTest, FilesSideBySideGiveTheSameListAsOneAtATime) {
+  CreateDirectoryA((dir_ + "many").c_str(), nullptr);
+  for (int i = 0; i < 1000; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "many\\f%04d.bin", i);
+    // Small files of different lengths, so that they finish in any order.
+    PutFile(dir_ + name, std::string(static_cast<size_t>(i * 37 % 5000), static_cast<char>(i)));
+  }
+  for (int i = 0; i < 3; ++i)
+    PutFile(dir_ + "many\\large" + std::to_string(i) + ".bin",
+            std::string((5u << 20) + static_cast<size_t>(i), static_cast<char>('L' + i)));
+  for (const char* list : {"x.sfv", "x.sha256"}) {
+    std::string texts[2];
+    for (int threads = 1; threads <= 2; ++threads) {
+      SetSettings("[Corvana]\r\nThreads=" + std::to_string(threads) + "\r\n");
+      Create({"many"},
+             {ChooseList(dir_ + list, std::string(list) == "x.sfv" ? 0 : 3), AnswerBox("Results")});
+      texts[threads - 1] = GetFile(dir_ + list);
+      DeleteFileA((dir_ + list).c_str());
+    }
+    // The generator line holds the time of its run.
+    const size_t a = texts[0].find('\n'), b = texts[1].find('\n');
+    ASSERT_NE(a, std::string::npos) << list;
+    EXPECT_GT(texts[0].size(), 1003u * 50) << list;
+    if (std::string(list) == "x.sfv")
+      EXPECT_TRUE(texts[0].substr(a) == texts[1].substr(b)) << list;
+    else
+      EXPECT_TRUE(texts[0] == texts[1]) << list;
+  }
 }
 
 TEST_F(CreateListTest, HiddenAndSystemFilesInFoldersStayOutOnRequest) {
@@ -420,15 +516,19 @@ TEST_F(CreateListTest, LongPathsAreListed) {
   EXPECT_TRUE(Has(lines, Md5HexOf("deep1000") + " *" + relative[1])) << relative[1];
 }
 
+// The shared names and one ASCII name in the folder "u"; false when the
+// hashing cannot open such names.
+bool PutUnicodeFolder(const std::string& dir) {
+  CreateFolderUtf8((dir + "u").c_str());
+  PutUtf8(dir + "u\\plain.txt", "plain");
+  for (const UnicodeName& n : kUnicodeNames) PutUtf8(dir + "u\\" + n.Utf8, n.Utf8);
+  return PipelineOpens(dir + "u\\" + kUnicodeNames[4].Utf8);
+}
+
 // The shared names: an ASCII name's line is as ever, the others are UTF-8
-// without a byte-order mark; "ListEncoding=ANSI" writes the ANSI code page
-// and refuses, as a file that cannot be listed, every name it cannot hold.
-TEST_F(CreateListTest, UnicodeNamesGoIntoUtf8ListsOrAreRefusedByAnsiLists) {
-  ASSERT_TRUE(CreateFolderUtf8((dir_ + "u").c_str()));
-  PutUtf8(dir_ + "u\\plain.txt", "plain");
-  for (const UnicodeName& n : kUnicodeNames) PutUtf8(dir_ + "u\\" + n.Utf8, n.Utf8);
-  if (!PipelineOpens(dir_ + "u\\" + kUnicodeNames[4].Utf8))
-    GTEST_SKIP() << "the pipeline opens names through the ANSI code page";
+// without a byte-order mark.
+TEST_F(CreateListTest, UnicodeNamesGoIntoUtf8Lists) {
+  if (!PutUnicodeFolder(dir_)) GTEST_SKIP() << "the hashing opens names through the ANSI code page";
   auto notes = Create({"u"}, {ChooseList(dir_ + "uni.sfv", 0), AnswerBox("Results")});
   ASSERT_EQ(notes.back(), "Results: uni.sfv created successfully");
   std::string text = GetFile(dir_ + "uni.sfv");
@@ -438,13 +538,18 @@ TEST_F(CreateListTest, UnicodeNamesGoIntoUtf8ListsOrAreRefusedByAnsiLists) {
   EXPECT_TRUE(Has(lines, "u\\plain.txt " + Hex8(Crc32Of("plain"))));
   for (const UnicodeName& n : kUnicodeNames)
     EXPECT_TRUE(Has(lines, std::string("u\\") + n.Utf8 + " " + Hex8(Crc32Of(n.Utf8)))) << n.Utf8;
+}
 
-  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI part needs the Western code page";
+// "ListEncoding=ANSI" writes the ANSI code page and refuses, as a file that
+// cannot be listed, every name it cannot hold.
+TEST_F(CreateListTest, AnsiListsRefuseNamesTheCodePageCannotHold) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI lists are checked in the Western code page";
+  if (!PutUnicodeFolder(dir_)) GTEST_SKIP() << "the hashing opens names through the ANSI code page";
   SetSettings("[Corvana]\r\nListEncoding=ANSI\r\n");
   size_t refused = 0;
   for (const UnicodeName& n : kUnicodeNames) refused += n.InWesternAnsi ? 0 : 1;
-  notes = Create({"u"}, {ChooseList(dir_ + "ansi.sfv", 0),
-                         AnswerBox("Error opening file", kYesToAll), AnswerBox("Results")});
+  auto notes = Create({"u"}, {ChooseList(dir_ + "ansi.sfv", 0),
+                              AnswerBox("Error opening file", kYesToAll), AnswerBox("Results")});
   ASSERT_EQ(notes.size(), 3u);
   EXPECT_EQ(
       notes[1].rfind(
@@ -454,7 +559,7 @@ TEST_F(CreateListTest, UnicodeNamesGoIntoUtf8ListsOrAreRefusedByAnsiLists) {
       << notes[1];
   EXPECT_EQ(notes[2], "Results: ansi.sfv created successfully.  (" + std::to_string(refused) +
                           " file(s) skipped)");
-  lines = Lines(GetFile(dir_ + "ansi.sfv"));
+  std::vector<std::string> lines = Lines(GetFile(dir_ + "ansi.sfv"));
   EXPECT_EQ(lines.size(), 3 + 2 * (1 + std::size(kUnicodeNames) - refused));
   for (const UnicodeName& n : kUnicodeNames) {
     if (!n.InWesternAnsi) continue;

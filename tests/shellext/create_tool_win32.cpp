@@ -1,9 +1,10 @@
 // Writes a list through the shell extension as Explorer would have it
-// written: shellext_create_tool sfv|md5 LIST ITEM...
+// written: shellext_create_tool sfv|md5|sha1|sha256|sha512|b3 LIST ITEM...
 // ITEMs (files or folders of one parent folder) and LIST are Windows paths or
 // Unix paths (taken as Z:), in any characters. The dialogs are answered from
 // a second thread; the final message is switched off. Prints the time the
-// command took.
+// command took. The environment variable CORVANA_THREADS, when set, is
+// written as the "Threads" setting.
 // shellext_create_tool probe FILE: exit status 0 when this build's pipeline
 // opens FILE (a name outside the ANSI code page, say), 3 when it does not.
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,11 +32,16 @@ int main() {
   for (const std::string& a : args) argv.push_back(a.c_str());
   if (argc == 3 && std::strcmp(argv[1], "probe") == 0)
     return PipelineOpens(WindowsPath(argv[2])) ? 0 : 3;
-  if (argc < 4 || (std::strcmp(argv[1], "sfv") && std::strcmp(argv[1], "md5"))) {
-    std::fprintf(stderr, "usage: shellext_create_tool sfv|md5 LIST ITEM...\n");
+  // The drop-down's entries in their order.
+  static const char* const kTypes[] = {"sfv", "md5", "sha1", "sha256", "sha512", "b3"};
+  int type = -1;
+  for (int i = 0; argc >= 4 && i < 6; ++i)
+    if (std::strcmp(argv[1], kTypes[i]) == 0) type = i;
+  if (type < 0) {
+    std::fprintf(stderr,
+                 "usage: shellext_create_tool sfv|md5|sha1|sha256|sha512|b3 LIST ITEM...\n");
     return 2;
   }
-  int type = std::strcmp(argv[1], "md5") == 0 ? 1 : 0;
   std::string list = WindowsPath(argv[2]);
   std::vector<std::string> items;
   for (int i = 3; i < argc; ++i) items.push_back(WindowsPath(argv[i]));
@@ -46,6 +53,8 @@ int main() {
     std::fprintf(stderr, "cannot register the extension\n");
   } else {
     WritePrivateProfileStringA("Corvana", "ShowDoneCreate", "0", (install + "Corvana.ini").c_str());
+    if (const char* threads = std::getenv("CORVANA_THREADS"))
+      WritePrivateProfileStringA("Corvana", "Threads", threads, (install + "Corvana.ini").c_str());
     ShellHandler handler;
     ComPtr<IDataObject> data = SelectionOf(items);
     if (!handler.Create() || !data) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Lists written by the shell extension (through shellext_create_tool under
 # Wine) are accepted by cksfv, by md5sum (after "\" -> "/") and by
-# Corvana.exe. cksfv gets the list with "/" too: it reads a "\" as part
+# Corvana.exe; the digest lists as written by sha1sum, sha256sum, sha512sum
+# (--strict) and b3sum, which check them as they are. cksfv gets the list with "/" too: it reads a "\" as part
 # of the name. The selection mixes plain files, a file with spaces and a
 # folder with a subfolder. A second selection, a folder of the shared Unicode
 # names (tests/platform/unicode_names.h), gives lists in UTF-8 that both
@@ -48,6 +49,38 @@ for type in sfv md5; do
   grep -qxF "5 files checked" <<<"$result" || fail "Corvana.exe did not check 5 files"
   [ $status = 0 ] && echo "ok: $type"
 done
+# The digest lists: checksum lines only, LF line ends, "/" between folders,
+# checked by their own tools as they are.
+check_digest_list() {  # TYPE LIST LINES WHAT
+  local type=$1 list=$2 lines=$3 what=$4 out
+  [ -f "$list" ] || { fail "$what $type: no list written"; return; }
+  grep -q $'\r' "$list" && fail "$what $type: a CR in the list"
+  grep -q '\\' "$list" && fail "$what $type: a backslash in the list"
+  [ "$(wc -l < "$list")" = "$lines" ] || fail "$what $type: not $lines lines"
+  case $type in
+    sha1) out=$(sha1sum -c --strict "$list" 2>&1) ;;
+    sha256) out=$(sha256sum -c --strict "$list" 2>&1) ;;
+    sha512) out=$(sha512sum -c --strict "$list" 2>&1) ;;
+    b3) out=$(b3sum -c "$list" 2>&1) ;;
+  esac || fail "$what: the tool rejects the $type list: $out"
+}
+for type in sha1 sha256 sha512 b3; do
+  list=$work/sel/list.$type
+  rm -f "$list"
+  "$wine_run" --prefix "$prefix" "$tool" "$type" "$list" \
+    "$work/sel/my file.bin" "$work/sel/B.bin" "$work/sel/empty.bin" "$work/sel/sub" \
+    >/dev/null 2>&1 || fail "$type: the tool failed"
+  check_digest_list "$type" "$list" 5 plain
+  [ $status = 0 ] && echo "ok: $type"
+done
+[ "$(cut -c1-64 "$work/sel/list.sha256" | tr -d 0-9a-f | tr -d '\n')" = "" ] ||
+  fail "sha256: the digests are not lower-case hex"
+# Files side by side give the same list as one at a time.
+CORVANA_THREADS=2 "$wine_run" --prefix "$prefix" "$tool" sha256 "$work/sel/two.sha256" \
+  "$work/sel/my file.bin" "$work/sel/B.bin" "$work/sel/empty.bin" "$work/sel/sub" \
+  >/dev/null 2>&1 || fail "Threads=2: the tool failed"
+cmp -s "$work/sel/list.sha256" "$work/sel/two.sha256" || fail "Threads=2: another sha256 list"
+
 # A folder holding a symbolic link to its parent (Wine 8 makes no junction or
 # link of its own; it shows a Unix link as a reparse folder) is walked once:
 # the link is not entered.
@@ -99,6 +132,14 @@ for type in sfv md5; do
       out=$(md5sum -c plain.md5 2>&1) || fail "md5sum rejects the Unicode list: $out"
       ;;
   esac
+  [ $status = 0 ] && echo "ok: unicode $type"
+done
+for type in sha1 sha256 sha512 b3; do
+  list=$work/uni/list.$type
+  rm -f "$list"
+  "$wine_run" --prefix "$prefix" "$tool" "$type" "$list" "$work/uni/names" >/dev/null 2>&1 ||
+    fail "unicode $type: the tool failed"
+  check_digest_list "$type" "$list" "$n" unicode
   [ $status = 0 ] && echo "ok: unicode $type"
 done
 exit $status

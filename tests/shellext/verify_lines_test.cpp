@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "hashing/entry_status.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -142,6 +144,24 @@ TEST(VerifyLines, RowsWithoutAHash) {
   char title[kVerifyRowText];
   FormatCheckingTitle("sub\\a.bin", title);
   EXPECT_STREQ(title, "Checking sub\\a.bin...");
+
+  // A long name of two-, three- and four-byte characters, shifted so that
+  // the cut falls on every byte of a character: the row and the title end
+  // on a whole character, at most three bytes short of the room.
+  for (const char* letter : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) {
+    for (int shift = 0; shift < 4; ++shift) {
+      std::string name(static_cast<size_t>(shift), 'a');
+      while (name.size() < 2000) name += letter;
+      DescribeNotFound(name.c_str(), &counters, &row);
+      const std::string text = row.Text;
+      EXPECT_TRUE(IsValidUtf8(text.data(), text.size())) << letter << shift;
+      EXPECT_GE(text.size(), static_cast<size_t>(kVerifyRowText - 4)) << letter << shift;
+      EXPECT_EQ(text, name.substr(0, text.size()));
+      FormatCheckingTitle(name.c_str(), title);
+      EXPECT_TRUE(IsValidUtf8(title, std::strlen(title))) << letter << shift;
+      EXPECT_GE(std::strlen(title), static_cast<size_t>(kVerifyRowText - 4)) << letter << shift;
+    }
+  }
 }
 
 std::vector<std::string> Summary(const VerifyCounters& c) {
