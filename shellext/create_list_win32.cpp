@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -89,6 +90,14 @@ const char* ListName(CreateListState* state, const SelectedFile& file) {
   const size_t length = file.PathLength - files.BaseLength;
   if (IsAsciiText(name, length)) return name;
   if (!Utf8ToAnsiExact(name, static_cast<int>(length), &state->Name)) return nullptr;
+  // A digest list's lines put "/" between folders, a byte-wise change: in a
+  // double-byte code page the second byte of a character such as a Japanese
+  // "so" is that of "\", so such a name has no line that would name it.
+  if (!ListTypeHasComments(state->Type)) {
+    const size_t folders = std::count(name, name + length, '\\');
+    if (static_cast<size_t>(std::count(state->Name.begin(), state->Name.end(), '\\')) != folders)
+      return nullptr;
+  }
   return state->Name.c_str();
 }
 
