@@ -93,15 +93,8 @@ CORVANA_B3_TARGET void
 Blake3HashManyAvx2(const unsigned char* input, size_t stride, size_t count, size_t blocks,
                    const uint32_t key[8], uint64_t counter, bool incrementCounter, uint8_t flags,
                    uint8_t flagsStart, uint8_t flagsEnd, unsigned char* out) {
-  for (; count >= kLanes; count -= kLanes) {
-    HashLanes(input, stride, blocks, key, counter, incrementCounter, flags, flagsStart, flagsEnd,
-              out);
-    input += kLanes * stride;
-    out += kLanes * 32;
-    if (incrementCounter) counter += kLanes;
-  }
-  Blake3HashManySse41(input, stride, count, blocks, key, counter, incrementCounter, flags,
-                      flagsStart, flagsEnd, out);
+  HashManyLanes(Blake3HashManySse41, input, stride, count, blocks, key, counter, incrementCounter,
+                flags, flagsStart, flagsEnd, out);
 }
 
 #endif

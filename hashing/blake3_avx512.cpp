@@ -104,15 +104,8 @@ CORVANA_B3_TARGET void
 Blake3HashManyAvx512(const unsigned char* input, size_t stride, size_t count, size_t blocks,
                      const uint32_t key[8], uint64_t counter, bool incrementCounter, uint8_t flags,
                      uint8_t flagsStart, uint8_t flagsEnd, unsigned char* out) {
-  for (; count >= kLanes; count -= kLanes) {
-    HashLanes(input, stride, blocks, key, counter, incrementCounter, flags, flagsStart, flagsEnd,
-              out);
-    input += kLanes * stride;
-    out += kLanes * 32;
-    if (incrementCounter) counter += kLanes;
-  }
-  Blake3HashManyAvx2(input, stride, count, blocks, key, counter, incrementCounter, flags,
-                     flagsStart, flagsEnd, out);
+  HashManyLanes(Blake3HashManyAvx2, input, stride, count, blocks, key, counter, incrementCounter,
+                flags, flagsStart, flagsEnd, out);
 }
 
 #endif

@@ -12,7 +12,7 @@
 //   StoreCvs(const V h[8], unsigned char* out)
 //                                  lane i's eight words to out + 32 * i
 // No include guard: each vector path includes it once, into its own
-// anonymous namespace.
+// anonymous namespace, and defines its hash-many entry with HashManyLanes.
 
 CORVANA_B3_TARGET inline void G(V& a, V& b, V& c, V& d, V x, V y) {
   a = Add(Add(a, b), x);
@@ -79,4 +79,24 @@ CORVANA_B3_TARGET inline void HashLanes(const unsigned char* input, size_t strid
     CompressLanes(h, m, counterLow, counterHigh, Set1(f));
   }
   StoreCvs(h, out);
+}
+
+// Hashes `count` inputs: whole groups of kLanes here, the rest by `narrower`,
+// the next narrower path (the portable one below SSE4.1).
+template <class Narrower>
+CORVANA_B3_TARGET inline void HashManyLanes(Narrower narrower, const unsigned char* input,
+                                            size_t stride, size_t count, size_t blocks,
+                                            const uint32_t key[8], uint64_t counter,
+                                            bool incrementCounter, uint8_t flags,
+                                            uint8_t flagsStart, uint8_t flagsEnd,
+                                            unsigned char* out) {
+  for (; count >= kLanes; count -= kLanes) {
+    HashLanes(input, stride, blocks, key, counter, incrementCounter, flags, flagsStart, flagsEnd,
+              out);
+    input += kLanes * stride;
+    out += kLanes * 32;
+    if (incrementCounter) counter += kLanes;
+  }
+  narrower(input, stride, count, blocks, key, counter, incrementCounter, flags, flagsStart,
+           flagsEnd, out);
 }
