@@ -4,12 +4,14 @@
 // subtrees that threads hash apart, and the hex text of any digest length.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "hashing/blake3.h"
 #include "hashing/digest.h"
+#include "hashing/digest_names.h"
 #include "hashing/digest_text.h"
 #include "tests/hashing/digest_levels.h"
 
@@ -250,3 +252,21 @@ TEST(Digests, Blake3FinalThenMoreInput) {
 }
 
 }  // namespace
+
+// Every algorithm has one display name and one word, and the word leads back
+// to the algorithm in any letter case.
+TEST(DigestNames, WordsAndDisplayNamesGoBothWays) {
+  for (DigestAlgorithm a : kDigestAlgorithmsInOrder) {
+    DigestAlgorithm back = DigestAlgorithm::Crc32;
+    std::string upper = DigestWord(a);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(DigestFromWord(upper, &back)) << upper;
+    EXPECT_EQ(back, a);
+    EXPECT_STRNE(DigestDisplayName(a), "");
+  }
+  EXPECT_STREQ(DigestDisplayName(DigestAlgorithm::Sha256), "SHA-256");
+  DigestAlgorithm untouched = DigestAlgorithm::Md5;
+  EXPECT_FALSE(DigestFromWord("sha-256", &untouched));
+  EXPECT_FALSE(DigestFromWord("sha25", &untouched));
+  EXPECT_EQ(untouched, DigestAlgorithm::Md5);
+}
