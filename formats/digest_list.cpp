@@ -256,7 +256,7 @@ const char* DigestTag(DigestAlgorithm algorithm) {
 int32_t ReadDigestListEntry(const ListReader& reader, NativeFile file, char* name, int32_t nameSize,
                             DigestAlgorithm* algorithm, unsigned char* digest) {
   const DigestAlgorithm* named = reader.DigestNamed ? &reader.NamedAlgorithm : nullptr;
-  const char* kind = named ? DigestTag(*named) : "checksum";
+  const char* kind = InvalidLineKind(reader);
   char* line = reader.Line;
   DigestLine parsed;
   for (;;) {

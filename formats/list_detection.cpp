@@ -126,7 +126,7 @@ bool ClassifyListPath(ListHost host, const char* path, ListFormat* format) {
   return host == ListHost::Verifier;
 }
 
-bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
+static bool DetectListFormatQuietly(ListReader* reader, const char* path, NativeFile file) {
   reader->Invalid = false;
   reader->TextCrcFirst = 0;
   reader->ParHeaderRead = false;
@@ -172,6 +172,16 @@ bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
       break;
   }
   return true;
+}
+
+bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
+  // The lines detection reads are read again, and reported, by the reading
+  // pass.
+  const InvalidLineSink report = reader->Report;
+  reader->Report = nullptr;
+  const bool taken = DetectListFormatQuietly(reader, path, file);
+  reader->Report = report;
+  return taken;
 }
 
 int64_t CountListEntries(ListReader* reader, NativeFile file, ParStatusSink parStatus,

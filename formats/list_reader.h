@@ -5,7 +5,9 @@
 // line that is not ASCII.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "formats/list_entry.h"
 #include "formats/text_encoding.h"
@@ -94,8 +96,22 @@ inline uint64_t ParFileListOffset(const ListReader& reader) {
   return ReadLe64(reader.ParHeader + 64);
 }
 
-// Sends "<format><line>" to the sink when the host reports invalid lines.
-void ReportInvalidLine(const ListReader& reader, const char* kind, const char* line);
+// An invalid-line report quotes at most this many characters of the line;
+// a longer line is cut at a character boundary and "..." marks the cut.
+constexpr size_t kMaxQuotedCharacters = 200;
+
+// Sends Invalid line in <kind> file: "<line>" to the sink when the host
+// reports invalid lines. `line` may be any bytes: a byte that is not part of
+// a well-formed UTF-8 sequence is quoted as \xNN, so the report is text
+// whatever the line held, and at most kMaxQuotedCharacters are quoted.
+void ReportInvalidLine(const ListReader& reader, const char* kind, const char* line, size_t length);
+inline void ReportInvalidLine(const ListReader& reader, const char* kind, const char* line) {
+  ReportInvalidLine(reader, kind, line, std::strlen(line));
+}
+
+// The word an invalid-line report names the list by: "SFV", "MD5", "CKZ",
+// "CSV", "CRC", a digest list's tag ("SHA256") or "checksum".
+const char* InvalidLineKind(const ListReader& reader);
 
 // Where the text of the list starts: behind its byte-order mark.
 inline uint64_t ListTextStart(const ListReader& reader) {
@@ -107,9 +123,18 @@ inline uint64_t ListTextStart(const ListReader& reader) {
 // is converted, a UTF-16 list is split into lines of 16-bit units. A line
 // whose UTF-8 form does not fit the buffer sets `*cut` (the buffer then
 // holds the whole characters that fit).
+//
+// A line that is not text of its encoding never becomes a name: a UTF-8 or
+// UTF-8-marked list's line that is not well-formed UTF-8, an ANSI line the
+// code page does not define, and a line of any encoding with a zero byte (a
+// zero unit) inside. Such a line is reported as an invalid line
+// (InvalidLineKind) and passed over; nothing is put in the place of its
+// bytes. Comment lines (";" in SFV lists, "#" in digest lists) are given as
+// they are, since the readers pass over them anyway.
 int32_t ReadListTextLine(const ListReader& reader, NativeFile file, char* buffer,
                          int32_t bufferSize, bool* cut = nullptr);
 
 // `size` bytes of ANSI text as UTF-8 in `out` (terminated); false when it
-// does not fit (`out` then holds the whole characters that fit).
+// does not fit (`out` then holds the whole characters that fit) and when the
+// bytes are not text of the code page (`out` then holds nothing).
 bool AnsiTextToUtf8(const char* ansi, size_t size, char* out, size_t capacity);

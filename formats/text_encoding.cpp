@@ -7,49 +7,10 @@
 
 namespace {
 
-// The ranges of the byte after each lead byte of a well-formed sequence: no
-// overlong forms, no surrogates, nothing above U+10FFFF.
-bool StartSequence(unsigned char b, EncodingScan* s) {
-  s->Low = 0x80;
-  s->High = 0xBF;
-  if (b >= 0xC2 && b <= 0xDF) {
-    s->Need = 1;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    s->Need = 2;
-    if (b == 0xE0) s->Low = 0xA0;
-    if (b == 0xED) s->High = 0x9F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    s->Need = 3;
-    if (b == 0xF0) s->Low = 0x90;
-    if (b == 0xF4) s->High = 0x8F;
-  } else {
-    return false;
-  }
-  return true;
-}
-
 bool AllAscii8(const unsigned char* p) {
   uint64_t v;
   std::memcpy(&v, p, 8);
   return (v & 0x8080808080808080ull) == 0;
-}
-
-void PutUtf8(uint32_t cp, char* out, size_t* at) {
-  if (cp < 0x80) {
-    out[(*at)++] = static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out[(*at)++] = static_cast<char>(0xC0 | (cp >> 6));
-    out[(*at)++] = static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out[(*at)++] = static_cast<char>(0xE0 | (cp >> 12));
-    out[(*at)++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out[(*at)++] = static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out[(*at)++] = static_cast<char>(0xF0 | (cp >> 18));
-    out[(*at)++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out[(*at)++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out[(*at)++] = static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 }  // namespace
@@ -72,28 +33,37 @@ void FeedEncodingScan(EncodingScan* s, const char* data, size_t size) {
   s->Seen += size;
   if (!s->Utf8) return;  // ANSI already: nothing further can change that
   size_t i = 0;
-  while (i < size) {
-    if (s->Need == 0) {
-      // Runs of ASCII go eight bytes at a time.
-      while (i + 8 <= size && AllAscii8(p + i)) i += 8;
-      if (i == size) break;
-      const unsigned char b = p[i++];
-      if (b < 0x80) continue;
-      s->Ascii = false;
-      if (!StartSequence(b, s)) {
-        s->Utf8 = false;
-        return;
-      }
-      continue;
-    }
-    const unsigned char b = p[i++];
-    if (b < s->Low || b > s->High) {
+  uint32_t cp;
+  // A sequence the last piece cut short is completed byte by byte.
+  while (s->PendingCount > 0 && i < size) {
+    s->Pending[s->PendingCount++] = data[i++];
+    const int n = DecodeUtf8(s->Pending, s->PendingCount, &cp);
+    if (n == 0) {
       s->Utf8 = false;
       return;
     }
-    s->Low = 0x80;
-    s->High = 0xBF;
-    --s->Need;
+    if (n > 0) s->PendingCount = 0;
+  }
+  while (i < size) {
+    // Runs of ASCII go eight bytes at a time.
+    while (i + 8 <= size && AllAscii8(p + i)) i += 8;
+    if (i == size) break;
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    s->Ascii = false;
+    const int n = DecodeUtf8(data + i, size - i, &cp);
+    if (n == 0) {
+      s->Utf8 = false;
+      return;
+    }
+    if (n < 0) {
+      s->PendingCount = static_cast<uint8_t>(size - i);
+      std::memcpy(s->Pending, data + i, size - i);
+      return;
+    }
+    i += static_cast<size_t>(n);
   }
 }
 
@@ -104,7 +74,7 @@ TextEncoding FinishEncodingScan(const EncodingScan& s) {
   if (s.Seen >= 2 && h[0] == 0xFE && h[1] == 0xFF) return TextEncoding::Utf16Be;
   if (s.Ascii && s.Utf8) return TextEncoding::Ascii;
   // A sequence cut short by the end of the text is not valid UTF-8.
-  if (s.Utf8 && s.Need == 0) return TextEncoding::Utf8;
+  if (s.Utf8 && s.PendingCount == 0) return TextEncoding::Utf8;
   return TextEncoding::Ansi;
 }
 
@@ -156,12 +126,14 @@ int32_t Utf16BytesToUtf8(const unsigned char* bytes, size_t size, bool bigEndian
       }
     }
     // An unpaired surrogate keeps its three-byte form, as names do.
-    const size_t need = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    char form[4];
+    const size_t need = static_cast<size_t>(EncodeUtf8(cp, form));
     if (at + need > capacity) {
       if (written) *written = at;
       return -1;
     }
-    PutUtf8(cp, out, &at);
+    std::memcpy(out + at, form, need);
+    at += need;
     k += units - 1;
   }
   if (written) *written = at;
@@ -178,7 +150,7 @@ std::string TextAsUtf8(const char* data, size_t size, TextEncoding e) {
                      text.data(), text.size(), &n);
     text.resize(n);
   } else if (e == TextEncoding::Ansi) {
-    AppendAnsiAsUtf8(data, size, &text);
+    if (!AppendAnsiAsUtf8(data, size, &text)) text.assign(data, size);
   } else {
     text.assign(data, size);
   }

@@ -32,14 +32,15 @@ inline bool IsUtf16(TextEncoding e) {
 uint32_t ByteOrderMarkSize(TextEncoding e);
 
 // The decision over a text fed in pieces of any size.
+// UTF-8 is decided by the one decoder of platform/utf8.h (strict form); a
+// sequence cut by the end of a piece waits in Pending for the next one.
 struct EncodingScan {
   uint64_t Seen = 0;           // bytes fed so far
   unsigned char Head[3] = {};  // the first three bytes, for the byte-order mark
   bool Ascii = true;
   bool Utf8 = true;
-  uint8_t Need = 0;    // continuation bytes still to come in the current sequence
-  uint8_t Low = 0x80;  // range of the next continuation byte
-  uint8_t High = 0xBF;
+  uint8_t PendingCount = 0;  // bytes of a sequence the last piece cut short
+  char Pending[4] = {};
 };
 void FeedEncodingScan(EncodingScan* scan, const char* data, size_t size);
 TextEncoding FinishEncodingScan(const EncodingScan& scan);
@@ -64,6 +65,9 @@ int32_t Utf16BytesToUtf8(const unsigned char* bytes, size_t size, bool bigEndian
                          size_t capacity, size_t* written = nullptr);
 
 // A whole text of the list (its byte-order mark already skipped) as UTF-8.
+// An ANSI text that is not valid in the code page is given back byte for
+// byte, never with substitutes (the line reader refuses such lines one by
+// one; the database code only carries them along).
 std::string TextAsUtf8(const char* data, size_t size, TextEncoding e);
 
 // UTF-8 text in the form it takes inside a list of encoding `e`: UTF-16 for

@@ -1,6 +1,6 @@
 // Text at the Win32 boundary: the system keeps UTF-8 in its char strings and
-// converts only here, to and from the UTF-16 of the wide calls, and to and
-// from the ANSI code page of the lists that older programs wrote.
+// converts only here, to and from the UTF-16 of the wide calls (the ANSI
+// code page of older lists is platform/ansi_codepage.h).
 #pragma once
 
 #include <windows.h>
@@ -18,14 +18,6 @@ std::string Utf8(const wchar_t* text, int count = -1);
 inline std::string Utf8(const std::wstring& text) {
   return Utf8(text.data(), static_cast<int>(text.size()));
 }
-
-// UTF-8 of text in the ANSI code page (every byte maps to something).
-std::string AnsiToUtf8(const char* ansi, int size = -1);
-
-// The ANSI code page form of UTF-8 text; false when a character has no exact
-// form there (no best-fit look-alike and no default character is ever put in
-// its place).
-bool Utf8ToAnsiExact(const char* utf8, int size, std::string* ansi);
 
 // Copies UTF-8 text into a fixed buffer of `capacity` bytes, terminated; false
 // (and an empty buffer) when it does not fit, so a name is never cut.

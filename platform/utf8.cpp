@@ -1,57 +1,59 @@
 #include "platform/utf8.h"
 
-namespace {
-
-// The length of the sequence that starts at `p` and its code point, or 0 when
-// no well-formed sequence starts there. `allowSurrogates` accepts the
-// three-byte forms of U+D800..U+DFFF that carry unpaired surrogates.
-int DecodeOne(const unsigned char* p, size_t left, bool allowSurrogates, uint32_t* cp) {
+int DecodeUtf8(const char* text, size_t size, uint32_t* cp, Utf8Form form) {
+  if (size == 0) return -1;
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
   const unsigned char b = p[0];
   if (b < 0x80) {
     *cp = b;
     return 1;
   }
-  int n;
-  uint32_t v, min;
-  if ((b & 0xE0) == 0xC0) {
-    n = 2, v = b & 0x1F, min = 0x80;
-  } else if ((b & 0xF0) == 0xE0) {
-    n = 3, v = b & 0x0F, min = 0x800;
-  } else if ((b & 0xF8) == 0xF0) {
-    n = 4, v = b & 0x07, min = 0x10000;
-  } else {
-    return 0;
+  // The lead bytes and the range of the byte after each (the table of
+  // well-formed byte sequences): C0, C1 and F5..FF lead nothing, E0 and F0
+  // exclude the overlong forms, ED the surrogates, F4 what lies above
+  // U+10FFFF.
+  if (b < 0xC2 || b > 0xF4) return 0;
+  const int n = b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+  unsigned char low = 0x80, high = 0xBF;
+  if (b == 0xE0) low = 0xA0;
+  if (b == 0xED && form == Utf8Form::Strict) high = 0x9F;
+  if (b == 0xF0) low = 0x90;
+  if (b == 0xF4) high = 0x8F;
+  uint32_t v = b & (n == 2 ? 0x1F : n == 3 ? 0x0F : 0x07);
+  for (int k = 1; k < n; ++k) {
+    if (static_cast<size_t>(k) >= size) return -1;
+    const unsigned char c = p[k];
+    if (c < low || c > high) return 0;
+    low = 0x80;
+    high = 0xBF;
+    v = (v << 6) | (c & 0x3F);
   }
-  if (left < static_cast<size_t>(n)) return 0;
-  for (int i = 1; i < n; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0;
-    v = (v << 6) | (p[i] & 0x3F);
-  }
-  if (v < min || v > 0x10FFFF) return 0;
-  if (v >= 0xD800 && v <= 0xDFFF && !allowSurrogates) return 0;
   *cp = v;
   return n;
 }
 
-void AppendCodePoint(uint32_t cp, std::string* out) {
+int EncodeUtf8(uint32_t cp, char* out) {
   if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    out[0] = static_cast<char>(cp);
+    return 1;
   }
+  if (cp < 0x800) {
+    out[0] = static_cast<char>(0xC0 | (cp >> 6));
+    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | (cp >> 12));
+    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | (cp >> 18));
+  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+  return 4;
 }
-
-}  // namespace
 
 bool IsAsciiText(const char* text, size_t size) {
   for (size_t i = 0; i < size; ++i)
@@ -59,23 +61,31 @@ bool IsAsciiText(const char* text, size_t size) {
   return true;
 }
 
-bool IsValidUtf8(const char* text, size_t size) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
+size_t WellFormedUtf8Prefix(const char* text, size_t size, bool* truncated) {
+  if (truncated) *truncated = false;
   size_t i = 0;
   while (i < size) {
-    if (p[i] < 0x80) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
       ++i;
       continue;
     }
     uint32_t cp;
-    const int n = DecodeOne(p + i, size - i, false, &cp);
-    if (n == 0) return false;
+    const int n = DecodeUtf8(text + i, size - i, &cp);
+    if (n <= 0) {
+      if (truncated) *truncated = n < 0;
+      return i;
+    }
     i += static_cast<size_t>(n);
   }
-  return true;
+  return i;
+}
+
+bool IsValidUtf8(const char* text, size_t size) {
+  return WellFormedUtf8Prefix(text, size) == size;
 }
 
 void AppendUtf16AsUtf8(const uint16_t* units, size_t count, std::string* out) {
+  char bytes[4];
   for (size_t i = 0; i < count; ++i) {
     uint32_t cp = units[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
@@ -83,34 +93,53 @@ void AppendUtf16AsUtf8(const uint16_t* units, size_t count, std::string* out) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
       ++i;
     }
-    AppendCodePoint(cp, out);  // an unpaired surrogate keeps its three-byte form
+    // An unpaired surrogate keeps its three-byte form.
+    out->append(bytes, static_cast<size_t>(EncodeUtf8(cp, bytes)));
   }
 }
 
-void AppendUtf8AsUtf16(const char* text, size_t size, std::u16string* out) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
+namespace {
+
+// The code points of UTF-8 text as UTF-16 units, handed one by one to `put`
+// (false: no room, the conversion stops). A byte that starts no sequence and
+// a high surrogate followed by a low one in their three-byte forms become
+// U+FFFD.
+template <class Put>
+bool EachUtf16Unit(const char* text, size_t size, Put put) {
   size_t i = 0;
   while (i < size) {
-    if (p[i] < 0x80) {
-      out->push_back(static_cast<char16_t>(p[i++]));
-      continue;
-    }
     uint32_t cp;
-    const int n = DecodeOne(p + i, size - i, true, &cp);
-    if (n == 0) {
-      out->push_back(u'\xFFFD');
-      ++i;
-      continue;
+    int n = DecodeUtf8(text + i, size - i, &cp, Utf8Form::WindowsName);
+    if (n <= 0) {
+      cp = 0xFFFD;
+      n = 1;
+    } else if (cp >= 0xD800 && cp <= 0xDBFF) {
+      uint32_t next;
+      const size_t after = i + static_cast<size_t>(n);
+      if (DecodeUtf8(text + after, size - after, &next, Utf8Form::WindowsName) == 3 &&
+          next >= 0xDC00 && next <= 0xDFFF) {
+        cp = 0xFFFD;
+      }
     }
     i += static_cast<size_t>(n);
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out->push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out->push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out->push_back(static_cast<char16_t>(cp));
+      if (!put(static_cast<uint16_t>(0xD800 + (cp >> 10)), 2)) return false;
+      if (!put(static_cast<uint16_t>(0xDC00 + (cp & 0x3FF)), 1)) return false;
+    } else if (!put(static_cast<uint16_t>(cp), 1)) {
+      return false;
     }
   }
+  return true;
+}
+
+}  // namespace
+
+void AppendUtf8AsUtf16(const char* text, size_t size, std::u16string* out) {
+  EachUtf16Unit(text, size, [out](uint16_t unit, int) {
+    out->push_back(static_cast<char16_t>(unit));
+    return true;
+  });
 }
 
 int32_t ConvertUtf16ToUtf8(const uint16_t* units, uint32_t count, char* out, uint32_t capacity) {
@@ -122,26 +151,13 @@ int32_t ConvertUtf16ToUtf8(const uint16_t* units, uint32_t count, char* out, uin
 }
 
 int32_t ConvertUtf8ToUtf16(const char* text, uint32_t size, uint16_t* out, uint32_t capacity) {
-  // The same units as AppendUtf8AsUtf16, written in place.
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
-  uint32_t i = 0, n = 0;
-  while (i < size) {
-    uint32_t cp = p[i];
-    int length = 1;
-    if (cp >= 0x80) {
-      length = DecodeOne(p + i, size - i, true, &cp);
-      if (length == 0) cp = 0xFFFD, length = 1;
-    }
-    i += static_cast<uint32_t>(length);
-    if (cp >= 0x10000) {
-      if (capacity - n < 2) return -1;
-      cp -= 0x10000;
-      out[n++] = static_cast<uint16_t>(0xD800 + (cp >> 10));
-      out[n++] = static_cast<uint16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      if (n == capacity) return -1;
-      out[n++] = static_cast<uint16_t>(cp);
-    }
-  }
-  return static_cast<int32_t>(n);
+  uint32_t n = 0;
+  // `needed` units must still fit when the first of them is written, so a
+  // pair is never cut in half.
+  const bool fits = EachUtf16Unit(text, size, [&](uint16_t unit, int needed) {
+    if (capacity - n < static_cast<uint32_t>(needed)) return false;
+    out[n++] = unit;
+    return true;
+  });
+  return fits ? static_cast<int32_t>(n) : -1;
 }

@@ -13,6 +13,7 @@
 #include <new>
 
 #include "hashing/entry_status.h"
+#include "platform/ansi_codepage.h"
 #include "platform/files_win32.h"
 #include "platform/profile_win32.h"
 #include "platform/text_win32.h"
@@ -89,7 +90,8 @@ const char* ListName(CreateListState* state, const SelectedFile& file) {
   if (state->Encoding == ListEncoding::Utf8) return name;
   const size_t length = file.PathLength - files.BaseLength;
   if (IsAsciiText(name, length)) return name;
-  if (!Utf8ToAnsiExact(name, static_cast<int>(length), &state->Name)) return nullptr;
+  state->Name.clear();
+  if (!AppendUtf8AsAnsi(name, length, &state->Name, true)) return nullptr;
   // A digest list's lines put "/" between folders, a byte-wise change: in a
   // double-byte code page the second byte of a character such as a Japanese
   // "so" is that of "\", so such a name has no line that would name it.

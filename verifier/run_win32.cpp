@@ -13,6 +13,7 @@
 #include "hashing/files_at_once.h"
 #include "hashing/name_resolution_win32.h"
 #include "hashing/seek_penalty_win32.h"
+#include "platform/ansi_codepage.h"
 #include "platform/file_time_win32.h"
 #include "platform/files_win32.h"
 #include "platform/handles_win32.h"
@@ -211,7 +212,8 @@ void TakeAnsiReadingWhenItExists(ListReader* reader, uint32_t* confirmed, const 
     ++*confirmed;
     return;
   }
-  const std::string ansi = AnsiToUtf8(entry->FileName, static_cast<int>(length));
+  std::string ansi;
+  if (!AppendAnsiAsUtf8(entry->FileName, length, &ansi)) return;
   if (GetFileAttributesUtf8(JoinPath(folder, ansi).c_str()) == INVALID_FILE_ATTRIBUTES) return;
   if (!CopyWhole(entry->FileName, sizeof entry->FileName, ansi)) return;
   reader->Encoding = TextEncoding::Ansi;

@@ -72,16 +72,17 @@ TEST(CkzReader, CapacityOfLinesAndNames) {
   const std::string ok = name511 + "|||1";
   // One byte more does not fit FileName: rejected, not cut.
   const std::string name512(kMaxEntryName + 1, 'm');
-  // A line beyond the line buffer has lost its end: reported with what was
-  // kept.
+  // A line beyond the line buffer has lost its end: reported, its quote
+  // bounded.
   const std::string tooLong = "a|b|1|" + std::string(kOwnLineBuffer, '0');
   const auto run =
       RunListText("ckztest.ckz", kHeader + ok + "\n" + name512 + "||\n" + tooLong + "\nz|z|3|4\n");
   EXPECT_EQ(Rows(run), (std::vector<Row>{{name511, 0, 1}, {"z", 3, 4}}));
-  EXPECT_EQ(run.Reports,
-            (std::vector<std::string>{
-                "Invalid line in CKZ file: \"" + name512 + "\"",
-                "Invalid line in CKZ file: \"" + tooLong.substr(0, kOwnLineBuffer - 1) + "\""}));
+  EXPECT_EQ(
+      run.Reports,
+      (std::vector<std::string>{
+          "Invalid line in CKZ file: \"" + name512.substr(0, kMaxQuotedCharacters) + "...\"",
+          "Invalid line in CKZ file: \"" + tooLong.substr(0, kMaxQuotedCharacters) + "...\""}));
 }
 
 TEST(CsvReader, FieldsQuotesAndWhiteSpace) {
@@ -111,12 +112,13 @@ TEST(CsvReader, RowsMissingAFieldAreReportedWhole) {
       std::string(kOwnLineBuffer + 4, 'x') + ",1,2\r\n";
   const auto run = RunListText("csvtest.csv", list);
   EXPECT_EQ(Rows(run), (std::vector<Row>{{"good", 1, 2}}));
-  EXPECT_EQ(run.Reports,
-            (std::vector<std::string>{
-                "Invalid line in CSV file: \"empty size,,1\"",
-                "Invalid line in CSV file: \"\"unclosed,1,2\"",
-                "Invalid line in CSV file: \"two fields,1\"", "Invalid line in CSV file: \",1,2\"",
-                "Invalid line in CSV file: \"" + std::string(kOwnLineBuffer - 1, 'x') + "\""}));
+  EXPECT_EQ(
+      run.Reports,
+      (std::vector<std::string>{
+          "Invalid line in CSV file: \"empty size,,1\"",
+          "Invalid line in CSV file: \"\"unclosed,1,2\"",
+          "Invalid line in CSV file: \"two fields,1\"", "Invalid line in CSV file: \",1,2\"",
+          "Invalid line in CSV file: \"" + std::string(kMaxQuotedCharacters, 'x') + "...\""}));
   EXPECT_TRUE(RunListText("csvtest.csv", list, ListHost::ShellExtension).Reports.empty());
 }
 

@@ -134,9 +134,12 @@ TEST(DigestListReader, MalformedLinesAreReportedAndSkipped) {
   const Read r = ReadList("bad.sha256", text);
   EXPECT_EQ(r.Entries.size(), bad.size() + 1);
   ASSERT_EQ(r.Reports.size(), bad.size());
-  for (size_t i = 0; i + 1 < bad.size(); ++i)
-    EXPECT_EQ(r.Reports[i], "Invalid line in SHA256 file: \"" + std::string(bad[i].c_str()) + "\"")
-        << i;
+  for (size_t i = 0; i + 1 < bad.size(); ++i) {
+    // A zero byte is quoted as \x00, the rest of the line as it is.
+    std::string quoted;
+    for (char c : bad[i]) quoted += c == '\0' ? std::string("\\x00") : std::string(1, c);
+    EXPECT_EQ(r.Reports[i], "Invalid line in SHA256 file: \"" + quoted + "\"") << i;
+  }
   // Without a name's algorithm the kind is general.
   const Read unnamed = ReadList("bad.txt", good + good + good + "x\n");
   EXPECT_EQ(unnamed.Reports, (std::vector<std::string>{"Invalid line in checksum file: \"x\""}));

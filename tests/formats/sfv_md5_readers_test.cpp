@@ -95,6 +95,76 @@ TEST(SfvReader, CommentsAndInvalidLinesAreNoEntries) {
   EXPECT_TRUE(shell.Reports.empty());
 }
 
+// A line that is not text of its list's encoding never becomes a name, and
+// nothing is put in the place of its bytes: it is an invalid line, reported
+// with its bytes quoted.
+TEST(SfvReader, LinesThatAreNotTextOfTheirEncodingAreInvalidLines) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string utf16Nul(
+      "\xFF\xFE"
+      "a\0\0\0b\0 \0001\0\n\0o\0k\0 \0002\0\n\0",
+      24);
+  struct Case {
+    std::string list;
+    std::vector<NameCrc> entries;
+    std::vector<std::string> reports;
+    const char* what;
+  } cases[] = {
+      {bom + "\xED\xA0\xBD\xED\xB8\x80 1\nok 2\n",
+       {{"ok", 2}},
+       {"Invalid line in SFV file: \"\\xED\\xA0\\xBD\\xED\\xB8\\x80 1\""},
+       "a marked list's surrogate pair in three-byte forms"},
+      {bom + "\xF0\x9F\x98\x80 1\n", {{"\xF0\x9F\x98\x80", 1}}, {}, "the emoji itself"},
+      {bom + "caf\xE9 1\nok 2\n",
+       {{"ok", 2}},
+       {"Invalid line in SFV file: \"caf\\xE9 1\""},
+       "an ANSI byte in a marked list"},
+      {"a\xFE 1\na\xFF 2\n",
+       {{"a\xC3\xBE", 1}, {"a\xC3\xBF", 2}},
+       {},
+       "an unmarked list that is not UTF-8 is ANSI: two names, two files"},
+      {std::string("a\0b 1\nok 2\n", 11),
+       {{"ok", 2}},
+       {"Invalid line in SFV file: \"a\\x00b 1\""},
+       "a zero byte inside an ASCII line"},
+      {std::string("\xE9\0b 1\nok 2\n", 11),
+       {{"ok", 2}},
+       {"Invalid line in SFV file: \"\\xE9\\x00b 1\""},
+       "a zero byte inside an ANSI line"},
+      {bom + std::string("a\0b 1\nok 2\n", 11),
+       {{"ok", 2}},
+       {"Invalid line in SFV file: \"a\\x00b 1\""},
+       "a zero byte inside a UTF-8 line"},
+      {utf16Nul, {{"ok", 2}}, {"Invalid line in SFV file: \"a\\x00b 1\""}, "a zero unit"},
+  };
+  for (const Case& c : cases) {
+    const auto run = RunListText("text.sfv", c.list);
+    EXPECT_EQ(NamesAndCrcs(run), c.entries) << c.what;
+    EXPECT_EQ(run.Count, static_cast<int64_t>(c.entries.size())) << c.what;
+    EXPECT_EQ(run.Reports, c.reports) << c.what;
+    // The shell extension finds the same names and says nothing.
+    const auto shell = RunListText("text.sfv", c.list, ListHost::ShellExtension);
+    EXPECT_EQ(NamesAndCrcs(shell), c.entries) << c.what;
+    EXPECT_TRUE(shell.Reports.empty()) << c.what;
+  }
+}
+
+// A report quotes a bounded part of its line, cut between characters.
+TEST(SfvReader, InvalidLineReportsAreBounded) {
+  // Read as ANSI, 600 bytes of 0xFF are 1,200 bytes of UTF-8.
+  const auto run = RunListText("ff.sfv", std::string(600, '\xFF'));
+  ASSERT_EQ(run.Reports.size(), 1u);
+  std::string quoted;
+  for (size_t i = 0; i < kMaxQuotedCharacters; ++i) quoted += "\xC3\xBF";
+  EXPECT_EQ(run.Reports[0], "Invalid line in SFV file: \"" + quoted + "...\"");
+  EXPECT_LT(run.Reports[0].size(), 1024u);
+  // Invalid bytes count one character each, however they are shown.
+  const auto marked = RunListText("ff.sfv", "\xEF\xBB\xBF" + std::string(600, '\xFF'));
+  ASSERT_EQ(marked.Reports.size(), 1u);
+  EXPECT_EQ(marked.Reports[0].size(),
+            std::string("Invalid line in SFV file: \"...\"").size() + 4 * kMaxQuotedCharacters);
+}
+
 TEST(SfvReader, LineLongerThanTheNameBufferIsReportedNotCut) {
   // Its checksum lies beyond the kMaxEntryName bytes kept, so the line cannot
   // be an entry; the line after it is read as usual.
@@ -103,7 +173,7 @@ TEST(SfvReader, LineLongerThanTheNameBufferIsReportedNotCut) {
   EXPECT_EQ(NamesAndCrcs(run), (std::vector<NameCrc>{{"next", 2}}));
   ASSERT_EQ(run.Reports.size(), 1u);
   EXPECT_EQ(run.Reports[0],
-            "Invalid line in SFV file: \"" + longName.substr(0, kMaxEntryName) + "\"");
+            "Invalid line in SFV file: \"" + longName.substr(0, kMaxQuotedCharacters) + "...\"");
   // kMaxEntryName bytes still fit whole.
   const std::string name(kMaxEntryName - 9, 'f');
   EXPECT_EQ(Sfv(name + " 1A2B3C4D\n"), (std::vector<NameCrc>{{name, 0x1A2B3C4D}}));

@@ -3,6 +3,8 @@
 
 #include <string>
 
+using namespace std::string_literals;
+
 #include "platform/utf8.h"
 #include "platform/windows_path.h"
 #include "tests/platform/unicode_names.h"
@@ -31,23 +33,87 @@ TEST(Utf8, EveryTableNameRoundTripsAndIsValid) {
   EXPECT_EQ(ToUtf16("\xF0\x9F\x8E\xB5"), std::u16string(u"\xD83C\xDFB5"));
 }
 
-TEST(Utf8, ValidityRejectsWhatIsNotUtf8) {
+// The decoder against the table of well-formed UTF-8 byte sequences: each
+// row's first and last byte values of every range, and the bytes just
+// outside them. `length` is what DecodeUtf8 answers (0 ill-formed, -1 cut
+// short by the end of the text).
+TEST(Utf8, TheOneDecoderFollowsTheTableOfWellFormedSequences) {
   struct Case {
-    const char* bytes;
-    bool valid;
+    std::string bytes;
+    int length;
+    uint32_t cp;  // when length > 0
   } cases[] = {
-      {"plain", true},
-      {"\xE9t\xE9", false},         // ANSI é
-      {"\xC0\xAF", false},          // overlong "/"
-      {"\xED\xA0\x80", false},      // a surrogate
-      {"\xF4\x90\x80\x80", false},  // above U+10FFFF
-      {"\xE6\x9D", false},          // cut sequence
-      {"\xEF\xBB\xBF"
-       "abc",
-       true},  // a byte-order mark is valid text
+      {"\x00"s, 1, 0x00},
+      {"\x7F", 1, 0x7F},
+      // C2..DF 80..BF
+      {"\xC2\x80", 2, 0x80},
+      {"\xDF\xBF", 2, 0x7FF},
+      {"\xC0\xAF", 0, 0},  // overlong "/"
+      {"\xC1\xBF", 0, 0},  // overlong
+      {"\xC2\x7F", 0, 0},
+      {"\xC2\xC0", 0, 0},
+      {"\xC2", -1, 0},
+      // E0 A0..BF 80..BF
+      {"\xE0\xA0\x80", 3, 0x800},
+      {"\xE0\x9F\xBF", 0, 0},  // overlong
+      {"\xE0\x80\xAF", 0, 0},  // overlong "/"
+      // E1..EC 80..BF 80..BF
+      {"\xE1\x80\x80", 3, 0x1000},
+      {"\xEC\xBF\xBF", 3, 0xCFFF},
+      // ED 80..9F 80..BF
+      {"\xED\x80\x80", 3, 0xD000},
+      {"\xED\x9F\xBF", 3, 0xD7FF},
+      {"\xED\xA0\x80", 0, 0},              // U+D800, a surrogate
+      {"\xED\xBF\xBF", 0, 0},              // U+DFFF
+      {"\xED\xA0\xBD\xED\xB8\x80", 0, 0},  // a surrogate pair in three-byte forms
+      // EE..EF 80..BF 80..BF
+      {"\xEE\x80\x80", 3, 0xE000},
+      {"\xEF\xBF\xBF", 3, 0xFFFF},
+      {"\xEF\xBB\xBF", 3, 0xFEFF},  // a byte-order mark is a character
+      {"\xE6\x9D", -1, 0},
+      {"\xE6\x9D\x41", 0, 0},
+      // F0 90..BF 80..BF 80..BF
+      {"\xF0\x90\x80\x80", 4, 0x10000},
+      {"\xF0\x9F\x98\x80", 4, 0x1F600},
+      {"\xF0\x8F\xBF\xBF", 0, 0},  // overlong
+      // F1..F3 80..BF 80..BF 80..BF
+      {"\xF1\x80\x80\x80", 4, 0x40000},
+      {"\xF3\xBF\xBF\xBF", 4, 0xFFFFF},
+      // F4 80..8F 80..BF 80..BF
+      {"\xF4\x80\x80\x80", 4, 0x100000},
+      {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
+      {"\xF4\x90\x80\x80", 0, 0},  // above U+10FFFF
+      {"\xF5\x80\x80\x80", 0, 0},
+      {"\xFF", 0, 0},
+      {"\xFE", 0, 0},
+      {"\x80", 0, 0},  // a lone continuation byte
+      {"\xBF", 0, 0},
+      {"\xF0\x9F\x98", -1, 0},
+      {"\xF0\x9F\x41", 0, 0},  // an ill-formed byte before the end is no cut
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(IsValidUtf8(c.bytes, std::char_traits<char>::length(c.bytes)), c.valid) << c.bytes;
+  for (const Case& c : cases) {
+    uint32_t cp = 0xDEADBEEF;
+    EXPECT_EQ(DecodeUtf8(c.bytes.data(), c.bytes.size(), &cp), c.length)
+        << testing::PrintToString(c.bytes);
+    if (c.length > 0) {
+      EXPECT_EQ(cp, c.cp) << testing::PrintToString(c.bytes);
+      char back[4];
+      ASSERT_EQ(EncodeUtf8(cp, back), c.length);
+      EXPECT_EQ(std::string(back, static_cast<size_t>(c.length)), c.bytes.substr(0, c.length));
+    }
+    // Whole texts: valid exactly when the one sequence is all of it.
+    EXPECT_EQ(IsValidUtf8(c.bytes.data(), c.bytes.size()),
+              c.length > 0 && static_cast<size_t>(c.length) == c.bytes.size())
+        << testing::PrintToString(c.bytes);
+    bool truncated = false;
+    const size_t prefix = WellFormedUtf8Prefix(c.bytes.data(), c.bytes.size(), &truncated);
+    EXPECT_EQ(prefix, c.length > 0 ? static_cast<size_t>(c.length) : 0u);
+    EXPECT_EQ(truncated, c.length < 0);
+  }
+  // Windows names alone may carry an unpaired surrogate's three-byte form.
+  uint32_t cp = 0;
+  EXPECT_EQ(DecodeUtf8("\xED\xA0\x80", 3, &cp, Utf8Form::WindowsName), 3);
+  EXPECT_EQ(cp, 0xD800u);
   EXPECT_TRUE(IsAsciiText("abc ;*", 6));
   EXPECT_FALSE(IsAsciiText("ab\xC3\xA9", 4));
 }
@@ -63,6 +129,11 @@ TEST(Utf8, UnpairedSurrogatesSurviveTheRoundTrip) {
                     "b"),
             std::u16string(u"a\xFFFD"
                            u"b"));
+  // A surrogate pair in three-byte forms is no Windows name's form: it never
+  // becomes the pair (the file named with U+1F600).
+  const std::u16string pair = ToUtf16("\xED\xA0\xBD\xED\xB8\x80");
+  EXPECT_NE(pair, std::u16string(u"\xD83D\xDE00"));
+  EXPECT_EQ(pair.front(), u'\xFFFD');
 }
 
 TEST(Utf8, FixedBufferConversionNeverCuts) {

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
+#include "platform/ansi_codepage.h"
 #include "platform/file.h"
 #include "platform/files_win32.h"
 #include "platform/long_path_win32.h"
@@ -180,12 +182,17 @@ TEST(WideCalls, AnsiConversionIsExactOrRefused) {
   if (::GetACP() != 1252) GTEST_SKIP() << "the prefix's ANSI code page is " << ::GetACP();
   for (const UnicodeName& n : kUnicodeNames) {
     std::string ansi;
-    EXPECT_EQ(Utf8ToAnsiExact(n.Utf8, -1, &ansi), n.InWesternAnsi) << n.Utf8;
+    EXPECT_EQ(AppendUtf8AsAnsi(n.Utf8, std::strlen(n.Utf8), &ansi, true), n.InWesternAnsi)
+        << n.Utf8;
     if (n.InWesternAnsi) {
-      EXPECT_EQ(AnsiToUtf8(ansi.c_str()), n.Utf8);
+      std::string back;
+      EXPECT_TRUE(AppendAnsiAsUtf8(ansi.data(), ansi.size(), &back));
+      EXPECT_EQ(back, n.Utf8);
     }
   }
-  EXPECT_EQ(AnsiToUtf8("caf\xE9"), "caf\xC3\xA9");
+  std::string cafe;
+  EXPECT_TRUE(AppendAnsiAsUtf8("caf\xE9", 4, &cafe));
+  EXPECT_EQ(cafe, "caf\xC3\xA9");
 }
 
 TEST(WideCalls, ModulePathNamesThisProgram) {

@@ -14,6 +14,7 @@
 #include "formats/text_encoding.h"
 #include "hashing/digest.h"
 #include "hashing/digest_text.h"
+#include "platform/ansi_codepage.h"
 #include "platform/file_time_win32.h"
 #include "platform/files_win32.h"
 #include "platform/text_win32.h"
@@ -574,7 +575,7 @@ std::string InForm(const std::string& utf8, ListForm form) {
       break;
   }
   std::string ansi;
-  EXPECT_TRUE(Utf8ToAnsiExact(utf8.data(), static_cast<int>(utf8.size()), &ansi));
+  EXPECT_TRUE(AppendUtf8AsAnsi(utf8.data(), utf8.size(), &ansi, true));
   return ansi;
 }
 
@@ -584,7 +585,8 @@ std::vector<std::string> NamesFor(ListForm form) {
   std::vector<std::string> names;
   for (const UnicodeName& name : kUnicodeNames) {
     std::string ansi;
-    if (form == ListForm::Ansi && !Utf8ToAnsiExact(name.Utf8, -1, &ansi)) continue;
+    if (form == ListForm::Ansi && !AppendUtf8AsAnsi(name.Utf8, std::strlen(name.Utf8), &ansi, true))
+      continue;
     names.push_back(name.Utf8);
   }
   return names;
