@@ -10,6 +10,8 @@ const char* EntryStatusMessage(uint32_t status) {
       return "Could not resolve filename";
     case LengthMismatch:
       return "File length mismatch";
+    case NotOpened:
+      return "Network or device path not opened";
     default:
       return "Internal allocation error";
   }

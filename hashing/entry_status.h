@@ -10,6 +10,8 @@ enum EntryStatus : uint32_t {
   ReadError = 2,       // "Error reading file"
   Unresolved = 3,      // "Could not resolve filename"
   LengthMismatch = 4,  // "File length mismatch"
+  NotOpened = 5,       // "Network or device path not opened": a list's name on
+                       // another machine, or a device, is never opened
 };
 
 // The result-line message of a failed status; "Internal allocation error" for

@@ -266,12 +266,18 @@ bool HashEntry(Worker* w, uint32_t sequence) {
   // The exact name first; the resolution of a name that is not there (with
   // its directory search) only when that open fails. The retry repeats the
   // exact open once, so the failures keep their usual outcomes.
-  UniqueFileHandle file(CreateFileUtf8(request.Path, GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                                       FILE_FLAG_NO_BUFFERING));
+  HANDLE opened = CreateFileUtf8(request.Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 OPEN_EXISTING, FILE_FLAG_NO_BUFFERING);
+  const DWORD openError = ::GetLastError();
+  UniqueFileHandle file(opened);
   if (!file) {
+    if (h->Cancelled.load() != 0) return false;
     EntryStatus why = ReadError;
-    file.Reset(OpenForHashing(request.Path, h->Options.ShellVariant, &why, request.NameStart));
+    if (request.ResolveMissing) {
+      file.Reset(OpenForHashing(request.Path, h->Options.ShellVariant, &why, request.NameStart));
+    } else if (openError == ERROR_FILE_NOT_FOUND || openError == ERROR_PATH_NOT_FOUND) {
+      why = FileMissing;
+    }
     if (!file) {
       result.Status = why;
       return true;
@@ -304,6 +310,12 @@ bool HashEntry(Worker* w, uint32_t sequence) {
     complete = ::ReadFile(file.Get(), w->Ring, kBlock, &got, nullptr) && got == result.Size;
     if (complete) FeedFileDigest(&digest, w->Ring, got);
   }
+  // A file that grew or shrank while it was read is not the file hashed:
+  // its size now must be its size at the open (a read that ends on a block
+  // boundary cannot tell).
+  LARGE_INTEGER sizeAtEnd;
+  if (complete && (!::GetFileSizeEx(file.Get(), &sizeAtEnd) || sizeAtEnd.QuadPart != size.QuadPart))
+    complete = false;
   file.Reset();
   if (h->Cancelled.load() != 0) return false;
   if (!complete) {
@@ -333,6 +345,27 @@ HANDLE StartThread(unsigned(__stdcall* entry)(void*), Worker* w) {
   return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, entry, w, 0, nullptr));
 }
 
+// Ends whatever open or read the workers and their readers are waiting in
+// (a share that does not answer keeps a thread inside CreateFile or
+// ReadFile for as long as the network lets it).
+void CancelThreadsIo(FileHasher* h) {
+  for (uint32_t i = 0; i < h->WorkerCount; ++i) {
+    Worker& w = h->Workers[i];
+    if (w.Thread) ::CancelSynchronousIo(w.Thread);
+    if (w.ReaderThread) ::CancelSynchronousIo(w.ReaderThread);
+  }
+}
+
+// How often the teardown cancels the threads' I/O again while it waits for
+// them: a thread may enter an open after a cancel has passed.
+constexpr DWORD kCancelRetryMs = 20;
+
+// Waits for `thread` to end, cancelling the threads' I/O meanwhile, so the
+// wait lasts no longer than the system takes to end a cancelled call.
+void WaitForThreadCancelling(FileHasher* h, HANDLE thread) {
+  while (::WaitForSingleObject(thread, kCancelRetryMs) == WAIT_TIMEOUT) CancelThreadsIo(h);
+}
+
 // Once only: a semaphore's quit must not be raised twice.
 void RaiseQuit(FileHasher* h) {
   if (h->QuitRaised.exchange(1) != 0) return;
@@ -349,6 +382,7 @@ void RaiseQuit(FileHasher* h) {
     WakeCountingSemaphoreForQuit(&h->Helper.Done);
   }
   if (h->ResultEvent) ::SetEvent(h->ResultEvent);
+  CancelThreadsIo(h);
 }
 
 // Ends and closes what Create made, in any state of completion.
@@ -356,8 +390,8 @@ void Teardown(FileHasher* h) {
   RaiseQuit(h);
   for (uint32_t i = 0; i < h->WorkerCount; ++i) {
     Worker& w = h->Workers[i];
-    if (w.Thread) ::WaitForSingleObject(w.Thread, INFINITE);
-    if (w.ReaderThread) ::WaitForSingleObject(w.ReaderThread, INFINITE);
+    if (w.Thread) WaitForThreadCancelling(h, w.Thread);
+    if (w.ReaderThread) WaitForThreadCancelling(h, w.ReaderThread);
   }
   if (h->Helper.Thread) {
     ::WaitForSingleObject(h->Helper.Thread, INFINITE);

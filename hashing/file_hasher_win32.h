@@ -82,6 +82,10 @@ struct FileRequest {
   // Bytes of Path that are the folder a list's name was joined to: the
   // resolution of a missing name looks only at the name after them.
   uint32_t NameStart = 0;
+  // Whether a name that does not exist is resolved to a renamed file (the
+  // older list types). Off, a missing name is FileMissing: the digest tools'
+  // lists name their files exactly, as their tools read them.
+  bool ResolveMissing = true;
   uint64_t Tag = 0;  // the caller's own, returned in the result
 };
 
@@ -90,7 +94,9 @@ struct FileResult {
   FileRequestKind Kind;
   uint64_t Tag;
   // Hash only: Hashed, FileMissing, ReadError, Unresolved or LengthMismatch,
-  // as the one-file pipeline gives them.
+  // as the one-file pipeline gives them. A file whose size at the end of the
+  // reading differs from its size when it was opened (it changed meanwhile)
+  // is a ReadError, never hashed as if complete.
   EntryStatus Status;
   uint64_t Size;       // the file's length when opened (Hashed, LengthMismatch), else 0
   DigestValue Digest;  // Hashed only

@@ -30,21 +30,16 @@ std::wstring SystemPath(const char* utf8) {
     absolute = path;
   } else if (path.size() >= 2 && path[1] == ':') {
     // "C:name" is relative to drive C's own current folder, which only the
-    // system knows; its full-path call is not limited to 260 characters.
-    const std::wstring w = Wide(path);
-    const DWORD n = ::GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+    // system knows. Only the drive is asked for: the full-path call would
+    // drop a trailing dot or blank of every name, and the names are kept as
+    // written.
+    const wchar_t drive[3] = {static_cast<wchar_t>(static_cast<unsigned char>(path[0])), L':', 0};
+    const DWORD n = ::GetFullPathNameW(drive, 0, nullptr, nullptr);
     std::wstring full(n, L'\0');
-    const DWORD got = ::GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
-    if (got == 0 || got >= n) return w;
+    const DWORD got = ::GetFullPathNameW(drive, n, full.data(), nullptr);
+    if (got == 0 || got >= n) return Wide(path);
     full.resize(got);
-    // The full-path call drops a trailing dot or blank of the last name; keep
-    // the name as written.
-    absolute = Utf8(full);
-    size_t cut = path.find_last_of("\\/");
-    const std::string last = path.substr(cut == std::string::npos ? 2 : cut + 1);
-    cut = absolute.find_last_of('\\');
-    absolute.resize(cut + 1);
-    absolute += last;
+    absolute = JoinPath(Utf8(full), path.substr(2));
   } else if (!path.empty() && (path[0] == '\\' || path[0] == '/')) {
     // Rooted: on the drive or share of the current folder.
     const std::string here = CurrentFolder();

@@ -16,6 +16,7 @@
 #include "platform/long_path_win32.h"
 #include "platform/text_win32.h"
 #include "platform/window_text_win32.h"
+#include "platform/windows_path.h"
 #include "results/results_state_win32.h"
 #include "results/verifier_parts_win32.h"
 
@@ -36,9 +37,19 @@ bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
   }
 }
 
+// The folder a row's name is taken in: the list's.
+std::string ListFolder(const char* listPath) {
+  const std::string folder = FolderOf(listPath ? listPath : "");
+  return folder.empty() ? CurrentFolder() : folder;
+}
+
 // The selected rows' files go, whatever their names' length: each name is
-// read whole from its item and deleted through the long-path form.
-void DeleteMarkedFiles(HWND list) {
+// read whole from its item and deleted through the long-path form. A name on
+// another machine or a device is never touched (ListNamePath).
+void DeleteMarkedFiles(HWND list, const char* listPath) {
+  const std::string folder = ListFolder(listPath);
+  std::string path;
+  uint32_t nameStart = 0;
   int n = static_cast<int>(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
   if (n < 1) return;
   int item = -1;
@@ -49,7 +60,8 @@ void DeleteMarkedFiles(HWND list) {
     int image = GetItemImage(list, item);
     if (image != 1 && image != 2) continue;
     const std::string name = GetItemText(list, item, 0);
-    if (!name.empty()) DeleteFileUtf8(name.c_str());
+    if (!name.empty() && ListNamePath(folder, name, &path, &nameStart))
+      DeleteFileUtf8(path.c_str());
   }
 }
 
@@ -219,7 +231,7 @@ void RunListCommand(ResultsWindowState& s, int command) {
       ClearListDatabase(s);
       break;
     case kCmdDeleteMarked:
-      DeleteMarkedFiles(s.List);
+      DeleteMarkedFiles(s.List, s.Owner.ListPath);
       break;
     case kCmdCheckAll:
       if (s.Owner.VerifyAll) *s.Owner.VerifyAll = true;

@@ -44,6 +44,7 @@ EntryOutcome DescribeEntry(const char* name, uint32_t status, bool useMd5, uint3
         break;
       case ReadError:
       case LengthMismatch:
+      case NotOpened:
         outcome.counter = OutcomeCounter::Bad;
         break;
       case Unresolved:

@@ -170,28 +170,24 @@ std::string FullPathOf(const char* path) {
   return Utf8(full);
 }
 
-// True for a name that is taken from a root or a drive of its own ("\x",
-// "C:x", "C:\x") rather than from the list's folder.
+// True for a name that is taken from a root or a drive of its own ("\\x",
+// "C:x", "C:\\x") rather than from the list's folder.
 bool StandsAlone(const char* name) {
   return name[0] == '\\' || name[0] == '/' || (name[0] != '\0' && name[1] == ':');
 }
 
-// The path the entry's file is opened by: its name (behind any base folder)
-// joined to the list's folder, and how many bytes of it are that folder.
-// False when it is longer than the system's paths.
-bool EntryPath(const std::string& folder, const std::string& name, std::string* path,
-               uint32_t* nameStart) {
-  size_t start = 0;
-  if (folder.empty() || StandsAlone(name.c_str())) {
-    *path = name;
-  } else {
-    *path = folder;
-    if (path->back() != '\\' && path->back() != '/') *path += '\\';
-    start = path->size();
-    *path += name;
-  }
-  *nameStart = static_cast<uint32_t>(start);
-  return path->size() < kMaxPathBytes;
+// How an entry's name reaches its file.
+enum class EntryRoute : uint8_t { Open, NotOpened, TooLong };
+
+// The path the entry's file is opened by, and how many bytes of it are the
+// folder the name was joined to: the name taken in `folder` (the list's, or
+// the base folder in effect) by the one rule for list names (ListNamePath).
+// A name on another machine, or a device, is not opened; a path longer than
+// the system's paths is not cut.
+EntryRoute EntryPath(const std::string& folder, const std::string& name, std::string* path,
+                     uint32_t* nameStart) {
+  if (!ListNamePath(folder, name, path, nameStart)) return EntryRoute::NotOpened;
+  return path->size() < kMaxPathBytes ? EntryRoute::Open : EntryRoute::TooLong;
 }
 
 // A list taken as UTF-8 by its content may be an older ANSI list whose bytes
@@ -208,13 +204,20 @@ void TakeAnsiReadingWhenItExists(ListReader* reader, uint32_t* confirmed, const 
   if (reader->Encoding != TextEncoding::Utf8 || *confirmed >= kUtf8Confirmations) return;
   const size_t length = std::strlen(entry->FileName);
   if (IsAsciiText(entry->FileName, length)) return;
-  if (GetFileAttributesUtf8(JoinPath(folder, entry->FileName).c_str()) != INVALID_FILE_ATTRIBUTES) {
+  // Both readings are looked for where the entry would be opened.
+  std::string path;
+  uint32_t nameStart = 0;
+  if (EntryPath(folder, entry->FileName, &path, &nameStart) != EntryRoute::Open) return;
+  if (GetFileAttributesUtf8(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
     ++*confirmed;
     return;
   }
   std::string ansi;
   if (!AppendAnsiAsUtf8(entry->FileName, length, &ansi)) return;
-  if (GetFileAttributesUtf8(JoinPath(folder, ansi).c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  if (EntryPath(folder, ansi, &path, &nameStart) != EntryRoute::Open ||
+      GetFileAttributesUtf8(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return;
+  }
   if (!CopyWhole(entry->FileName, sizeof entry->FileName, ansi)) return;
   reader->Encoding = TextEncoding::Ansi;
 }
@@ -222,7 +225,7 @@ void TakeAnsiReadingWhenItExists(ListReader* reader, uint32_t* confirmed, const 
 // One entry from its submission to the hasher until its result is taken:
 // what its line needs. Path is lent to the hasher for that time.
 struct EntryInFlight {
-  enum class Kind : uint8_t { Hash, PreviouslyVerified, TooLong };
+  enum class Kind : uint8_t { Hash, PreviouslyVerified, TooLong, NotOpened };
   Kind kind;
   DigestAlgorithm algorithm;
   BitmapCursor cursor;
@@ -422,11 +425,15 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
         TakeAnsiReadingWhenItExists(&reader, &utf8Confirmed, folder, &entry);
       EntryInFlight& e = inFlight[submitted % kFileHasherWindow];
       // The name the lines show: the entry's, behind the base folder in
-      // effect; the path the file is opened by: that joined to the folder.
+      // effect; the path the file is opened by: the name taken in that
+      // folder (or the list's).
       e.shown = v.ActiveBase;
       e.shown += entry.FileName;
       uint32_t nameStart = 0;
-      const bool fits = EntryPath(folder, e.shown, &e.path, &nameStart);
+      const EntryRoute route =
+          EntryPath(v.ActiveBase[0] == '\0' ? folder : JoinPath(folder, v.ActiveBase),
+                    entry.FileName, &e.path, &nameStart);
+      const bool fits = route == EntryRoute::Open;
       e.linesBefore.swap(invalidLines.held);
       invalidLines.held.clear();
       e.cursor = cursor;
@@ -440,14 +447,18 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
                                                               checkTimes, v.LastVerifiedTime))) {
         ClearBit(&bitmap, cursor);
       }
-      e.kind = !fits                     ? EntryInFlight::Kind::TooLong
-               : TestBit(bitmap, cursor) ? EntryInFlight::Kind::PreviouslyVerified
-                                         : EntryInFlight::Kind::Hash;
+      e.kind = route == EntryRoute::NotOpened ? EntryInFlight::Kind::NotOpened
+               : !fits                        ? EntryInFlight::Kind::TooLong
+               : TestBit(bitmap, cursor)      ? EntryInFlight::Kind::PreviouslyVerified
+                                              : EntryInFlight::Kind::Hash;
       AdvanceCursor(&cursor);
 
       FileRequest request;
       request.Path = e.path.c_str();
       request.NameStart = nameStart;
+      // The digest tools' lists name their files exactly: no renamed file
+      // stands in for a missing one.
+      request.ResolveMissing = format != ListFormat::DigestList;
       request.ExpectedSize = entry.ExpectedSize;
       request.Algorithm = entry.Algorithm;
       request.Kind = e.kind == EntryInFlight::Kind::Hash ? FileRequestKind::Hash
@@ -482,11 +493,13 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     const char* name = e.shown.c_str();
     ReportText& line = storage.line;
     ++c.CheckedCount;
-    if (e.kind == EntryInFlight::Kind::TooLong) {
+    if (e.kind == EntryInFlight::Kind::TooLong || e.kind == EntryInFlight::Kind::NotOpened) {
       // A path longer than the system's paths: a failure of its own, never a
-      // cut path that might name another file.
+      // cut path that might name another file. A name on another machine or
+      // a device: a bad file, never opened.
       ++c.BadCount;
-      DescribeEntry(name, ReadError, false, 0, e.expectedMd5, 0, e.expectedMd5, &line);
+      DescribeEntry(name, e.kind == EntryInFlight::Kind::TooLong ? ReadError : NotOpened, false, 0,
+                    e.expectedMd5, 0, e.expectedMd5, &line);
       Report(line);
     } else if (e.kind == EntryInFlight::Kind::PreviouslyVerified) {
       DescribePreviouslyVerified(name, format == ListFormat::Par, e.expectedCrc, e.expectedMd5,

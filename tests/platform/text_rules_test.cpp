@@ -169,6 +169,103 @@ TEST(WindowsPath, WhenTheExtendedFormIsNeeded) {
   std::string japanese = "C:\\";
   for (int i = 0; i < 100; ++i) japanese += "\xE6\x9D\xB1";
   EXPECT_FALSE(NeedsExtendedForm(japanese));
+  // A reserved device name as the last name: the plain form opens the device.
+  EXPECT_TRUE(NeedsExtendedForm("C:\\lists\\nul"));
+  EXPECT_TRUE(NeedsExtendedForm("con.txt"));
+  EXPECT_TRUE(NeedsExtendedForm("C:com1"));
+  EXPECT_FALSE(NeedsExtendedForm("C:\\nul\\x.txt"));  // only the last name
+}
+
+TEST(WindowsPath, ReservedDeviceNames) {
+  struct Case {
+    const char* name;
+    bool reserved;
+  } cases[] = {
+      {"nul", true},
+      {"NUL", true},
+      {"con.txt", true},
+      {"Con.tar.gz", true},
+      {"com1", true},
+      {"COM9.log", true},
+      {"lpt1.bin", true},
+      {"LPT0", true},
+      {"aux", true},
+      {"prn.", true},
+      {"nul ", true},
+      {"nul .txt", true},
+      {"nul:stream", true},
+      {"conin$", true},
+      {"CONOUT$.x", true},
+      {"com\xC2\xB9", true},
+      {"lpt\xC2\xB3.txt", true},
+      {"nul1", false},
+      {"com10", false},
+      {"comx", false},
+      {"lpt", false},
+      {"nulx.txt", false},
+      {"xnul", false},
+      {"", false},
+      {".nul", false},
+      {"com\xC2\xB4", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsReservedDeviceName(c.name), c.reserved) << c.name;
+}
+
+// How a list's name becomes the path it is opened by: one table for every
+// kind of name and every form of the list's folder.
+TEST(WindowsPath, ListNamePath) {
+  struct Case {
+    const char* folder;
+    const char* name;
+    bool opened;
+    const char* path;
+    uint32_t nameStart;
+  } cases[] = {
+      {"C:\\lists", "a\\b.txt", true, "C:\\lists\\a\\b.txt", 9},
+      {"C:\\", "b.txt", true, "C:\\b.txt", 3},
+      {"C:\\lists", "\\x.txt", true, "C:\\x.txt", 0},
+      {"C:\\lists", "/x.txt", true, "C:/x.txt", 0},
+      {"C:\\lists", "D:\\abs.txt", true, "D:\\abs.txt", 0},
+      {"C:\\lists", "D:rel.\\x", true, "D:rel.\\x", 0},
+      {"C:\\lists", "nul", true, "C:\\lists\\nul", 9},
+      // Other machines and devices are never opened.
+      {"C:\\lists", "\\\\host\\share\\x.txt", false, "", 0},
+      {"C:\\lists", "//host/share/x.txt", false, "", 0},
+      {"C:\\lists", "\\/host/share\\x.txt", false, "", 0},
+      {"C:\\lists", "/\\host\\share", false, "", 0},
+      {"C:\\lists", "\\\\.\\C:\\x", false, "", 0},
+      {"C:\\lists", "\\\\?\\C:\\x", false, "", 0},
+      {"C:\\lists", "//./nul", false, "", 0},
+      {"C:\\lists", "//?/UNC/host/share/x", false, "", 0},
+      {"C:\\lists", "\\??\\UNC\\host\\share\\x", false, "", 0},
+      {"C:\\lists", "\\\\.", false, "", 0},
+      // A list on a share: its own server and share are opened, others not.
+      {"\\\\host\\share\\lists", "x.txt", true, "\\\\host\\share\\lists\\x.txt", 19},
+      {"\\\\host\\share\\lists", "\\\\HOST\\Share\\y.txt", true, "\\\\HOST\\Share\\y.txt", 0},
+      {"\\\\host\\share\\lists", "//host/share/y.txt", true, "//host/share/y.txt", 0},
+      {"\\\\host\\share\\lists", "\\\\host\\other\\y.txt", false, "", 0},
+      {"\\\\host\\share\\lists", "\\\\evil\\share\\y.txt", false, "", 0},
+      {"\\\\host\\share\\lists", "\\\\host\\share.\\y.txt", false, "", 0},
+      {"\\\\host\\share\\lists", "\\y.txt", true, "\\\\host\\share\\y.txt", 0},
+      {"\\\\host\\share\\lists", "\\\\.\\pipe\\x", false, "", 0},
+      // A folder in the extended form: the joined path is normalized.
+      {"\\\\?\\C:\\lists", "sub/./x.txt", true, "\\\\?\\C:\\lists\\sub\\x.txt", 13},
+      {"\\\\?\\C:\\lists", "sub\\..\\x.", true, "\\\\?\\C:\\lists\\x.", 13},
+      {"\\\\?\\C:\\lists", "..\\up\\x", true, "\\\\?\\C:\\up\\x", 10},
+      {"\\\\?\\C:\\lists", "\\r.txt", true, "\\\\?\\C:\\r.txt", 0},
+      {"\\\\?\\UNC\\host\\share\\l", "\\\\host\\share\\z", true, "\\\\?\\UNC\\host\\share\\z", 0},
+      {"\\\\?\\UNC\\host\\share\\l", "\\\\host\\c$\\z", false, "", 0},
+      {"\\\\?\\UNC\\host\\share\\l", "../../../z", true, "\\\\?\\UNC\\host\\share\\z", 19},
+  };
+  for (const Case& c : cases) {
+    std::string path = "unchanged";
+    uint32_t nameStart = 99;
+    EXPECT_EQ(ListNamePath(c.folder, c.name, &path, &nameStart), c.opened)
+        << c.folder << " + " << c.name;
+    if (!c.opened) continue;
+    EXPECT_EQ(path, c.path) << c.folder << " + " << c.name;
+    EXPECT_EQ(nameStart, c.nameStart) << c.folder << " + " << c.name;
+  }
 }
 
 TEST(WindowsPath, ExtendedFormNormalizes) {
