@@ -753,6 +753,181 @@ TEST_F(Run, DigestListsVerifyWithTheirOwnAlgorithmAndAreNeverWritten) {
   EXPECT_EQ(RunCorvana(exe_, "\"" + data_ + "bad.ckz\" OUTPUT:o3.txt ERRORLEVEL", root_.path), 2u);
 }
 
+// A share of Wine's: "\\host\share" is the prefix's dosdevices\unc\host\share
+// folder, so its files are real and would verify if they were opened.
+class Share {
+ public:
+  Share(const std::string& host, const std::string& share) {
+    char prefix[1024];
+    const DWORD n = ::GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    if (n == 0 || n >= sizeof prefix) return;
+    std::string unix = prefix;
+    for (char& c : unix)
+      if (c == '/') c = '\\';
+    std::string folder = "Z:" + unix + "\\dosdevices\\unc";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    folder += "\\" + host;
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    local_ = folder + "\\" + share + "\\";
+    ::CreateDirectoryA(local_.c_str(), nullptr);
+    unc_ = "\\\\" + host + "\\" + share + "\\";
+  }
+  ~Share() {
+    if (!local_.empty()) RemoveTestFolder(TestFolder{local_});
+  }
+  bool Ready() const {
+    return !local_.empty() && FileThere(unc_ + "probe") == FileThere(local_ + "probe");
+  }
+  std::string Local(const std::string& name) const { return local_ + name; }
+  std::string Unc(const std::string& name) const { return unc_ + name; }
+
+ private:
+  std::string local_, unc_;
+};
+
+TEST_F(Run, NamesOnOtherMachinesAndDevicesAreNeverOpened) {
+  Share share("corvanahost", "share");
+  Share other("corvanahost", "other");
+  ASSERT_TRUE(share.Ready() && other.Ready()) << "no Wine prefix to put a share in";
+  const std::string body = "on the share";
+  PutFile(share.Local("x.txt"), body);
+  PutFile(other.Local("x.txt"), body);
+  ASSERT_EQ(GetFile(share.Unc("x.txt")), body);  // reachable, so a list could open it
+  const std::string crc = Hex8(Crc32Of(body));
+  const std::string sha = DigestHexOf(DigestAlgorithm::Sha256, body);
+  const std::vector<std::string> names = {
+      "\\\\corvanahost\\share\\x.txt",       "//corvanahost/share/x.txt",
+      "\\/corvanahost/share\\x.txt",         "\\\\?\\UNC\\corvanahost\\share\\x.txt",
+      "//?/UNC/corvanahost/share/x.txt",     "\\\\.\\UNC\\corvanahost\\share\\x.txt",
+      "\\??\\UNC\\corvanahost\\share\\x.txt"};
+  std::string sfv, sums;
+  // A digest list's "/" is its folder separator and shows as "\\".
+  std::vector<std::string> expected[2] = {{"Corvana v2.33"}, {"Corvana v2.33"}};
+  for (const std::string& name : names) {
+    sfv += name + " " + crc + "\r\n";
+    sums += sha + "  " + name + "\n";
+    std::string shown = name;
+    for (char& c : shown)
+      if (c == '/') c = '\\';
+    expected[0].push_back(name + ": :   FAILED.  Network or device path not opened");
+    expected[1].push_back(shown + ": :   FAILED.  Network or device path not opened");
+  }
+  for (std::vector<std::string>& lines : expected) {
+    lines.push_back(std::to_string(names.size()) + " files checked");
+    lines.push_back("There were " + std::to_string(names.size()) + " bad files");
+  }
+  for (int k = 0; k < 2; ++k) {
+    const char* list = k == 0 ? "net.sfv" : "SHA256SUMS";
+    SCOPED_TRACE(list);
+    Put(list, k == 0 ? sfv : sums, 0);
+    ::DeleteFileA((data_ + "out.txt").c_str());
+    EXPECT_EQ(RunCorvana(exe_, "\"" + data_ + list + "\" OUTPUT:out.txt ERRORLEVEL NODBUPDATE",
+                         root_.path),
+              1u);
+    EXPECT_EQ(Lines(GetFile(data_ + "out.txt")), expected[k]);
+  }
+
+  // The same lists on the share: its own names are opened, relative names
+  // taken in its folder, another share's never.
+  PutFile(share.Local("net.sfv"), "x.txt " + crc + "\r\n\\\\corvanahost\\share\\x.txt " + crc +
+                                      "\r\n//CORVANAHOST/Share/x.txt " + crc +
+                                      "\r\n\\\\corvanahost\\other\\x.txt " + crc + "\r\n");
+  PutFile(share.Local("SHA256SUMS"),
+          sha + "  x.txt\n" + sha + "  \\x.txt\n" + sha + "  //corvanahost/other/x.txt\n");
+  EXPECT_EQ(
+      RunCorvana(exe_, "\"" + share.Unc("net.sfv") + "\" OUTPUT:out.txt NODBUPDATE", root_.path),
+      0u);
+  EXPECT_EQ(Lines(GetFile(share.Local("out.txt"))),
+            (std::vector<std::string>{"Corvana v2.33", "x.txt: " + crc + ":  OK",
+                                      "\\\\corvanahost\\share\\x.txt: " + crc + ":  OK",
+                                      "//CORVANAHOST/Share/x.txt: " + crc + ":  OK",
+                                      "\\\\corvanahost\\other\\x.txt: :   FAILED.  Network or "
+                                      "device path not opened",
+                                      "4 files checked", "There was 1 bad file"}));
+  ::DeleteFileA(share.Local("out.txt").c_str());
+  EXPECT_EQ(RunCorvana(exe_, "\"" + share.Unc("SHA256SUMS") + "\" OUTPUT:out.txt", root_.path), 0u);
+  EXPECT_EQ(
+      Lines(GetFile(share.Local("out.txt"))),
+      (std::vector<std::string>{
+          "Corvana v2.33", "x.txt: " + Upper(sha) + ":  OK", "\\x.txt: " + Upper(sha) + ":  OK",
+          "\\\\corvanahost\\other\\x.txt: :   FAILED.  Network or device path not opened",
+          "3 files checked", "There was 1 bad file"}));
+}
+
+// Two different byte strings never open one file: a line that is not text
+// of its list's encoding is an invalid line, nothing in its place.
+TEST_F(Run, LinesThatAreNotTextNeverOpenAFile) {
+  if (::GetACP() != 1252) GTEST_SKIP() << "needs the Western ANSI code page";
+  const std::string emoji = Put("\xF0\x9F\x98\x80.bin", "smile");
+  const std::string replaced = Put("a\xEF\xBF\xBD", "replacement");
+  const std::string thorn = Put("a\xC3\xBE", "thorn");
+  const std::string yuml = Put("a\xC3\xBF", "y umlaut");
+  const std::string cut = Put("a", "cut at the zero");
+  const std::string bom = "\xEF\xBB\xBF";
+  Put("marked.sfv",
+      bom + "\xED\xA0\xBD\xED\xB8\x80.bin " + Hex8(Crc32Of(emoji)) + "\r\na\xFE " +
+          Hex8(Crc32Of(replaced)) + "\r\na\xFF " + Hex8(Crc32Of(replaced)) + "\r\n" +
+          std::string("a\0b ", 4) + Hex8(Crc32Of(cut)) + "\r\n\xF0\x9F\x98\x80.bin " +
+          Hex8(Crc32Of(emoji)) + "\r\n",
+      0);
+  EXPECT_EQ(Verify("marked.sfv", "NODBUPDATE"),
+            (std::vector<std::string>{
+                "Corvana v2.33",
+                "Invalid line in SFV file: \"\\xED\\xA0\\xBD\\xED\\xB8\\x80.bin " +
+                    Hex8(Crc32Of(emoji)) + "\"",
+                "Invalid line in SFV file: \"a\\xFE " + Hex8(Crc32Of(replaced)) + "\"",
+                "Invalid line in SFV file: \"a\\xFF " + Hex8(Crc32Of(replaced)) + "\"",
+                "Invalid line in SFV file: \"a\\x00b " + Hex8(Crc32Of(cut)) + "\"",
+                "\xF0\x9F\x98\x80.bin: " + Hex8(Crc32Of(emoji)) + ":  OK", "1 file checked",
+                "All files OK"}));
+  // Unmarked and not UTF-8, the list is ANSI: two bytes, two files. A zero
+  // byte inside a name is an invalid line there too, never a cut name.
+  Put("ansi.sfv",
+      "a\xFE " + Hex8(Crc32Of(thorn)) + "\r\na\xFF " + Hex8(Crc32Of(yuml)) + "\r\n" +
+          std::string("a\0b ", 4) + Hex8(Crc32Of(cut)) + "\r\n",
+      0);
+  ::DeleteFileA((data_ + "out.txt").c_str());
+  EXPECT_EQ(RunCorvana(exe_, "\"" + data_ + "ansi.sfv\" OUTPUT:out.txt NODBUPDATE ERRORLEVEL",
+                       root_.path),
+            1u);
+  EXPECT_EQ(
+      Lines(GetFile(data_ + "out.txt")),
+      (std::vector<std::string>{"Corvana v2.33", "a\xFE: " + Hex8(Crc32Of(thorn)) + ":  OK",
+                                "a\xFF: " + Hex8(Crc32Of(yuml)) + ":  OK",
+                                "Invalid line in SFV file: \"a\\x00b " + Hex8(Crc32Of(cut)) + "\"",
+                                "2 files checked", "All files OK"}));
+}
+
+TEST_F(Run, ReservedDeviceNamesNameFiles) {
+  const std::string nul = Put("nul", "a file named nul", 0);
+  const std::string con = Put("con.txt", "a file named con.txt", 0);
+  ASSERT_EQ(GetFile(data_ + "nul"), nul);
+  Put("devices.sfv",
+      "nul " + Hex8(Crc32Of(nul)) + "\r\ncon.txt " + Hex8(Crc32Of(con)) + "\r\nCOM1 00000000\r\n",
+      0);
+  EXPECT_EQ(Verify("devices.sfv", "NODBUPDATE"),
+            (std::vector<std::string>{"Corvana v2.33", "nul: " + Hex8(Crc32Of(nul)) + ":  OK",
+                                      "con.txt: " + Hex8(Crc32Of(con)) + ":  OK",
+                                      "COM1: :   FAILED.  File does not exist", "3 files checked",
+                                      "There was 1 missing file"}));
+}
+
+// A digest tool reports a missing file missing; the older lists keep their
+// renamed-name resolution.
+TEST_F(Run, DigestListsFindNoLookAlikes) {
+  const std::string setup = Put("setup (1).exe", "the installer");
+  Put("SHA256SUMS", DigestHexOf(DigestAlgorithm::Sha256, setup) + "  setup.exe\n", 0);
+  EXPECT_EQ(
+      Verify("SHA256SUMS"),
+      (std::vector<std::string>{"Corvana v2.33", "setup.exe: :   FAILED.  File does not exist",
+                                "1 file checked", "There was 1 missing file"}));
+  Put("setup.sfv", "setup.exe " + Hex8(Crc32Of(setup)) + "\r\n", 0);
+  EXPECT_EQ(
+      Verify("setup.sfv", "NODBUPDATE"),
+      (std::vector<std::string>{"Corvana v2.33", "setup.exe: " + Hex8(Crc32Of(setup)) + ":  OK",
+                                "1 file checked", "All files OK"}));
+}
+
 // The names and bodies of the side-by-side test: a thousand small files and
 // four large ones among them.
 std::string SmallName(int i) {
