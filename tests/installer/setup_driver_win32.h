@@ -9,8 +9,12 @@
 
 struct SetupAnswers {
   std::string folder;  // typed into the folder box (UTF-8); empty keeps the proposal
+  // Typed first, one after another, each once the box that refuses the one
+  // before has been answered; then `folder`.
+  std::vector<std::string> refusedFolders;
   bool shellExtension = true;
   bool updateDb = true;
+  bool usePath = true;
   // Clicks on the SFV, CRC, CKZ, CSV, PAR and MD5 boxes and the digest
   // tools' lists' box.
   int typeClicks[7] = {};
