@@ -1292,7 +1292,26 @@ TEST_F(Installation, AssociationsGoToTheMachinesClassesBesideAUsersOwnKey) {
 // "Use crvn from the command line": the folder joins the machine's Path
 // once, as an expandable string, stays once on reinstallation, and the
 // uninstaller takes out that entry and nothing else.
+// What the programs broadcast as WM_SETTINGCHANGE, received by a hidden
+// top-level window of this thread.
+std::vector<std::string> gSettingChanges;
+
+LRESULT CALLBACK SettingsWatcher(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SETTINGCHANGE)
+    gSettingChanges.push_back(lp ? Utf8(reinterpret_cast<const wchar_t*>(lp)) : "(none)");
+  return ::DefWindowProcW(w, msg, wp, lp);
+}
+
 TEST_F(Installation, TheFolderGoesOnThePathOnceAndLeavesItExactly) {
+  WNDCLASSW watcherClass = {};
+  watcherClass.lpfnWndProc = SettingsWatcher;
+  watcherClass.hInstance = ::GetModuleHandleW(nullptr);
+  watcherClass.lpszClassName = L"CRVN_TEST_SETTINGS";
+  ::RegisterClassW(&watcherClass);
+  HWND watcher = ::CreateWindowExW(0, L"CRVN_TEST_SETTINGS", L"", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                   nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(watcher, nullptr);
+  gSettingChanges.clear();
   const std::string before = "%SystemRoot%\\system32;%SystemRoot%;;C:\\Tools";
   PutPath(PathValue(before));
   const std::string entry = WithoutTrailingSlash(folder_);
@@ -1303,6 +1322,8 @@ TEST_F(Installation, TheFolderGoesOnThePathOnceAndLeavesItExactly) {
     EXPECT_EQ(path.type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_EQ(Str(path), before + ";" + entry);
     EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "PathEntry")), entry);
+    // Told once, when the Path changed.
+    EXPECT_EQ(std::count(gSettingChanges.begin(), gSettingChanges.end(), "Environment"), 1);
   }
   // An entry added since stays, and so does everything else.
   PutPath(PathValue(before + ";" + entry + ";C:\\Later"));
@@ -1312,6 +1333,50 @@ TEST_F(Installation, TheFolderGoesOnThePathOnceAndLeavesItExactly) {
   const Value path = ReadValue(HKEY_LOCAL_MACHINE, kEnvironment, "Path");
   EXPECT_EQ(path.type, static_cast<DWORD>(REG_EXPAND_SZ));
   EXPECT_EQ(Str(path), before + ";C:\\Later");
+  EXPECT_EQ(std::count(gSettingChanges.begin(), gSettingChanges.end(), "Environment"), 2);
+  ::DestroyWindow(watcher);
+}
+
+// An installation in a drive's root (which an earlier installer allowed):
+// the uninstaller removes its files and never takes the root, or "C:" (the
+// current folder of drive C), for the folder to remove; a program it cannot
+// delete is started, renamed aside, under a name Windows runs, which leaves
+// it to the next restart. Mapped as images (as running programs are), the
+// files can be renamed but not deleted.
+TEST_F(Installation, AnInstallationInADriveRootLeavesTheRootAlone) {
+  PendingRemovalsKept kept;
+  ASSERT_TRUE(::CopyFileA(kBuiltUninstaller.c_str(), "C:\\CRVNUNST.EXE", FALSE));
+  ASSERT_TRUE(::CopyFileA(kNewerProgram.c_str(), "C:\\Corvana.EXE", FALSE));
+  PutFile("C:\\history.txt", "history");
+  HMODULE verifier = ::LoadLibraryExA("C:\\Corvana.EXE", nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  HMODULE uninstaller =
+      ::LoadLibraryExA("C:\\CRVNUNST.EXE", nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(verifier, nullptr);
+  ASSERT_NE(uninstaller, nullptr);
+  // The current folder of drive C while it runs.
+  const std::string current = base_ + "current";
+  ::CreateDirectoryA(current.c_str(), nullptr);
+  char saved[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, saved);
+  ::SetCurrentDirectoryA(current.c_str());
+  SetupRun run = Run("\"C:\\CRVNUNST.EXE\" /S C:\\", {});
+  ::SetCurrentDirectoryA(saved);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_FALSE(FileThere("C:\\history.txt"));
+  EXPECT_TRUE(WaitFor([&] { return !FileThere(WindowsFolder() + "CRVNExit.bat"); }, 60000));
+  EXPECT_TRUE(Pending("C:\\Corvana.EXE.old"));
+  EXPECT_TRUE(Pending("C:\\CRVNUNST.EXE.old.exe"));
+  for (const std::string& p : PendingRemovals()) {
+    EXPECT_FALSE(EqualsIgnoringCase(WithTrailingSlash(p), "C:\\")) << p;
+    EXPECT_FALSE(EqualsIgnoringCase(WithTrailingSlash(p), WithTrailingSlash(current))) << p;
+  }
+  EXPECT_TRUE(FileThere(current));
+  EXPECT_TRUE(FileThere(WindowsFolder()));
+  ::FreeLibrary(verifier);
+  ::FreeLibrary(uninstaller);
+  for (const char* left :
+       {"C:\\Corvana.EXE.old", "C:\\CRVNUNST.EXE.old.exe", "C:\\Corvana.EXE", "C:\\CRVNUNST.EXE"})
+    ::DeleteFileA(left);
 }
 
 }  // namespace

@@ -133,7 +133,17 @@ SetupRun RunSetupProgram(const std::string& commandLine, const SetupAnswers& ans
   UniqueKernelHandle thread(pi.hThread);
   Watch w{pi.dwProcessId, &answers, &run, {}};
   DWORD start = ::GetTickCount();
-  while (::WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
+  // Messages to this thread's windows (a broadcast the program sends) are
+  // answered while it runs.
+  HANDLE waited = process.Get();
+  for (;;) {
+    const DWORD woke = ::MsgWaitForMultipleObjects(1, &waited, FALSE, 20, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) break;
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
     if (::GetTickCount() - start > timeoutMs) {
       ::TerminateProcess(process.Get(), 0xDEADBEEF);
       ::WaitForSingleObject(process.Get(), 5000);

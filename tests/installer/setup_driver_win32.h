@@ -38,6 +38,7 @@ struct SetupRun {
   std::vector<SeenMessage> messages;
 };
 
-// Runs `commandLine` (UTF-8, the program path as it appears there) to its end.
+// Runs `commandLine` (UTF-8, the program path as it appears there) to its
+// end, answering messages sent to the calling thread's windows meanwhile.
 SetupRun RunSetupProgram(const std::string& commandLine, const SetupAnswers& answers,
                          DWORD timeoutMs = 120000);
