@@ -13,17 +13,32 @@ HRSRC FindCarried(HMODULE module, const char* name) {
   return ::FindResourceW(module, Wide(name).c_str(), L"mybin");
 }
 
-// Writes resource `name` of type "mybin" into a new `path`; true only when
-// every byte was written.
-bool WriteResource(HMODULE module, const char* name, const std::string& path) {
+// How many names beside a target are tried for its new copy.
+constexpr int kStagedNames = 100;
+
+// Writes resource `name` of type "mybin" into a file this call creates
+// beside `target` (`target` + ".new", else ".1.new", ...): a name that
+// exists is never written or taken. `*staged` is the file created (empty
+// when none was); true only when every byte was written.
+bool WriteResource(HMODULE module, const char* name, const std::string& target,
+                   std::string* staged) {
+  staged->clear();
   HRSRC found = FindCarried(module, name);
   if (!found) return false;
   DWORD size = ::SizeofResource(module, found);
   HGLOBAL loaded = ::LoadResource(module, found);
   const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
   if (!bytes) return false;
-  UniqueFileHandle file(
-      CreateFileUtf8(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN));
+  UniqueFileHandle file;
+  for (int n = 0; n < kStagedNames && !file; ++n) {
+    const std::string path = n == 0 ? target + ".new" : target + "." + std::to_string(n) + ".new";
+    file.Reset(
+        CreateFileUtf8(path.c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN));
+    if (file)
+      *staged = path;
+    else if (::GetLastError() != ERROR_FILE_EXISTS)
+      return false;
+  }
   if (!file) return false;
   DWORD written = 0;
   return ::WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size;
@@ -31,10 +46,6 @@ bool WriteResource(HMODULE module, const char* name, const std::string& path) {
 
 std::string Target(const CarriedFiles& files, int i) {
   return files.folder + kCarriedFiles[i].fileName;
-}
-
-std::string Staged(const CarriedFiles& files, int i) {
-  return Target(files, i) + ".new";
 }
 
 }  // namespace
@@ -68,9 +79,10 @@ uint32_t CarriedSizeKiB(HMODULE module, bool withShellExtension) {
 
 bool StageCarriedFiles(HMODULE module, bool withShellExtension, bool ask, CarriedFiles* files) {
   for (int i = withShellExtension ? 0 : 1; i < kCarriedFileCount; ++i) {
-    const std::string staged = Staged(*files, i);
-    files->files[i].staged = true;
-    if (!WriteResource(module, kCarriedFiles[i].resourceName, staged)) {
+    // A build without the console program carries no copy of it.
+    if (kCarriedFiles[i].optional && !FindCarried(module, kCarriedFiles[i].resourceName)) continue;
+    std::string& staged = files->files[i].staged;
+    if (!WriteResource(module, kCarriedFiles[i].resourceName, Target(*files, i), &staged)) {
       RestoreCarriedFiles(files);
       return false;
     }
@@ -81,7 +93,7 @@ bool StageCarriedFiles(HMODULE module, bool withShellExtension, bool ask, Carrie
       if (!ask ||
           MessageBoxUtf8(nullptr, question.c_str(), "Keep newer version?", MB_YESNO) == IDYES) {
         DeleteFileUtf8(staged.c_str());
-        files->files[i].staged = false;
+        staged.clear();
       }
     }
   }
@@ -91,14 +103,15 @@ bool StageCarriedFiles(HMODULE module, bool withShellExtension, bool ask, Carrie
 bool PlaceCarriedFiles(CarriedFiles* files) {
   for (int i = 0; i < kCarriedFileCount; ++i) {
     CarriedState& state = files->files[i];
-    if (!state.staged) continue;
+    if (state.staged.empty()) continue;
     const std::string target = Target(*files, i);
     if (GetFileAttributesUtf8(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
       const std::string aside = FreeAsideName(target);
       if (!MoveFileUtf8(target.c_str(), aside.c_str(), 0)) return false;
       state.aside = aside;
     }
-    if (!MoveFileUtf8(Staged(*files, i).c_str(), target.c_str(), 0)) return false;
+    if (!MoveFileUtf8(state.staged.c_str(), target.c_str(), 0)) return false;
+    state.staged.clear();
     state.placed = true;
   }
   return true;
@@ -114,7 +127,7 @@ void RestoreCarriedFiles(CarriedFiles* files) {
       if (!DeleteFileUtf8(target.c_str())) RemoveOrScheduleFile(target);
     }
     if (!state.aside.empty()) MoveFileUtf8(state.aside.c_str(), target.c_str(), 0);
-    if (state.staged) DeleteFileUtf8(Staged(*files, i).c_str());
+    if (!state.staged.empty()) DeleteFileUtf8(state.staged.c_str());
     state = CarriedState{};
   }
 }

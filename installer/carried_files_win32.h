@@ -18,9 +18,10 @@ bool ReadProductVersion(const std::string& path, ProductVersion* version);
 uint32_t CarriedSizeKiB(HMODULE module, bool withShellExtension);
 
 // What this run did to each carried file (in table order), so that a
-// rollback can put back exactly what was there.
+// rollback removes only what this run created and puts back exactly what
+// was there.
 struct CarriedState {
-  bool staged = false;  // written beside the target as target + ".new"
+  std::string staged;   // the new copy this run created beside the target, until placed
   bool placed = false;  // the new copy has been put in place
   std::string aside;    // where the earlier copy went (empty: there was none)
 };
@@ -29,9 +30,10 @@ struct CarriedFiles {
   CarriedState files[kCarriedFileCount];
 };
 
-// Writes each carried file beside its target, from the shell extension on or
-// from the verifier on. A file whose installed copy is newer is kept when
-// `keepNewer` (asked when `ask`, else the recommended Yes) says so. False on
+// Writes each carried file beside its target (into a name that did not
+// exist, created with CREATE_NEW), from the shell extension on or from the
+// verifier on; an optional file this build does not carry is skipped. A file whose installed copy
+// is newer is kept when `keepNewer` (asked when `ask`, else the recommended Yes) says so. False on
 // the first file that could not be written; every copy written beside is
 // deleted again then.
 bool StageCarriedFiles(HMODULE module, bool withShellExtension, bool ask, CarriedFiles* files);

@@ -7,7 +7,7 @@ namespace {
 constexpr int kFolderDialog = 104, kOptionsDialog = 105, kAssociationDialog = 106;
 constexpr int kIcon = 103;
 constexpr int kFolderEdit = 1000, kBrowse = 1001;
-constexpr int kShellExtensionBox = 1002, kUpdateDbBox = 1003;
+constexpr int kShellExtensionBox = 1002, kUpdateDbBox = 1003, kPathBox = 1004;
 // SFV; CRC, CKZ, CSV, PAR, MD5 and the digest tools' lists follow.
 constexpr int kFirstTypeBox = 1003;
 // The folder box takes what the system's long-path calls take.
@@ -31,6 +31,7 @@ void Prepare(HWND dialog) {
 
 struct FolderState {
   std::string* folder;
+  FolderJudge judge;
 };
 
 INT_PTR CALLBACK FolderProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
@@ -52,6 +53,15 @@ INT_PTR CALLBACK FolderProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
       ::MessageBeep(MB_ICONWARNING);
       return TRUE;
     }
+    // A refused folder is said why, and the dialog asks again.
+    const std::string refusal = s->judge(text);
+    if (!refusal.empty()) {
+      MessageBoxUtf8(dialog, refusal.c_str(), kFolderRefusedCaption, MB_OK | MB_ICONWARNING);
+      HWND edit = ::GetDlgItem(dialog, kFolderEdit);
+      ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+      ::SendMessageW(edit, EM_SETSEL, 0, -1);
+      return TRUE;
+    }
     *s->folder = text;
     ::EndDialog(dialog, IDOK);
     return TRUE;
@@ -66,6 +76,7 @@ INT_PTR CALLBACK FolderProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
 struct OptionsState {
   bool* shellExtension;
   bool* updateDb;
+  bool* usePath;
 };
 
 INT_PTR CALLBACK OptionsProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
@@ -74,12 +85,14 @@ INT_PTR CALLBACK OptionsProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     Prepare(dialog);
     ::CheckDlgButton(dialog, kShellExtensionBox, BST_CHECKED);
     ::CheckDlgButton(dialog, kUpdateDbBox, BST_CHECKED);
+    ::CheckDlgButton(dialog, kPathBox, BST_CHECKED);
     return TRUE;
   }
   if (msg != WM_COMMAND) return FALSE;
   auto* s = reinterpret_cast<OptionsState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
   int id = LOWORD(wp);
-  if ((id == kShellExtensionBox || id == kUpdateDbBox) && HIWORD(wp) == BN_CLICKED) {
+  if ((id == kShellExtensionBox || id == kUpdateDbBox || id == kPathBox) &&
+      HIWORD(wp) == BN_CLICKED) {
     bool on = ::IsDlgButtonChecked(dialog, id) == BST_CHECKED;
     ::CheckDlgButton(dialog, id, on ? BST_UNCHECKED : BST_CHECKED);
     return TRUE;
@@ -87,6 +100,7 @@ INT_PTR CALLBACK OptionsProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
   if (id == IDOK) {
     *s->shellExtension = ::IsDlgButtonChecked(dialog, kShellExtensionBox) == BST_CHECKED;
     *s->updateDb = ::IsDlgButtonChecked(dialog, kUpdateDbBox) == BST_CHECKED;
+    *s->usePath = ::IsDlgButtonChecked(dialog, kPathBox) == BST_CHECKED;
     ::EndDialog(dialog, IDOK);
     return TRUE;
   }
@@ -135,13 +149,13 @@ bool Run(HINSTANCE instance, int id, DLGPROC proc, void* state) {
 
 }  // namespace
 
-bool AskFolder(HINSTANCE instance, std::string* folder) {
-  FolderState s{folder};
+bool AskFolder(HINSTANCE instance, std::string* folder, FolderJudge judge) {
+  FolderState s{folder, judge};
   return Run(instance, kFolderDialog, FolderProc, &s);
 }
 
-bool AskOptions(HINSTANCE instance, bool* shellExtension, bool* updateDb) {
-  OptionsState s{shellExtension, updateDb};
+bool AskOptions(HINSTANCE instance, bool* shellExtension, bool* updateDb, bool* usePath) {
+  OptionsState s{shellExtension, updateDb, usePath};
   return Run(instance, kOptionsDialog, OptionsProc, &s);
 }
 

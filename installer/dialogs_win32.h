@@ -8,10 +8,17 @@
 
 #include "installer/install_names.h"
 
-// Shows `folder` and takes the confirmed text back into it (never empty).
-bool AskFolder(HINSTANCE instance, std::string* folder);
+// Why the typed folder is refused (empty: it is not).
+using FolderJudge = std::string (*)(const std::string& typed);
+inline constexpr const char kFolderRefusedCaption[] = "Choose another folder";
 
-bool AskOptions(HINSTANCE instance, bool* shellExtension, bool* updateDb);
+// Shows `folder` and takes the confirmed text back into it (never empty);
+// a folder `judge` refuses is said why in a box, and the dialog stays.
+bool AskFolder(HINSTANCE instance, std::string* folder, FolderJudge judge);
+
+// The options, each checked at start: the shell extension, the database,
+// and the installation folder on the machine's Path (for crvn).
+bool AskOptions(HINSTANCE instance, bool* shellExtension, bool* updateDb, bool* usePath);
 
 // `ownedElsewhere[t]`: the type's extension is registered to another
 // program, so its box starts indeterminate. `chosen[t]`: its box ended

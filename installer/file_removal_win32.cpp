@@ -4,10 +4,10 @@
 
 #include "platform/files_win32.h"
 
-std::string FreeAsideName(const std::string& path) {
-  std::string aside = path + ".old";
+std::string FreeAsideName(const std::string& path, const char* suffix) {
+  std::string aside = path + suffix;
   for (int n = 1; GetFileAttributesUtf8(aside.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
-    aside = path + "." + std::to_string(n) + ".old";
+    aside = path + "." + std::to_string(n) + suffix;
   return aside;
 }
 

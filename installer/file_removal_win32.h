@@ -5,10 +5,10 @@
 
 #include <string>
 
-// `path` + ".old" (or ".1.old", ".2.old", ...): the first name beside the
-// file that nothing holds, so that a copy still waiting for a restart is
-// never taken.
-std::string FreeAsideName(const std::string& path);
+// `path` + ".old" (or ".1.old", ".2.old", ...; `suffix` instead of ".old"):
+// the first name beside the file that nothing holds, so that a copy still
+// waiting for a restart is never taken.
+std::string FreeAsideName(const std::string& path, const char* suffix = ".old");
 
 // Clears the read-only attribute and deletes the file; when that fails,
 // renames it aside and leaves the renamed copy to the next restart, or

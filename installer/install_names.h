@@ -20,9 +20,25 @@ inline constexpr const char kPreviousOwnersKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvana\\PreviousOwners";
 inline constexpr const char kApprovedKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+// Every class key goes to the machine's classes by this path, never through
+// HKEY_CLASSES_ROOT: an elevated process sees there the administrator's own
+// per-user classes wherever the key exists among them.
+inline constexpr const char kClassesKey[] = "Software\\Classes";
 inline constexpr const char kFileHandlers[] = "*\\shellex\\ContextMenuHandlers";
+inline constexpr const char kPropertySheetHandlers[] = "*\\shellex\\PropertySheetHandlers";
 inline constexpr const char kFolderHandlers[] = "Directory\\shellex\\ContextMenuHandlers";
 inline constexpr const char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+// The machine's environment, whose "Path" may carry the installation folder.
+inline constexpr const char kEnvironmentKey[] =
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+inline constexpr const char kPathValue[] = "Path";
+// Under the uninstall entry: the entry this installation added to "Path"
+// (empty: none), the one the uninstaller takes out again.
+inline constexpr const char kPathEntryValue[] = "PathEntry";
+
+// Held by the installer and the uninstaller for their whole run, in every
+// session: two at once would undo each other's work.
+inline constexpr const char kSetupMutexName[] = "Global\\CorvanaSetup";
 
 inline constexpr const char kUninstallerName[] = "CRVNUNST.EXE";
 inline constexpr const char kSettingsName[] = "Corvana.ini";
@@ -30,7 +46,7 @@ inline constexpr const char kVersionText[] = "2.33";
 inline constexpr const char kPublisher[] = "Corvana project";
 
 // The list types in the order of the association dialog's boxes. The last
-// box stands for the digest tools' lists, whose four extensions it decides
+// box stands for the digest tools' lists, whose extensions it decides
 // together.
 enum ListType { kSfv, kCrc, kCkz, kCsv, kPar, kMd5, kDigestLists, kListTypeCount };
 
@@ -50,6 +66,8 @@ inline constexpr TypeExtension kTypeExtensions[] = {{".SFV", kSfv},
                                                     {".SHA1", kDigestLists},
                                                     {".SHA256", kDigestLists},
                                                     {".SHA512", kDigestLists},
-                                                    {".B3", kDigestLists}};
-inline constexpr int kExtensionCount = 10;
+                                                    {".B3", kDigestLists},
+                                                    {".XXH3", kDigestLists},
+                                                    {".XXH128", kDigestLists}};
+inline constexpr int kExtensionCount = 12;
 static_assert(sizeof kTypeExtensions / sizeof kTypeExtensions[0] == kExtensionCount);

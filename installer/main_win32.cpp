@@ -13,9 +13,11 @@
 #include "installer/dialogs_win32.h"
 #include "installer/folder_security_win32.h"
 #include "installer/install_plan.h"
+#include "installer/machine_path_win32.h"
 #include "installer/registry_rows_win32.h"
 #include "installer/registry_tree_win32.h"
 #include "installer/settings_file_win32.h"
+#include "installer/setup_mutex_win32.h"
 #include "installer/shortcut_win32.h"
 #include "platform/files_win32.h"
 #include "platform/text_win32.h"
@@ -31,6 +33,8 @@ enum SilentExit {
   kSilentAssociationFailed = 3,
   kSilentShortcutFailed = 4,
   kSilentWrongInstaller = 5,
+  kSilentFolderRefused = 6,
+  kSilentAlreadyRunning = 7,
 };
 
 struct Run {
@@ -64,18 +68,67 @@ std::string FullFolder(const std::string& folder) {
   return WithTrailingSlash(n > 0 && n < size ? Utf8(full.data(), static_cast<int>(n)) : folder);
 }
 
-// Creates the folders along `folder` that are missing; the ones it made, in
-// the order made.
-std::vector<std::string> CreateFolders(const std::string& folder) {
-  std::vector<std::string> made;
-  for (const std::string& f : FoldersAlong(folder)) {
-    if (CreateFolderUtf8(f.c_str())) made.push_back(f);
-  }
-  return made;
+// What `folder` holds now: none when it does not exist; a file of that name,
+// or a folder that cannot be listed, counts as something else's.
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  const DWORD attributes = GetFileAttributesUtf8(WithoutTrailingSlash(folder).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return names;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {"(a file)"};
+  FoundFile found;
+  HANDLE search = FindFirstUtf8((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return {"(not readable)"};
+  do {
+    if (found.Name != "." && found.Name != "..") names.push_back(found.Name);
+  } while (FindNextUtf8(search, &found));
+  ::FindClose(search);
+  return names;
 }
 
-void RemoveFolders(const std::vector<std::string>& made) {
-  for (auto f = made.rbegin(); f != made.rend(); ++f) RemoveFolderUtf8(f->c_str());
+// Why the folder as typed is refused; empty when it is not.
+std::string FolderRefusal(const std::string& typed) {
+  const std::string full = FullFolder(typed);
+  const char* text = FolderRefusalText(JudgeFolder(typed, full, NamesIn(full)));
+  return text ? text : std::string();
+}
+
+// What a failed step takes back, in the reverse order of the steps.
+struct Rollback {
+  std::string folder;
+  std::vector<std::string> madeFolders;  // in the order made
+  SavedFolderSecurity earlierSecurity;   // an existing folder's, before
+  CarriedFiles files;
+  RegistryState registry;
+
+  void Undo() {
+    RestoreRegistryState(registry);
+    RestoreCarriedFiles(&files);
+    RestoreFolderSecurity(folder, earlierSecurity);
+    for (auto f = madeFolders.rbegin(); f != madeFolders.rend(); ++f) RemoveFolderUtf8(f->c_str());
+  }
+};
+
+// Creates the folders along `folder` that are missing, the installation
+// folder itself with its own rights from the start; an existing one is
+// given them, its earlier owner and access list kept for a rollback.
+bool PrepareFolder(const std::string& folder, Rollback* rollback) {
+  const std::vector<std::string> along = FoldersAlong(folder);
+  for (size_t i = 0; i + 1 < along.size(); ++i) {
+    if (CreateFolderUtf8(along[i].c_str())) rollback->madeFolders.push_back(along[i]);
+  }
+  if (CreateSecuredFolder(folder)) {
+    rollback->madeFolders.push_back(WithoutTrailingSlash(folder));
+    return true;
+  }
+  return ::GetLastError() == ERROR_ALREADY_EXISTS &&
+         SecureFolder(folder, &rollback->earlierSecurity);
+}
+
+bool WritesPath(const std::vector<RegistryRow>& rows) {
+  for (const RegistryRow& row : rows) {
+    if (row.key == kEnvironmentKey) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -85,6 +138,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Run run;
   run.silent = options.silent;
   if (OnWrongArchitecture()) return Fail(run, kUseOtherInstallerText, kSilentWrongInstaller);
+  const UniqueKernelHandle mutex = TakeSetupMutex();
+  if (!mutex) {
+    if (run.silent) return kSilentAlreadyRunning;
+    MessageBoxUtf8(nullptr, kAlreadyRunningText, "Corvana Setup", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
 
   std::string folder =
       !options.folder.empty()
@@ -92,61 +151,61 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
           : ProposeFolder(ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
                           ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "ProgramFilesDir"));
   InstallChoices choices;
-  std::string owners[kExtensionCount];
+  RegText owners[kExtensionCount];
   for (int e = 0; e < kExtensionCount; ++e)
-    owners[e] = ReadRegString(HKEY_CLASSES_ROOT, kTypeExtensions[e].extension, nullptr);
+    ReadRegText(HKEY_LOCAL_MACHINE, ClassKey(kTypeExtensions[e].extension), nullptr, &owners[e]);
   // Unattended, the choices stay what the boxes start with: another
   // program's types are left to it.
   bool ownedElsewhere[kListTypeCount] = {};
   TakeCurrentOwners(owners, &choices, ownedElsewhere);
   if (!run.silent) {
-    if (!AskFolder(instance, &folder)) return 0;
-    if (!AskOptions(instance, &choices.shellExtension, &choices.updateDb)) return 0;
+    if (!AskFolder(instance, &folder, FolderRefusal)) return 0;
+    if (!AskOptions(instance, &choices.shellExtension, &choices.updateDb, &choices.usePath))
+      return 0;
     if (!AskAssociations(instance, ownedElsewhere, choices.registerType)) return 0;
   }
+  // Judged again as it is now, unattended for the first time: nothing has
+  // been written yet.
+  const std::string refusal = FolderRefusal(folder);
+  if (!refusal.empty()) return Fail(run, refusal.c_str(), kSilentFolderRefused);
   choices.folder = FullFolder(folder);
   choices.estimatedSizeKiB = CarriedSizeKiB(instance, choices.shellExtension);
+  choices.pathPresent = ReadMachinePath(&choices.path);
+  choices.earlierPathEntry = ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, kPathEntryValue);
   const std::string desktop = DesktopFolder();
 
   // The folder gets the rights of Program Files before any file comes in,
   // so the files inherit them.
-  const std::vector<std::string> made = CreateFolders(choices.folder);
-  CarriedFiles files;
-  files.folder = choices.folder;
-  if (!SecureFolder(choices.folder) ||
-      !StageCarriedFiles(instance, choices.shellExtension, !run.silent, &files)) {
-    RemoveFolders(made);
-    return Fail(run, kCopyFailedText, kSilentCopyFailed);
-  }
-  if (!PlaceCarriedFiles(&files)) {
-    RestoreCarriedFiles(&files);
-    RemoveFolders(made);
+  Rollback rollback;
+  rollback.folder = choices.folder;
+  rollback.files.folder = choices.folder;
+  if (!PrepareFolder(choices.folder, &rollback) ||
+      !StageCarriedFiles(instance, choices.shellExtension, !run.silent, &rollback.files) ||
+      !PlaceCarriedFiles(&rollback.files)) {
+    rollback.Undo();
     return Fail(run, kCopyFailedText, kSilentCopyFailed);
   }
   const std::vector<RegistryRow> rows = InstallRows(choices);
-  const RegistryState before = SaveRegistryState(rows);
+  rollback.registry = SaveRegistryState(rows);
   if (!WriteRegistryRows(rows)) {
-    RestoreRegistryState(before);
-    RestoreCarriedFiles(&files);
-    RemoveFolders(made);
+    rollback.Undo();
     return Fail(run, kAssociationFailedText, kSilentAssociationFailed);
   }
   if (desktop.empty() || !CreateShortcut(choices.folder + "Corvana.exe", desktop + "Corvana.lnk",
                                          "Shortcut to Corvana.exe")) {
-    RestoreRegistryState(before);
-    RestoreCarriedFiles(&files);
-    RemoveFolders(made);
+    rollback.Undo();
     return Fail(run, kShortcutFailedText, kSilentShortcutFailed);
   }
   // An earlier copy still in use goes at the next restart; the new one is
   // in place either way.
-  FinishCarriedFiles(files);
+  FinishCarriedFiles(rollback.files);
   const std::string ini = choices.folder + kSettingsName;
   WriteFirstSettings(ini, choices.updateDb);
   // Without this right a standard user's verifier and Explorer could not
   // keep a setting; the installation itself stands either way.
   GrantUsersModify(ini);
   ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  if (WritesPath(rows)) AnnounceEnvironmentChange();
   if (run.silent) return kSilentSuccess;
   MessageBoxUtf8(nullptr, kSuccessText, "Installation successful", MB_OK);
   return 1;

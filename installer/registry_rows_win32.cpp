@@ -11,12 +11,13 @@ namespace {
 
 bool SetRow(const RegistryRow& row) {
   HKEY created = nullptr;
-  if (RegCreateKeyUtf8(RootKey(row.root), row.key.c_str(), KEY_ALL_ACCESS, &created) !=
+  if (RegCreateKeyUtf8(HKEY_LOCAL_MACHINE, row.key.c_str(), KEY_ALL_ACCESS, &created) !=
       ERROR_SUCCESS)
     return false;
   UniqueRegKey k(created);
   const char* name = row.valueName.empty() ? nullptr : row.valueName.c_str();
-  if (!row.isNumber) return RegWriteStringUtf8(k.Get(), name, row.data.c_str()) == ERROR_SUCCESS;
+  if (row.type != RowType::Number)
+    return WriteRegText(k.Get(), name, {row.data, row.type == RowType::ExpandString});
   const DWORD number = row.number;
   const std::wstring wide = name ? Wide(name) : std::wstring();
   return ::RegSetValueExW(k.Get(), name ? wide.c_str() : nullptr, 0, REG_DWORD,
@@ -43,7 +44,7 @@ RegistryState SaveRegistryState(const std::vector<RegistryRow>& rows) {
   RegistryState state;
   for (const RegistryRow& row : rows) {
     SavedValue saved;
-    saved.root = RootKey(row.root);
+    saved.root = HKEY_LOCAL_MACHINE;
     saved.key = row.key;
     saved.name = row.valueName;
     HKEY opened = nullptr;

@@ -2,18 +2,33 @@
 
 #include "platform/handles_win32.h"
 #include "platform/registry_win32.h"
+#include "platform/text_win32.h"
 
-HKEY RootKey(RegRoot root) {
-  return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT;
+std::string ReadRegString(HKEY root, const std::string& key, const char* name) {
+  RegText value;
+  return ReadRegText(root, key, name, &value) ? value.text : std::string();
 }
 
-std::string ReadRegString(HKEY root, const char* key, const char* name) {
+bool ReadRegText(HKEY root, const std::string& key, const char* name, RegText* value) {
+  *value = RegText{};
   HKEY opened = nullptr;
-  if (RegOpenKeyUtf8(root, key, KEY_READ, &opened) != ERROR_SUCCESS) return {};
+  if (RegOpenKeyUtf8(root, key.c_str(), KEY_READ, &opened) != ERROR_SUCCESS) return false;
   UniqueRegKey k(opened);
-  std::string value;
-  if (RegReadStringUtf8(k.Get(), name, &value) != ERROR_SUCCESS) return {};
-  return value;
+  if (RegReadStringUtf8(k.Get(), name, &value->text) != ERROR_SUCCESS) return false;
+  const std::wstring wide = name ? Wide(name) : std::wstring();
+  DWORD type = 0;
+  ::RegQueryValueExW(k.Get(), name ? wide.c_str() : nullptr, nullptr, &type, nullptr, nullptr);
+  value->expands = type == REG_EXPAND_SZ;
+  return true;
+}
+
+bool WriteRegText(HKEY key, const char* name, const RegText& value) {
+  const std::wstring wide = name ? Wide(name) : std::wstring();
+  const std::wstring data = Wide(value.text);
+  return ::RegSetValueExW(key, name ? wide.c_str() : nullptr, 0,
+                          value.expands ? REG_EXPAND_SZ : REG_SZ,
+                          reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 namespace {
@@ -68,9 +83,12 @@ bool DeleteKeyIfEmpty(HKEY root, const std::string& key) {
 std::vector<OwnedExtension> OwnedExtensions() {
   std::vector<OwnedExtension> ours;
   for (const TypeExtension& t : kTypeExtensions) {
-    if (EqualsIgnoringCase(ReadRegString(HKEY_CLASSES_ROOT, t.extension, nullptr), kTypeName))
-      ours.push_back(
-          {t.extension, ReadRegString(HKEY_LOCAL_MACHINE, kPreviousOwnersKey, t.extension)});
+    if (!EqualsIgnoringCase(ReadRegString(HKEY_LOCAL_MACHINE, ClassKey(t.extension), nullptr),
+                            kTypeName))
+      continue;
+    OwnedExtension owned{ClassKey(t.extension), {}};
+    ReadRegText(HKEY_LOCAL_MACHINE, kPreviousOwnersKey, t.extension, &owned.previousOwner);
+    ours.push_back(owned);
   }
   return ours;
 }
@@ -79,16 +97,16 @@ namespace {
 
 void ReleaseExtension(const OwnedExtension& owned) {
   HKEY opened = nullptr;
-  if (RegOpenKeyUtf8(HKEY_CLASSES_ROOT, owned.extension.c_str(), KEY_ALL_ACCESS, &opened) !=
+  if (RegOpenKeyUtf8(HKEY_LOCAL_MACHINE, owned.key.c_str(), KEY_ALL_ACCESS, &opened) !=
       ERROR_SUCCESS)
     return;
   UniqueRegKey key(opened);
-  if (owned.previousOwner.empty())
+  if (owned.previousOwner.text.empty())
     RegDeleteValueUtf8(key.Get(), nullptr);
   else
-    RegWriteStringUtf8(key.Get(), nullptr, owned.previousOwner.c_str());
+    WriteRegText(key.Get(), nullptr, owned.previousOwner);
   key.Reset();
-  DeleteKeyIfEmpty(HKEY_CLASSES_ROOT, owned.extension);
+  DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, owned.key);
 }
 
 }  // namespace
@@ -99,7 +117,7 @@ void RemoveProgramKeys(const std::vector<OwnedExtension>& extensions) {
     if (i == 2) {
       for (const OwnedExtension& e : extensions) ReleaseExtension(e);
     }
-    DeleteKeyTree(RootKey(keys[i].root), keys[i].parent, keys[i].name);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, keys[i].parent, keys[i].name);
   }
   HKEY opened = nullptr;
   if (RegOpenKeyUtf8(HKEY_LOCAL_MACHINE, kApprovedKey, KEY_ALL_ACCESS, &opened) == ERROR_SUCCESS) {

@@ -40,7 +40,8 @@ std::string ExitBatchText() {
   text += ":later\r\n";
   text += program + " " + kAtRestartSwitch + "\r\n";
   text += ":folder\r\n";
-  text += std::string("rd \"%") + kRemoveVariable + "%\" >nul 2>&1\r\n";
+  text += std::string("if defined ") + kRemoveVariable + " rd \"%" + kRemoveVariable +
+          "%\" >nul 2>&1\r\n";
   text += "del \"%~f0\"\r\n";
   return text;
 }

@@ -10,7 +10,8 @@
 // hold every name, while its environment is Unicode. Each value is expanded
 // once, so a "%" in a path stays a "%".
 inline constexpr const char kUninstallerVariable[] = "CRVN_UNINSTALLER";  // the program file
-inline constexpr const char kRemoveVariable[] = "CRVN_REMOVE";  // the folder, no final '\'
+// The folder, no final '\'; not defined for a drive's root, which stays.
+inline constexpr const char kRemoveVariable[] = "CRVN_REMOVE";
 
 // The switch with which the batch file starts the uninstaller it could not
 // delete: the program then leaves itself and its folder to the next restart.
@@ -23,7 +24,7 @@ inline constexpr int kExitBatchTries = 10;
 // uninstaller once that has ended, trying kExitBatchTries times with a pause
 // of a second between tries (the program may take a moment to end, or
 // something may hold it), else starts it with kAtRestartSwitch; then it
-// removes the folder and deletes itself.
+// removes the folder (when kRemoveVariable is defined) and deletes itself.
 std::string ExitBatchText();
 
 // "\"<interpreter>\" /C \"<windowsFolder>CRVNExit.bat\"".

@@ -40,10 +40,14 @@ ExitBatch::~ExitBatch() {
 
 bool ExitBatch::Create(const std::string& program, const std::string& installFolder,
                        const std::string& windowsFolder) {
-  // The interpreter inherits this process's environment.
-  if (!::SetEnvironmentVariableW(Wide(kUninstallerVariable).c_str(), Wide(program).c_str()) ||
-      !::SetEnvironmentVariableW(Wide(kRemoveVariable).c_str(),
-                                 Wide(WithoutTrailingSlash(installFolder)).c_str()))
+  // The interpreter inherits this process's environment. A drive's root
+  // is never removed: without the variable the batch file leaves it.
+  const std::string removable = RemovableFolder(installFolder);
+  if (!::SetEnvironmentVariableW(Wide(kUninstallerVariable).c_str(), Wide(program).c_str()))
+    return false;
+  if (removable.empty())
+    ::SetEnvironmentVariableW(Wide(kRemoveVariable).c_str(), nullptr);  // none to take away
+  else if (!::SetEnvironmentVariableW(Wide(kRemoveVariable).c_str(), Wide(removable).c_str()))
     return false;
   std::wstring commandLine = Wide(InterpreterCommandLine(CommandInterpreter(), windowsFolder));
   const std::wstring current = Wide(WithoutTrailingSlash(windowsFolder));

@@ -78,31 +78,44 @@ TEST(InstallPlan, RowsFollowTheChoices) {
   c.registerType[kMd5] = c.registerType[kSfv] = c.registerType[kCrc] = true;
   std::vector<std::string> keys;
   for (const RegistryRow& r : InstallRows(c)) keys.push_back(r.key);
-  // Only the chosen extensions, ".CRC" first, after the uninstall entry.
-  EXPECT_EQ(keys[11], ".CRC");
-  EXPECT_EQ(keys[12], ".SFV");
-  EXPECT_EQ(keys[13], ".MD5");
-  EXPECT_EQ(keys[14], "File_Verification_Database");
-  EXPECT_EQ(keys.size(), 11u + 3u + 7u + 6u);
+  // Only the chosen extensions, ".CRC" first, after the uninstall entry
+  // (its Path entry and the Path itself last in it), all in the machine's
+  // classes.
+  EXPECT_EQ(keys[11], kUninstallKey);
+  EXPECT_EQ(keys[12], kEnvironmentKey);
+  EXPECT_EQ(keys[13], "Software\\Classes\\.CRC");
+  EXPECT_EQ(keys[14], "Software\\Classes\\.SFV");
+  EXPECT_EQ(keys[15], "Software\\Classes\\.MD5");
+  EXPECT_EQ(keys[16], "Software\\Classes\\File_Verification_Database");
+  EXPECT_EQ(keys.size(), 13u + 3u + 7u + 7u);
+  EXPECT_NE(std::find(keys.begin(), keys.end(),
+                      "Software\\Classes\\*\\shellex\\PropertySheetHandlers\\Corvana Shell "
+                      "Extension"),
+            keys.end());
   // Only the compatibility row may fail.
   for (const RegistryRow& r : InstallRows(c))
     EXPECT_EQ(r.mayFail, r.valueName == "CTXMENU_NOVERBS");
 
   c.shellExtension = false;
+  c.usePath = false;
   std::vector<RegistryRow> rows = InstallRows(c);
-  EXPECT_EQ(rows.size(), 11u + 3u + 7u);
+  EXPECT_EQ(rows.size(), 12u + 3u + 7u);
   EXPECT_EQ(rows.front().valueName, "CTXMENU_NOVERBS");
   for (const RegistryRow& r : rows) EXPECT_EQ(r.data.find("CRVNShll"), std::string::npos);
 
-  // The digest tools' box brings its four extensions, after the others,
-  // each pointing to the type whose verbs start the verifier.
+  // The digest tools' box brings its extensions, after the others, each
+  // pointing to the type whose verbs start the verifier.
   c.registerType[kDigestLists] = true;
   std::vector<std::string> types;
   for (const RegistryRow& r : InstallRows(c)) {
-    if (r.root == RegRoot::ClassesRoot && r.data == kTypeName) types.push_back(r.key);
+    if (r.data == kTypeName)
+      types.push_back(r.key.substr(std::string("Software\\Classes\\").size()));
   }
   EXPECT_EQ(types, (std::vector<std::string>{".CRC", ".SFV", ".MD5", ".SHA1", ".SHA256", ".SHA512",
-                                             ".B3"}));
+                                             ".B3", ".XXH3", ".XXH128"}));
+  // No row goes through anything but the machine's keys; only Path and a
+  // previous owner of that type are expandable strings.
+  for (const RegistryRow& r : InstallRows(c)) EXPECT_NE(r.key.rfind("HKEY", 0), 0u) << r.key;
 }
 
 // Each extension's default value now, in kTypeExtensions' order, decides
@@ -125,10 +138,10 @@ TEST(InstallPlan, BoxesStartHalfCheckedWhenAnotherProgramOwnsAnyOfTheirExtension
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::string current[kExtensionCount];
-    for (const auto& [e, value] : c.current) current[e] = value;
+    RegText current[kExtensionCount];
+    for (const auto& [e, value] : c.current) current[e].text = value;
     InstallChoices choices;
-    choices.previousOwner[2] = "stale";
+    choices.previousOwner[2].text = "stale";
     bool owned[kListTypeCount];
     TakeCurrentOwners(current, &choices, owned);
     for (int t = 0; t < kListTypeCount; ++t) {
@@ -138,8 +151,9 @@ TEST(InstallPlan, BoxesStartHalfCheckedWhenAnotherProgramOwnsAnyOfTheirExtension
       EXPECT_EQ(choices.registerType[t], !half) << t;  // the unattended choice
     }
     for (int e = 0; e < kExtensionCount; ++e) {
-      const bool foreign = !current[e].empty() && !EqualsIgnoringCase(current[e], kTypeName);
-      EXPECT_EQ(choices.previousOwner[e], foreign ? current[e] : "") << e;
+      const bool foreign =
+          !current[e].text.empty() && !EqualsIgnoringCase(current[e].text, kTypeName);
+      EXPECT_EQ(choices.previousOwner[e].text, foreign ? current[e].text : "") << e;
     }
   }
 }
@@ -151,10 +165,11 @@ TEST(InstallPlan, UninstallEntryAndPreviousOwners) {
       "fung \xCE\xA9\\Corvana\\";
   c.estimatedSizeKiB = 1234;
   c.registerType[kCsv] = c.registerType[kSfv] = true;
-  c.previousOwner[kCsv] = "Sheet.csv";
-  c.previousOwner[kPar] = "Par.File";  // not taken over: not kept
+  c.previousOwner[kCsv] = {"Sheet.csv", false};
+  c.previousOwner[kPar] = {"Par.File", false};  // not taken over: not kept
   c.registerType[kDigestLists] = true;
-  c.previousOwner[7] = "Hasher.sha256";
+  c.previousOwner[7] = {"%ProgramFiles%\\Hasher.sha256", true};  // kept with its type
+  c.usePath = false;
   struct Expected {
     const char* name;
     std::string data;
@@ -176,6 +191,7 @@ TEST(InstallPlan, UninstallEntryAndPreviousOwners) {
       {"EstimatedSize", "", true, 1234},
       {"NoModify", "", true, 1},
       {"NoRepair", "", true, 1},
+      {"PathEntry", "", false, 0},
   };
   std::vector<RegistryRow> entry, owners;
   for (const RegistryRow& r : InstallRows(c)) {
@@ -187,14 +203,16 @@ TEST(InstallPlan, UninstallEntryAndPreviousOwners) {
     SCOPED_TRACE(expected[i].name);
     EXPECT_EQ(entry[i].valueName, expected[i].name);
     EXPECT_EQ(entry[i].data, expected[i].data);
-    EXPECT_EQ(entry[i].isNumber, expected[i].isNumber);
+    EXPECT_EQ(entry[i].type == RowType::Number, expected[i].isNumber);
     EXPECT_EQ(entry[i].number, expected[i].number);
   }
   ASSERT_EQ(owners.size(), 2u);
   EXPECT_EQ(owners[0].valueName, ".CSV");
   EXPECT_EQ(owners[0].data, "Sheet.csv");
+  EXPECT_EQ(owners[0].type, RowType::String);
   EXPECT_EQ(owners[1].valueName, ".SHA256");
-  EXPECT_EQ(owners[1].data, "Hasher.sha256");
+  EXPECT_EQ(owners[1].data, "%ProgramFiles%\\Hasher.sha256");
+  EXPECT_EQ(owners[1].type, RowType::ExpandString);
 }
 
 TEST(ExitBatch, TextTriesABoundedNumberOfTimesWithAPauseThenLeavesTheRestToARestart) {
@@ -223,7 +241,7 @@ TEST(ExitBatch, TextTriesABoundedNumberOfTimesWithAPauseThenLeavesTheRestToARest
       p +
       " /RESTART\r\n"
       ":folder\r\n"
-      "rd \"%CRVN_REMOVE%\" >nul 2>&1\r\n"
+      "if defined CRVN_REMOVE rd \"%CRVN_REMOVE%\" >nul 2>&1\r\n"
       "del \"%~f0\"\r\n";
   EXPECT_EQ(text, expected);
   EXPECT_EQ(InterpreterCommandLine("C:\\WINDOWS\\system32\\cmd.exe", "C:\\WINDOWS\\"),
@@ -301,6 +319,132 @@ TEST(ExitBatch, FolderIsTheArgumentOnlyWhenItNamesTheUninstallersOwn) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(ChooseInstallFolder(c.argument, own), c.expected) << c.argument;
+}
+
+// A drive's or a share's root never takes an installation; an existing
+// folder only when empty or holding an earlier one.
+TEST(InstallPlan, FolderRules) {
+  using V = FolderVerdict;
+  struct Case {
+    const char* typed;
+    const char* full;
+    std::vector<std::string> names;
+    V verdict;
+  };
+  const std::vector<std::string> earlier = {"corvana.exe", "CRVNUNST.EXE", "Corvana.ini"};
+  const Case cases[] = {
+      {"C:\\", "C:\\", {}, V::DriveRoot},
+      {"D:\\", "D:\\", {"pagefile.sys"}, V::DriveRoot},
+      // "C:" alone is the current folder of drive C, wherever that is.
+      {"C:", "C:\\Users\\me\\", {}, V::DriveRoot},
+      {"C:/", "C:\\", {}, V::DriveRoot},
+      {"\\", "C:\\", {}, V::DriveRoot},
+      {"C:\\Windows\\..", "C:\\", {}, V::DriveRoot},
+      {"\\\\server\\share", "\\\\server\\share\\", {}, V::DriveRoot},
+      {"\\\\?\\C:\\", "\\\\?\\C:\\", {}, V::DriveRoot},
+      {"\\\\?\\UNC\\server\\share\\", "\\\\?\\UNC\\server\\share\\", {}, V::DriveRoot},
+      {"C:\\Corvana", "C:\\Corvana\\", {}, V::Fine},
+      {"C:\\Corvana", "C:\\Corvana\\", earlier, V::Fine},
+      {"\\\\server\\share\\Corvana", "\\\\server\\share\\Corvana\\", {}, V::Fine},
+      {"C:\\Tools", "C:\\Tools\\", {"other.exe"}, V::HoldsOtherFiles},
+      {"C:\\Tools", "C:\\Tools\\", {"Corvana.EXE", "other.dll"}, V::HoldsOtherFiles},
+      {"C:\\Tools", "C:\\Tools\\", {"CRVNUNST.EXE"}, V::HoldsOtherFiles},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    EXPECT_EQ(JudgeFolder(c.typed, c.full, c.names), c.verdict);
+    EXPECT_EQ(FolderRefusalText(c.verdict) == nullptr, c.verdict == V::Fine);
+  }
+  // The uninstaller never turns "C:\" into "C:" (the current folder).
+  EXPECT_EQ(RemovableFolder("C:\\"), "");
+  EXPECT_EQ(RemovableFolder("\\\\server\\share\\"), "");
+  EXPECT_EQ(RemovableFolder("C:\\Program Files\\Corvana\\"), "C:\\Program Files\\Corvana");
+}
+
+TEST(InstallPlan, PathEntriesAreAddedOnceAndRemovedExactly) {
+  const std::string e = "C:\\Program Files\\Corvana";
+  struct Case {
+    const char* path;
+    const char* with;
+    const char* without;  // of `with`
+  };
+  const Case cases[] = {
+      {"", "C:\\Program Files\\Corvana", ""},
+      {"%SystemRoot%\\system32;%SystemRoot%",
+       "%SystemRoot%\\system32;%SystemRoot%;C:\\Program Files\\Corvana",
+       "%SystemRoot%\\system32;%SystemRoot%"},
+      {"C:\\a;", "C:\\a;;C:\\Program Files\\Corvana", "C:\\a;"},
+      // Already there, in another spelling: kept once, that one removed.
+      {"C:\\a;c:\\program files\\corvana\\;C:\\b", "C:\\a;c:\\program files\\corvana\\;C:\\b",
+       "C:\\a;C:\\b"},
+      {"\"C:\\Program Files\\Corvana\";C:\\b", "\"C:\\Program Files\\Corvana\";C:\\b", "C:\\b"},
+      // Empty entries and look-alikes of others stay byte for byte.
+      {"C:\\a;;C:\\Program Files\\Corvana2",
+       "C:\\a;;C:\\Program Files\\Corvana2;C:\\Program Files\\Corvana",
+       "C:\\a;;C:\\Program Files\\Corvana2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const std::string with = PathWith(c.path, e);
+    EXPECT_EQ(with, c.with);
+    EXPECT_EQ(PathWith(with, e), with);
+    EXPECT_EQ(PathWithout(with, e), c.without);
+  }
+  // Only the first of two is taken; a Path without it stays as it is.
+  EXPECT_EQ(PathWithout("X;" + e + ";Y;" + e, e), "X;Y;" + e);
+  EXPECT_EQ(PathWithout(e + ";Y", e), "Y");
+  EXPECT_EQ(PathWithout("X;Y", e), "X;Y");
+}
+
+// The Path rows of an installation: the entry added and recorded, kept
+// once (and still recorded) on reinstallation, a user's own entry never
+// recorded, an earlier installation's entry elsewhere taken out.
+TEST(InstallPlan, PathRowsFollowTheChoiceAndTheEarlierInstallation) {
+  const std::string f = "C:\\Program Files\\Corvana\\";
+  const std::string e = "C:\\Program Files\\Corvana";
+  struct Case {
+    const char* what;
+    bool usePath;
+    bool present;
+    std::string path, earlier;
+    const char* newPath;  // null: Path not written
+    std::string recorded;
+  };
+  const Case cases[] = {
+      {"first installation", true, true, "C:\\W", "", "C:\\W;C:\\Program Files\\Corvana", e},
+      {"no Path at all", true, false, "", "", "C:\\Program Files\\Corvana", e},
+      {"reinstallation", true, true, "C:\\W;" + e, e, nullptr, e},
+      {"entry removed since", true, true, "C:\\W", e, "C:\\W;C:\\Program Files\\Corvana", e},
+      {"the user's own entry", true, true, e + ";C:\\W", "", nullptr, ""},
+      {"declined", false, true, "C:\\W", "", nullptr, ""},
+      {"declined on reinstallation", false, true, "C:\\W;" + e, e, "C:\\W", ""},
+      {"moved from D:", true, true, "D:\\Corvana;C:\\W", "D:\\Corvana",
+       "C:\\W;C:\\Program Files\\Corvana", e},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstallChoices choices;
+    choices.folder = f;
+    choices.usePath = c.usePath;
+    choices.pathPresent = c.present;
+    choices.path = c.path;
+    choices.earlierPathEntry = c.earlier;
+    const RegistryRow* path = nullptr;
+    const RegistryRow* entry = nullptr;
+    const std::vector<RegistryRow> rows = InstallRows(choices);
+    for (const RegistryRow& r : rows) {
+      if (r.key == kEnvironmentKey) path = &r;
+      if (r.key == kUninstallKey && r.valueName == kPathEntryValue) entry = &r;
+    }
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->data, c.recorded);
+    ASSERT_EQ(path != nullptr, c.newPath != nullptr);
+    if (path) {
+      EXPECT_EQ(path->valueName, "Path");
+      EXPECT_EQ(path->data, c.newPath);
+      EXPECT_EQ(path->type, RowType::ExpandString);
+    }
+  }
 }
 
 }  // namespace

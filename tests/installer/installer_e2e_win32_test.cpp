@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,10 +37,12 @@ const std::string kHistory = WindowsPath(HISTORY_PATH);
 const std::string kNewerProgram = WindowsPath(NEWER_PROGRAM_PATH);
 
 const char kClsid[] = "{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}";
+// Every class key of the installation is the machine's, never a user's.
+const std::string kClasses = "Software\\Classes\\";
 const char kForeignType[] = "OtherTool.md5";
-const char* const kExtensions[] = {".SFV", ".CRC",  ".CKZ",    ".CSV",    ".PAR",
-                                   ".MD5", ".SHA1", ".SHA256", ".SHA512", ".B3"};
-const char* const kDigestExtensions[] = {".SHA1", ".SHA256", ".SHA512", ".B3"};
+const char* const kExtensions[] = {".SFV",  ".CRC",    ".CKZ",    ".CSV", ".PAR",  ".MD5",
+                                   ".SHA1", ".SHA256", ".SHA512", ".B3",  ".XXH3", ".XXH128"};
+const char* const kDigestExtensions[] = {".SHA1", ".SHA256", ".SHA512", ".B3", ".XXH3", ".XXH128"};
 
 struct Value {
   bool present = false;
@@ -119,15 +122,21 @@ void DumpKey(HKEY root, const std::string& key, std::vector<std::string>* out) {
   for (const std::string& sub : subs) DumpKey(root, key + "\\" + sub, out);
 }
 
+const char kEnvironment[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+
 // What the registry holds wherever an installation writes.
 std::vector<std::string> RegistrySnapshot() {
   std::vector<std::string> out;
-  for (const char* k :
-       {"File_Verification_Database", ".SFV", ".CRC", ".CKZ", ".CSV", ".PAR", ".MD5", ".SHA1",
-        ".SHA256", ".SHA512", ".B3", "CLSID\\{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}",
-        "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension",
-        "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"})
-    DumpKey(HKEY_CLASSES_ROOT, k, &out);
+  for (const char* k : {"File_Verification_Database", ".SFV", ".CRC", ".CKZ", ".CSV", ".PAR",
+                        ".MD5", ".SHA1", ".SHA256", ".SHA512", ".B3", ".XXH3", ".XXH128",
+                        "CLSID\\{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}",
+                        "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension",
+                        "*\\shellex\\PropertySheetHandlers\\Corvana Shell Extension",
+                        "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"})
+    DumpKey(HKEY_LOCAL_MACHINE, kClasses + k, &out);
+  Value path = ReadValue(HKEY_LOCAL_MACHINE, kEnvironment, "Path");
+  out.push_back("Path|" + std::to_string(path.present) + "|" + std::to_string(path.type) + "|" +
+                path.bytes);
   DumpKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvana",
           &out);
   DumpKey(HKEY_LOCAL_MACHINE,
@@ -242,12 +251,13 @@ const std::string kCompat =
 void RemoveOurRegistry() {
   ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kCompat.c_str());
   ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey.c_str());
-  for (const char* e : kExtensions) ::RegDeleteTreeA(HKEY_CLASSES_ROOT, e);
+  for (const char* e : kExtensions) ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kClasses + e).c_str());
   for (const char* k :
        {"File_Verification_Database", "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension",
+        "*\\shellex\\PropertySheetHandlers\\Corvana Shell Extension",
         "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"})
-    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, k);
-  ::RegDeleteTreeA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + kClsid).c_str());
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kClasses + k).c_str());
+  ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kClasses + "CLSID\\" + kClsid).c_str());
   HKEY k = nullptr;
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kApproved.c_str(), 0, KEY_ALL_ACCESS, &k) ==
       ERROR_SUCCESS) {
@@ -263,12 +273,14 @@ std::vector<std::string> OurRegistryLeft() {
   if (KeyThere(HKEY_LOCAL_MACHINE, kUninstallKey)) left.push_back(kUninstallKey);
   for (const char* k :
        {"File_Verification_Database", "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension",
+        "*\\shellex\\PropertySheetHandlers\\Corvana Shell Extension",
         "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"})
-    if (KeyThere(HKEY_CLASSES_ROOT, k)) left.push_back(k);
-  if (KeyThere(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kClsid)) left.push_back("CLSID");
+    if (KeyThere(HKEY_LOCAL_MACHINE, kClasses + k)) left.push_back(k);
+  if (KeyThere(HKEY_LOCAL_MACHINE, kClasses + std::string("CLSID\\") + kClsid))
+    left.push_back("CLSID");
   if (ReadValue(HKEY_LOCAL_MACHINE, kApproved, kClsid).present) left.push_back("Approved");
   for (const char* e : kExtensions) {
-    Value v = ReadValue(HKEY_CLASSES_ROOT, e, nullptr);
+    Value v = ReadValue(HKEY_LOCAL_MACHINE, kClasses + e, nullptr);
     if (v.present && v.bytes.find("File_Verification_Database") == 0) left.push_back(e);
   }
   return left;
@@ -335,12 +347,100 @@ TEST(FolderAccess, OnlyAdministratorsAndTheSystemMayChangeTheFolder) {
   ASSERT_TRUE(::IsValidSecurityDescriptor(descriptor.data()));
   PWSTR sddl = nullptr;
   ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorW(
-      descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr));
-  EXPECT_EQ(Utf8(sddl), "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+      descriptor.data(), SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+      &sddl, nullptr));
+  EXPECT_EQ(Utf8(sddl), "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
   ::LocalFree(sddl);
+  // The system's own calls take it, on an existing folder and on one
+  // created with it.
   const std::string folder = MakeTempFolder("rights");
-  EXPECT_TRUE(SecureFolder(folder));
+  SavedFolderSecurity earlier;
+  EXPECT_TRUE(SecureFolder(folder, &earlier));
+  EXPECT_FALSE(earlier.descriptor.empty());
+  EXPECT_TRUE(RestoreFolderSecurity(folder, earlier));
+  EXPECT_TRUE(CreateSecuredFolder(folder + "new"));
+  EXPECT_TRUE(FileThere(folder + "new"));
+  EXPECT_FALSE(CreateSecuredFolder(folder + "new"));
   RemoveTree(folder);
+}
+
+// What the folder's security calls hand to the system, as text: the
+// protection, then the owner and access list.
+struct SecurityWrite {
+  std::string protection, sddl;
+};
+std::vector<SecurityWrite> gSecurityWrites;
+std::string gEarlierSecurity;  // what the folder has, as text
+
+DWORD ReadEarlier(const std::wstring&, std::vector<BYTE>* descriptor) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ULONG size = 0;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(gEarlierSecurity.c_str(),
+                                                              SDDL_REVISION_1, &sd, &size))
+    return ::GetLastError();
+  const BYTE* bytes = static_cast<const BYTE*>(sd);
+  descriptor->assign(bytes, bytes + size);
+  ::LocalFree(sd);
+  return ERROR_SUCCESS;
+}
+
+DWORD RecordWrite(const std::wstring&, SECURITY_INFORMATION info, PSID owner, PACL dacl) {
+  SECURITY_DESCRIPTOR sd;
+  ::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+  ::SetSecurityDescriptorOwner(&sd, owner, FALSE);
+  ::SetSecurityDescriptorDacl(&sd, TRUE, dacl, FALSE);
+  LPSTR text = nullptr;
+  ::ConvertSecurityDescriptorToStringSecurityDescriptorA(
+      &sd, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr);
+  const bool both = (info & OWNER_SECURITY_INFORMATION) && (info & DACL_SECURITY_INFORMATION);
+  std::string protection = (info & PROTECTED_DACL_SECURITY_INFORMATION)     ? "protected"
+                           : (info & UNPROTECTED_DACL_SECURITY_INFORMATION) ? "unprotected"
+                                                                            : "(neither)";
+  gSecurityWrites.push_back({both ? protection : "(not owner and list)", text ? text : ""});
+  ::LocalFree(text);
+  return ERROR_SUCCESS;
+}
+
+// A folder a standard user created and owns (so could rewrite its list and
+// replace the files): the installer makes the Administrators group its
+// owner with a protected list, and a rollback gives back the user's
+// ownership and list exactly, inheriting from the parent or not as before.
+TEST(FolderAccess, ARollbackPutsBackTheEarlierOwnerAndAccessListExactly) {
+  const std::string user = "S-1-5-21-1004336348-1177238915-682003330-1001";
+  struct Case {
+    const char* earlier;
+    const char* protection;
+  };
+  const std::string inherits =
+      "O:" + user + "D:AI(A;OICI;FA;;;" + user + ")(A;OICIID;0x1200a9;;;BU)";
+  const std::string own = "O:" + user + "D:PAI(A;OICI;FA;;;" + user + ")(D;;WD;;;WD)";
+  const Case cases[] = {{inherits.c_str(), "unprotected"}, {own.c_str(), "protected"}};
+  const SecurityCalls calls{ReadEarlier, RecordWrite};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.earlier);
+    gEarlierSecurity = c.earlier;
+    gSecurityWrites.clear();
+    SavedFolderSecurity earlier;
+    ASSERT_TRUE(SecureFolder("C:\\Corvana\\", &earlier, calls));
+    ASSERT_TRUE(RestoreFolderSecurity("C:\\Corvana\\", earlier, calls));
+    ASSERT_EQ(gSecurityWrites.size(), 2u);
+    EXPECT_EQ(gSecurityWrites[0].protection, "protected");
+    EXPECT_EQ(gSecurityWrites[0].sddl,
+              "O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+    EXPECT_EQ(gSecurityWrites[1].protection, c.protection);
+    // The same owner and entries, flags and order included; the list's own
+    // control bits travel as the protection above.
+    std::string expected = c.earlier;
+    for (const char* control : {"D:PAI(", "D:AI("}) {
+      const size_t at = expected.find(control);
+      if (at != std::string::npos) expected.replace(at, std::strlen(control), "D:(");
+    }
+    EXPECT_EQ(gSecurityWrites[1].sddl, expected);
+  }
+  // Nothing saved (a folder this run created): nothing is written back.
+  gSecurityWrites.clear();
+  EXPECT_TRUE(RestoreFolderSecurity("C:\\Corvana\\", SavedFolderSecurity{}, calls));
+  EXPECT_TRUE(gSecurityWrites.empty());
 }
 
 std::string ShortcutTarget(const std::string& link) {
@@ -365,7 +465,7 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
   DWORD start = ::GetTickCount();
   while (!done()) {
     if (::GetTickCount() - start > timeoutMs) return false;
-    ::Sleep(100);
+    ::Sleep(20);
   }
   return true;
 }
@@ -374,6 +474,24 @@ std::string WindowsFolder() {
   char path[MAX_PATH] = {};
   ::GetWindowsDirectoryA(path, sizeof path);
   return WithTrailingSlash(path);
+}
+
+// Sets the machine's Path as `v` holds it (absent: none).
+void PutPath(const Value& v) {
+  HKEY k = nullptr;
+  if (RegOpenKeyUtf8(HKEY_LOCAL_MACHINE, kEnvironment, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+  UniqueRegKey owner(k);
+  if (!v.present) {
+    ::RegDeleteValueW(k, L"Path");
+    return;
+  }
+  const std::wstring text = Wide(v.bytes.c_str());
+  ::RegSetValueExW(k, L"Path", 0, v.type, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+Value PathValue(const std::string& text) {
+  return {true, REG_EXPAND_SZ, text + '\0'};
 }
 
 class Installation : public ::testing::Test {
@@ -389,6 +507,8 @@ class Installation : public ::testing::Test {
     all = (all.empty() ? all : all + ";") + "winemenubuilder.exe=d";
     ::SetEnvironmentVariableA("WINEDLLOVERRIDES", all.c_str());
     savedDesktop_ = ReadValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop");
+    savedManaged_ = ReadValue(HKEY_CURRENT_USER, kX11Driver, "Managed");
+    SetDefault(HKEY_CURRENT_USER, kX11Driver, "Managed", "N");
     desktop_ = MakeTempFolder("desktop");
   }
   static void TearDownTestSuite() {
@@ -402,17 +522,28 @@ class Installation : public ::testing::Test {
         ::RegCloseKey(k);
       }
     }
+    if (savedManaged_.present) {
+      SetDefault(HKEY_CURRENT_USER, kX11Driver, "Managed", savedManaged_.bytes.c_str());
+    } else {
+      HKEY k = nullptr;
+      if (::RegOpenKeyExA(HKEY_CURRENT_USER, kX11Driver, 0, KEY_ALL_ACCESS, &k) == ERROR_SUCCESS) {
+        ::RegDeleteValueA(k, "Managed");
+        ::RegCloseKey(k);
+      }
+    }
     RemoveTree(desktop_);
     ::CoUninitialize();
   }
 
   void SetUp() override {
     RemoveOurRegistry();
+    savedPath_ = ReadValue(HKEY_LOCAL_MACHINE, kEnvironment, "Path");
     base_ = MakeTempFolder("install");
     folder_ = base_ + "Program Files X\\Corvana\\";
   }
   void TearDown() override {
     RemoveOurRegistry();
+    PutPath(savedPath_);
     RemoveTreeUtf8(base_);
     ::DeleteFileA((desktop_ + "Corvana.lnk").c_str());
   }
@@ -431,10 +562,17 @@ class Installation : public ::testing::Test {
 
   static constexpr const char* kShellFolders =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  // Without a window manager on the test's display, Wine waits two seconds
+  // for one to take each window it hides (every dialog and box the
+  // installer ends): the programs started here keep their windows to
+  // themselves instead.
+  static constexpr const char* kX11Driver = "Software\\Wine\\X11 Driver";
+  static inline Value savedManaged_;
   static inline Value savedDesktop_;
   static inline std::string desktop_;
   std::string base_, folder_;
   std::string desktopOverride_;
+  Value savedPath_;  // the prefix's Path, put back after each test
 };
 
 struct Row {
@@ -458,26 +596,29 @@ std::vector<Row> ExpectedRows(const std::string& f) {
       {HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", "Corvana project"},
       {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", f + "Corvana.EXE,0"},
       {HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", WithoutTrailingSlash(f)},
-      {HKEY_CLASSES_ROOT, type, nullptr, "File Verification Database"},
-      {HKEY_CLASSES_ROOT, type + "\\DefaultIcon", nullptr, f + "Corvana.EXE,0"},
-      {HKEY_CLASSES_ROOT, type + "\\Shell", nullptr, "open"},
-      {HKEY_CLASSES_ROOT, type + "\\Shell\\open", nullptr, "&Open"},
-      {HKEY_CLASSES_ROOT, type + "\\Shell\\open\\command", nullptr,
+      {HKEY_LOCAL_MACHINE, kClasses + type, nullptr, "File Verification Database"},
+      {HKEY_LOCAL_MACHINE, kClasses + type + "\\DefaultIcon", nullptr, f + "Corvana.EXE,0"},
+      {HKEY_LOCAL_MACHINE, kClasses + type + "\\Shell", nullptr, "open"},
+      {HKEY_LOCAL_MACHINE, kClasses + type + "\\Shell\\open", nullptr, "&Open"},
+      {HKEY_LOCAL_MACHINE, kClasses + type + "\\Shell\\open\\command", nullptr,
        "\"" + f + "Corvana.EXE\" \"%1\""},
-      {HKEY_CLASSES_ROOT, type + "\\Shell\\verify_all", nullptr, "&Verify All"},
-      {HKEY_CLASSES_ROOT, type + "\\Shell\\verify_all\\command", nullptr,
+      {HKEY_LOCAL_MACHINE, kClasses + type + "\\Shell\\verify_all", nullptr, "&Verify All"},
+      {HKEY_LOCAL_MACHINE, kClasses + type + "\\Shell\\verify_all\\command", nullptr,
        "\"" + f + "Corvana.EXE\" DOALL \"%1\""},
-      {HKEY_CLASSES_ROOT, "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension",
-       nullptr, kClsid},
-      {HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension", nullptr,
+      {HKEY_LOCAL_MACHINE,
+       kClasses + "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension", nullptr,
        kClsid},
-      {HKEY_CLASSES_ROOT, clsid, nullptr, "Corvana Shell Extension"},
-      {HKEY_CLASSES_ROOT, clsid + "\\InProcServer32", nullptr, f + "CRVNShll.dll"},
-      {HKEY_CLASSES_ROOT, clsid + "\\InProcServer32", "ThreadingModel", "Apartment"},
+      {HKEY_LOCAL_MACHINE, kClasses + "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension",
+       nullptr, kClsid},
+      {HKEY_LOCAL_MACHINE, kClasses + "*\\shellex\\PropertySheetHandlers\\Corvana Shell Extension",
+       nullptr, kClsid},
+      {HKEY_LOCAL_MACHINE, kClasses + clsid, nullptr, "Corvana Shell Extension"},
+      {HKEY_LOCAL_MACHINE, kClasses + clsid + "\\InProcServer32", nullptr, f + "CRVNShll.dll"},
+      {HKEY_LOCAL_MACHINE, kClasses + clsid + "\\InProcServer32", "ThreadingModel", "Apartment"},
       {HKEY_LOCAL_MACHINE, kApproved, kClsid, "Corvana Shell Extension"}};
-  for (const char* e :
-       {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR", ".SHA1", ".SHA256", ".SHA512", ".B3"})
-    rows.push_back({HKEY_CLASSES_ROOT, e, nullptr, type});
+  for (const char* e : {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR", ".SHA1", ".SHA256", ".SHA512",
+                        ".B3", ".XXH3", ".XXH128"})
+    rows.push_back({HKEY_LOCAL_MACHINE, kClasses + e, nullptr, type});
   return rows;
 }
 
@@ -516,8 +657,8 @@ std::string OpenThroughAssociation(const std::string& list, const char* verb = "
 }
 
 TEST_F(Installation, InstallsIntoAFolderWithBlanksIsUsedAndUninstallsCompletely) {
-  SetDefault(HKEY_CLASSES_ROOT, ".MD5", nullptr, kForeignType);
-  SetDefault(HKEY_CLASSES_ROOT, ".MD5\\OpenWithProgids", kForeignType, "");
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".MD5", nullptr, kForeignType);
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".MD5\\OpenWithProgids", kForeignType, "");
 
   SetupRun run = Install({});
   ASSERT_EQ(run.exitCode, 1u);
@@ -557,7 +698,7 @@ TEST_F(Installation, InstallsIntoAFolderWithBlanksIsUsedAndUninstallsCompletely)
     EXPECT_EQ(v.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(v.bytes, row.data + '\0');
   }
-  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".MD5", nullptr)), kForeignType);
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".MD5", nullptr)), kForeignType);
 
   // The files are this build's own.
   EXPECT_EQ(GetFile(folder_ + "Corvana.EXE"), GetFile(BuiltCorvana()));
@@ -616,8 +757,8 @@ TEST_F(Installation, InstallsIntoAFolderWithBlanksIsUsedAndUninstallsCompletely)
   EXPECT_EQ(removed.messages[1].caption, "Uninstall successful");
   EXPECT_EQ(removed.messages[1].text, "Corvana has been uninstalled.");
   EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
-  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".MD5", nullptr)), kForeignType);
-  EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".MD5\\OpenWithProgids"));
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".MD5", nullptr)), kForeignType);
+  EXPECT_TRUE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + ".MD5\\OpenWithProgids"));
   EXPECT_FALSE(FileThere(desktop_ + "Corvana.lnk"));
 
   // The files, the folder and the batch file itself go once the uninstaller
@@ -629,9 +770,11 @@ TEST_F(Installation, InstallsIntoAFolderWithBlanksIsUsedAndUninstallsCompletely)
 }
 
 TEST_F(Installation, DeclinedShellExtensionAndDatabaseAndClearedTypes) {
+  PutPath(PathValue("C:\\windows\\system32"));
   SetupAnswers a;
   a.shellExtension = false;
   a.updateDb = false;
+  a.usePath = false;
   a.typeClicks[0] = 1;  // SFV: checked -> indeterminate, left alone
   a.typeClicks[1] = 2;  // CRC: checked -> indeterminate -> cleared
   a.typeClicks[6] = 1;  // the digest tools' lists: indeterminate, left alone
@@ -640,16 +783,23 @@ TEST_F(Installation, DeclinedShellExtensionAndDatabaseAndClearedTypes) {
   EXPECT_FALSE(FileThere(folder_ + "CRVNShll.dll"));
   EXPECT_TRUE(FileThere(folder_ + "Corvana.EXE"));
   EXPECT_TRUE(KeyThere(HKEY_LOCAL_MACHINE, kCompat));
-  EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kClsid));
+  EXPECT_FALSE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + std::string("CLSID\\") + kClsid));
+  EXPECT_FALSE(KeyThere(HKEY_LOCAL_MACHINE,
+                        kClasses + "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"));
   EXPECT_FALSE(
-      KeyThere(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"));
-  EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT,
-                        "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"));
+      KeyThere(HKEY_LOCAL_MACHINE,
+               kClasses + "Directory\\shellex\\ContextMenuHandlers\\Corvana Shell Extension"));
+  EXPECT_FALSE(KeyThere(HKEY_LOCAL_MACHINE,
+                        kClasses + "*\\shellex\\PropertySheetHandlers\\Corvana Shell Extension"));
   EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kApproved, kClsid).present);
-  EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, ".SFV"));
-  EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, ".CRC"));
-  for (const char* e : kDigestExtensions) EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, e)) << e;
-  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CKZ", nullptr)), "File_Verification_Database");
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kEnvironment, "Path")), "C:\\windows\\system32");
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "PathEntry")), "");
+  EXPECT_FALSE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + ".SFV"));
+  EXPECT_FALSE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + ".CRC"));
+  for (const char* e : kDigestExtensions)
+    EXPECT_FALSE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + e)) << e;
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".CKZ", nullptr)),
+            "File_Verification_Database");
   EXPECT_EQ(IniValue(folder_ + "Corvana.ini", "UpdateDB"), "0");
 }
 
@@ -668,6 +818,8 @@ TEST_F(Installation, ReinstallationProposesTheEarlierFolderAndKeepsItsSignature)
     ::CreateDirectoryA((base_ + "Program Files X").c_str(), nullptr);
     ::CreateDirectoryA(folder_.c_str(), nullptr);
     PutFile(folder_ + "Corvana.ini", "[Corvana]\r\nSignature=5eed1e55\r\nUpdateDB=0\r\n");
+    PutFile(folder_ + "Corvana.EXE", "earlier");
+    PutFile(folder_ + "CRVNUNST.EXE", "earlier");
     SetupAnswers keep;
     keep.folder = "";
     SetupRun run = Run("\"" + kInstaller + "\"", keep);
@@ -689,6 +841,7 @@ TEST_F(Installation, ANewerInstalledVerifierIsKeptOnlyWhenTheUserSaysSo) {
     ::CreateDirectoryA((base_ + "Program Files X").c_str(), nullptr);
     ::CreateDirectoryA(folder_.c_str(), nullptr);
     PutFile(folder_ + "Corvana.EXE", newer);
+    PutFile(folder_ + "CRVNUNST.EXE", "an older uninstaller");
     PutFile(folder_ + "history.txt", "an older history");
     SetupAnswers a;
     a.keepNewer = answer;
@@ -763,8 +916,8 @@ TEST_F(Installation, AFailedRegistrationOrShortcutPutsBackExactlyWhatWasThere) {
                         {"shortcut", true, kShortcutFailedText}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.step) + (c.earlier ? " after an earlier installation" : ""));
-    SetDefault(HKEY_CLASSES_ROOT, ".MD5", nullptr, kForeignType);
-    SetDefault(HKEY_CLASSES_ROOT, ".MD5\\OpenWithProgids", kForeignType, "");
+    SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".MD5", nullptr, kForeignType);
+    SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".MD5\\OpenWithProgids", kForeignType, "");
     desktopOverride_.clear();
     if (c.earlier) {
       SetupAnswers first;
@@ -774,10 +927,10 @@ TEST_F(Installation, AFailedRegistrationOrShortcutPutsBackExactlyWhatWasThere) {
     if (std::string(c.step) == "association") {
       // No key that lasts can be made below a volatile one.
       HKEY k = nullptr;
-      ASSERT_EQ(
-          ::RegCreateKeyExA(HKEY_CLASSES_ROOT, "File_Verification_Database\\Shell", 0, nullptr,
-                            REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-          ERROR_SUCCESS);
+      ASSERT_EQ(::RegCreateKeyExA(
+                    HKEY_LOCAL_MACHINE, (kClasses + "File_Verification_Database\\Shell").c_str(), 0,
+                    nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+                ERROR_SUCCESS);
       ::RegCloseKey(k);
     } else {
       desktopOverride_ = base_ + "no such desktop";
@@ -795,12 +948,13 @@ TEST_F(Installation, AFailedRegistrationOrShortcutPutsBackExactlyWhatWasThere) {
     EXPECT_EQ(RegistrySnapshot(), registry);
     EXPECT_EQ(FolderFiles(folder_), files);
     EXPECT_EQ(FileThere(folder_), c.earlier);
-    EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".MD5", nullptr)), kForeignType);
+    EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".MD5", nullptr)), kForeignType);
     if (c.earlier) {
       EXPECT_EQ(GetFile(folder_ + "Corvana.EXE"), GetFile(BuiltCorvana()));
-      EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".SFV", nullptr)), "File_Verification_Database");
+      EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".SFV", nullptr)),
+                "File_Verification_Database");
     }
-    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, "File_Verification_Database");
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kClasses + "File_Verification_Database").c_str());
     RemoveOurRegistry();
     RemoveTree(folder_);
   }
@@ -832,48 +986,51 @@ TEST_F(Installation, AnUpgradeSucceedsWhileTheShellExtensionIsLoaded) {
 // goes back to its earlier owner, and a key that has gained another
 // program's entries since keeps them.
 TEST_F(Installation, UninstallGivesTypesBackAndKeepsOtherProgramsData) {
-  SetDefault(HKEY_CLASSES_ROOT, ".CSV", nullptr, "OtherSheet.csv");
-  SetDefault(HKEY_CLASSES_ROOT, ".CSV", "Content Type", "text/csv");
-  SetDefault(HKEY_CLASSES_ROOT, ".CSV\\OpenWithProgids", "OtherSheet.csv", "");
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".CSV", nullptr, "OtherSheet.csv");
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".CSV", "Content Type", "text/csv");
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".CSV\\OpenWithProgids", "OtherSheet.csv", "");
   // One of the digest tools' extensions is another program's.
-  SetDefault(HKEY_CLASSES_ROOT, ".SHA256", nullptr, "Hasher.sha256");
-  SetDefault(HKEY_CLASSES_ROOT, ".SHA256\\OpenWithProgids", "Hasher.sha256", "");
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".SHA256", nullptr, "Hasher.sha256");
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".SHA256\\OpenWithProgids", "Hasher.sha256", "");
   SetupAnswers a;
   a.typeClicks[3] = 2;  // CSV: indeterminate -> cleared -> checked, taken over
   a.typeClicks[6] = 2;  // the four likewise
   SetupRun run = Install(a);
   ASSERT_EQ(run.exitCode, 1u);
   EXPECT_EQ(run.typeStates[6], BST_INDETERMINATE);
-  for (const char* e : {".CSV", ".SHA1", ".SHA256", ".SHA512", ".B3"})
-    EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, e, nullptr)), "File_Verification_Database") << e;
+  for (const char* e : {".CSV", ".SHA1", ".SHA256", ".SHA512", ".B3", ".XXH3", ".XXH128"})
+    EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + e, nullptr)),
+              "File_Verification_Database")
+        << e;
   EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + "\\PreviousOwners", ".CSV")),
             "OtherSheet.csv");
   EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + "\\PreviousOwners", ".SHA256")),
             "Hasher.sha256");
   EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + "\\PreviousOwners", ".B3").present);
-  SetDefault(HKEY_CLASSES_ROOT, ".SFV\\OpenWithProgids", kForeignType, "");
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".SFV\\OpenWithProgids", kForeignType, "");
 
   SetupRun removed = Run(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString")), {});
   EXPECT_EQ(removed.exitCode, 1u);
-  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", nullptr)), "OtherSheet.csv");
-  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CSV", "Content Type")), "text/csv");
-  EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".CSV\\OpenWithProgids"));
-  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".SHA256", nullptr)), "Hasher.sha256");
-  EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".SHA256\\OpenWithProgids"));
-  for (const char* e : {".SHA1", ".SHA512", ".B3"})
-    EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, e)) << e;
-  EXPECT_FALSE(ReadValue(HKEY_CLASSES_ROOT, ".SFV", nullptr).present);
-  EXPECT_TRUE(KeyThere(HKEY_CLASSES_ROOT, ".SFV\\OpenWithProgids"));
-  EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, ".CRC"));
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".CSV", nullptr)), "OtherSheet.csv");
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".CSV", "Content Type")), "text/csv");
+  EXPECT_TRUE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + ".CSV\\OpenWithProgids"));
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".SHA256", nullptr)), "Hasher.sha256");
+  EXPECT_TRUE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + ".SHA256\\OpenWithProgids"));
+  for (const char* e : {".SHA1", ".SHA512", ".B3", ".XXH3", ".XXH128"})
+    EXPECT_FALSE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + e)) << e;
+  EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".SFV", nullptr).present);
+  EXPECT_TRUE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + ".SFV\\OpenWithProgids"));
+  EXPECT_FALSE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + ".CRC"));
   EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
-  EXPECT_TRUE(WaitFor([&] { return !FileThere(folder_); }, 60000));
+  EXPECT_TRUE(WaitFor(
+      [&] { return !FileThere(folder_) && !FileThere(WindowsFolder() + "CRVNExit.bat"); }, 60000));
 }
 
 // /S: the proposed folder (an earlier installation's) or /D=, the default
 // choices, no window at all, and the exit code; the quiet uninstall string
 // likewise.
 TEST_F(Installation, SilentInstallationAndRemovalAnswerWithExitCodes) {
-  SetDefault(HKEY_CLASSES_ROOT, ".MD5", nullptr, kForeignType);
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".MD5", nullptr, kForeignType);
   SetDefault(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString",
              "\"" + folder_ + "CRVNUNST.EXE\" " + folder_);
   SetupRun proposed = Run("\"" + kInstaller + "\" /S", {});
@@ -882,10 +1039,12 @@ TEST_F(Installation, SilentInstallationAndRemovalAnswerWithExitCodes) {
   EXPECT_EQ(GetFile(folder_ + "Corvana.EXE"), GetFile(BuiltCorvana()));
   EXPECT_EQ(GetFile(folder_ + "CRVNShll.dll"), GetFile(kBuiltDll));
   EXPECT_EQ(IniValue(folder_ + "Corvana.ini", "UpdateDB"), "(none)");
-  for (const char* e :
-       {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR", ".SHA1", ".SHA256", ".SHA512", ".B3"})
-    EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, e, nullptr)), "File_Verification_Database") << e;
-  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".MD5", nullptr)), kForeignType);
+  for (const char* e : {".SFV", ".CRC", ".CKZ", ".CSV", ".PAR", ".SHA1", ".SHA256", ".SHA512",
+                        ".B3", ".XXH3", ".XXH128"})
+    EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + e, nullptr)),
+              "File_Verification_Database")
+        << e;
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".MD5", nullptr)), kForeignType);
   EXPECT_EQ(ShortcutTarget(desktop_ + "Corvana.lnk"), folder_ + "Corvana.exe");
   const std::string quiet =
       Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
@@ -893,19 +1052,21 @@ TEST_F(Installation, SilentInstallationAndRemovalAnswerWithExitCodes) {
   EXPECT_EQ(removed.exitCode, 0u);
   EXPECT_EQ(removed.dialogs, std::vector<std::string>());
   EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
-  EXPECT_TRUE(WaitFor([&] { return !FileThere(folder_); }, 60000));
+  EXPECT_TRUE(WaitFor(
+      [&] { return !FileThere(folder_) && !FileThere(WindowsFolder() + "CRVNExit.bat"); }, 60000));
 
   // /D= names the folder; a failure is an exit code, not a box. One of the
   // four digest extensions owned elsewhere leaves all four alone.
-  SetDefault(HKEY_CLASSES_ROOT, ".B3", nullptr, "Hasher.b3");
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + ".B3", nullptr, "Hasher.b3");
   const std::string named = base_ + "named \xC3\xA9\\";
   SetupRun there = Run("\"" + kInstaller + "\" /S /D=" + named, {});
   EXPECT_EQ(there.exitCode, 0u);
   EXPECT_TRUE(FileThereUtf8(named + "Corvana.EXE"));
-  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".B3", nullptr)), "Hasher.b3");
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".B3", nullptr)), "Hasher.b3");
   for (const char* e : {".SHA1", ".SHA256", ".SHA512"})
-    EXPECT_FALSE(KeyThere(HKEY_CLASSES_ROOT, e)) << e;
-  EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, ".CRC", nullptr)), "File_Verification_Database");
+    EXPECT_FALSE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + e)) << e;
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".CRC", nullptr)),
+            "File_Verification_Database");
   RemoveOurRegistry();
   desktopOverride_ = base_ + "no such desktop";
   SetupRun failed = Run("\"" + kInstaller + "\" /S /D=" + named, {});
@@ -928,7 +1089,9 @@ TEST_F(Installation, TheUninstallerEmptiesOnlyTheFolderThatHoldsIt) {
     PutFile(other + "Corvana.EXE", "someone else's");
     SetupRun run = Run("\"" + folder_ + "CRVNUNST.EXE\" " + argument, {});
     EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_TRUE(WaitFor([&] { return !FileThere(folder_); }, 60000));
+    EXPECT_TRUE(
+        WaitFor([&] { return !FileThere(folder_) && !FileThere(WindowsFolder() + "CRVNExit.bat"); },
+                60000));
     EXPECT_EQ(GetFile(other + "Corvana.EXE"), "someone else's");
   }
 }
@@ -964,16 +1127,18 @@ TEST_F(Installation, InstallsAndUninstallsInUnicodeAndLongFolders) {
     const std::string command =
         Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
     EXPECT_EQ(command, "\"" + folder + "CRVNUNST.EXE\" " + folder);
-    EXPECT_EQ(Str(ReadValue(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kClsid + "\\InProcServer32",
-                            nullptr)),
-              folder + "CRVNShll.dll");
+    EXPECT_EQ(
+        Str(ReadValue(HKEY_LOCAL_MACHINE,
+                      kClasses + std::string("CLSID\\") + kClsid + "\\InProcServer32", nullptr)),
+        folder + "CRVNShll.dll");
     EXPECT_EQ(ShortcutTarget(desktop_ + "Corvana.lnk"), folder + "Corvana.exe");
 
     SetupRun removed = Run(command, {});
     EXPECT_EQ(removed.exitCode, 1u);
     EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
-    EXPECT_TRUE(WaitFor([&] { return !FileThereUtf8(folder); }, 60000));
-    EXPECT_FALSE(FileThere(WindowsFolder() + "CRVNExit.bat"));
+    // The batch file deletes itself just after the folder.
+    const std::string batch = WindowsFolder() + "CRVNExit.bat";
+    EXPECT_TRUE(WaitFor([&] { return !FileThereUtf8(folder) && !FileThere(batch); }, 60000));
   }
 }
 
@@ -1009,6 +1174,209 @@ TEST_F(Installation, TheSelfRemovalEndsWithinItsBoundAndLeavesWhatIsHeldToAResta
   EXPECT_NE(uninstaller, pending.end());
   EXPECT_NE(folder, pending.end());
   EXPECT_LT(uninstaller, folder);  // the folder goes after what it holds
+}
+
+// Nothing is written for a drive's root or a folder of another program's
+// files: /S ends with 6, and the folder dialog says why and asks again.
+TEST_F(Installation, RefusesADriveRootOrAnotherProgramsFolderHavingWrittenNothing) {
+  const std::string other = base_ + "Other Program\\";
+  ::CreateDirectoryA(other.c_str(), nullptr);
+  PutFile(other + "tool.exe", "another program");
+  PutFile(other + "Corvana.EXE", "a file of the same name");
+  const std::vector<std::string> registry = RegistrySnapshot();
+  const std::vector<std::string> files = FolderFiles(other);
+  for (const std::string& folder : {std::string("C:\\"), std::string("C:"), other}) {
+    SCOPED_TRACE(folder);
+    SetupRun run = Run("\"" + kInstaller + "\" /S /D=" + folder, {});
+    EXPECT_EQ(run.exitCode, 6u);
+    EXPECT_EQ(run.dialogs, std::vector<std::string>());
+    EXPECT_EQ(RegistrySnapshot(), registry);
+    EXPECT_EQ(FolderFiles(other), files);
+    EXPECT_FALSE(FileThere("C:\\CRVNUNST.EXE"));
+    EXPECT_FALSE(FileThere(desktop_ + "Corvana.lnk"));
+  }
+  SetupAnswers a;
+  a.refusedFolders = {"D:\\", other};
+  SetupRun run = Install(a);
+  EXPECT_EQ(run.exitCode, 1u);
+  ASSERT_EQ(run.messages.size(), 3u);
+  EXPECT_EQ(run.messages[0].caption, "Choose another folder");
+  EXPECT_EQ(run.messages[0].text, FolderRefusalText(FolderVerdict::DriveRoot));
+  EXPECT_EQ(run.messages[1].caption, "Choose another folder");
+  EXPECT_EQ(run.messages[1].text, FolderRefusalText(FolderVerdict::HoldsOtherFiles));
+  EXPECT_EQ(run.messages[2].caption, "Installation successful");
+  EXPECT_EQ(GetFile(folder_ + "Corvana.EXE"), GetFile(BuiltCorvana()));
+  EXPECT_EQ(FolderFiles(other), files);
+}
+
+// A second installer or uninstaller while one runs (here the first waits
+// at its folder dialog) says so and ends, or ends with 7 under /S.
+TEST_F(Installation, OneSetupRunsAtATime) {
+  std::wstring line = Wide("\"" + kInstaller + "\"");
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+  UniqueKernelHandle first(pi.hProcess);
+  UniqueKernelHandle firstThread(pi.hThread);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(
+      WaitFor([&] { return (dialog = FindProcessWindow(pi.dwProcessId, "#32770")); }, 60000));
+  SetupRun silent = Run("\"" + kInstaller + "\" /S /D=" + folder_, {});
+  EXPECT_EQ(silent.exitCode, 7u);
+  EXPECT_EQ(silent.dialogs, std::vector<std::string>());
+  SetupRun asked = Install({});
+  EXPECT_EQ(asked.exitCode, 0u);
+  ASSERT_EQ(asked.messages.size(), 1u);
+  EXPECT_EQ(asked.messages[0].caption, "Corvana Setup");
+  EXPECT_EQ(asked.messages[0].text, "Corvana Setup is already running.");
+  SetupRun removal = Run("\"" + kBuiltUninstaller + "\" /S " + folder_, {});
+  EXPECT_EQ(removal.exitCode, 7u);
+  EXPECT_FALSE(FileThere(folder_));
+  ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_EQ(::WaitForSingleObject(first.Get(), 30000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  ::GetExitCodeProcess(first.Get(), &code);
+  EXPECT_EQ(code, 0u);
+  // Once it has ended, the next one runs.
+  EXPECT_EQ(Run("\"" + kInstaller + "\" /S /D=" + folder_, {}).exitCode, 0u);
+}
+
+// An elevated process sees, through HKEY_CLASSES_ROOT, the administrator's
+// own classes wherever the key exists there: the installer reads and
+// writes the machine's, and gives a taken-over type back with its type.
+TEST_F(Installation, AssociationsGoToTheMachinesClassesBesideAUsersOwnKey) {
+  const std::string user = "Software\\Classes\\.md5";
+  SetDefault(HKEY_CURRENT_USER, user, nullptr, "UserTool.md5");
+  HKEY k = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kClasses + ".CSV").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &k, nullptr),
+            ERROR_SUCCESS);
+  const char sheet[] = "%SheetTool%.csv";
+  ::RegSetValueExA(k, nullptr, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(sheet),
+                   sizeof sheet);
+  ::RegCloseKey(k);
+  SetupAnswers a;
+  a.typeClicks[3] = 2;  // CSV: indeterminate -> cleared -> checked, taken over
+  SetupRun run = Install(a);
+  ASSERT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.typeStates[5], BST_CHECKED);  // the user's key is not the machine's owner
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".MD5", nullptr)),
+            "File_Verification_Database");
+  EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".CSV", nullptr)),
+            "File_Verification_Database");
+  const Value owner = ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey + "\\PreviousOwners", ".CSV");
+  EXPECT_EQ(owner.type, static_cast<DWORD>(REG_EXPAND_SZ));
+  EXPECT_EQ(Str(owner), sheet);
+  // Nothing of ours among the user's classes.
+  EXPECT_EQ(Str(ReadValue(HKEY_CURRENT_USER, user, nullptr)), "UserTool.md5");
+  for (const char* key : {"Software\\Classes\\File_Verification_Database",
+                          "Software\\Classes\\CLSID\\{5c1e7a42-93b0-4d6f-a8e1-2f70c4d9b316}",
+                          "Software\\Classes\\.SFV"})
+    EXPECT_FALSE(KeyThere(HKEY_CURRENT_USER, key)) << key;
+
+  SetupRun removed =
+      Run(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")), {});
+  EXPECT_EQ(removed.exitCode, 0u);
+  const Value back = ReadValue(HKEY_LOCAL_MACHINE, kClasses + ".CSV", nullptr);
+  EXPECT_EQ(back.type, static_cast<DWORD>(REG_EXPAND_SZ));
+  EXPECT_EQ(Str(back), sheet);
+  EXPECT_FALSE(KeyThere(HKEY_LOCAL_MACHINE, kClasses + ".MD5"));
+  EXPECT_EQ(Str(ReadValue(HKEY_CURRENT_USER, user, nullptr)), "UserTool.md5");
+  EXPECT_EQ(OurRegistryLeft(), std::vector<std::string>());
+  ::RegDeleteTreeA(HKEY_CURRENT_USER, user.c_str());
+  ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kClasses + ".CSV").c_str());
+}
+
+// "Use crvn from the command line": the folder joins the machine's Path
+// once, as an expandable string, stays once on reinstallation, and the
+// uninstaller takes out that entry and nothing else.
+// What the programs broadcast as WM_SETTINGCHANGE, received by a hidden
+// top-level window of this thread.
+std::vector<std::string> gSettingChanges;
+
+LRESULT CALLBACK SettingsWatcher(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SETTINGCHANGE)
+    gSettingChanges.push_back(lp ? Utf8(reinterpret_cast<const wchar_t*>(lp)) : "(none)");
+  return ::DefWindowProcW(w, msg, wp, lp);
+}
+
+TEST_F(Installation, TheFolderGoesOnThePathOnceAndLeavesItExactly) {
+  WNDCLASSW watcherClass = {};
+  watcherClass.lpfnWndProc = SettingsWatcher;
+  watcherClass.hInstance = ::GetModuleHandleW(nullptr);
+  watcherClass.lpszClassName = L"CRVN_TEST_SETTINGS";
+  ::RegisterClassW(&watcherClass);
+  HWND watcher = ::CreateWindowExW(0, L"CRVN_TEST_SETTINGS", L"", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                   nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(watcher, nullptr);
+  gSettingChanges.clear();
+  const std::string before = "%SystemRoot%\\system32;%SystemRoot%;;C:\\Tools";
+  PutPath(PathValue(before));
+  const std::string entry = WithoutTrailingSlash(folder_);
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run == 0 ? "installed" : "reinstalled");
+    ASSERT_EQ(Run("\"" + kInstaller + "\" /S /D=" + folder_, {}).exitCode, 0u);
+    const Value path = ReadValue(HKEY_LOCAL_MACHINE, kEnvironment, "Path");
+    EXPECT_EQ(path.type, static_cast<DWORD>(REG_EXPAND_SZ));
+    EXPECT_EQ(Str(path), before + ";" + entry);
+    EXPECT_EQ(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "PathEntry")), entry);
+    // Told once, when the Path changed.
+    EXPECT_EQ(std::count(gSettingChanges.begin(), gSettingChanges.end(), "Environment"), 1);
+  }
+  // An entry added since stays, and so does everything else.
+  PutPath(PathValue(before + ";" + entry + ";C:\\Later"));
+  SetupRun removed =
+      Run(Str(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString")), {});
+  EXPECT_EQ(removed.exitCode, 0u);
+  const Value path = ReadValue(HKEY_LOCAL_MACHINE, kEnvironment, "Path");
+  EXPECT_EQ(path.type, static_cast<DWORD>(REG_EXPAND_SZ));
+  EXPECT_EQ(Str(path), before + ";C:\\Later");
+  EXPECT_EQ(std::count(gSettingChanges.begin(), gSettingChanges.end(), "Environment"), 2);
+  ::DestroyWindow(watcher);
+}
+
+// An installation in a drive's root (which an earlier installer allowed):
+// the uninstaller removes its files and never takes the root, or "C:" (the
+// current folder of drive C), for the folder to remove; a program it cannot
+// delete is started, renamed aside, under a name Windows runs, which leaves
+// it to the next restart. Mapped as images (as running programs are), the
+// files can be renamed but not deleted.
+TEST_F(Installation, AnInstallationInADriveRootLeavesTheRootAlone) {
+  PendingRemovalsKept kept;
+  ASSERT_TRUE(::CopyFileA(kBuiltUninstaller.c_str(), "C:\\CRVNUNST.EXE", FALSE));
+  ASSERT_TRUE(::CopyFileA(kNewerProgram.c_str(), "C:\\Corvana.EXE", FALSE));
+  PutFile("C:\\history.txt", "history");
+  HMODULE verifier = ::LoadLibraryExA("C:\\Corvana.EXE", nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  HMODULE uninstaller =
+      ::LoadLibraryExA("C:\\CRVNUNST.EXE", nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(verifier, nullptr);
+  ASSERT_NE(uninstaller, nullptr);
+  // The current folder of drive C while it runs.
+  const std::string current = base_ + "current";
+  ::CreateDirectoryA(current.c_str(), nullptr);
+  char saved[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, saved);
+  ::SetCurrentDirectoryA(current.c_str());
+  SetupRun run = Run("\"C:\\CRVNUNST.EXE\" /S C:\\", {});
+  ::SetCurrentDirectoryA(saved);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_FALSE(FileThere("C:\\history.txt"));
+  EXPECT_TRUE(WaitFor([&] { return !FileThere(WindowsFolder() + "CRVNExit.bat"); }, 60000));
+  EXPECT_TRUE(Pending("C:\\Corvana.EXE.old"));
+  EXPECT_TRUE(Pending("C:\\CRVNUNST.EXE.old.exe"));
+  for (const std::string& p : PendingRemovals()) {
+    EXPECT_FALSE(EqualsIgnoringCase(WithTrailingSlash(p), "C:\\")) << p;
+    EXPECT_FALSE(EqualsIgnoringCase(WithTrailingSlash(p), WithTrailingSlash(current))) << p;
+  }
+  EXPECT_TRUE(FileThere(current));
+  EXPECT_TRUE(FileThere(WindowsFolder()));
+  ::FreeLibrary(verifier);
+  ::FreeLibrary(uninstaller);
+  for (const char* left :
+       {"C:\\Corvana.EXE.old", "C:\\CRVNUNST.EXE.old.exe", "C:\\Corvana.EXE", "C:\\CRVNUNST.EXE"})
+    ::DeleteFileA(left);
 }
 
 }  // namespace

@@ -13,6 +13,9 @@ struct Watch {
   const SetupAnswers* answers;
   SetupRun* run;
   std::set<HWND> handled;
+  HWND folderDialog = nullptr;
+  size_t typed = 0;     // folders typed so far
+  bool retype = false;  // the last one was refused: type the next
 };
 
 BOOL CALLBACK CollectBoxes(HWND w, LPARAM lp) {
@@ -51,6 +54,22 @@ std::string Placement(HWND dialog) {
          std::to_string(left) + "," + std::to_string(top);
 }
 
+// Types the next folder into the folder dialog (or keeps the proposal) and
+// confirms it.
+void TypeFolder(Watch& w) {
+  const SetupAnswers& a = *w.answers;
+  const std::string& folder =
+      w.typed < a.refusedFolders.size() ? a.refusedFolders[w.typed] : a.folder;
+  ++w.typed;
+  if (!folder.empty()) {
+    DWORD_PTR ignored = 0;
+    const std::wstring wide = Wide(folder);
+    ::SendMessageTimeoutW(::GetDlgItem(w.folderDialog, 1000), WM_SETTEXT, 0,
+                          reinterpret_cast<LPARAM>(wide.c_str()), SMTO_BLOCK, 5000, &ignored);
+  }
+  Press(w.folderDialog, IDOK);
+}
+
 // Answers one dialog or box of the watched process.
 void Answer(Watch& w, HWND dialog) {
   const SetupAnswers& a = *w.answers;
@@ -66,16 +85,12 @@ void Answer(Watch& w, HWND dialog) {
     ::SendMessageTimeoutW(::GetDlgItem(dialog, 1000), WM_GETTEXT, 1024,
                           reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000, &length);
     w.run->proposal = Utf8(text);
-    if (!a.folder.empty()) {
-      DWORD_PTR ignored = 0;
-      const std::wstring folder = Wide(a.folder);
-      ::SendMessageTimeoutW(::GetDlgItem(dialog, 1000), WM_SETTEXT, 0,
-                            reinterpret_cast<LPARAM>(folder.c_str()), SMTO_BLOCK, 5000, &ignored);
-    }
-    Press(dialog, IDOK);
+    w.folderDialog = dialog;
+    TypeFolder(w);
   } else if (caption == "Corvana Options") {
     if (!a.shellExtension) Click(dialog, 1002);
     if (!a.updateDb) Click(dialog, 1003);
+    if (!a.usePath) Click(dialog, 1004);
     Press(dialog, IDOK);
   } else if (caption == "File Associations") {
     for (int t = 0; t < 7; ++t) {
@@ -97,6 +112,8 @@ void Answer(Watch& w, HWND dialog) {
     if (caption == "Keep newer version?") button = a.keepNewer;
     if (caption == "Are you sure?") button = a.sure;
     Press(dialog, button);
+    // The folder dialog stays and asks again once this box is gone.
+    if (caption == "Choose another folder") w.retype = true;
   }
 }
 
@@ -116,11 +133,25 @@ SetupRun RunSetupProgram(const std::string& commandLine, const SetupAnswers& ans
   UniqueKernelHandle thread(pi.hThread);
   Watch w{pi.dwProcessId, &answers, &run, {}};
   DWORD start = ::GetTickCount();
-  while (::WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
+  // Messages to this thread's windows (a broadcast the program sends) are
+  // answered while it runs.
+  HANDLE waited = process.Get();
+  for (;;) {
+    const DWORD woke = ::MsgWaitForMultipleObjects(1, &waited, FALSE, 20, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) break;
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
     if (::GetTickCount() - start > timeoutMs) {
       ::TerminateProcess(process.Get(), 0xDEADBEEF);
       ::WaitForSingleObject(process.Get(), 5000);
       return run;
+    }
+    if (w.retype && ::IsWindow(w.folderDialog) && ::IsWindowEnabled(w.folderDialog)) {
+      w.retype = false;
+      TypeFolder(w);
     }
     std::vector<HWND> boxes;
     ::EnumWindows(CollectBoxes, reinterpret_cast<LPARAM>(&boxes));

@@ -9,8 +9,12 @@
 
 struct SetupAnswers {
   std::string folder;  // typed into the folder box (UTF-8); empty keeps the proposal
+  // Typed first, one after another, each once the box that refuses the one
+  // before has been answered; then `folder`.
+  std::vector<std::string> refusedFolders;
   bool shellExtension = true;
   bool updateDb = true;
+  bool usePath = true;
   // Clicks on the SFV, CRC, CKZ, CSV, PAR and MD5 boxes and the digest
   // tools' lists' box.
   int typeClicks[7] = {};
@@ -34,6 +38,7 @@ struct SetupRun {
   std::vector<SeenMessage> messages;
 };
 
-// Runs `commandLine` (UTF-8, the program path as it appears there) to its end.
+// Runs `commandLine` (UTF-8, the program path as it appears there) to its
+// end, answering messages sent to the calling thread's windows meanwhile.
 SetupRun RunSetupProgram(const std::string& commandLine, const SetupAnswers& answers,
                          DWORD timeoutMs = 120000);
