@@ -107,6 +107,8 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b);
 enum class FolderVerdict { Fine, DriveRoot, HoldsOtherFiles };
 FolderVerdict JudgeFolder(const std::string& typed, const std::string& full,
                           const std::vector<std::string>& names);
+// The root of a drive ("C:\", "C:" alone, "\" alone) or of a share
+// ("\\server\share"), also in the "\\?\" forms and with "/".
 bool IsDriveRoot(const std::string& folder);
 
 // Why a folder was refused, as the folder dialog says it; null for Fine.

@@ -20,6 +20,7 @@
 #include "installer/setup_mutex_win32.h"
 #include "installer/shortcut_win32.h"
 #include "platform/files_win32.h"
+#include "platform/handles_win32.h"
 #include "platform/text_win32.h"
 #include "platform/window_text_win32.h"
 
@@ -76,12 +77,11 @@ std::vector<std::string> NamesIn(const std::string& folder) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return names;
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {"(a file)"};
   FoundFile found;
-  HANDLE search = FindFirstUtf8((folder + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return {"(not readable)"};
+  UniqueFindHandle search(FindFirstUtf8((folder + "*").c_str(), &found));
+  if (!search.Valid()) return {"(not readable)"};
   do {
     if (found.Name != "." && found.Name != "..") names.push_back(found.Name);
-  } while (FindNextUtf8(search, &found));
-  ::FindClose(search);
+  } while (FindNextUtf8(search.Get(), &found));
   return names;
 }
 
