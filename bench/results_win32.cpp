@@ -20,7 +20,6 @@
 #include <cstring>
 #include <vector>
 
-#include "hashing/hash_job_win32.h"
 #include "results/results_window_win32.h"
 #include "verifier/report_win32.h"
 #include "verifier/run_state.h"
@@ -156,9 +155,9 @@ void PlainListView(const std::vector<Entry>& entries) {
 }
 
 // The window filled through ReportLine; true when it could be created.
-bool Fill(const std::vector<Entry>& entries, HashJob* job, HWND* main, HWND* list) {
+bool Fill(const std::vector<Entry>& entries, HWND* main, HWND* list) {
   Span created;
-  if (!BeginRunWindow(::GetModuleHandleA(nullptr), job)) {
+  if (!BeginRunWindow(::GetModuleHandleA(nullptr))) {
     std::printf("no window\n");
     return false;
   }
@@ -183,13 +182,13 @@ void ClickAndShow(HWND main, HWND list, int column, const char* what) {
   span.Print(what);
 }
 
-void UnicodeWindow(int rows, HashJob* job) {
+void UnicodeWindow(int rows) {
   std::vector<Entry> entries = MakeEntries(rows, true);
   std::printf("results window, %d rows named in UTF-8:\n", rows);
   g_verifier.Counters = RunCounters{};
   g_verifier.Counters.TotalEntries = rows;
   HWND main = nullptr, list = nullptr;
-  if (!Fill(entries, job, &main, &list)) return;
+  if (!Fill(entries, &main, &list)) return;
   g_verifier.Counters.RunFinished = true;
   ClickAndShow(main, list, 0, "sort by Name (ascending)");
   EndRunWindow();
@@ -207,12 +206,10 @@ int main(int argc, char** argv) {
   std::snprintf(g_verifier.IniPath, sizeof g_verifier.IniPath, "%scorvana-bench.ini", temp);
   ::DeleteFileA(g_verifier.IniPath);
   g_verifier.Counters.TotalEntries = rows;
-  HashJob job{};
-  job.DoneEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
   std::printf("results window, %d rows:\n", rows);
   HWND main = nullptr, list = nullptr;
-  if (!Fill(entries, &job, &main, &list)) return 1;
+  if (!Fill(entries, &main, &list)) return 1;
   g_verifier.Counters.RunFinished = true;
   ClickAndShow(main, list, 0, "sort by Name (ascending)");
   ClickAndShow(main, list, 1, "sort by CRC (ascending)");
@@ -222,7 +219,7 @@ int main(int argc, char** argv) {
   Span destroyed;
   EndRunWindow();
   destroyed.Print("window destroyed");
-  UnicodeWindow(rows, &job);
+  UnicodeWindow(rows);
   ::DeleteFileA(g_verifier.IniPath);
 
   if (!windowOnly) PlainListView(entries);

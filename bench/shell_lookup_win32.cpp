@@ -6,7 +6,8 @@
 //     every k-th selected file, so that their places in the list are spread
 //     as the whole selection's, and scaled to the whole selection);
 //   - the whole verification with the index: look-up, then hashing through
-//     the shell extension's own pipeline and the row of each file.
+//     a file hasher of the shell extension's kind, one file at a time, and
+//     the row of each file.
 // Every figure is the best of REPEAT runs. Lines that start with "=" carry
 // key and value for scripts.
 //
@@ -20,7 +21,7 @@
 #include <vector>
 
 #include "bench/ticks_win32.h"
-#include "hashing/pipeline_win32.h"
+#include "hashing/file_hasher_win32.h"
 #include "platform/handles_win32.h"
 #include "shellext/candidate_lists_win32.h"
 #include "shellext/verify_lines.h"
@@ -60,9 +61,10 @@ double LookUpAll(const std::string& folder, const std::vector<Selected>& files, 
 // Look-up, hashing and the row of each file; `*good` counts the "OK" rows.
 double VerifyAll(const std::string& folder, const std::vector<Selected>& files, int* good) {
   const double start = NowSeconds();
-  ShellHashCommand* command = CreateShellHashCommand();
-  if (!command || !StartShellHashing(command)) return -1;
-  HashJob& job = command->Job;
+  FileHasherOptions hasherOptions;
+  hasherOptions.ShellVariant = true;
+  FileHasher* hasher = CreateFileHasher(hasherOptions);
+  if (!hasher) return -1;
   CandidateLists lists{};
   FindCandidateLists(files[0].Path.c_str(), static_cast<uint32_t>(folder.size()), {}, &lists);
   static ListMatch match;
@@ -74,21 +76,21 @@ double VerifyAll(const std::string& folder, const std::vector<Selected>& files, 
       DescribeNotFound(f.Relative.c_str(), &counters, &row);
       continue;
     }
-    std::snprintf(job.FilePath, sizeof job.FilePath, "%s", f.Path.c_str());
-    job.ExpectedSizeLow = static_cast<uint32_t>(match.Entry.ExpectedSize);
-    job.ExpectedSizeHigh = static_cast<uint32_t>(match.Entry.ExpectedSize >> 32);
-    job.UseMd5 = match.UseMd5 ? 1 : 0;
-    ResetEvent(job.DoneEvent);
-    ReleaseSemaphore(job.StartSemaphore, 1, nullptr);
-    WaitForSingleObject(job.DoneEvent, INFINITE);
-    DescribeVerifiedFile(f.Relative.c_str(), job.Status, match.UseMd5, job.ResultCrc,
-                         match.Entry.ExpectedCrc, job.ResultMd5, match.Entry.ExpectedMd5, &counters,
-                         &row);
+    FileRequest request;
+    request.Path = f.Path.c_str();
+    request.ExpectedSize = match.Entry.ExpectedSize;
+    request.Algorithm = match.UseMd5 ? DigestAlgorithm::Md5 : DigestAlgorithm::Crc32;
+    FileResult result{};
+    if (SubmitFile(hasher, request) != SubmitOutcome::Accepted ||
+        WaitFileResult(hasher, &result, INFINITE) != TakeOutcome::Ready)
+      break;
+    DescribeVerifiedFile(f.Relative.c_str(), result.Status, match.UseMd5, result.Digest.Crc,
+                         match.Entry.ExpectedCrc, result.Digest.Bytes, match.Entry.ExpectedMd5,
+                         &counters, &row);
     if (row.Kind == VerifyRowKind::Good) ++*good;
   }
   FreeCandidateLists(&lists);
-  StopShellHashing(command);
-  FreeShellHashCommand(command);
+  DestroyFileHasher(hasher);
   return NowSeconds() - start;
 }
 

@@ -8,7 +8,7 @@ if(WIN32 AND TARGET CRVNShll)
   corvana_target_defaults(shellext_bench)
   target_include_directories(shellext_bench PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(shellext_bench PRIVATE CORVANA_SHELLEXT_DLL="$<TARGET_FILE:CRVNShll>")
-  target_link_libraries(shellext_bench PRIVATE corvana_pipeline corvana_platform ole32 shell32 uuid
+  target_link_libraries(shellext_bench PRIVATE corvana_file_hasher corvana_platform ole32 shell32 uuid
     user32 advapi32)
   add_dependencies(shellext_bench CRVNShll)
 endif()

@@ -9,9 +9,10 @@
 //   shellext_bench.exe pieces FOLDER
 //     Where the time of one small file goes, measured with the calls the
 //     command makes, over every file of FOLDER: the directory search of the
-//     file, its opening as the pipeline opens it (bypassing the cache), the
-//     hand-off to the pipeline's threads and back (hashing included), and
-//     the writing of its two lines. Microseconds per file.
+//     file, its opening as the shell's hasher opens it (bypassing the cache),
+//     the hand-off to a file hasher of the shell's kind and back, one file at
+//     a time (hashing included), and the writing of its two lines.
+//     Microseconds per file.
 //   shellext_bench.exe reads FILE
 //     FILE read in 1 MiB blocks bypassing the cache and with the sequential
 //     hint: what the shell's way of opening costs on a cached file.
@@ -25,7 +26,7 @@
 #include <vector>
 
 #include "bench/ticks_win32.h"
-#include "hashing/pipeline_win32.h"
+#include "hashing/file_hasher_win32.h"
 #include "platform/handles_win32.h"
 #include "tests/pipeline/test_files_win32.h"
 #include "tests/shellext/explorer_host_win32.h"
@@ -113,20 +114,20 @@ int Pieces(const char* folderArg) {
   }
   double open = Seconds(Now() - t0);
 
-  ShellHashCommand* command = CreateShellHashCommand();
-  if (!command || !StartShellHashing(command)) return 1;
-  HashJob& job = command->Job;
+  FileHasherOptions hasherOptions;
+  hasherOptions.ShellVariant = true;
+  FileHasher* hasher = CreateFileHasher(hasherOptions);
+  if (!hasher) return 1;
   t0 = Now();
   for (const std::string& f : files) {
-    std::strcpy(job.FilePath, f.c_str());
-    job.ExpectedSizeLow = job.ExpectedSizeHigh = 0xFFFFFFFF;
-    job.UseMd5 = 0;
-    ReleaseSemaphore(job.StartSemaphore, 1, nullptr);
-    WaitForSingleObject(job.DoneEvent, INFINITE);
-    ResetEvent(job.DoneEvent);
+    FileRequest request;
+    request.Path = f.c_str();
+    FileResult result;
+    if (SubmitFile(hasher, request) == SubmitOutcome::Accepted)
+      WaitFileResult(hasher, &result, INFINITE);
   }
   double handOff = Seconds(Now() - t0);
-  FreeShellHashCommand(command);
+  DestroyFileHasher(hasher);
 
   std::string listPath = folder + "..\\pieces.tmp";
   UniqueFileHandle list(CreateFileA(listPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -148,7 +149,7 @@ int Pieces(const char* folderArg) {
               search / n * 1e6);
   std::printf("%-52s %9.1f us/file\n", "the same by GetFileAttributesEx", attributes / n * 1e6);
   std::printf("%-52s %9.1f us/file\n", "open + close, bypassing the cache", open / n * 1e6);
-  std::printf("%-52s %9.1f us/file\n", "pipeline hand-off and back, hashing included",
+  std::printf("%-52s %9.1f us/file\n", "hasher hand-off and back, hashing included",
               handOff / n * 1e6);
   std::printf("%-52s %9.1f us/file\n", "two list lines, one WriteFile each", writes / n * 1e6);
   std::printf("= pieces %.1f %.1f %.1f %.1f %.1f\n", listing / n * 1e6, search / n * 1e6,
@@ -156,7 +157,7 @@ int Pieces(const char* folderArg) {
   return 0;
 }
 
-// Reads FILE in 1 MiB blocks opened as the shell's pipeline opens it
+// Reads FILE in 1 MiB blocks opened as the shell's hasher opens it
 // (bypassing the cache) and as the verifier's does (sequential hint): what
 // bypassing the cache costs on a cached file.
 int Reads(const char* fileArg) {

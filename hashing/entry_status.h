@@ -1,5 +1,5 @@
-// The outcome of hashing one list entry, written by the pipeline into the
-// job's Status and turned into result lines by the run.
+// The outcome of hashing one list entry, given by the file hasher in each
+// file's result and turned into result lines by the run.
 #pragma once
 
 #include <cstdint>

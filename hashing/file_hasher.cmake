@@ -12,9 +12,10 @@ corvana_target_defaults(corvana_files_at_once)
 if(WIN32)
   add_library(corvana_file_hasher STATIC
     ${CMAKE_CURRENT_LIST_DIR}/file_hasher_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/files_at_once_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/seek_penalty_win32.cpp)
   target_include_directories(corvana_file_hasher PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(corvana_file_hasher PUBLIC corvana_files_at_once corvana_pipeline
-    corvana_platform)
+  target_link_libraries(corvana_file_hasher PUBLIC corvana_files_at_once
+    corvana_name_resolution corvana_platform)
   corvana_target_defaults(corvana_file_hasher)
 endif()

@@ -7,8 +7,8 @@
 // read with one ReadFile into the worker's own buffer and hashed in place,
 // with no other thread involved. A larger file is read block by block by the
 // worker's reader thread into the worker's ring while the worker hashes the
-// blocks before it, so reading and hashing overlap as in the one-file
-// pipeline, and with several workers several large files use several cores.
+// blocks before it, so reading and hashing overlap, and with several workers several large files
+// use several cores.
 //
 // Order. The caller submits files in list order and takes results in the
 // same order; a file that finishes early waits in the reorder window until
@@ -93,10 +93,9 @@ struct FileResult {
   uint32_t Sequence;  // 0, 1, 2... in submission order (wraps at 2^32)
   FileRequestKind Kind;
   uint64_t Tag;
-  // Hash only: Hashed, FileMissing, ReadError, Unresolved or LengthMismatch,
-  // as the one-file pipeline gives them. A file whose size at the end of the
-  // reading differs from its size when it was opened (it changed meanwhile)
-  // is a ReadError, never hashed as if complete.
+  // Hash only: Hashed, FileMissing, ReadError, Unresolved or LengthMismatch. A file whose size at
+  // the end of the reading differs from its size when it was opened (it changed meanwhile) is a
+  // ReadError, never hashed as if complete.
   EntryStatus Status;
   uint64_t Size;       // the file's length when opened (Hashed, LengthMismatch), else 0
   DigestValue Digest;  // Hashed only

@@ -2,7 +2,7 @@
 // characters changed on the way (spaces turned into underscores, accents
 // lost), so an exact test is followed, when the name does not exist, by a
 // wildcard resolution that accepts the result only when exactly one file
-// matches. Names are UTF-8 and may be long (hashing/hash_job_win32.h). A
+// matches. Names are UTF-8 and may be long (platform/path_bytes.h). A
 // name may be the path of a list's name joined to the list's folder: its
 // first `nameStart` bytes are then that folder, which the wildcard pattern
 // keeps as it is and in which a match is opened; with 0 the whole name is the
@@ -14,7 +14,7 @@
 #include <cstddef>
 
 #include "hashing/entry_status.h"
-#include "hashing/hash_job_win32.h"
+#include "platform/path_bytes.h"
 
 // True when `name` reaches an existing file by its long name or, for a file
 // with a separate 8.3 name, by that short name, without wildcard help.
@@ -34,7 +34,7 @@ bool GetEntryFileTime(const char* name, FILETIME* lastWriteTime, EntryStatus* wh
 int ResolveByWildcard(const char* name, char wildcard, bool keepDashDot, char* firstMatch,
                       size_t capacity, size_t nameStart = 0);
 
-// The pipeline's open: the file opened for hashing (read and write sharing,
+// The file hasher's open: the file opened for hashing (read and write sharing,
 // bypassing the cache), resolving a missing name with the '*' pattern. On
 // failure returns INVALID_HANDLE_VALUE with `*why` set. `shellVariant` selects
 // the shell extension's rules (the match also bypasses the cache, and a

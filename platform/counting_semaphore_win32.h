@@ -4,7 +4,7 @@
 //
 // Under Wine every call on a kernel semaphore is a round trip to the
 // wineserver, tens of microseconds each (33 to 55 us measured here), and the
-// read-and-hash pipeline makes four such calls per block. This semaphore
+// file hasher's reader and worker make four such calls per block. This semaphore
 // keeps its count in the record instead: a wait that finds a unit takes it
 // with one interlocked operation, and a release makes a system call only when
 // a thread is asleep on the semaphore. Threads sleep on the platform's address
@@ -41,7 +41,7 @@ struct CountingSemaphore {
   volatile LONG Wakes;
   volatile LONG Quitting;  // set by WakeForQuit
   LONG Maximum;
-  HANDLE QuitEvent;  // not owned: the pipeline's manual-reset quit event
+  HANDLE QuitEvent;  // not owned: the hasher's manual-reset quit event
   HANDLE Kernel;     // kernel semaphore sleepers wait on, or null with address waits
   BOOL(WINAPI* WaitOnAddress)(volatile void* address, void* compare, SIZE_T size, DWORD ms);
   void(WINAPI* WakeByAddressSingle)(void* address);

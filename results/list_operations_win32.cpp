@@ -5,9 +5,11 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "formats/list_detection.h"
 #include "platform/file.h"
@@ -37,21 +39,117 @@ bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
   }
 }
 
-// The folder a row's name is taken in: the list's.
-std::string ListFolder(const char* listPath) {
-  const std::string folder = FolderOf(listPath ? listPath : "");
-  return folder.empty() ? CurrentFolder() : folder;
+// The full form of `path` (UTF-8), however long; empty when it cannot be
+// had. An absolute path is normalized by the file system's own rules
+// ("/", "." and ".."), which keep a name's trailing dot or blank; any other
+// is made full by the system's, which do not.
+std::wstring FullPath(const std::string& path) {
+  std::string extended;
+  if (ToExtendedForm(path, &extended)) {
+    if (extended.compare(0, 8, "\\\\?\\UNC\\") == 0) {
+      std::string unc = extended.substr(6);  // "C\\server\\share..."
+      unc[0] = '\\';
+      return Wide(unc);
+    }
+    if (extended.compare(0, 4, "\\\\?\\") == 0) return Wide(extended.substr(4));
+    return std::wstring();  // a device path names no file of a list
+  }
+  const std::wstring wide = Wide(path);
+  const DWORD need = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return std::wstring();
+  std::wstring full(need, L'\0');
+  const DWORD got = GetFullPathNameW(wide.c_str(), need, full.data(), nullptr);
+  if (got == 0 || got >= need) return std::wstring();
+  full.resize(got);
+  return full;
 }
 
-// The selected rows' files go, whatever their names' length: each name is
-// read whole from its item and deleted through the long-path form. A name on
-// another machine or a device is never touched (ListNamePath).
-void DeleteMarkedFiles(HWND list, const char* listPath) {
-  const std::string folder = ListFolder(listPath);
+// The list's folder as the system names it (no separator at its end but at
+// a root): names without a folder part are relative to it.
+std::wstring ListFolder(const ResultsWindowState& s) {
+  const char* listPath = s.Owner.ListPath ? s.Owner.ListPath : "";
+  const std::string folder = std::strchr(listPath, '\\') ? FolderOf(listPath) : CurrentFolder();
+  return FullPath(folder.empty() ? std::string(".") : folder);
+}
+
+// A row's file as the system names it, by the rule every list name follows
+// (ListNamePath): a relative name is taken in the list's folder, a rooted or
+// drive-relative one as the system takes it, "/", "." and ".." resolved.
+// Empty when the system cannot name it, and for a name on another machine or
+// a device, which is never touched.
+std::wstring RowPath(const std::wstring& listFolder, const std::string& name) {
   std::string path;
   uint32_t nameStart = 0;
+  if (!ListNamePath(Utf8(listFolder), name, &path, &nameStart)) return std::wstring();
+  return FullPath(path);
+}
+
+// Whether `path` lies in `folder` or below it (both full paths), compared
+// as the file system compares names.
+bool LiesUnder(const std::wstring& path, const std::wstring& folder) {
+  size_t n = folder.size();
+  if (n > 0 && folder[n - 1] == L'\\') --n;  // a root keeps its separator
+  if (path.size() <= n + 1 || path[n] != L'\\') return false;
+  return CompareStringOrdinal(path.c_str(), static_cast<int>(n), folder.c_str(),
+                              static_cast<int>(n), TRUE) == CSTR_EQUAL;
+}
+
+// Names in a message, one a line, at most kNamedFiles of them.
+constexpr size_t kNamedFiles = 20;
+void AppendNames(const std::vector<std::wstring>& paths, std::string* text) {
+  for (size_t i = 0; i < paths.size() && i < kNamedFiles; ++i) {
+    *text += "\r\n";
+    *text += Utf8(paths[i]);
+  }
+  if (paths.size() > kNamedFiles) {
+    char more[48];
+    std::snprintf(more, sizeof more, "\r\n(and %u more)",
+                  static_cast<unsigned>(paths.size() - kNamedFiles));
+    *text += more;
+  }
+}
+
+// Whether a deletion of `path` can go to a Recycle Bin: the volume's bin
+// answers, the drive is a fixed one (removable and network drives have no
+// bin) and the path's plain form reaches the file (the bin takes no other).
+bool CanRecycle(const std::wstring& path) {
+  if (NeedsExtendedForm(Utf8(path))) return false;  // long, or a name ending in a dot or blank
+  wchar_t root[MAX_PATH];
+  if (!GetVolumePathNameW(path.c_str(), root, MAX_PATH)) return false;
+  if (GetDriveTypeW(root) != DRIVE_FIXED) return false;
+  SHQUERYRBINFO info{};
+  info.cbSize = sizeof info;
+  return SUCCEEDED(SHQueryRecycleBinW(root, &info));
+}
+
+// Moves the files to the Recycle Bin in one operation, so that one undo
+// brings them back. Nothing is asked again, but the shell warns before a
+// file it cannot recycle (too large for the bin) would be deleted for good.
+void Recycle(const std::vector<std::wstring>& paths) {
+  if (paths.empty()) return;
+  std::wstring from;
+  for (const std::wstring& p : paths) {
+    from += p;
+    from += L'\0';
+  }
+  from += L'\0';
+  SHFILEOPSTRUCTW op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT | FOF_WANTNUKEWARNING;
+  SHFileOperationW(&op);
+}
+
+// The selected good and bad rows' files. Their names came from a list, so
+// the user is asked once, with every file outside the list's folder named
+// and every file that no Recycle Bin can take named as deleted for good;
+// only "Yes" removes anything.
+void DeleteMarkedFiles(ResultsWindowState& s) {
+  HWND list = s.List;
   int n = static_cast<int>(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
   if (n < 1) return;
+  const std::wstring folder = ListFolder(s);
+  std::vector<std::wstring> recycled, deleted, outside;
   int item = -1;
   for (int i = 0; i < n; ++i) {
     int next = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, item, LVNI_SELECTED));
@@ -60,9 +158,42 @@ void DeleteMarkedFiles(HWND list, const char* listPath) {
     int image = GetItemImage(list, item);
     if (image != 1 && image != 2) continue;
     const std::string name = GetItemText(list, item, 0);
-    if (!name.empty() && ListNamePath(folder, name, &path, &nameStart))
-      DeleteFileUtf8(path.c_str());
+    if (name.empty()) continue;
+    std::wstring path = RowPath(folder, name);
+    if (path.empty() ||
+        (GetFileAttributesW(SystemPath(Utf8(path)).c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      continue;  // gone already (or a folder, which no row names)
+    }
+    if (!LiesUnder(path, folder)) outside.push_back(path);
+    (CanRecycle(path) ? recycled : deleted).push_back(std::move(path));
   }
+  if (recycled.empty() && deleted.empty()) return;
+
+  char line[96];
+  std::string question;
+  if (!recycled.empty()) {
+    std::snprintf(line, sizeof line, "Move %u file(s) to the Recycle Bin?",
+                  static_cast<unsigned>(recycled.size()));
+    question += line;
+  }
+  if (!deleted.empty()) {
+    if (!question.empty()) question += "\r\n\r\n";
+    std::snprintf(line, sizeof line,
+                  "%u file(s) cannot go to a Recycle Bin and will be deleted for good:",
+                  static_cast<unsigned>(deleted.size()));
+    question += line;
+    AppendNames(deleted, &question);
+  }
+  if (!outside.empty()) {
+    question += "\r\n\r\nOutside the list's folder:";
+    AppendNames(outside, &question);
+  }
+  // "No" is the default when anything is at stake beyond the list's own files.
+  const UINT type = MB_YESNO | (deleted.empty() ? MB_ICONQUESTION : MB_ICONEXCLAMATION) |
+                    (deleted.empty() && outside.empty() ? MB_DEFBUTTON1 : MB_DEFBUTTON2);
+  if (MessageBoxUtf8(s.Main, question.c_str(), "Delete Marked files", type) != IDYES) return;
+  Recycle(recycled);
+  for (const std::wstring& path : deleted) DeleteFileUtf8(Utf8(path).c_str());
 }
 
 // The chosen folder's file-system path, however long; empty for a virtual
@@ -108,6 +239,8 @@ void Box(HWND owner, const char* text, const char* caption, UINT icon) {
   MessageBoxUtf8(owner, text, caption, MB_OK | icon);
 }
 
+// Good files outside the list's folder stay where they are; whatever the
+// outcome, the message names them.
 void MoveGoodFiles(ResultsWindowState& s) {
   HWND owner = s.Main;
   const char* listPath = s.Owner.ListPath ? s.Owner.ListPath : "";
@@ -146,22 +279,40 @@ void MoveGoodFiles(ResultsWindowState& s) {
     return;
   }
   t += '\\';
+  const std::wstring folder = ListFolder(s);
+  std::vector<std::wstring> outside;
+  auto tell = [&](const char* text, const char* caption, UINT icon) {
+    std::string message = text;
+    if (!outside.empty()) {
+      message += "\r\n\r\nOutside the list's folder, not moved:";
+      AppendNames(outside, &message);
+    }
+    Box(owner, message.c_str(), caption, icon);
+  };
+  for (const ResultRow* row = s.Rows.Head; row; row = row->Next) {
+    if (!StartsWithOk(row->Status)) continue;
+    std::wstring path = RowPath(folder, row->Name);
+    if (!path.empty() && !LiesUnder(path, folder)) outside.push_back(std::move(path));
+  }
   std::string target;
   for (const ResultRow* row = s.Rows.Head; row; row = row->Next) {
     if (!StartsWithOk(row->Status)) continue;
+    const std::wstring from = RowPath(folder, row->Name);
+    if (!LiesUnder(from, folder)) continue;
+    // The name below the list's folder, however the row spelled it.
     target = t;
-    target += row->Name;
-    if (!MoveFileUtf8(row->Name, target.c_str(), 0)) {
-      Box(owner, "Could not move file", "Error", MB_ICONEXCLAMATION);
+    target += Utf8(from.substr(folder.back() == L'\\' ? folder.size() : folder.size() + 1));
+    if (!MoveFileUtf8(Utf8(from).c_str(), target.c_str(), 0)) {
+      tell("Could not move file", "Error", MB_ICONEXCLAMATION);
       return;
     }
   }
   target = t;
   target += n;
   if (MoveFileUtf8(n.c_str(), target.c_str(), 0)) {
-    Box(owner, "All good files successfully moved", "Completed", 0);
+    tell("All good files successfully moved", "Completed", 0);
   } else {
-    Box(owner, "Could not move db file", "Error", MB_ICONEXCLAMATION);
+    tell("Could not move db file", "Error", MB_ICONEXCLAMATION);
   }
 }
 
@@ -231,7 +382,7 @@ void RunListCommand(ResultsWindowState& s, int command) {
       ClearListDatabase(s);
       break;
     case kCmdDeleteMarked:
-      DeleteMarkedFiles(s.List, s.Owner.ListPath);
+      DeleteMarkedFiles(s);
       break;
     case kCmdCheckAll:
       if (s.Owner.VerifyAll) *s.Owner.VerifyAll = true;

@@ -94,8 +94,7 @@ void PaintStatusBand(ResultsWindowState& s, HWND hwnd) {
   SetBkMode(dc, OPAQUE);
   RunCounters c = s.Owner.Counters ? *s.Owner.Counters : RunCounters{};
   if (shell) c.ShowFileProgress = false;  // the shell's window shows no percentage
-  unsigned progress = s.Owner.Job ? static_cast<unsigned>(s.Owner.Job->Progress) : 0;
-  StatusBandText t = FormatStatusBand(c, progress);
+  StatusBandText t = FormatStatusBand(c, c.FilePercent);
   DrawBandText(dc, 0, y, t.Completed);
   DrawBandText(dc, 0, y + 16, t.Ok);
   DrawBandText(dc, w / 2, y, t.Bad);
@@ -296,9 +295,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_DESTROY: {
-      // The cancel flag first: whoever the done event wakes finds it set.
+      // The owner's wait sees the flag when its message dispatch returns.
       if (s.Owner.Cancel) *s.Owner.Cancel = true;
-      if (s.Owner.Job && s.Owner.Job->DoneEvent) SetEvent(s.Owner.Job->DoneEvent);
       SaveWindowSettings(s, hwnd);
       s.Main = nullptr;
       s.List = nullptr;

@@ -14,8 +14,8 @@
 //     popup never grayed, no separator line and no file percentage in the
 //     band, no drive-letter exception when splitting, following the newest
 //     row only when the view already shows the end, no row store (the list
-//     items are the only copy, sorted in place at any time), and WM_DESTROY
-//     sets the owner's cancel flag before it signals the job's done event.
+//     items are the only copy, sorted in place at any time).
+// Both set the owner's cancel flag at WM_DESTROY.
 #pragma once
 
 #include <windows.h>
@@ -25,7 +25,6 @@
 #include <cstddef>
 
 #include "formats/list_entry.h"
-#include "hashing/hash_job_win32.h"
 #include "results/row_store.h"
 #include "results/run_counters.h"
 #include "results/window_settings.h"
@@ -53,9 +52,8 @@ struct VerifierWindowParts {
 // lives in the owner's storage and outlives the window.
 struct ResultsWindowOwner {
   WindowVariant Variant = WindowVariant::Verifier;
-  RunCounters* Counters = nullptr;     // painted in the status band
-  HashJob* Job = nullptr;              // Progress painted; DoneEvent signalled at WM_DESTROY
-  bool* Cancel = nullptr;              // set at WM_DESTROY, before DoneEvent
+  RunCounters* Counters = nullptr;     // painted in the status band, file percentage included
+  bool* Cancel = nullptr;              // set at WM_DESTROY
   bool* UpdateDb = nullptr;            // flipped by "&Update DB"
   const char* SettingsPath = nullptr;  // "Corvana.ini": placement, widths, "UpdateDB"
 

@@ -12,5 +12,8 @@ struct RunCounters {
   uint32_t UnresolvedCount = 0;
   int32_t TotalEntries = -1;      // -1 while the list was not counted
   bool ShowFileProgress = false;  // the status text adds the current file's percentage
-  bool RunFinished = false;       // summary reported; column sorting allowed from here
+  // That percentage: how much of the oldest file in flight is hashed, 0 to
+  // 100. Written and painted on the owner's thread, like every count here.
+  uint32_t FilePercent = 0;
+  bool RunFinished = false;  // summary reported; column sorting allowed from here
 };

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "hashing/hash_job_win32.h"
 #include "platform/files_win32.h"
 #include "platform/handles_win32.h"
+#include "platform/path_bytes.h"
 #include "platform/window_text_win32.h"
 #include "shellext/list_name.h"
 #include "shellext/selection_order.h"
@@ -14,8 +14,8 @@ namespace {
 constexpr DWORD kHiddenOrSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 // What a refused path's message shows of it.
 constexpr size_t kRefusedShown = 200;
-// The pipeline's job holds the path with its terminator.
-constexpr size_t kJobPathBytes = sizeof(HashJob::FilePath) - 1;
+// The file hasher takes a path of up to kMaxPathBytes with its terminator.
+constexpr size_t kJobPathBytes = kMaxPathBytes - 1;
 
 // UTF-16 units of UTF-8 text: one per character, two above U+FFFF.
 size_t Utf16Length(const char* text, size_t bytes) {

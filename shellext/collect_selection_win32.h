@@ -16,7 +16,7 @@
 
 // The paths a selection lists: up to the system's long-path limit (32,767
 // UTF-16 units with the "\\?\UNC\" prefix and the terminator), and no longer
-// than the pipeline's job carries. A longer path is refused, never cut.
+// than the file hasher takes (platform/path_bytes.h). A longer path is refused, never cut.
 constexpr uint32_t kLongPathUnits = 32758;
 // The limit in characters as messages name it.
 uint32_t ListedPathLimit();

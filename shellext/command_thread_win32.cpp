@@ -3,7 +3,6 @@
 #include <memory>
 #include <new>
 
-#include "hashing/pipeline_win32.h"
 #include "results/record_pool.h"
 #include "shellext/collect_selection_win32.h"
 #include "shellext/module_state_win32.h"
@@ -20,11 +19,9 @@ struct CommandRequest {
 
 // Everything one command takes, given back on every path.
 struct CommandResources {
-  ShellHashCommand* Hash = nullptr;
   RecordPool* Pool = nullptr;
   Selection Files{};
   ~CommandResources() {
-    FreeShellHashCommand(Hash);
     if (Pool) DestroyRecordPool(Pool);
     FreePathStore(&Files.Paths);
   }
@@ -32,17 +29,15 @@ struct CommandResources {
 
 void RunCommand(const CommandRequest& request) {
   CommandResources resources;
-  resources.Hash = CreateShellHashCommand();
   resources.Pool = CreateRecordPool(sizeof(SelectedFile), 64, 1024);
-  if (!resources.Hash || !resources.Pool) return;
+  if (!resources.Pool) return;
   Selection& selection = resources.Files;
   if (!CollectSelection(request.Items, resources.Pool, &selection)) return;
   // Each command reads and writes the settings through its own path.
   const std::string settings = LocateSettingsFile(ShellModule().Instance);
   // The owner is Explorer's window, on Explorer's thread; it may be gone.
   HWND owner = request.Owner && IsWindow(request.Owner) ? request.Owner : nullptr;
-  ShellCommandContext context{owner, ShellModule().Instance, &selection, resources.Hash,
-                              settings.c_str()};
+  ShellCommandContext context{owner, ShellModule().Instance, &selection, settings.c_str()};
   if (request.Offset == 0) {
     // Paths too long to list are reported by the command, even alone.
     if (selection.Head || selection.Refused) RunCreateListCommand(context);

@@ -135,7 +135,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
         // The command destroys the window at its end; until then it only
-        // disappears, so the pipeline never posts to a reused handle.
+        // disappears, so nothing ever posts to a reused handle.
         InterlockedExchange(&StateOf(dialog)->Cancelled, 1);
         ShowWindow(dialog, SW_HIDE);
         return TRUE;

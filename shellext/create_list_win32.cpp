@@ -14,6 +14,7 @@
 
 #include "hashing/entry_status.h"
 #include "platform/ansi_codepage.h"
+#include "hashing/files_at_once_win32.h"
 #include "platform/files_win32.h"
 #include "platform/profile_win32.h"
 #include "platform/text_win32.h"
@@ -21,9 +22,9 @@
 #include "platform/window_text_win32.h"
 #include "shellext/collect_selection_win32.h"
 #include "shellext/create_list_state_win32.h"
-#include "shellext/files_at_once_win32.h"
 #include "shellext/list_text.h"
 #include "shellext/module_state_win32.h"
+#include "shellext/settings_path_win32.h"
 #include "shellext/shell_command_win32.h"
 
 namespace {
@@ -493,10 +494,9 @@ void RunCreateListCommand(const ShellCommandContext& context) {
                    MB_OK | MB_ICONWARNING);
     return;
   }
-  FileHasherOptions options;
+  FileHasherOptions options = HasherOptionsFor(context.Files->Head ? context.Files->Head->Path : "",
+                                               ReadThreadsSetting(context.SettingsPath));
   options.ShellVariant = true;
-  options.Workers =
-      context.Files->Head ? ShellFilesAtOnce(context.Files->Head->Path, context.SettingsPath) : 1;
   state->Hasher = CreateFileHasher(options);
   if (!state->Hasher) {
     CloseListFile(state, false);

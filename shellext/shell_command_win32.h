@@ -1,18 +1,16 @@
 // What a context-menu command is handed once the selection is collected, and
 // the two commands. Both run to their end on the command's own thread
-// (command_thread_win32.h), pumping its messages while the pipeline hashes.
+// (command_thread_win32.h), pumping its messages while its file hasher works.
 #pragma once
 
 #include <windows.h>
 
-#include "hashing/pipeline_win32.h"
 #include "shellext/selection.h"
 
 struct ShellCommandContext {
   HWND Owner;                // the invocation's window (may be null)
   HINSTANCE Instance;        // this module
   const Selection* Files;    // never empty when a command runs
-  ShellHashCommand* Hash;    // the command's own job and pipeline, not started
   const char* SettingsPath;  // full path of "Corvana.ini", the command's own
 };
 

@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "hashing/file_hasher_win32.h"
+#include "hashing/files_at_once_win32.h"
 #include "platform/profile_win32.h"
 #include "platform/window_text_win32.h"
 #include "shellext/candidate_lists_win32.h"
-#include "shellext/files_at_once_win32.h"
 #include "shellext/module_state_win32.h"
+#include "shellext/settings_path_win32.h"
 #include "shellext/shell_command_win32.h"
 #include "shellext/verify_lines.h"
 #include "shellext/verify_settings.h"
@@ -66,7 +67,6 @@ struct VerifyRun {
   uint32_t Taken = 0;
   const SelectedFile* TitleFile = nullptr;  // the file the title names
   std::vector<VerifyRow> Early;             // rows of the search under way
-  volatile LONG* Progress = nullptr;        // what the window paints for the file
 };
 
 void AddRow(VerifyRun& run, const VerifyRow& row) {
@@ -175,10 +175,8 @@ void FollowOldest(VerifyRun& run) {
     run.TitleFile = oldest.File;
     SetTitle(run, oldest.File->Path);
   }
-  if (run.Progress) {
-    const int32_t percent = OldestFileProgress(run.Hasher);
-    InterlockedExchange(run.Progress, percent < 0 ? 0 : percent);
-  }
+  const int32_t percent = OldestFileProgress(run.Hasher);
+  run.Band.FilePercent = percent < 0 ? 0 : static_cast<uint32_t>(percent);
 }
 
 // The row of the oldest file, and the rows held back before it.
@@ -324,14 +322,13 @@ void Release(VerifyRun* run) {
 }  // namespace
 
 HRESULT RunVerifyFilesCommand(const ShellCommandContext& context) {
-  if (!context.Files || !context.Files->Head || !context.Hash) return S_OK;
+  if (!context.Files || !context.Files->Head) return S_OK;
   VerifyRun* run = new (std::nothrow) VerifyRun();
   if (!run) return E_FAIL;
   ReadSwitches(context.SettingsPath, *run);
 
   ResultsWindowOwner owner;
   owner.Counters = &run->Band;
-  owner.Job = &context.Hash->Job;
   owner.Cancel = &run->Cancel;
   owner.UpdateDb = &run->UpdateDb;
   owner.SettingsPath = context.SettingsPath;
@@ -354,15 +351,14 @@ HRESULT RunVerifyFilesCommand(const ShellCommandContext& context) {
     return S_OK;
   }
 
-  FileHasherOptions hasherOptions;
+  FileHasherOptions hasherOptions =
+      HasherOptionsFor(files.Head->Path, ReadThreadsSetting(context.SettingsPath));
   hasherOptions.ShellVariant = true;
-  hasherOptions.Workers = ShellFilesAtOnce(files.Head->Path, context.SettingsPath);
   run->Hasher = CreateFileHasher(hasherOptions);
   if (!run->Hasher) {
     Release(run);
     return E_FAIL;
   }
-  run->Progress = &context.Hash->Job.Progress;
   DescribeVersion(&run->Row);
   AddRow(*run, run->Row);
 

@@ -23,7 +23,7 @@ struct VerifyRow {
 
 // What one command has counted so far. Start from a zero-filled record.
 struct VerifyCounters {
-  uint32_t CheckedCount;     // files handed to the pipeline, whatever came of them
+  uint32_t CheckedCount;     // files handed to the hasher, whatever came of them
   uint32_t BadCount;         // checksum or length mismatches
   uint32_t MissingCount;     // "File does not exist"
   uint32_t UnresolvedCount;  // "Could not resolve filename"
@@ -44,7 +44,7 @@ void DescribeCouldNotOpen(const char* listPath, VerifyRow* row);
 // file") for a selected file that no list names; adds 1 to SkippedCount.
 void DescribeNotFound(const char* relativeName, VerifyCounters* counters, VerifyRow* row);
 
-// The row of a file the pipeline has finished: `status` is the job's
+// The row of a file the hasher has finished: `status` is its
 // EntryStatus, `useMd5` the list's digest kind; for Hashed the computed
 // CRC-32 (or MD5) is compared with the entry's. Adds 1 to CheckedCount and 1
 // to the counter the outcome belongs to:

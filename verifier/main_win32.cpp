@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <string>
 
-#include "hashing/hash_job_win32.h"
 #include "hashing/name_resolution_win32.h"
 #include "platform/text_win32.h"
 #include "platform/window_text_win32.h"
@@ -23,9 +22,6 @@
 namespace {
 
 constexpr int kStartupFailed = -1;
-
-// The job record shared with the pipeline lives for the whole process.
-HashJob g_job;
 
 // Start-up errors: the "Error" box with the exclamation icon.
 void ShowError(const char* text) {
@@ -149,7 +145,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     bool reopen = false;
     for (;;) {
       v.RerunRequested = false;
-      RunOutcome outcome = RunList(instance, &g_job);
+      RunOutcome outcome = RunList(instance);
       if (outcome == RunOutcome::ListOpenFailed) {
         ShowErrorWithPath("Could not open file: \"", v.ListPath, "\"");
         exitCode = v.ErrorLevel ? kErrorLevelListFailed : kStartupFailed;

@@ -31,7 +31,7 @@ struct EntryOutcome {
 // 32 upper-case hexadecimal digits of a digest (33 bytes with the zero).
 void FormatDigest(const unsigned char digest[16], char out[33]);
 
-// The line of a hashed (or failed) entry: `status` is the pipeline's
+// The line of a hashed (or failed) entry: `status` is the hasher's
 // EntryStatus; for Hashed the computed checksum is compared with the
 // expected one (CRC-32, or the MD5 digest when `useMd5`).
 EntryOutcome DescribeEntry(const char* name, uint32_t status, bool useMd5, uint32_t computedCrc,

@@ -1,6 +1,6 @@
 // Process-wide state of the verifier, shared by the start-up code, the run
 // and the results window's commands. Everything here is touched only by the
-// user-interface thread (the pipeline threads see only the HashJob), so plain
+// user-interface thread (the hasher's threads see only their requests), so plain
 // variables suffice: window commands set flags that the run polls.
 #pragma once
 

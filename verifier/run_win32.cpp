@@ -10,9 +10,8 @@
 #include "formats/list_detection.h"
 #include "formats/par_list.h"
 #include "hashing/file_hasher_win32.h"
-#include "hashing/files_at_once.h"
+#include "hashing/files_at_once_win32.h"
 #include "hashing/name_resolution_win32.h"
-#include "hashing/seek_penalty_win32.h"
 #include "platform/ansi_codepage.h"
 #include "platform/file_time_win32.h"
 #include "platform/files_win32.h"
@@ -60,7 +59,7 @@ bool WindowGone() {
 // live: the caption names the file only once the wait has lasted a moment,
 // and its percentage is painted from the hasher's progress. False when the
 // wait ended without a result (a stop, or the window was closed).
-bool WaitForResult(FileHasher* hasher, HashJob* job, const char* name) {
+bool WaitForResult(FileHasher* hasher, const char* name) {
   VerifierState& v = g_verifier;
   HANDLE ready = FileHasherResultEvent(hasher);
   DWORD timeout = 250;
@@ -86,7 +85,7 @@ bool WaitForResult(FileHasher* hasher, HashJob* job, const char* name) {
         continue;
       }
       const int32_t progress = OldestFileProgress(hasher);
-      job->Progress = progress < 0 ? 0 : progress;
+      v.Counters.FilePercent = progress < 0 ? 0 : static_cast<uint32_t>(progress);
       if (!v.Counters.ShowFileProgress && progress >= 75) continue;
       v.Counters.ShowFileProgress = true;
       timeout = 500;
@@ -249,21 +248,6 @@ struct RunStorage {
   EntryInFlight inFlight[kFileHasherWindow];
 };
 
-// The hasher's options for a list in `folder`: how many files go side by
-// side (the storage's seek penalty, the "Threads" setting, the processors),
-// and a large BLAKE3 file on two cores where there are two.
-FileHasherOptions HasherOptionsFor(const std::string& folder, uint32_t threadsSetting) {
-  SYSTEM_INFO info;
-  ::GetSystemInfo(&info);
-  const SeekPenalty penalty = threadsSetting == 0
-                                  ? QuerySeekPenalty(folder.empty() ? "." : folder.c_str())
-                                  : SeekPenalty::Unknown;
-  FileHasherOptions options;
-  options.Workers = FilesAtOnce(penalty, threadsSetting, info.dwNumberOfProcessors);
-  options.SplitBlake3Blocks = info.dwNumberOfProcessors >= 2;
-  return options;
-}
-
 // Whether a previously verified entry may skip hashing: its file exists under
 // its exact name and, where times are checked, was last written before the
 // previous run started. A file whose time cannot be read is hashed.
@@ -277,7 +261,7 @@ bool StillVerified(ExactNames* names, const char* name, bool checkTimes, uint64_
 
 }  // namespace
 
-RunOutcome RunList(HINSTANCE instance, HashJob* job) {
+RunOutcome RunList(HINSTANCE instance) {
   VerifierState& v = g_verifier;
   RunCounters& c = v.Counters;
   static RunStorage storage;  // one run at a time, for the life of the process
@@ -341,7 +325,7 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     SetReportEncoding(reader.Encoding == TextEncoding::Utf8 ||
                       reader.Encoding == TextEncoding::Utf8Bom || IsUtf16(reader.Encoding));
   } else {
-    BeginRunWindow(instance, job);
+    BeginRunWindow(instance);
   }
 
   ReportLine(Info, "%s", kVersionLine);
@@ -398,7 +382,7 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
   v.ListRead = !invalid;
 
   FileHasher* hasher =
-      invalid ? nullptr : CreateFileHasher(HasherOptionsFor(folder, v.Settings.Threads));
+      invalid ? nullptr : CreateFileHasher(HasherOptionsFor(folder.c_str(), v.Settings.Threads));
   if (!invalid && hasher == nullptr) {
     ReportLine(Bad, "%s", EntryStatusMessage(~0u));  // "Internal allocation error"
     invalid = true;
@@ -483,7 +467,7 @@ RunOutcome RunList(HINSTANCE instance, HashJob* job) {
     if (taken == TakeOutcome::Pending) {
       const EntryInFlight& oldest =
           inFlight[(submitted - FilesInFlight(hasher)) % kFileHasherWindow];
-      if (!WaitForResult(hasher, job, oldest.shown.c_str())) break;
+      if (!WaitForResult(hasher, oldest.shown.c_str())) break;
       c.ShowFileProgress = false;
       continue;
     }

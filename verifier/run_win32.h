@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include "hashing/hash_job_win32.h"
-
 enum class RunOutcome {
   Done,
   ListOpenFailed,    // "Could not open file: "%s"" (ListPath)
@@ -13,6 +11,5 @@ enum class RunOutcome {
 
 // Opens the list, detects its format, counts it, makes its folder current,
 // creates the results file or window, hashes every entry not previously
-// verified, stores the database, reports the summary and stops the pipeline.
-// `job` is the process's one job record, zero-filled at start-up.
-RunOutcome RunList(HINSTANCE instance, HashJob* job);
+// verified, stores the database, reports the summary and ends its hasher.
+RunOutcome RunList(HINSTANCE instance);

@@ -55,12 +55,11 @@ FitArea PlacementArea() {
 }
 
 // What the window reads and sets: all of it lives in the verifier's state.
-ResultsWindowOwner RunOwner(HashJob* job) {
+ResultsWindowOwner RunOwner() {
   VerifierState& v = g_verifier;
   ResultsWindowOwner owner;
   owner.Variant = WindowVariant::Verifier;
   owner.Counters = &v.Counters;
-  owner.Job = job;
   owner.UpdateDb = &v.Settings.UpdateDb;
   owner.SettingsPath = v.IniPath;
   owner.ShowMenu = v.Settings.ShowMenu;
@@ -77,11 +76,11 @@ ResultsWindowOwner RunOwner(HashJob* job) {
 
 }  // namespace
 
-bool BeginRunWindow(HINSTANCE instance, HashJob* job) {
+bool BeginRunWindow(HINSTANCE instance) {
   WINDOWPLACEMENT wp;
   bool stored = LoadStoredPlacement(g_verifier.IniPath, PlacementArea(), &wp);
   g_checksumFitted = false;
-  HWND main = CreateResultsWindow(&g_window, instance, stored ? &wp : nullptr, RunOwner(job));
+  HWND main = CreateResultsWindow(&g_window, instance, stored ? &wp : nullptr, RunOwner());
   if (!main) return false;
   int32_t total = g_verifier.Counters.TotalEntries;
   if (total >= 0) ReserveRows(g_window, 2u * static_cast<uint32_t>(total));

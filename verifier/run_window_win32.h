@@ -7,15 +7,13 @@
 
 #include <windows.h>
 
-#include "hashing/hash_job_win32.h"
 #include "results/results_window_win32.h"
 
 // The hand-off after format detection: placement from "WindowInfo" fitted to
 // the screen area, CreateResultsWindow, ReserveRows(2 x TotalEntries) when the
 // count is known, the menu or system-menu items with the "&Update DB" check
-// mark, the icons. The job's Progress is painted and its DoneEvent signalled
-// when the window goes. False when the window could not be created.
-bool BeginRunWindow(HINSTANCE instance, HashJob* job);
+// mark, the icons. False when the window could not be created.
+bool BeginRunWindow(HINSTANCE instance);
 
 // The run's results window, or null when none exists (never created, or
 // closed by the user).
@@ -25,7 +23,7 @@ HWND RunWindowHandle();
 void AddRunRow(const char* text, RowKind kind);
 
 // Caption "Checking %s..." and the status band invalidated with erasing,
-// when the run hands a file to the pipeline.
+// when the run waits for a file.
 void RunWindowFileStarted(const char* name);
 
 // The status band invalidated; `erase` false when only the percentage changed.

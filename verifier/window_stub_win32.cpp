@@ -3,7 +3,7 @@
 // without its file. Linked only when the real window is missing.
 #include "verifier/run_window_win32.h"
 
-bool BeginRunWindow(HINSTANCE, HashJob*) {
+bool BeginRunWindow(HINSTANCE) {
   return false;
 }
 HWND RunWindowHandle() {

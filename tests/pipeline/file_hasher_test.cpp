@@ -15,6 +15,7 @@
 
 #include "hashing/crc32.h"
 #include "hashing/digest.h"
+#include "hashing/files_at_once_win32.h"
 #include "hashing/md5.h"
 #include "hashing/seek_penalty_win32.h"
 #include "platform/files_win32.h"
@@ -424,6 +425,36 @@ TEST(SeekPenaltyTest, AnswersOrSaysUnknown) {
   // A drive that does not exist cannot be asked.
   EXPECT_EQ(QuerySeekPenalty("Q:\\nowhere\\file.bin", &trace), SeekPenalty::Unknown);
   EXPECT_NE(trace.Step, SeekPenaltyStep::Answered);
+}
+
+// The one decision of the verifier and the shell extension: what the storage
+// answers matters only when the setting leaves it the decision.
+TEST(HasherOptionsForTest, SettingStorageAndProcessors) {
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  const uint32_t processors = info.dwNumberOfProcessors ? info.dwNumberOfProcessors : 1;
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const uint32_t byStorage = FilesAtOnce(QuerySeekPenalty(temp), 0, processors);
+  const struct {
+    const char* Path;
+    uint32_t Setting;
+    uint32_t Workers;
+  } kCases[] = {
+      {temp, 0, byStorage},
+      {"", 0, FilesAtOnce(QuerySeekPenalty("."), 0, processors)},  // the current folder
+      {"Q:\\nowhere\\file.bin", 0, 1},  // a drive that cannot be asked: one at a time
+      {"Q:\\nowhere\\file.bin", 3, 3},  // the setting decides without asking
+      {temp, 1, 1},
+      {temp, 40, kMaxFilesAtOnce},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::string(c.Path) + " Threads=" + std::to_string(c.Setting));
+    const FileHasherOptions options = HasherOptionsFor(c.Path, c.Setting);
+    EXPECT_EQ(options.Workers, c.Workers);
+    EXPECT_EQ(options.SplitBlake3Blocks, processors >= 2);
+    EXPECT_FALSE(options.ShellVariant);
+  }
 }
 
 }  // namespace

@@ -266,6 +266,14 @@ TEST(OpenForHashingTest, OutcomesOfBothVariants) {
   file.Reset();
   direct.Reset();
 
+  // A name that resolves to a folder is found but cannot be read.
+  ASSERT_TRUE(MakeFolder("only_dir"));
+  for (bool shell : {false, true}) {
+    file.Reset(OpenForHashing("only dir", shell, &why));
+    EXPECT_FALSE(file);
+    EXPECT_EQ(why, ReadError);
+  }
+
   // Another program writing the file is fine (write sharing); one that
   // refuses all sharing makes it a read error.
   UniqueFileHandle writer(CreateFileA("a1.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -51,7 +51,7 @@ class CountingSemaphoreTest : public ::testing::TestWithParam<SemaphoreSleep> {
 };
 
 TEST_P(CountingSemaphoreTest, SleepsTheWayItWasAskedToWhereThePlatformAllows) {
-  // Wine has address waits; without them the pipeline would pay a server
+  // Wine has address waits; without them the file hasher would pay a server
   // round trip on every block.
   EXPECT_EQ(UsesAddressWaits(&a_), GetParam() == SemaphoreSleep::AddressWait);
 }
@@ -68,7 +68,7 @@ TEST_P(CountingSemaphoreTest, CountsAndKeepsTheMaximum) {
   EXPECT_TRUE(ReleaseCountingSemaphore(&a_, 9));
 }
 
-// The pipeline's hand-off: the producer may run at most eight units ahead;
+// The reader's hand-off to its worker: the producer may run at most eight units ahead;
 // every unit carries its sequence number through a ring, so a lost, doubled
 // or early unit shows as a wrong number.
 struct Ring {

@@ -88,7 +88,8 @@ HWND FindProcessWindow(DWORD pid, const char* cls) {
   return c.found;
 }
 
-BoxWatcher::BoxWatcher(DWORD pid) : pid_(pid), thread_([this] { Run(); }) {}
+BoxWatcher::BoxWatcher(DWORD pid, int answer)
+    : pid_(pid), answer_(answer), thread_([this] { Run(); }) {}
 
 BoxWatcher::~BoxWatcher() {
   {
@@ -132,8 +133,10 @@ void BoxWatcher::Run() {
         seen_.push_back(b);
       }
       last = box;
-      HWND ok = ::GetDlgItem(box, IDOK);
-      ::PostMessageA(box, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
+      const int press = ::GetDlgItem(box, answer_) ? answer_
+                        : ::GetDlgItem(box, IDOK)  ? IDOK
+                                                   : IDCANCEL;
+      ::PostMessageA(box, WM_COMMAND, press, 0);
     } else if (!box) {
       last = nullptr;
     }

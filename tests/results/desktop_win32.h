@@ -25,11 +25,12 @@ struct SeenBox {
 };
 
 // Watches the desktop for dialog boxes ("#32770") of process `pid`, reads
-// each one's caption, message and icon, and presses its OK (or Cancel)
-// button. Runs on its own thread until destroyed.
+// each one's caption, message and icon, and presses its `answer` button
+// (IDYES, IDNO...) where it has one, else its OK (or Cancel) button. Runs on
+// its own thread until destroyed.
 class BoxWatcher {
  public:
-  explicit BoxWatcher(DWORD pid);
+  explicit BoxWatcher(DWORD pid, int answer = IDOK);
   ~BoxWatcher();
   BoxWatcher(const BoxWatcher&) = delete;
   BoxWatcher& operator=(const BoxWatcher&) = delete;
@@ -39,6 +40,7 @@ class BoxWatcher {
  private:
   void Run();
   DWORD pid_;
+  int answer_;
   bool stop_ = false;
   std::mutex mutex_;
   std::vector<SeenBox> seen_;

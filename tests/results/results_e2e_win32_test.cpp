@@ -102,8 +102,8 @@ class Window : public ::testing::Test {
   }
   void Command(int id) { ::SendMessageA(main_, WM_COMMAND, id, 0); }
   // The boxes a command shows, each read and answered as it appears.
-  std::vector<SeenBox> BoxesOf(int id) {
-    BoxWatcher boxes(pid_);
+  std::vector<SeenBox> BoxesOf(int id, int answer = IDOK) {
+    BoxWatcher boxes(pid_, answer);
     Command(id);
     return boxes.Seen();
   }
@@ -221,7 +221,14 @@ TEST_F(Window, MarkBadThenDeleteMarkedRemovesExactlyTheBadFiles) {
   ASSERT_EQ(marked.size(), 2u);
   EXPECT_EQ(reader.Row(marked[0]).name, "c.bin");
   EXPECT_EQ(reader.Row(marked[1]).name, "d.bin");
-  Command(704);
+  // d.bin is missing: only c.bin is asked for, and "No" keeps it.
+  std::vector<SeenBox> seen = BoxesOf(704, IDNO);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "Move 1 file(s) to the Recycle Bin?");
+  EXPECT_TRUE(seen[0].owned);
+  EXPECT_TRUE(FileThere(Path("c.bin")));
+  seen = BoxesOf(704, IDYES);
+  ASSERT_EQ(seen.size(), 1u);
   EXPECT_FALSE(FileThere(Path("c.bin")));
   EXPECT_TRUE(FileThere(Path("a.bin")));
   EXPECT_TRUE(FileThere(Path("b.bin")));
@@ -319,7 +326,14 @@ TEST_F(Window, UnicodeNamesShowAsTheyAreAndDeleteMarkedTakesThem) {
     EXPECT_EQ(rows[i + 1].wideName, SystemWide(kUnicodeNames[i].Utf8)) << kUnicodeNames[i].Utf8;
     reader.Select(static_cast<int>(i + 1), true);
   }
-  Command(704);
+  // The name that ends in a dot has no plain form that reaches it, which a
+  // Recycle Bin needs: the question says it goes for good.
+  std::vector<SeenBox> seen = BoxesOf(704, IDYES);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "Move " + std::to_string(count - 1) +
+                              " file(s) to the Recycle Bin?\r\n\r\n1 file(s) cannot go to a "
+                              "Recycle Bin and will be deleted for good:\r\n" +
+                              Path("ends with a dot."));
   for (const UnicodeName& n : kUnicodeNames) {
     EXPECT_EQ(GetFileAttributesUtf8(Path(n.Utf8).c_str()), INVALID_FILE_ATTRIBUTES) << n.Utf8;
   }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <string>
@@ -14,7 +15,6 @@
 
 #include "desktop_win32.h"
 #include "formats/base64.h"
-#include "hashing/hash_job_win32.h"
 #include "platform/files_win32.h"
 #include "results/results_window_win32.h"
 #include "tests/pipeline/test_files_win32.h"
@@ -88,6 +88,56 @@ void PutClipboard(const char* text) {
   ::CloseClipboard();
 }
 
+// The names the shell's Recycle Bin shows (each item's original name),
+// wherever the platform keeps the files.
+std::vector<std::string> RecycleBinNames() {
+  std::vector<std::string> names;
+  IShellFolder* desktop = nullptr;
+  if (FAILED(::SHGetDesktopFolder(&desktop))) return names;
+  LPITEMIDLIST binId = nullptr;
+  IShellFolder* bin = nullptr;
+  if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &binId)) &&
+      SUCCEEDED(desktop->BindToObject(binId, nullptr, IID_IShellFolder,
+                                      reinterpret_cast<void**>(&bin)))) {
+    IEnumIDList* items = nullptr;
+    if (bin->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN,
+                         &items) == S_OK) {
+      LPITEMIDLIST item = nullptr;
+      while (items->Next(1, &item, nullptr) == S_OK) {
+        STRRET name{};
+        if (SUCCEEDED(bin->GetDisplayNameOf(item, SHGDN_NORMAL, &name))) {
+          if (name.uType == STRRET_WSTR) {
+            names.push_back(SystemUtf8(name.pOleStr));
+            ::CoTaskMemFree(name.pOleStr);
+          } else if (name.uType == STRRET_CSTR) {
+            names.push_back(name.cStr);
+          } else if (name.uType == STRRET_OFFSET) {
+            names.push_back(reinterpret_cast<const char*>(item) + name.uOffset);
+          }
+        }
+        ::CoTaskMemFree(item);
+      }
+      items->Release();
+    }
+    bin->Release();
+  }
+  if (binId) ::CoTaskMemFree(binId);
+  desktop->Release();
+  return names;
+}
+
+bool InRecycleBin(const std::string& name) {
+  for (const std::string& n : RecycleBinNames())
+    if (n == name) return true;
+  return false;
+}
+
+// Names no earlier run left in the Recycle Bin.
+std::string Unique(const char* name) {
+  return std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount()) + "-" +
+         name;
+}
+
 // The popup's item states, seen by the owner while the menu is up; the menu
 // is then closed again.
 struct PopupSpy {
@@ -121,12 +171,9 @@ class ResultsWindow : public ::testing::Test {
     std::snprintf(g_verifier.IniPath, sizeof g_verifier.IniPath, "%sCorvana.ini", folder_.c_str());
     std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%sdisc.sfv", folder_.c_str());
     ::SetCurrentDirectoryA(folder_.c_str());
-    job_ = HashJob{};
-    job_.DoneEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
   }
   void TearDown() override {
     EndRunWindow();
-    ::CloseHandle(job_.DoneEvent);
     char temp[MAX_PATH];
     ::GetTempPathA(sizeof temp, temp);
     ::SetCurrentDirectoryA(temp);
@@ -135,7 +182,7 @@ class ResultsWindow : public ::testing::Test {
 
   // The window as the run makes it.
   HWND Open() {
-    EXPECT_TRUE(BeginRunWindow(::GetModuleHandleA(nullptr), &job_));
+    EXPECT_TRUE(BeginRunWindow(::GetModuleHandleA(nullptr)));
     main_ = RunWindowHandle();
     list_ = ::GetDlgItem(main_, 501);
     PumpUntil([] { return false; }, 50);
@@ -195,7 +242,6 @@ class ResultsWindow : public ::testing::Test {
   }
 
   std::string folder_;
-  HashJob job_{};
   HWND main_ = nullptr;
   HWND list_ = nullptr;
 };
@@ -500,23 +546,20 @@ TEST_F(ResultsWindow, PlacementAndWidthsTravelThroughTheSettingsFile) {
             ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
 }
 
-TEST_F(ResultsWindow, EscapeClosesWakesTheRunAndSaves) {
+TEST_F(ResultsWindow, EscapeClosesAndSaves) {
   Open();
   ReportLine(Good, "a.bin: 00000001:  OK");
   ::SendMessageA(list_, WM_CHAR, 27, 0);
   ASSERT_TRUE(PumpUntil([] { return RunWindowHandle() == nullptr; }, 5000));
-  EXPECT_EQ(::WaitForSingleObject(job_.DoneEvent, 0), WAIT_OBJECT_0);
   EXPECT_EQ(Setting("LVWindowInfo"), "AwAAAHIAAAByAAAApQAAAA==");
   EXPECT_EQ(Setting("WindowInfo").size(), 60u);
   ReportLine(Good, "b.bin: 00000002:  OK");  // no window: dropped, no crash
   EndRunWindow();                            // the run's own call afterwards
 
   // "E&xit" closes the same way.
-  ::ResetEvent(job_.DoneEvent);
   Open();
   ::SendMessageA(main_, WM_COMMAND, 40002, 0);
   ASSERT_TRUE(PumpUntil([] { return RunWindowHandle() == nullptr; }, 5000));
-  EXPECT_EQ(::WaitForSingleObject(job_.DoneEvent, 0), WAIT_OBJECT_0);
 }
 
 TEST_F(ResultsWindow, RunFlagsFromOpenAndCheckAll) {
@@ -618,20 +661,80 @@ TEST_F(ResultsWindow, MarkBadSelectsOnlyBadRowsWithAStatus) {
   EXPECT_EQ(::GetFocus(), list_);
 }
 
-TEST_F(ResultsWindow, DeleteMarkedRemovesGoodAndBadFilesOnly) {
+// "&Delete Marked files" asks once and moves the good and bad rows' files to
+// the Recycle Bin; "No" leaves everything; Info rows are never files.
+TEST_F(ResultsWindow, DeleteMarkedAsksAndRecyclesGoodAndBadFilesOnly) {
+  const std::string a = Unique("a.bin"), b = Unique("b.bin"), c = Unique("c.bin");
+  for (const std::string& f : {std::string("Corvana v2.33"), a, b, c}) Touch(folder_ + f);
   Open();
-  for (const char* f : {"Corvana v2.33", "a.bin", "b.bin", "c.bin"}) Touch(folder_ + f);
   ReportLine(Info, "Corvana v2.33");
-  ReportLine(Good, "a.bin: 00000001:  OK");
-  ReportLine(Bad, "b.bin: 00000002:  FAILED.  CRC mismatch");
-  ReportLine(Good, "c.bin: 00000003:  OK");
+  ReportLine(Good, "%s: 00000001:  OK", a.c_str());
+  ReportLine(Bad, "%s: 00000002:  FAILED.  CRC mismatch", b.c_str());
+  ReportLine(Good, "%s: 00000003:  OK", c.c_str());
   Select({0, 1, 2});
-  ::SendMessageA(main_, WM_COMMAND, 704, 0);
-  EXPECT_TRUE(Exists(folder_ + "Corvana v2.33"));
-  EXPECT_FALSE(Exists(folder_ + "a.bin"));
-  EXPECT_FALSE(Exists(folder_ + "b.bin"));
-  EXPECT_TRUE(Exists(folder_ + "c.bin"));
+  const struct {
+    int Answer;
+    bool Gone;
+  } kAnswers[] = {{IDNO, false}, {IDYES, true}};
+  for (const auto& answer : kAnswers) {
+    SCOPED_TRACE(answer.Answer == IDYES ? "Yes" : "No");
+    std::vector<SeenBox> boxes;
+    {
+      BoxWatcher watcher(::GetCurrentProcessId(), answer.Answer);
+      ::SendMessageA(main_, WM_COMMAND, 704, 0);
+      boxes = watcher.Seen();
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Move 2 file(s) to the Recycle Bin?");
+    EXPECT_TRUE(boxes[0].owned);
+    EXPECT_TRUE(Exists(folder_ + "Corvana v2.33"));
+    EXPECT_EQ(Exists(folder_ + a), !answer.Gone);
+    EXPECT_EQ(Exists(folder_ + b), !answer.Gone);
+    EXPECT_TRUE(Exists(folder_ + c));
+    EXPECT_EQ(InRecycleBin(a), answer.Gone);
+    EXPECT_EQ(InRecycleBin(b), answer.Gone);
+    EXPECT_FALSE(InRecycleBin(c));
+  }
   EXPECT_EQ(Rows().size(), 4u);  // the rows stay
+
+  // Nothing left to delete: no question.
+  BoxWatcher watcher(::GetCurrentProcessId(), IDYES);
+  ::SendMessageA(main_, WM_COMMAND, 704, 0);
+  EXPECT_TRUE(watcher.Seen().empty());
+}
+
+// A name that leads out of the list's folder is named in the question, by
+// its full path, and goes only with the answer.
+TEST_F(ResultsWindow, DeleteMarkedNamesFilesOutsideTheListsFolder) {
+  const std::string list = folder_ + "list\\";
+  ASSERT_TRUE(CreateFolderUtf8(list.c_str()));
+  ASSERT_TRUE(CreateFolderUtf8((list + "sub").c_str()));
+  std::snprintf(g_verifier.ListPath, sizeof g_verifier.ListPath, "%sdisc.sfv", list.c_str());
+  ::SetCurrentDirectoryA(list.c_str());
+  const std::string in = Unique("in.bin"), below = Unique("below.bin"), out = Unique("out.bin");
+  Touch(list + in);
+  Touch(list + "sub\\" + below);
+  Touch(folder_ + out);
+  Open();
+  ReportLine(Good, "%s: 00000001:  OK", in.c_str());
+  ReportLine(Bad, "sub/%s: 00000002:  FAILED.  CRC mismatch", below.c_str());
+  ReportLine(Bad, "..\\%s: 00000003:  FAILED.  CRC mismatch", out.c_str());
+  Select({0, 1, 2});
+  std::vector<SeenBox> boxes;
+  {
+    BoxWatcher watcher(::GetCurrentProcessId(), IDYES);
+    ::SendMessageA(main_, WM_COMMAND, 704, 0);
+    boxes = watcher.Seen();
+  }
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(
+      boxes[0].text,
+      "Move 3 file(s) to the Recycle Bin?\r\n\r\nOutside the list's folder:\r\n" + folder_ + out);
+  EXPECT_FALSE(Exists(list + in));
+  EXPECT_FALSE(Exists(list + "sub\\" + below));
+  EXPECT_FALSE(Exists(folder_ + out));
+  EXPECT_TRUE(InRecycleBin(out));
+  ::SetCurrentDirectoryA(folder_.c_str());
 }
 
 class MoveCommand : public ResultsWindow {
@@ -699,6 +802,27 @@ TEST_F(MoveCommand, ReportsEachFailure) {
   EXPECT_TRUE(boxes[0].exclamation);
   EXPECT_TRUE(Exists(folder_ + "holiday\\a.bin"));  // moved before stays moved
   EXPECT_TRUE(Exists(folder_ + "holiday.sfv"));
+}
+
+// A good file outside the list's folder stays where it is, and the message
+// names it.
+TEST_F(MoveCommand, GoodFilesOutsideTheListsFolderStayAndAreNamed) {
+  Fill();
+  const std::string outFolder = MakeTempFolder("outside");
+  const std::string out = outFolder + "out.bin";
+  Touch(out);
+  ReportLine(Good, "%s: 00000004:  OK", out.c_str());
+  std::vector<SeenBox> boxes = Move();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text,
+            "All good files successfully moved\r\n\r\n"
+            "Outside the list's folder, not moved:\r\n" +
+                out);
+  EXPECT_EQ(boxes[0].caption, "Completed");
+  EXPECT_TRUE(Exists(folder_ + "holiday\\a.bin"));
+  EXPECT_TRUE(Exists(folder_ + "holiday\\holiday.sfv"));
+  EXPECT_TRUE(Exists(out));
+  RemoveTree(outFolder);
 }
 
 TEST_F(MoveCommand, ListThatCannotMoveAndListWithoutExtension) {
@@ -772,7 +896,20 @@ TEST_F(ResultsWindow, DeleteMarkedTakesUnicodeAndLongNames) {
   ReportLine(Good, "kept.bin: 00000001:  OK");
   ListViewReader reader(list_, ::GetCurrentProcess());
   for (size_t i = 0; i < names.size(); ++i) reader.Select(static_cast<int>(i), true);
-  ::SendMessageW(main_, WM_COMMAND, 704, 0);
+  std::vector<SeenBox> boxes;
+  {
+    BoxWatcher watcher(::GetCurrentProcessId(), IDYES);
+    ::SendMessageW(main_, WM_COMMAND, 704, 0);
+    boxes = watcher.Seen();
+  }
+  // A Recycle Bin takes only paths its plain form reaches: the two long
+  // ones and the name that ends in a dot go for good, and the question says so.
+  ASSERT_EQ(boxes.size(), 1u);
+  const std::string recycled = "Move " + std::to_string(names.size() - 3) +
+                               " file(s) to the Recycle Bin?\r\n\r\n"
+                               "3 file(s) cannot go to a Recycle Bin and will be deleted for good:";
+  EXPECT_EQ(boxes[0].text.substr(0, recycled.size()), recycled);
+  EXPECT_TRUE(boxes[0].exclamation);
   for (const std::string& name : names) EXPECT_FALSE(Exists(folder_ + name)) << name;
   EXPECT_TRUE(Exists(folder_ + "kept.bin"));
   RemoveFolderUtf8((folder_ + kLongFolders).c_str());

@@ -320,7 +320,7 @@ TEST_F(CreateListTest, UnreadableFilesAreAskedAboutAndSkipped) {
   };
   for (const Case& c : cases) {
     DeleteFileA((dir_ + "x.sfv").c_str());  // the list of the case before
-    // b.bin and d.bin are held open without sharing: the pipeline cannot open them.
+    // b.bin and d.bin are held open without sharing: the hasher cannot open them.
     UniqueFileHandle b(
         CreateFileA((dir_ + "b.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     UniqueFileHandle d(
@@ -508,7 +508,7 @@ TEST_F(CreateListTest, LongPathsAreListed) {
     std::string path = folder + "\\" + std::string(length - folder.size() - 5, 'z') + ".bin";
     ASSERT_EQ(path.size(), length);
     PutUtf8(path, name);
-    if (!PipelineOpens(path)) GTEST_SKIP() << "the pipeline does not open a path of " << length;
+    if (!HasherOpens(path)) GTEST_SKIP() << "the file hasher does not open a path of " << length;
     relative.push_back(path.substr(dir_.size()));
   }
   Create({"deep"}, {ChooseList(dir_ + "long.md5", 1), AnswerBox("Results")});
@@ -524,7 +524,7 @@ bool PutUnicodeFolder(const std::string& dir) {
   CreateFolderUtf8((dir + "u").c_str());
   PutUtf8(dir + "u\\plain.txt", "plain");
   for (const UnicodeName& n : kUnicodeNames) PutUtf8(dir + "u\\" + n.Utf8, n.Utf8);
-  return PipelineOpens(dir + "u\\" + kUnicodeNames[4].Utf8);
+  return HasherOpens(dir + "u\\" + kUnicodeNames[4].Utf8);
 }
 
 // The shared names: an ASCII name's line is as ever, the others are UTF-8

@@ -5,7 +5,7 @@
 // a second thread; the final message is switched off. Prints the time the
 // command took. The environment variable CORVANA_THREADS, when set, is
 // written as the "Threads" setting.
-// shellext_create_tool probe FILE: exit status 0 when this build's pipeline
+// shellext_create_tool probe FILE: exit status 0 when this build's file hasher
 // opens FILE (a name outside the ANSI code page, say), 3 when it does not.
 #include <windows.h>
 
@@ -31,7 +31,7 @@ int main() {
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());
   if (argc == 3 && std::strcmp(argv[1], "probe") == 0)
-    return PipelineOpens(WindowsPath(argv[2])) ? 0 : 3;
+    return HasherOpens(WindowsPath(argv[2])) ? 0 : 3;
   // The drop-down's entries in their order.
   static const char* const kTypes[] = {"sfv", "md5", "sha1", "sha256", "sha512", "b3"};
   int type = -1;

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "hashing/pipeline_win32.h"
+#include "hashing/file_hasher_win32.h"
 #include "platform/text_win32.h"
 
 namespace {
@@ -306,21 +306,18 @@ void* ModuleExport(const char* name) {
   return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
 }
 
-bool PipelineOpens(const std::string& path) {
-  ShellHashCommand* command = CreateShellHashCommand();
-  if (!command) return false;
-  bool hashed = false;
-  HashJob& job = command->Job;
-  if (path.size() < sizeof job.FilePath && StartShellHashing(command)) {
-    std::memcpy(job.FilePath, path.c_str(), path.size() + 1);
-    job.ExpectedSizeLow = job.ExpectedSizeHigh = 0xFFFFFFFF;
-    ResetEvent(job.DoneEvent);
-    ReleaseSemaphore(job.StartSemaphore, 1, nullptr);
-    WaitForSingleObject(job.DoneEvent, 30000);
-    hashed = job.Status == 0;  // Hashed
-    StopShellHashing(command);
-  }
-  FreeShellHashCommand(command);
+bool HasherOpens(const std::string& path) {
+  FileHasherOptions options;
+  options.ShellVariant = true;
+  FileHasher* hasher = CreateFileHasher(options);
+  if (!hasher) return false;
+  FileRequest request;
+  request.Path = path.c_str();
+  FileResult result{};
+  const bool hashed = SubmitFile(hasher, request) == SubmitOutcome::Accepted &&
+                      WaitFileResult(hasher, &result, 30000) == TakeOutcome::Ready &&
+                      result.Status == Hashed;
+  DestroyFileHasher(hasher);
   return hashed;
 }
 

@@ -119,13 +119,13 @@ HRESULT ModuleCanUnloadNow();
 // GetProcAddress of an export of the loaded extension (null when missing).
 void* ModuleExport(const char* name);
 
-// Whether this build's read-and-hash pipeline opens and hashes `path` (a
+// Whether this build's file hasher opens and hashes `path` (a
 // name outside the ANSI code page, a path of 260 characters or more): the
 // end-to-end tests of such paths need it and say so when it does not.
-bool PipelineOpens(const std::string& path);
+bool HasherOpens(const std::string& path);
 
 // The threads of this process that started in the loaded extension's code:
-// its commands' threads and their pipelines'.
+// its commands' threads and their hashers'.
 std::vector<DWORD> CommandThreads();
 // Waits until every such thread has ended, dispatching this thread's
 // messages meanwhile; false on a timeout.

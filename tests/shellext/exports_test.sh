@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Each CRVNShll.dll given exports exactly DllCanUnloadNow and DllGetClassObject
-# and imports only DLLs of the system (everything else is linked in). A DLL
-# that has not been built (the other architecture's build) is reported and
-# passed over.
+# Each CRVNShll.dll given exports exactly DllCanUnloadNow and DllGetClassObject,
+# imports only DLLs of the system (everything else is linked in), and has no
+# section (static storage included) of more than 1 MiB: every Explorer
+# process loads it. A DLL that has not been built (the other architecture's
+# build) is reported and passed over.
 set -u
 status=0
 for dll in "$@"; do
@@ -31,6 +32,13 @@ for dll in "$@"; do
         ;;
     esac
   done
+  # objdump -h: index, name, size in hex, ...
+  while read -r name size; do
+    if [ $((16#$size)) -gt 1048576 ]; then
+      echo "FAIL: $dll section $name holds $((16#$size)) bytes"
+      status=1
+    fi
+  done < <($objdump -h "$dll" | awk '$1 ~ /^[0-9]+$/ && $2 !~ /^\.debug/ {print $2, $3}')
   [ $status = 0 ] && echo "ok: $dll"
 done
 exit $status

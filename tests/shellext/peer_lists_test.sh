@@ -112,7 +112,7 @@ for line in sys.stdin:
 [ "$n" -ge 9 ] || fail "unicode: only $n names read from the table"
 if ! "$wine_run" --prefix "$prefix" "$tool" probe "$work/uni/names/$(ls names | grep -v '^[ -~]*$' | head -1)" \
   >/dev/null 2>&1; then
-  echo "skip: unicode: the pipeline opens names through the ANSI code page"
+  echo "skip: unicode: the file hasher opens names through the ANSI code page"
   exit $status
 fi
 for type in sfv md5; do

@@ -287,8 +287,8 @@ TEST_F(VerifyFilesTest, UnicodeNamesAreFoundInAUtf8List) {
     if (std::string(n.Utf8).back() != '.') selected.push_back(n.Utf8);
   }
   Put("names.sfv", list);
-  if (!PipelineOpens(folder_ + kUnicodeNames[4].Utf8))
-    GTEST_SKIP() << "the pipeline opens names through the ANSI code page";
+  if (!HasherOpens(folder_ + kUnicodeNames[4].Utf8))
+    GTEST_SKIP() << "the file hasher opens names through the ANSI code page";
   std::vector<std::string> rows = Verify(selected);
   ASSERT_EQ(rows.size(), 1 + selected.size() + 2);
   for (size_t i = 1; i <= selected.size(); ++i)
