@@ -21,6 +21,7 @@
 #include "platform/utf8.h"
 #include "platform/windows_path.h"
 #include "verifier/database_file.h"
+#include "verifier/entry_paths_win32.h"
 #include "verifier/exact_names_win32.h"
 #include "verifier/report_win32.h"
 #include "verifier/result_lines.h"
@@ -128,14 +129,6 @@ void TakeParStatus(void* context, uint32_t k, uint64_t status) {
   if (c->use && (status & kParVerifiedBit) != 0) SetEntryBit(c->bitmap, k);
 }
 
-// The folder part of a path (up to its last '\'), or "" when it has none.
-std::string ListFolderOf(const std::string& path) {
-  const size_t slash = path.rfind('\\');
-  size_t length = slash == std::string::npos ? 0 : slash;
-  if (length == 2 && path[1] == ':') length = 3;  // "C:\" stays a root
-  return path.substr(0, length);
-}
-
 // The folder the entries' names are taken in: the last run's list folder,
 // at first the current folder. (The current folder follows it where the
 // system allows, which stops at 260 characters; names are joined to it
@@ -153,68 +146,6 @@ void DropPendingBaseWhenCurrent() {
   if (current.empty()) return;
   if (current.back() != '\\') current += '\\';
   if (::lstrcmpiW(Wide(current).c_str(), Wide(v.PendingBase).c_str()) == 0) v.PendingBase[0] = '\0';
-}
-
-// The absolute form of a list's path (the path itself when the system cannot
-// tell it).
-std::string FullPathOf(const char* path) {
-  if (IsAbsolutePath(path) || IsExtendedOrDevicePath(path)) return path;
-  const std::wstring w = Wide(path);
-  const DWORD n = ::GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return path;
-  std::wstring full(n, L'\0');
-  const DWORD got = ::GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
-  if (got == 0 || got >= n) return path;
-  full.resize(got);
-  return Utf8(full);
-}
-
-// True for a name that is taken from a root or a drive of its own ("\x",
-// "C:x", "C:\x") rather than from the list's folder.
-bool StandsAlone(const char* name) {
-  return name[0] == '\\' || name[0] == '/' || (name[0] != '\0' && name[1] == ':');
-}
-
-// The path the entry's file is opened by: its name (behind any base folder)
-// joined to the list's folder, and how many bytes of it are that folder.
-// False when it is longer than the system's paths.
-bool EntryPath(const std::string& folder, const std::string& name, std::string* path,
-               uint32_t* nameStart) {
-  size_t start = 0;
-  if (folder.empty() || StandsAlone(name.c_str())) {
-    *path = name;
-  } else {
-    *path = folder;
-    if (path->back() != '\\' && path->back() != '/') *path += '\\';
-    start = path->size();
-    *path += name;
-  }
-  *nameStart = static_cast<uint32_t>(start);
-  return path->size() < kMaxPathBytes;
-}
-
-// A list taken as UTF-8 by its content may be an older ANSI list whose bytes
-// happen to be valid UTF-8: when the UTF-8 reading of a name names no file
-// and its ANSI reading does, the list is read as ANSI from then on, and the
-// entry's name is its ANSI reading. Once kUtf8Confirmations names outside
-// ASCII have been found under their UTF-8 reading the list is UTF-8 beyond
-// doubt (an ANSI list's bytes make existing UTF-8 names only by chance), and
-// its other names are no longer looked up twice.
-constexpr uint32_t kUtf8Confirmations = 32;
-
-void TakeAnsiReadingWhenItExists(ListReader* reader, uint32_t* confirmed, const std::string& folder,
-                                 ListEntry* entry) {
-  if (reader->Encoding != TextEncoding::Utf8 || *confirmed >= kUtf8Confirmations) return;
-  const size_t length = std::strlen(entry->FileName);
-  if (IsAsciiText(entry->FileName, length)) return;
-  if (GetFileAttributesUtf8(JoinPath(folder, entry->FileName).c_str()) != INVALID_FILE_ATTRIBUTES) {
-    ++*confirmed;
-    return;
-  }
-  const std::string ansi = AnsiToUtf8(entry->FileName, static_cast<int>(length));
-  if (GetFileAttributesUtf8(JoinPath(folder, ansi).c_str()) == INVALID_FILE_ATTRIBUTES) return;
-  if (!CopyWhole(entry->FileName, sizeof entry->FileName, ansi)) return;
-  reader->Encoding = TextEncoding::Ansi;
 }
 
 // One entry from its submission to the hasher until its result is taken:
@@ -243,21 +174,6 @@ struct RunStorage {
   ReportText summary[4];
   EntryInFlight inFlight[kFileHasherWindow];
 };
-
-// The hasher's options for a list in `folder`: how many files go side by
-// side (the storage's seek penalty, the "Threads" setting, the processors),
-// and a large BLAKE3 file on two cores where there are two.
-FileHasherOptions HasherOptionsFor(const std::string& folder, uint32_t threadsSetting) {
-  SYSTEM_INFO info;
-  ::GetSystemInfo(&info);
-  const SeekPenalty penalty = threadsSetting == 0
-                                  ? QuerySeekPenalty(folder.empty() ? "." : folder.c_str())
-                                  : SeekPenalty::Unknown;
-  FileHasherOptions options;
-  options.Workers = FilesAtOnce(penalty, threadsSetting, info.dwNumberOfProcessors);
-  options.SplitBlake3Blocks = info.dwNumberOfProcessors >= 2;
-  return options;
-}
 
 // Whether a previously verified entry may skip hashing: its file exists under
 // its exact name and, where times are checked, was last written before the
