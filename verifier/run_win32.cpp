@@ -30,8 +30,6 @@
 
 namespace {
 
-constexpr const char* kVersionLine = "Corvana v2.33";
-
 // Copies the whole text or nothing: a cut path would name another file.
 bool CopyWhole(char* out, size_t capacity, const std::string& text) {
   if (text.size() >= capacity) return false;

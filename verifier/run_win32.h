@@ -5,6 +5,9 @@
 
 #include "hashing/hash_job_win32.h"
 
+// The first line of every results file.
+inline constexpr char kVersionLine[] = "Corvana v2.33";
+
 enum class RunOutcome {
   Done,
   ListOpenFailed,    // "Could not open file: "%s"" (ListPath)
