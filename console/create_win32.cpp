@@ -17,6 +17,7 @@
 #include "platform/text_win32.h"
 #include "results/record_pool.h"
 #include "shellext/collect_selection_win32.h"
+#include "shellext/list_file_win32.h"
 #include "shellext/list_name.h"
 #include "shellext/list_text.h"
 #include "verifier/entry_paths_win32.h"
@@ -33,22 +34,8 @@ struct CreateRun {
   bool skipped = false;
 };
 
-ListTime ToListTime(const SYSTEMTIME& t) {
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
-}
-
-// Writes the formatted line in run->line with the type's line end.
 void WriteLine(CreateRun* run, int length) {
-  const char* end = ListTypeLineEnd(run->type);
-  const size_t endLength = std::strlen(end);
-  if (length < 0 || static_cast<size_t>(length) + endLength > run->line.size()) {
-    run->writeFailed = true;
-    return;
-  }
-  std::memcpy(run->line.data() + length, end, endLength);
-  const DWORD size = static_cast<DWORD>(static_cast<size_t>(length) + endLength);
-  DWORD written = 0;
-  if (!::WriteFile(run->list, run->line.data(), size, &written, nullptr) || written != size)
+  if (!WriteListLine(run->list, run->type, run->line.data(), run->line.size(), length))
     run->writeFailed = true;
 }
 
@@ -87,27 +74,18 @@ void TakeCreated(void* context, const FileResult& result, const std::string& sho
                              static_cast<int>(DigestBytes(result.Digest.Algorithm))));
 }
 
-// The generator line, the address line and a ";" (SFV and MD5 only), then a
-// comment line per file with its size and last-write time.
+// The header (SFV and MD5 only), then a comment line per file with its size
+// and last-write time.
 void WriteComments(CreateRun* run) {
   if (!ListTypeHasComments(run->type)) return;
-  SYSTEMTIME now;
-  ::GetLocalTime(&now);
   char* out = run->line.data();
   const size_t capacity = run->line.size();
-  WriteLine(run, FormatGeneratorLine(out, capacity, false, ToListTime(now)));
-  WriteLine(run, std::snprintf(out, capacity, "%s", kWebAddressLine));
-  WriteLine(run, std::snprintf(out, capacity, ";"));
+  if (!WriteListHeader(run->list, run->type, false, out, capacity)) run->writeFailed = true;
   for (const SelectedFile* f : run->files) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExUtf8(f->Path, &data)) continue;
-    FILETIME local;
-    SYSTEMTIME written{};
-    ::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
-    ::FileTimeToSystemTime(&local, &written);
-    const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    WriteLine(run, FormatFileCommentLine(out, capacity, size, ToListTime(written),
-                                         RelativeName(*run->selection, *f)));
+    WriteLine(run,
+              FormatFileCommentFromData(out, capacity, data, RelativeName(*run->selection, *f)));
   }
 }
 
@@ -120,24 +98,6 @@ void WriteChecksums(CreateRun* run) {
                        ? FormatMd5Line(run->line.data(), run->line.size(), name, f->Md5)
                        : FormatSfvLine(run->line.data(), run->line.size(), name, f->Crc));
   }
-}
-
-// A new file beside `target` that no other program has: "crvXXXX.tmp".
-HANDLE CreateBeside(const std::string& target, std::string* path) {
-  std::string folder = ListFolderOf(target);
-  if (folder.empty()) folder.push_back('.');
-  const DWORD seed = ::GetTickCount() ^ ::GetCurrentProcessId();
-  for (DWORD i = 0; i < 0x10000; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "\\crv%04lX.tmp",
-                  static_cast<unsigned long>((seed + i) & 0xFFFF));
-    *path = folder + name;
-    HANDLE h =
-        CreateFileUtf8(path->c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN);
-    if (h != INVALID_HANDLE_VALUE) return h;
-    if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) break;
-  }
-  return INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
@@ -187,7 +147,7 @@ int RunCreate(const CrvnOptions& o) {
     if (::lstrcmpiW(Wide(f->Path).c_str(), targetWide.c_str()) != 0) run.files.push_back(f);
 
   std::string writePath;
-  run.list = CreateBeside(target, &writePath);
+  run.list = CreateFileBeside(target, &writePath);
   int code = 0;
   if (run.list == INVALID_HANDLE_VALUE) {
     PrintError(o.Output + ": cannot be created");
