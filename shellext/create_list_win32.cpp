@@ -13,8 +13,8 @@
 #include <new>
 
 #include "hashing/entry_status.h"
-#include "platform/ansi_codepage.h"
 #include "hashing/files_at_once_win32.h"
+#include "platform/ansi_codepage.h"
 #include "platform/files_win32.h"
 #include "platform/profile_win32.h"
 #include "platform/text_win32.h"
@@ -22,6 +22,7 @@
 #include "platform/window_text_win32.h"
 #include "shellext/collect_selection_win32.h"
 #include "shellext/create_list_state_win32.h"
+#include "shellext/list_file_win32.h"
 #include "shellext/list_text.h"
 #include "shellext/module_state_win32.h"
 #include "shellext/settings_path_win32.h"
@@ -53,24 +54,11 @@ void Cancel(CreateListState* state) {
   InterlockedExchange(&state->Cancelled, 1);
 }
 
-ListTime ToListTime(const SYSTEMTIME& t) {
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
-}
-
-// Appends the type's line end to a formatted line of state->Line and
-// writes it. A line that could not be formatted or written cancels the
-// command: a list with a line missing would be wrong.
+// Writes a formatted line of state->Line with the type's line end. A line
+// that could not be formatted or written cancels the command: a list with a
+// line missing would be wrong.
 void WriteLine(CreateListState* state, int length) {
-  const char* lineEnd = ListTypeLineEnd(state->Type);
-  const size_t endLength = std::strlen(lineEnd);
-  if (length < 0 || static_cast<size_t>(length) + endLength > state->Line.size()) {
-    Cancel(state);
-    return;
-  }
-  std::memcpy(state->Line.data() + length, lineEnd, endLength);
-  DWORD written = 0;
-  DWORD size = static_cast<DWORD>(static_cast<size_t>(length) + endLength);
-  if (!WriteFile(state->ListFile, state->Line.data(), size, &written, nullptr) || written != size)
+  if (!WriteListLine(state->ListFile, state->Type, state->Line.data(), state->Line.size(), length))
     Cancel(state);
 }
 
@@ -182,17 +170,13 @@ void WaitForResults(CreateListState* state) {
 
 void WriteHeader(CreateListState* state) {
   if (!ListTypeHasComments(state->Type)) return;  // the digest tools write none
-  SYSTEMTIME now;
-  GetLocalTime(&now);
   bool compatible = state->Type == ListType::Sfv && ShellModule().CompatibilityMode;
-  WriteLine(state,
-            FormatGeneratorLine(Line(state), LineCapacity(state), compatible, ToListTime(now)));
+  if (!WriteListHeader(state->ListFile, state->Type, compatible, Line(state), LineCapacity(state)))
+    Cancel(state);
   if (state->Type == ListType::Sfv && ShellModule().CompatibilityMode != state->CompatibleAtStart)
     WriteProfileStringUtf8(kSection, "CompatibilityMode",
                            ShellModule().CompatibilityMode ? "1" : "0",
                            state->Context->SettingsPath);
-  WriteLine(state, std::snprintf(Line(state), LineCapacity(state), "%s", kWebAddressLine));
-  WriteLine(state, std::snprintf(Line(state), LineCapacity(state), ";"));
 }
 
 // The files whose paths are too long to be listed, each one a problem to
@@ -302,14 +286,8 @@ void Submit(CreateListState* state, SelectedFile* file) {
     kind = PendingFile::NoFileInfo;
   } else if (const char* name = ListName(state, *file)) {
     const uint64_t size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    if (ListTypeHasComments(state->Type)) {
-      FILETIME local;
-      SYSTEMTIME written{};
-      FileTimeToLocalFileTime(&found.ftLastWriteTime, &local);
-      FileTimeToSystemTime(&local, &written);
-      WriteLine(state, FormatFileCommentLine(Line(state), LineCapacity(state), size,
-                                             ToListTime(written), name));
-    }
+    if (ListTypeHasComments(state->Type))
+      WriteLine(state, FormatFileCommentFromData(Line(state), LineCapacity(state), found, name));
     request.Kind = FileRequestKind::Hash;
     request.Path = file->Path;
     request.ExpectedSize = size;
@@ -414,23 +392,9 @@ bool CreateListFile(CreateListState* state) {
                                      FILE_FLAG_SEQUENTIAL_SCAN);
     return state->ListFile != INVALID_HANDLE_VALUE;
   }
-  // A new file beside the old one, "crvXXXX.tmp" as the system's temporary
-  // names go, made by this call so that no other program's file is taken.
-  std::string folder = FolderOf(state->ListPath);
-  if (folder.empty() && state->ListPath.find('\\') == std::string::npos) folder.push_back('.');
-  const DWORD seed = GetTickCount() ^ GetCurrentThreadId();
-  for (DWORD i = 0; i < 0x10000; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "\\crv%04lX.tmp",
-                  static_cast<unsigned long>((seed + i) & 0xFFFF));
-    state->WritePath = folder;
-    state->WritePath += name;
-    state->ListFile = CreateFileUtf8(state->WritePath.c_str(), GENERIC_WRITE, 0, CREATE_NEW,
-                                     FILE_FLAG_SEQUENTIAL_SCAN);
-    if (state->ListFile != INVALID_HANDLE_VALUE) return true;
-    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
-  }
-  return false;
+  // A new file beside the old one, taking its place once complete.
+  state->ListFile = CreateFileBeside(state->ListPath, &state->WritePath);
+  return state->ListFile != INVALID_HANDLE_VALUE;
 }
 
 // Closes the list and either drops it (cancelled) or puts it in place of an

@@ -44,22 +44,16 @@ int FormatMd5Line(char* out, size_t capacity, const char* name, const unsigned c
   return Finish(std::snprintf(out, capacity, "%s *%s", hex, name), capacity);
 }
 
-int FormatDigestLine(char* out, size_t capacity, const char* name, const unsigned char* digest,
-                     int digestBytes) {
-  static const char kDigits[] = "0123456789abcdef";
+bool NameNeedsEscape(const char* name) {
+  return std::strpbrk(name, "\n\r") != nullptr;
+}
+
+int FormatListedName(char* out, size_t capacity, const char* name) {
   size_t n = 0;
   auto put = [&](char c) {
     if (n + 1 < capacity) out[n] = c;
     ++n;
   };
-  const bool escaped = std::strpbrk(name, "\n\r") != nullptr;
-  if (escaped) put('\\');
-  for (int i = 0; i < digestBytes; ++i) {
-    put(kDigits[digest[i] >> 4]);
-    put(kDigits[digest[i] & 15]);
-  }
-  put(' ');
-  put(' ');
   for (const char* p = name; *p; ++p) {
     switch (*p) {
       case '\\':
@@ -81,4 +75,25 @@ int FormatDigestLine(char* out, size_t capacity, const char* name, const unsigne
   if (n >= capacity) return -1;
   out[n] = '\0';
   return static_cast<int>(n);
+}
+
+int FormatDigestLine(char* out, size_t capacity, const char* name, const unsigned char* digest,
+                     int digestBytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  size_t n = 0;
+  auto put = [&](char c) {
+    if (n + 1 < capacity) out[n] = c;
+    ++n;
+  };
+  if (NameNeedsEscape(name)) put('\\');
+  for (int i = 0; i < digestBytes; ++i) {
+    put(kDigits[digest[i] >> 4]);
+    put(kDigits[digest[i] & 15]);
+  }
+  put(' ');
+  put(' ');
+  if (n >= capacity) return -1;
+  const int nameLength = FormatListedName(out + n, capacity - n, name);
+  if (nameLength < 0) return -1;
+  return static_cast<int>(n) + nameLength;
 }

@@ -40,3 +40,9 @@ int FormatMd5Line(char* out, size_t capacity, const char* name, const unsigned c
 // separated by "/").
 int FormatDigestLine(char* out, size_t capacity, const char* name, const unsigned char* digest,
                      int digestBytes);
+
+// The name part of such a line (and of the lines the tools print about it):
+// "/" between folders, a line feed or carriage return spelled "\n" or "\r".
+int FormatListedName(char* out, size_t capacity, const char* name);
+// Whether the line of `name` is escaped: it then starts with "\".
+bool NameNeedsEscape(const char* name);

@@ -136,6 +136,15 @@ bool HasErrorLevelWord(const CommandArg* first, const KeywordTree& tree) {
   return false;
 }
 
+const char* OutputWordPath(const CommandArg* first, const KeywordTree& tree) {
+  for (const CommandArg* arg = first; arg != nullptr; arg = arg->next) {
+    int id = 0;
+    if (KeywordLookup(&tree, arg->key, &id) && id == kKeywordOutput && arg->value)
+      return arg->value;
+  }
+  return nullptr;
+}
+
 bool AppendSfvWhenNoExtension(char* path, unsigned capacity) {
   const char* name = std::strrchr(path, '\\');
   name = name ? name + 1 : path;

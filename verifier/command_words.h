@@ -51,6 +51,12 @@ StartupError ApplyCommandWords(const CommandArg* first, const KeywordTree& tree,
 // kErrorLevelListFailed (error_level.h) instead of the start-up failure code.
 bool HasErrorLevelWord(const CommandArg* first, const KeywordTree& tree);
 
+// The value of the first OUTPUT: word, wherever it stands, or null when there
+// is none: a run with a results file is unattended from its start, so even a
+// command line that ApplyCommandWords rejects before reaching the word shows
+// no message box.
+const char* OutputWordPath(const CommandArg* first, const KeywordTree& tree);
+
 // The dialog rule: when the file-name part (after the last '\') has no '.',
 // ".sfv" is appended. False (path unchanged) when that would not fit in
 // `capacity` bytes with the terminator.

@@ -9,10 +9,13 @@
 #include <string>
 
 #include "hashing/name_resolution_win32.h"
+#include "platform/file.h"
 #include "platform/text_win32.h"
 #include "platform/window_text_win32.h"
+#include "platform/windows_path.h"
 #include "verifier/command_line.h"
 #include "verifier/command_words.h"
+#include "verifier/entry_paths_win32.h"
 #include "verifier/error_level.h"
 #include "verifier/keyword_tree.h"
 #include "verifier/run_state.h"
@@ -23,8 +26,42 @@ namespace {
 
 constexpr int kStartupFailed = -1;
 
-// Start-up errors: the "Error" box with the exclamation icon.
+// The results file of an unattended run (OUTPUT: on the command line), or
+// null: a start-up error then goes into it instead of a box that would block
+// the script until someone clicks it.
+const char* g_unattendedOutput = nullptr;
+
+// Writes the version line and `text` as the results file's only lines: the
+// file named by OUTPUT:, taken in the list's folder when a list was named
+// (as the run takes it), else in the current folder. When the file cannot be
+// created the text goes to standard error.
+void WriteStartupError(const char* text) {
+  const VerifierState& v = g_verifier;
+  std::string path = g_unattendedOutput;
+  if (!StandsAlone(path.c_str()) && v.ListPath[0] != '\0')
+    path = JoinPath(ListFolderOf(FullPathOf(v.ListPath)), path);
+  // UTF-8, as the results file of a list read as UTF-8: the texts are ASCII
+  // but for the path they may quote.
+  const std::string lines = std::string(kVersionLine) + "\r\n" + text + "\r\n";
+  UniqueFile output(OpenFile(path.c_str(), OpenMode::CreateExclusive));
+  if (output) {
+    WriteToFile(output.Get(), lines.data(), static_cast<uint32_t>(lines.size()));
+    return;
+  }
+  const std::string line = std::string(text) + "\r\n";
+  DWORD written = 0;
+  const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+  if (error != nullptr && error != INVALID_HANDLE_VALUE)
+    ::WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+// Start-up errors: the "Error" box with the exclamation icon, or in an
+// unattended run the results file's line.
 void ShowError(const char* text) {
+  if (g_unattendedOutput) {
+    WriteStartupError(text);
+    return;
+  }
   MessageBoxUtf8(nullptr, text, "Error", MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -116,6 +153,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   FillKeywordTree(&keywords);
   const std::string commandLine = CommandLineArguments();
   CommandArg* words = ParseCommandLine(commandLine.c_str());
+  g_unattendedOutput = OutputWordPath(words, keywords);
 
   ChooseScreenArea(&v.Screen);
   v.OutputMode = false;

@@ -21,6 +21,7 @@
 #include "platform/utf8.h"
 #include "platform/windows_path.h"
 #include "verifier/database_file.h"
+#include "verifier/entry_paths_win32.h"
 #include "verifier/exact_names_win32.h"
 #include "verifier/report_win32.h"
 #include "verifier/result_lines.h"
@@ -28,8 +29,6 @@
 #include "verifier/run_window_win32.h"
 
 namespace {
-
-constexpr const char* kVersionLine = "Corvana v2.33";
 
 // Copies the whole text or nothing: a cut path would name another file.
 bool CopyWhole(char* out, size_t capacity, const std::string& text) {
@@ -128,14 +127,6 @@ void TakeParStatus(void* context, uint32_t k, uint64_t status) {
   if (c->use && (status & kParVerifiedBit) != 0) SetEntryBit(c->bitmap, k);
 }
 
-// The folder part of a path (up to its last '\'), or "" when it has none.
-std::string ListFolderOf(const std::string& path) {
-  const size_t slash = path.rfind('\\');
-  size_t length = slash == std::string::npos ? 0 : slash;
-  if (length == 2 && path[1] == ':') length = 3;  // "C:\" stays a root
-  return path.substr(0, length);
-}
-
 // The folder the entries' names are taken in: the last run's list folder,
 // at first the current folder. (The current folder follows it where the
 // system allows, which stops at 260 characters; names are joined to it
@@ -153,72 +144,6 @@ void DropPendingBaseWhenCurrent() {
   if (current.empty()) return;
   if (current.back() != '\\') current += '\\';
   if (::lstrcmpiW(Wide(current).c_str(), Wide(v.PendingBase).c_str()) == 0) v.PendingBase[0] = '\0';
-}
-
-// The absolute form of a list's path (the path itself when the system cannot
-// tell it).
-std::string FullPathOf(const char* path) {
-  if (IsAbsolutePath(path) || IsExtendedOrDevicePath(path)) return path;
-  const std::wstring w = Wide(path);
-  const DWORD n = ::GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return path;
-  std::wstring full(n, L'\0');
-  const DWORD got = ::GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
-  if (got == 0 || got >= n) return path;
-  full.resize(got);
-  return Utf8(full);
-}
-
-// True for a name that is taken from a root or a drive of its own ("\\x",
-// "C:x", "C:\\x") rather than from the list's folder.
-bool StandsAlone(const char* name) {
-  return name[0] == '\\' || name[0] == '/' || (name[0] != '\0' && name[1] == ':');
-}
-
-// How an entry's name reaches its file.
-enum class EntryRoute : uint8_t { Open, NotOpened, TooLong };
-
-// The path the entry's file is opened by, and how many bytes of it are the
-// folder the name was joined to: the name taken in `folder` (the list's, or
-// the base folder in effect) by the one rule for list names (ListNamePath).
-// A name on another machine, or a device, is not opened; a path longer than
-// the system's paths is not cut.
-EntryRoute EntryPath(const std::string& folder, const std::string& name, std::string* path,
-                     uint32_t* nameStart) {
-  if (!ListNamePath(folder, name, path, nameStart)) return EntryRoute::NotOpened;
-  return path->size() < kMaxPathBytes ? EntryRoute::Open : EntryRoute::TooLong;
-}
-
-// A list taken as UTF-8 by its content may be an older ANSI list whose bytes
-// happen to be valid UTF-8: when the UTF-8 reading of a name names no file
-// and its ANSI reading does, the list is read as ANSI from then on, and the
-// entry's name is its ANSI reading. Once kUtf8Confirmations names outside
-// ASCII have been found under their UTF-8 reading the list is UTF-8 beyond
-// doubt (an ANSI list's bytes make existing UTF-8 names only by chance), and
-// its other names are no longer looked up twice.
-constexpr uint32_t kUtf8Confirmations = 32;
-
-void TakeAnsiReadingWhenItExists(ListReader* reader, uint32_t* confirmed, const std::string& folder,
-                                 ListEntry* entry) {
-  if (reader->Encoding != TextEncoding::Utf8 || *confirmed >= kUtf8Confirmations) return;
-  const size_t length = std::strlen(entry->FileName);
-  if (IsAsciiText(entry->FileName, length)) return;
-  // Both readings are looked for where the entry would be opened.
-  std::string path;
-  uint32_t nameStart = 0;
-  if (EntryPath(folder, entry->FileName, &path, &nameStart) != EntryRoute::Open) return;
-  if (GetFileAttributesUtf8(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    ++*confirmed;
-    return;
-  }
-  std::string ansi;
-  if (!AppendAnsiAsUtf8(entry->FileName, length, &ansi)) return;
-  if (EntryPath(folder, ansi, &path, &nameStart) != EntryRoute::Open ||
-      GetFileAttributesUtf8(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    return;
-  }
-  if (!CopyWhole(entry->FileName, sizeof entry->FileName, ansi)) return;
-  reader->Encoding = TextEncoding::Ansi;
 }
 
 // One entry from its submission to the hasher until its result is taken:

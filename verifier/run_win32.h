@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+// The first line of every results file.
+inline constexpr char kVersionLine[] = "Corvana v2.33";
+
 enum class RunOutcome {
   Done,
   ListOpenFailed,    // "Could not open file: "%s"" (ListPath)

@@ -224,6 +224,18 @@ TEST(ApplyCommandWords, ErrorLevelIsAFlagInAnyCase) {
     EXPECT_EQ(HasErrorLevelWord(first, tree), has) << line;
     FreeCommandLine(first);
   }
+  // OUTPUT: wherever it stands makes the run unattended; an OUTPUT without a
+  // value names no file.
+  for (const auto& [line, path] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"TYPE:crc list.sfv output:res.txt", "res.txt"},
+           {"x OUTPUT:\"a b.txt\"", "a b.txt"},
+           {"list.sfv", nullptr},
+           {"OUTPUT", nullptr}}) {
+    CommandArg* first = ParseCommandLine(line);
+    const char* got = OutputWordPath(first, tree);
+    EXPECT_EQ(got ? std::string(got) : "(none)", path ? std::string(path) : "(none)") << line;
+    FreeCommandLine(first);
+  }
   KeywordTreeFree(&tree);
 }
 

@@ -77,8 +77,6 @@ TEST_F(StartupErrors, EachShowsItsMessageAndEndsWithMinusOne) {
       {"TYPE:crc list.sfv", "Invalid type specified for creation"},
       {"CREATE", "No name specified for new .sfv file"},
       {"missing.sfv", "Could not open file: \"\""},
-      {"list.sfv OUTPUT:no\\such\\folder\\out.txt",
-       "Could not open output file: \"no\\such\\folder\\out.txt\""},
   };
   for (const auto& c : cases) {
     BoxResult r = RunToBox(exe_, c.arguments, folder_.path, "Error", IDOK);
@@ -89,6 +87,38 @@ TEST_F(StartupErrors, EachShowsItsMessageAndEndsWithMinusOne) {
   // TYPE:MD5 is a valid type: the list runs and the program ends normally.
   EXPECT_EQ(RunCorvana(exe_, "TYPE:MD5 list.sfv OUTPUT:out.txt", folder_.path), 0u);
   EXPECT_TRUE(FileThere(folder_.path + "out.txt"));
+}
+
+// With OUTPUT: the same errors show no box: each is the results file's only
+// line after the version line, and ERRORLEVEL makes the exit code 2. A
+// results file that cannot be created leaves the error to standard error;
+// the run still ends at once.
+TEST_F(StartupErrors, UnattendedRunsWriteTheErrorInsteadOfABox) {
+  struct Case {
+    std::string arguments;
+    std::string message;  // "" when the results file cannot be created
+  } cases[] = {
+      {"TYPE:crc list.sfv OUTPUT:res.txt", "Invalid type specified for creation"},
+      {"OUTPUT:res.txt CREATE", "No name specified for new .sfv file"},
+      {"missing.sfv OUTPUT:res.txt", "Could not open file: \"\""},
+      {"OUTPUT:res.txt", "Could not open file: \"\""},
+      {"list.sfv OUTPUT:no\\such\\folder\\out.txt", ""},
+  };
+  for (const char* errorLevel : {"", " ERRORLEVEL"}) {
+    for (const auto& c : cases) {
+      const std::string arguments = c.arguments + errorLevel;
+      ::DeleteFileA((folder_.path + "res.txt").c_str());
+      BoxResult r = RunToBox(exe_, arguments, folder_.path, nullptr, IDOK);
+      EXPECT_FALSE(r.found) << arguments << ": " << r.text;
+      EXPECT_EQ(r.exitCode, errorLevel[0] ? 2u : 0xFFFFFFFFu) << arguments;
+      if (c.message.empty()) {
+        EXPECT_FALSE(FileThere(folder_.path + "res.txt")) << arguments;
+      } else {
+        EXPECT_EQ(GetFile(folder_.path + "res.txt"), "Corvana v2.33\r\n" + c.message + "\r\n")
+            << arguments;
+      }
+    }
+  }
 }
 
 // With nothing on the command line the program asks for a list with the
