@@ -681,8 +681,11 @@ TEST_F(Installation, InstallsIntoAFolderWithBlanksIsUsedAndUninstallsCompletely)
 
   // The uninstall entry's numbers: the size of the files in KiB, and no
   // "Change" or "Repair".
+  // crvn.exe is carried when the build has it.
+  const std::string crvn = CRVN_EXE_PATH;
   const size_t bytes = GetFile(BuiltCorvana()).size() + GetFile(kBuiltDll).size() +
-                       GetFile(kBuiltUninstaller).size() + GetFile(kHistory).size();
+                       GetFile(kBuiltUninstaller).size() + GetFile(kHistory).size() +
+                       (crvn.empty() ? 0 : GetFile(crvn).size());
   for (auto [name, number] : {std::pair<const char*, DWORD>{"EstimatedSize", (bytes + 1023) / 1024},
                               {"NoModify", 1},
                               {"NoRepair", 1}}) {
