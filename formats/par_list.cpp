@@ -61,22 +61,28 @@ const unsigned char* ParEntryMd5(const ListReader& reader) {
 
 int32_t ReadParEntry(ListReader* reader, NativeFile file, char* name, int32_t nameSize) {
   unsigned char* entry = reader->ParEntry;
-  if (!ReadExactly(file, entry, kParEntryFixed)) return 0;
-  const uint32_t size = ParEntrySize(*reader);
-  if (size < kParEntryFixed || size - kParEntryFixed > kParNameBytes) return 0;
-  const uint32_t nameBytes = size - kParEntryFixed;
-  if (!ReadExactly(file, entry + kParEntryFixed, nameBytes)) return 0;
+  for (;;) {
+    if (!ReadExactly(file, entry, kParEntryFixed)) return 0;
+    const uint32_t size = ParEntrySize(*reader);
+    if (size < kParEntryFixed || size - kParEntryFixed > kParNameBytes) return 0;
+    const uint32_t nameBytes = size - kParEntryFixed;
+    if (!ReadExactly(file, entry + kParEntryFixed, nameBytes)) return 0;
 
-  if (nameSize <= 0) return 0;
-  // An odd last byte is no unit.
-  const int32_t written = Utf16BytesToUtf8(entry + kParEntryFixed, nameBytes, false, name,
-                                           static_cast<size_t>(nameSize - 1));
-  if (written < 0) {
-    name[0] = '\0';
-    return 0;
+    if (nameSize <= 0) return 0;
+    // An odd last byte is no unit.
+    const int32_t written = Utf16BytesToUtf8(entry + kParEntryFixed, nameBytes, false, name,
+                                             static_cast<size_t>(nameSize - 1));
+    if (written < 0) {
+      name[0] = '\0';
+      return 0;
+    }
+    name[written] = '\0';
+    // A zero unit inside the name would cut it to another file's name: the
+    // entry is passed over (by every pass alike, so the entries keep their
+    // numbers).
+    if (std::memchr(name, 0, static_cast<size_t>(written)) != nullptr) continue;
+    return 1;
   }
-  name[written] = '\0';
-  return 1;
 }
 
 bool RewriteParStatus(const char* path, uint64_t fileListOffset, ParDecision decide,
@@ -93,9 +99,9 @@ bool RewriteParStatus(const char* path, uint64_t fileListOffset, ParDecision dec
   bool ok = true;
   // An offset the file cannot be moved to has no entries to rewrite.
   const bool atList = SetFilePosition(file.Get(), fileListOffset) == fileListOffset;
-  // Each entry is written back over itself, which leaves the file where the
-  // next one starts.
-  uint64_t position = fileListOffset;
+  // Each entry is written back over itself (it lies just before where the
+  // reading stopped: entries the reader passes over are left as they are),
+  // which leaves the file where the next one starts.
   for (uint32_t k = 0; atList; ++k) {
     if (ReadParEntry(&reader, file.Get(), name, sizeof reader.CountName) <= 0) break;
     uint64_t status = ParEntryStatus(reader);
@@ -103,12 +109,12 @@ bool RewriteParStatus(const char* path, uint64_t fileListOffset, ParDecision dec
     for (int i = 0; i < 8; ++i)
       reader.ParEntry[8 + i] = static_cast<unsigned char>(status >> (8 * i));
     const uint32_t size = ParEntrySize(reader);
+    const uint64_t position = GetFilePosition(file.Get()) - size;
     if (SetFilePosition(file.Get(), position) != position ||
         !WriteToFile(file.Get(), reader.ParEntry, size)) {
       ok = false;
       break;
     }
-    position += size;
   }
   unsigned char digest[16];
   HashFileFrom(file.Get(), 32, digest);

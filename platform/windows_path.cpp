@@ -92,13 +92,11 @@ std::string RootOf(const std::string& folder) {
   return folder.substr(0, pos);
 }
 
-// An extended path with its names normalized after its root: "/" becomes
-// "\", repeated separators fold, "." goes and ".." takes the name before it,
-// never the root.
-std::string NormalizeExtended(const std::string& path) {
-  const std::string root = RootOf(path);
+// `root` followed by the names of `path` from `pos` on, normalized: "/"
+// becomes "\\", repeated separators fold, "." goes and ".." takes the name
+// before it, never the root.
+std::string RootAndNormalizedNames(const std::string& root, const std::string& path, size_t pos) {
   std::vector<std::string> names;
-  size_t pos = root.size();
   while (pos <= path.size()) {
     size_t end = pos;
     while (end < path.size() && !IsSeparator(path[end])) ++end;
@@ -117,6 +115,12 @@ std::string NormalizeExtended(const std::string& path) {
   }
   if (names.empty()) out += '\\';
   return out;
+}
+
+// An extended path with its names normalized after its root.
+std::string NormalizeExtended(const std::string& path) {
+  const std::string root = RootOf(path);
+  return RootAndNormalizedNames(root, path, root.size());
 }
 
 }  // namespace
@@ -266,24 +270,7 @@ bool ToExtendedForm(const std::string& absolute, std::string* out) {
       root.append(absolute, start, pos - start);
     }
   }
-  std::vector<std::string> names;
-  while (pos <= absolute.size()) {
-    size_t end = pos;
-    while (end < absolute.size() && !IsSeparator(absolute[end])) ++end;
-    std::string name = absolute.substr(pos, end - pos);
-    if (name == "..") {
-      if (!names.empty()) names.pop_back();
-    } else if (!name.empty() && name != ".") {
-      names.push_back(std::move(name));
-    }
-    pos = end + 1;
-  }
-  *out = root;
-  if (names.empty()) *out += '\\';
-  for (const std::string& name : names) {
-    *out += '\\';
-    *out += name;
-  }
+  *out = RootAndNormalizedNames(root, absolute, pos);
   return true;
 }
 

@@ -161,6 +161,28 @@ TEST(RewriteParStatus, ChangesOnlyBitOneAndKeepsTheFileValid) {
   for (const auto& e : RunList(path).Entries) EXPECT_EQ(e.ParStatus & 2, 0u);
 }
 
+// A name with a zero unit inside would be cut to another file's name: every
+// pass skips the entry, and the rewrite leaves it and its neighbours in place.
+TEST(RewriteParStatus, EntriesWithAZeroUnitInTheirNameArePassedOver) {
+  const std::vector<ParFile> files = {{Utf16(u"a"), 0, 1, 'a'},
+                                      {Utf16(std::u16string(u"a\0b", 3)), 0, 1, 'b'},
+                                      {Utf16(u"c"), 0, 1, 'c'}};
+  const std::string before = MakePar(files);
+  const std::string path = WriteTemp("parzero.par", before);
+  const auto run = RunList(path);
+  ASSERT_EQ(run.Entries.size(), 2u);
+  EXPECT_EQ(run.Entries[0].Name, "a");
+  EXPECT_EQ(run.Entries[1].Name, "c");
+  ASSERT_TRUE(RewriteParStatus(path.c_str(), 96, EveryOther, nullptr));
+  const std::string after = listtest::ReadWhole(path);
+  ASSERT_EQ(after.size(), before.size());
+  const auto again = RunList(path);
+  ASSERT_EQ(again.Entries.size(), 2u);
+  EXPECT_EQ(again.Entries[0].ParStatus & 2, 2u);  // entry 0
+  EXPECT_EQ(again.Entries[1].ParStatus & 2, 0u);  // entry 1, the third in the file
+  EXPECT_EQ(again.Entries[1].Name, "c");
+}
+
 TEST(RewriteParStatus, FileThatCannotBeOpenedIsLeftAlone) {
   EXPECT_FALSE(RewriteParStatus((::testing::TempDir() + "no such list.par").c_str(), 96, EveryOther,
                                 nullptr));

@@ -87,6 +87,7 @@ struct Entry {
   FileRequestKind Kind = FileRequestKind::Hash;
   uint32_t Status = Hashed;
   std::string Digest;
+  bool ResolveMissing = true;
 };
 
 // The list through a hasher, submitted as far ahead as the window allows and
@@ -106,6 +107,7 @@ std::vector<Row> RunList(const std::vector<Entry>& list, const FileHasherOptions
       request.ExpectedSize = list[next].ExpectedSize;
       request.Algorithm = list[next].Algorithm;
       request.Kind = list[next].Kind;
+      request.ResolveMissing = list[next].ResolveMissing;
       request.Tag = 1000 + next;
       uint32_t sequence = ~0u;
       SubmitOutcome submitted = SubmitFile(hasher, request, &sequence);
@@ -292,6 +294,17 @@ TEST_P(FileHasherTest, EachFailureAmongFilesHashedAtOnceGetsItsUsualOutcome) {
           Entry resolved = MakeFile("my_file.txt", 70000, 1, DigestAlgorithm::Md5);
           resolved.Path = "my file.txt";
           list.push_back(resolved);
+          break;
+        }
+        case 35: {
+          // A digest list's names: a look-alike or several never stand in
+          // for a missing name.
+          failing("my file.txt", FileMissing);
+          list.back().ResolveMissing = false;
+          failing("a.txt", FileMissing);
+          list.back().ResolveMissing = false;
+          failing("nosub\\x.bin", FileMissing);
+          list.back().ResolveMissing = false;
           break;
         }
         case 31: {

@@ -35,7 +35,8 @@ TEST(EntryStatusMessageTest, EveryStatusHasItsLineText) {
   EXPECT_STREQ(EntryStatusMessage(ReadError), "Error reading file");
   EXPECT_STREQ(EntryStatusMessage(Unresolved), "Could not resolve filename");
   EXPECT_STREQ(EntryStatusMessage(LengthMismatch), "File length mismatch");
-  EXPECT_STREQ(EntryStatusMessage(5), "Internal allocation error");
+  EXPECT_STREQ(EntryStatusMessage(NotOpened), "Network or device path not opened");
+  EXPECT_STREQ(EntryStatusMessage(6), "Internal allocation error");
   EXPECT_STREQ(EntryStatusMessage(0xFFFFFFFF), "Internal allocation error");
 }
 

@@ -130,6 +130,25 @@ TEST(WideCalls, SystemPathKeepsShortPathsAndPrefixesTheRest) {
   ::SetCurrentDirectoryW(L"C:\\windows");
   EXPECT_EQ(SystemPath("sub\\..\\name ."), L"\\\\?\\C:\\windows\\name .");
   EXPECT_EQ(SystemPath("\\root."), L"\\\\?\\C:\\root.");
+  // Drive-relative: every name keeps its trailing dot, not only the last.
+  EXPECT_EQ(SystemPath("C:dir.\\sub \\x."), L"\\\\?\\C:\\windows\\dir.\\sub \\x.");
+  // A reserved device name as the last name names a file.
+  EXPECT_EQ(SystemPath("C:\\a\\nul"), L"\\\\?\\C:\\a\\nul");
+  EXPECT_EQ(SystemPath("con.txt"), L"\\\\?\\C:\\windows\\con.txt");
+  EXPECT_EQ(SystemPath("C:\\nul\\x"), L"C:\\nul\\x");
+  ::SetCurrentDirectoryW(L"C:\\");
+}
+
+TEST(WideCalls, DriveRelativeNamesWithTrailingDotsOpenTheirFiles) {
+  ScratchFolder scratch;
+  const std::string folder = scratch.Path() + "\\dots.";
+  ASSERT_TRUE(CreateFolderUtf8(folder.c_str()));
+  ASSERT_TRUE(WriteText(folder + "\\name.", "dotted"));
+  ASSERT_TRUE(WriteText(folder + "\\nul", "not a device"));
+  ASSERT_TRUE(::SetCurrentDirectoryW(Wide(scratch.Path()).c_str()));
+  const std::string drive = scratch.Path().substr(0, 2);  // "C:"
+  EXPECT_EQ(ReadText(drive + "dots.\\name."), "dotted");
+  EXPECT_EQ(ReadText(drive + "dots.\\nul"), "not a device");
   ::SetCurrentDirectoryW(L"C:\\");
 }
 

@@ -252,6 +252,11 @@ TEST_F(VerifyFilesTest, EachSelectedFileIsJudgedByTheListsOfItsFolder) {
         "1|c.bin|" + Upper(kAbcBlake3) + "|OK",
         "2|d.bin|" + Upper(kAbcBlake3) + "|FAILED.  CRC mismatch", "3|4 files checked||",
         "2|There was 1 bad file||"}},
+      {"a name cut by a zero byte names no file",
+       {{"a", abc}, {"zero.sfv", std::string("a\0x.bin 352441C2\n", 17)}},
+       {"a"},
+       {"2|a||FAILED.  Could not find related SFV file", "2|1 file skipped||",
+        "3|0 files checked||"}},
       {"a damaged PAR file is ignored, a sound one searched",
        {{"x.bin", abc}, {"y.bin", abc}, {"damaged.par", damagedPar}, {"good.par", goodPar}},
        {"x.bin", "y.bin"},
@@ -294,6 +299,24 @@ TEST_F(VerifyFilesTest, UnicodeNamesAreFoundInAUtf8List) {
   for (size_t i = 1; i <= selected.size(); ++i)
     EXPECT_EQ(rows[i].substr(rows[i].size() - 12), "|352441C2|OK") << rows[i];
   EXPECT_EQ(rows.back(), "1|All files OK||");
+}
+
+// A marked list's surrogate pair in three-byte forms is no name: it never
+// finds the file named with the character the pair would make.
+TEST_F(VerifyFilesTest, IllFormedUtf8NeverFindsAFile) {
+  const std::string emoji = "\xF0\x9F\x98\x80.bin";
+  {
+    UniqueFileHandle f(
+        CreateFileUtf8((folder_ + emoji).c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, 0));
+    DWORD written = 0;
+    WriteFile(f.Get(), "abc", 3, &written, nullptr);
+  }
+  Put("marked.sfv", "\xEF\xBB\xBF\xED\xA0\xBD\xED\xB8\x80.bin 352441C2\r\n");
+  if (!PipelineOpens(folder_ + emoji)) GTEST_SKIP() << "names go through the ANSI code page";
+  EXPECT_EQ(Verify({emoji}),
+            (std::vector<std::string>{kVersion,
+                                      "2|" + emoji + "||FAILED.  Could not find related SFV file",
+                                      "2|1 file skipped||", "3|0 files checked||"}));
 }
 
 TEST_F(VerifyFilesTest, TheFirstListInDirectoryOrderDecides) {

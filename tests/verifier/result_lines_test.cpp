@@ -34,6 +34,7 @@ TEST(EntryLines, CrcMatchMismatchAndFailures) {
       {ReadError, "x: :   FAILED.  Error reading file", OutcomeCounter::Bad},
       {Unresolved, "x: :   FAILED.  Could not resolve filename", OutcomeCounter::Unresolved},
       {LengthMismatch, "x: :   FAILED.  File length mismatch", OutcomeCounter::Bad},
+      {NotOpened, "x: :   FAILED.  Network or device path not opened", OutcomeCounter::Bad},
       {77, "x: :   FAILED.  Internal allocation error", OutcomeCounter::None},
   };
   for (const auto& c : cases) {
