@@ -249,6 +249,14 @@ const char* DigestTag(DigestAlgorithm algorithm) {
       return "SHA512";
     case DigestAlgorithm::Blake3:
       return "BLAKE3";
+    case DigestAlgorithm::Xxh32:
+      return "XXH32";
+    case DigestAlgorithm::Xxh64:
+      return "XXH64";
+    case DigestAlgorithm::Xxh3:
+      return "XXH3";
+    case DigestAlgorithm::Xxh128:
+      return "XXH128";
   }
   return "";
 }

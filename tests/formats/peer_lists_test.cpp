@@ -245,6 +245,18 @@ class DigestPeerLists : public ::testing::Test {
       case DigestAlgorithm::Blake3:
         command = "b3sum --no-names " + file;
         break;
+      case DigestAlgorithm::Xxh32:
+        command = "xxhsum -H0 < " + file;
+        break;
+      case DigestAlgorithm::Xxh64:
+        command = "xxhsum -H1 < " + file;
+        break;
+      case DigestAlgorithm::Xxh3:
+        command = "xxhsum -H3 < " + file + " | sed 's/.* = //'";
+        break;
+      case DigestAlgorithm::Xxh128:
+        command = "xxhsum -H2 < " + file;
+        break;
       case DigestAlgorithm::Crc32:
         break;
     }
