@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "formats/clearsigned.h"
 #include "formats/list_entry.h"
 #include "formats/text_encoding.h"
 #include "platform/file.h"
@@ -66,6 +67,13 @@ struct ListReader {
   // name, untagged lines are taken by their length.
   bool DigestNamed;
   DigestAlgorithm NamedAlgorithm;
+  // A ".xxh" list: untagged lines are XXH32, XXH64 or XXH128 by length.
+  bool DigestXxhList;
+  // A list inside a clear signature: only its signed text is read
+  // (formats/clearsigned.h).
+  ClearsignedText Clearsigned;
+  // Entries of the counting pass that are sound (ListMayKeepDatabase).
+  int64_t SoundEntries;
 
   // The last PAR file entry as read: fixed part and the name's UTF-16 bytes.
   unsigned char ParEntry[kParEntryBuffer];
@@ -97,9 +105,11 @@ inline uint64_t ParFileListOffset(const ListReader& reader) {
 // Sends "<format><line>" to the sink when the host reports invalid lines.
 void ReportInvalidLine(const ListReader& reader, const char* kind, const char* line);
 
-// Where the text of the list starts: behind its byte-order mark.
+// Where the text of the list starts: behind its byte-order mark, or in a
+// clearsigned list at its signed text.
 inline uint64_t ListTextStart(const ListReader& reader) {
-  return ByteOrderMarkSize(reader.Encoding);
+  return reader.Clearsigned.Signed ? reader.Clearsigned.TextStart
+                                   : ByteOrderMarkSize(reader.Encoding);
 }
 
 // The next non-empty line of a text list as UTF-8, with the contract of
@@ -107,8 +117,12 @@ inline uint64_t ListTextStart(const ListReader& reader) {
 // is converted, a UTF-16 list is split into lines of 16-bit units. A line
 // whose UTF-8 form does not fit the buffer sets `*cut` (the buffer then
 // holds the whole characters that fit).
+// In a clearsigned list only the lines of the signed text come, unescaped.
 int32_t ReadListTextLine(const ListReader& reader, NativeFile file, char* buffer,
                          int32_t bufferSize, bool* cut = nullptr);
+// The same for every line as the file holds it, signed or not.
+int32_t ReadListTextLineAsStored(const ListReader& reader, NativeFile file, char* buffer,
+                                 int32_t bufferSize, bool* cut = nullptr);
 
 // `size` bytes of ANSI text as UTF-8 in `out` (terminated); false when it
 // does not fit (`out` then holds the whole characters that fit).

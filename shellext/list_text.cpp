@@ -45,21 +45,30 @@ int FormatMd5Line(char* out, size_t capacity, const char* name, const unsigned c
 }
 
 int FormatDigestLine(char* out, size_t capacity, const char* name, const unsigned char* digest,
-                     int digestBytes) {
+                     int digestBytes, const char* tag) {
   static const char kDigits[] = "0123456789abcdef";
   size_t n = 0;
   auto put = [&](char c) {
     if (n + 1 < capacity) out[n] = c;
     ++n;
   };
+  auto putDigest = [&] {
+    for (int i = 0; i < digestBytes; ++i) {
+      put(kDigits[digest[i] >> 4]);
+      put(kDigits[digest[i] & 15]);
+    }
+  };
   const bool escaped = std::strpbrk(name, "\n\r") != nullptr;
   if (escaped) put('\\');
-  for (int i = 0; i < digestBytes; ++i) {
-    put(kDigits[digest[i] >> 4]);
-    put(kDigits[digest[i] & 15]);
+  if (tag) {
+    for (const char* p = tag; *p; ++p) put(*p);
+    put(' ');
+    put('(');
+  } else {
+    putDigest();
+    put(' ');
+    put(' ');
   }
-  put(' ');
-  put(' ');
   for (const char* p = name; *p; ++p) {
     switch (*p) {
       case '\\':
@@ -77,6 +86,10 @@ int FormatDigestLine(char* out, size_t capacity, const char* name, const unsigne
         put(*p);
         break;
     }
+  }
+  if (tag) {
+    for (const char* p = ") = "; *p; ++p) put(*p);
+    putDigest();
   }
   if (n >= capacity) return -1;
   out[n] = '\0';
