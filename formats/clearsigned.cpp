@@ -11,6 +11,9 @@ namespace {
 constexpr char kMessageBegin[] = "-----BEGIN PGP SIGNED MESSAGE-----";
 constexpr char kSignatureBegin[] = "-----BEGIN PGP SIGNATURE-----";
 constexpr char kSignatureEnd[] = "-----END PGP SIGNATURE-----";
+// A report stays one line of a results window: a longer line is shown by
+// its start (whole UTF-8 characters) and "...".
+constexpr size_t kShownLine = 960;
 
 // An armor line, compared as RFC 4880 reads them: trailing blanks do not
 // count.
@@ -90,7 +93,13 @@ int32_t ReadClearsignedLine(const ListReader& reader, NativeFile file, char* buf
     if (n <= 0) return n;
     if (reader.Host == ListHost::Verifier && reader.Report) {
       std::string text = "Line outside the signed text: ";
-      text += buffer;
+      size_t shown = std::strlen(buffer);
+      if (shown > kShownLine) {
+        shown = kShownLine;
+        while (shown > 0 && (static_cast<unsigned char>(buffer[shown]) & 0xC0) == 0x80) --shown;
+      }
+      text.append(buffer, shown);
+      if (buffer[shown] != '\0') text += "...";
       reader.Report(reader.ReportContext, text.c_str());
     }
   }

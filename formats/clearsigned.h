@@ -13,7 +13,8 @@
 // The signature itself is not checked here. Only the signed text is read
 // as the list; a line anywhere after it (behind the signature, where anyone
 // may have added it) is never an entry: the verifier reports it as
-// "Line outside the signed text: <line>", which fails the run.
+// "Line outside the signed text: <line>" (a line of more than 960 bytes by
+// its start and "..."), which fails the run.
 #pragma once
 
 #include <cstdint>

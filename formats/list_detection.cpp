@@ -127,6 +127,14 @@ bool ClassifyListPath(ListHost host, const char* path, ListFormat* format) {
 }
 
 bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
+  // Detection reads lines ahead (a short signed text even the lines behind
+  // its signature) and reports none of them: the reading pass does.
+  struct Quiet {
+    ListReader* Reader;
+    InvalidLineSink Report;
+    ~Quiet() { Reader->Report = Report; }
+  } quiet{reader, reader->Report};
+  reader->Report = nullptr;
   reader->Invalid = false;
   reader->TextCrcFirst = 0;
   reader->ParHeaderRead = false;

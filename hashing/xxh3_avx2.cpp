@@ -14,8 +14,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 #define XXH_VECTOR 2  // XXH_AVX2
 #define CORVANA_XXH3_UPDATE Xxh3UpdateAvx2
@@ -23,6 +27,10 @@
 #define CORVANA_XXH3_DIGEST128 Xxh3Digest128Avx2
 #include "hashing/xxh3_paths_inline.h"
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #endif
