@@ -7,7 +7,9 @@
 #   - whole process: an XXH3 list and an XXH128 list of one cached file
 #     (1 GiB, or 256 MiB on a small machine; CORVANA_BENCH_MIB=N sets it):
 #     Corvana.exe OUTPUT: under Wine beside `xxhsum -c`, best of
-#     CORVANA_BENCH_REPEAT (3) runs each. Corvana.exe must be at least as fast.
+#     CORVANA_BENCH_REPEAT (3) runs each, and Corvana.exe on an empty list
+#     (what starting a process under Wine costs). Corvana.exe must be at
+#     least as fast.
 # Needs the native benchmark build (build/bench, or CORVANA_BENCH_NATIVE=DIR)
 # and a Corvana.exe (build/win64-bench, else build/win64, or
 # CORVANA_BENCH_BUILD=DIR).
@@ -59,6 +61,7 @@ rate() {  # NAME/SIZE: GB/s of one digest_bench case
 echo "making one $mib MiB file in $work"
 head -c $((mib << 20)) /dev/urandom >"$work/data.bin"
 (cd "$work" && xxhsum -H3 data.bin >list.xxh3 && xxhsum -H2 data.bin >list.xxh128)
+: >"$work/empty.sfv"
 cp "$build/verifier/Corvana.exe" "$work/exe/Corvana.exe"
 printf '[Corvana]\r\nSignature=bench\r\n' >"$work/exe/Corvana.ini"
 bench_start_wine "$root/$build/wineprefix-bench"
@@ -74,6 +77,7 @@ t_xxh3=$(fastest corvana list.xxh3)
 t_xxh3_peer=$(fastest in_work xxhsum -c list.xxh3)
 t_xxh128=$(fastest corvana list.xxh128)
 t_xxh128_peer=$(fastest in_work xxhsum -c list.xxh128)
+t_empty=$(fastest corvana empty.sfv)
 echo "load after timing:  $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo
@@ -91,6 +95,7 @@ printf '%-52s %9s %10s\n' "Corvana.exe list.xxh3 OUTPUT:" "$t_xxh3" "$(mibs "$t_
 printf '%-52s %9s %10s\n' "xxhsum -c list.xxh3" "$t_xxh3_peer" "$(mibs "$t_xxh3_peer")"
 printf '%-52s %9s %10s\n' "Corvana.exe list.xxh128 OUTPUT:" "$t_xxh128" "$(mibs "$t_xxh128")"
 printf '%-52s %9s %10s\n' "xxhsum -c list.xxh128" "$t_xxh128_peer" "$(mibs "$t_xxh128_peer")"
+printf '%-52s %9s\n' "Corvana.exe on an empty list (Wine start-up)" "$t_empty"
 echo
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "-" || b == "-") print "-"; else printf "%.2f", a / b }'; }
 echo "XXH3 in-process: $(ratio "$(rate BM_Digest/Xxh3/102400)" "$(xxhsum_rate XXH3_64b)")x xxhsum -b (target 0.9x)"
