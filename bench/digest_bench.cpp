@@ -1,5 +1,6 @@
 // Throughput of the digests on cached data, every path this processor runs,
-// beside OpenSSL's SHA-1/256/512 through EVP in the same process.
+// beside OpenSSL's SHA-1/256/512 through EVP in the same process (and the
+// XXH family for comparison with xxhsum -b, which bench/run-xxhash.sh runs).
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
 
@@ -106,6 +107,14 @@ CORVANA_DIGEST_BENCH(Blake3Avx512, Blake3, kAvx512);
 CORVANA_DIGEST_BENCH(Blake3Avx2, Blake3, kAvx2);
 CORVANA_DIGEST_BENCH(Blake3Sse41, Blake3, kSse41);
 CORVANA_DIGEST_BENCH(Blake3Portable, Blake3, kPortable);
+// The XXH family also on xxhsum -b's 100 KB sample, to set beside it.
+#define CORVANA_XXH_BENCH(name, algorithm, level) \
+  CORVANA_DIGEST_BENCH(name, algorithm, level)->Arg(100 << 10)
+CORVANA_XXH_BENCH(Xxh32, Xxh32, kBest);
+CORVANA_XXH_BENCH(Xxh64, Xxh64, kBest);
+CORVANA_XXH_BENCH(Xxh3, Xxh3, kBest);
+CORVANA_XXH_BENCH(Xxh3Portable, Xxh3, kPortable);
+CORVANA_XXH_BENCH(Xxh128, Xxh128, kBest);
 BENCHMARK_CAPTURE(BM_OpenSsl, Sha1, &EVP_sha1)->Arg(16 << 10)->Arg(64 << 20);
 BENCHMARK_CAPTURE(BM_OpenSsl, Sha256, &EVP_sha256)->Arg(16 << 10)->Arg(64 << 20);
 BENCHMARK_CAPTURE(BM_OpenSsl, Sha512, &EVP_sha512)->Arg(16 << 10)->Arg(64 << 20);

@@ -30,11 +30,19 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-// The algorithm of an untagged digest by its number of hex digits.
-bool AlgorithmByDigits(size_t digits, DigestAlgorithm* algorithm) {
+// The algorithm of an untagged digest by its number of hex digits, as
+// xxhsum -c and the coreutils tools tell them apart: 8 XXH32, 16 XXH64, 32
+// MD5 (XXH128 in a list named ".xxh"), 40 SHA-1, 64 SHA-256, 128 SHA-512.
+bool AlgorithmByDigits(size_t digits, bool xxhList, DigestAlgorithm* algorithm) {
   switch (digits) {
+    case 8:
+      *algorithm = DigestAlgorithm::Xxh32;
+      return true;
+    case 16:
+      *algorithm = DigestAlgorithm::Xxh64;
+      return true;
     case 32:
-      *algorithm = DigestAlgorithm::Md5;
+      *algorithm = xxhList ? DigestAlgorithm::Xxh128 : DigestAlgorithm::Md5;
       return true;
     case 40:
       *algorithm = DigestAlgorithm::Sha1;
@@ -51,13 +59,19 @@ bool AlgorithmByDigits(size_t digits, DigestAlgorithm* algorithm) {
 }
 
 using Tag = DigestLineTag;
-// The tags of coreutils' --tag lines and OpenSSL's (SHA2-256 since 3.0).
+// The tags of coreutils' --tag lines, OpenSSL's (SHA2-256 since 3.0) and
+// xxhsum's --tag lines.
 constexpr Tag kTags[] = {
     {"MD5", DigestAlgorithm::Md5},         {"SHA1", DigestAlgorithm::Sha1},
     {"SHA256", DigestAlgorithm::Sha256},   {"SHA512", DigestAlgorithm::Sha512},
     {"BLAKE3", DigestAlgorithm::Blake3},   {"SHA2-256", DigestAlgorithm::Sha256},
-    {"SHA2-512", DigestAlgorithm::Sha512},
+    {"SHA2-512", DigestAlgorithm::Sha512}, {"XXH32", DigestAlgorithm::Xxh32},
+    {"XXH64", DigestAlgorithm::Xxh64},     {"XXH3", DigestAlgorithm::Xxh3},
+    {"XXH128", DigestAlgorithm::Xxh128},
 };
+// xxhsum's untagged XXH3 lines: "XXH3_" and 16 digits, then the name.
+constexpr char kXxh3Prefix[] = "XXH3_";
+constexpr size_t kXxh3PrefixLength = sizeof kXxh3Prefix - 1;
 
 // Copies the name into `out`, unescaping it when `escaped` and turning "/"
 // into "\". False for a bad escape or a name that does not fit.
@@ -94,13 +108,23 @@ bool TakeName(const char* name, size_t length, bool escaped, DigestLine* out) {
   return true;
 }
 
-// "HEX  name" or "HEX *name", `text` behind any escape mark.
-bool ParseUntagged(const char* text, size_t length, const DigestAlgorithm* named, DigestLine* out) {
+// "HEX  name" or "HEX *name" (or xxhsum's "XXH3_HEX  name"), `text` behind
+// any escape mark.
+bool ParseUntagged(const char* text, size_t length, const DigestNaming& naming, DigestLine* out) {
+  const bool xxh3 =
+      length > kXxh3PrefixLength && std::memcmp(text, kXxh3Prefix, kXxh3PrefixLength) == 0;
+  if (xxh3) {
+    text += kXxh3PrefixLength;
+    length -= kXxh3PrefixLength;
+  }
   const size_t digits = HexRun(text, length);
-  if (named) {
-    if (digits != 2 * static_cast<size_t>(DigestBytes(*named))) return false;
-    out->Algorithm = *named;
-  } else if (!AlgorithmByDigits(digits, &out->Algorithm)) {
+  if (xxh3) {
+    if (digits != 16 || (naming.Named && naming.Algorithm != DigestAlgorithm::Xxh3)) return false;
+    out->Algorithm = DigestAlgorithm::Xxh3;
+  } else if (naming.Named) {
+    if (digits != 2 * static_cast<size_t>(DigestBytes(naming.Algorithm))) return false;
+    out->Algorithm = naming.Algorithm;
+  } else if (!AlgorithmByDigits(digits, naming.XxhList, &out->Algorithm)) {
     return false;
   }
   if (length < digits + 2 || text[digits] != ' ' ||
@@ -155,21 +179,32 @@ const char* FileNamePart(const char* path) {
 
 }  // namespace
 
-bool DigestListNameAlgorithm(const char* path, DigestAlgorithm* algorithm, bool* byExtension) {
+bool DigestListNaming(const char* path, DigestNaming* naming, bool* byExtension) {
   const char* name = FileNamePart(path);
   const size_t length = std::strlen(name);
+  *naming = DigestNaming{};
   static const Tag kExtensions[] = {
       {".sha1", DigestAlgorithm::Sha1},     {".sha256", DigestAlgorithm::Sha256},
       {".sha512", DigestAlgorithm::Sha512}, {".b3", DigestAlgorithm::Blake3},
       {".blake3", DigestAlgorithm::Blake3}, {".md5", DigestAlgorithm::Md5},
+      {".xxh32", DigestAlgorithm::Xxh32},   {".xxh64", DigestAlgorithm::Xxh64},
+      {".xxh3", DigestAlgorithm::Xxh3},     {".xxh128", DigestAlgorithm::Xxh128},
   };
   for (const Tag& e : kExtensions) {
     const size_t n = std::strlen(e.Text);
     if (length >= n && EqualIgnoringCase(name + length - n, e.Text, n)) {
-      *algorithm = e.Algorithm;
+      naming->Named = true;
+      naming->Algorithm = e.Algorithm;
       if (byExtension) *byExtension = true;
       return true;
     }
+  }
+  // ".xxh" names the family: the length of each line's digest decides.
+  if (length >= 4 && EqualIgnoringCase(name + length - 4, ".xxh", 4)) {
+    naming->XxhList = true;
+    naming->Algorithm = DigestAlgorithm::Xxh64;
+    if (byExtension) *byExtension = true;
+    return true;
   }
   static const Tag kSums[] = {
       {"SHA1SUMS", DigestAlgorithm::Sha1},     {"SHA256SUMS", DigestAlgorithm::Sha256},
@@ -179,7 +214,8 @@ bool DigestListNameAlgorithm(const char* path, DigestAlgorithm* algorithm, bool*
   for (const Tag& s : kSums) {
     const size_t n = std::strlen(s.Text);
     if (length >= n && EqualIgnoringCase(name, s.Text, n) && (name[n] == '\0' || name[n] == '.')) {
-      *algorithm = s.Algorithm;
+      naming->Named = true;
+      naming->Algorithm = s.Algorithm;
       if (byExtension) *byExtension = false;
       return true;
     }
@@ -187,15 +223,31 @@ bool DigestListNameAlgorithm(const char* path, DigestAlgorithm* algorithm, bool*
   return false;
 }
 
+bool DigestListNameAlgorithm(const char* path, DigestAlgorithm* algorithm, bool* byExtension) {
+  DigestNaming naming;
+  if (!DigestListNaming(path, &naming, byExtension) || !naming.Named) return false;
+  *algorithm = naming.Algorithm;
+  return true;
+}
+
 bool ParseDigestLine(const char* line, size_t length, const DigestAlgorithm* named,
                      DigestLine* out) {
+  DigestNaming naming;
+  if (named) {
+    naming.Named = true;
+    naming.Algorithm = *named;
+  }
+  return ParseDigestLine(line, length, naming, out);
+}
+
+bool ParseDigestLine(const char* line, size_t length, const DigestNaming& naming, DigestLine* out) {
   out->Escaped = length > 0 && line[0] == '\\';
   const char* text = line + (out->Escaped ? 1 : 0);
   const size_t rest = length - (out->Escaped ? 1 : 0);
   // No tag is made of hex digits alone, and no untagged line starts with a
   // tag's letters followed by a blank or "(", so the two shapes never
   // overlap.
-  return ParseUntagged(text, rest, named, out) || ParseTagged(text, rest, out);
+  return ParseUntagged(text, rest, naming, out) || ParseTagged(text, rest, out);
 }
 
 DigestContent SniffDigestList(const ListReader& reader, NativeFile file) {
@@ -213,7 +265,7 @@ DigestContent SniffDigestList(const ListReader& reader, NativeFile file) {
     if (got <= 0) break;
     if (line[0] == '#') continue;
     const size_t length = static_cast<size_t>(got);
-    if (cut || !ParseDigestLine(line, length, nullptr, &parsed)) return DigestContent::None;
+    if (cut || !ParseDigestLine(line, length, DigestNaming{}, &parsed)) return DigestContent::None;
     if (!parsed.Tagged) {
       const size_t digits = 2 * static_cast<size_t>(DigestBytes(parsed.Algorithm));
       if (untaggedDigits != 0 && digits != untaggedDigits) return DigestContent::None;
@@ -245,13 +297,24 @@ const char* DigestTag(DigestAlgorithm algorithm) {
       return "SHA512";
     case DigestAlgorithm::Blake3:
       return "BLAKE3";
+    case DigestAlgorithm::Xxh32:
+      return "XXH32";
+    case DigestAlgorithm::Xxh64:
+      return "XXH64";
+    case DigestAlgorithm::Xxh3:
+      return "XXH3";
+    case DigestAlgorithm::Xxh128:
+      return "XXH128";
   }
   return "";
 }
 
 int32_t ReadDigestListEntry(const ListReader& reader, NativeFile file, char* name, int32_t nameSize,
                             DigestAlgorithm* algorithm, unsigned char* digest) {
-  const DigestAlgorithm* named = reader.DigestNamed ? &reader.NamedAlgorithm : nullptr;
+  DigestNaming naming;
+  naming.Named = reader.DigestNamed;
+  naming.Algorithm = reader.NamedAlgorithm;
+  naming.XxhList = reader.DigestXxhList;
   const char* kind = InvalidLineKind(reader);
   char* line = reader.Line;
   DigestLine parsed;
@@ -261,7 +324,7 @@ int32_t ReadDigestListEntry(const ListReader& reader, NativeFile file, char* nam
     if (length <= 0) return length;
     if (line[0] == '#') continue;
     // A cut line has lost its end, where the digest or the name's end is.
-    if (cut || !ParseDigestLine(line, static_cast<size_t>(length), named, &parsed) ||
+    if (cut || !ParseDigestLine(line, static_cast<size_t>(length), naming, &parsed) ||
         parsed.NameLength >= static_cast<uint32_t>(nameSize)) {
       ReportInvalidLine(reader, kind, line);
       continue;

@@ -1,10 +1,13 @@
 // The lists of the digest tools (sha1sum, sha256sum, sha512sum, b3sum,
-// md5sum, openssl dgst): their names, their line grammar and their reader.
+// md5sum, openssl dgst, xxhsum): their names, their line grammar and their
+// reader.
 //
 // Untagged lines: "HEX  name" or "HEX *name" (the "*" is the binary flag and
 // means nothing here). Tagged lines: "SHA256 (name) = HEX", with any blanks
 // between tag and "(", and OpenSSL's "SHA2-256(name)= HEX"; the tag decides
-// the line's algorithm, so one list may mix them. A line that starts with
+// the line's algorithm, so one list may mix them (xxhsum's tags are XXH32,
+// XXH64, XXH3 and XXH128). xxhsum also writes XXH3 untagged as
+// "XXH3_HEX  name". A line that starts with
 // "\" has an escaped name, in which "\\", "\n" and "\r" stand for a
 // backslash, a line feed and a carriage return; any other escape makes the
 // line malformed. Lines starting with "#" are comments. Digests are read in
@@ -23,13 +26,27 @@
 #include "hashing/digest_algorithm.h"
 #include "platform/file.h"
 
-// The algorithm a list's name gives: the extensions ".sha1", ".sha256",
-// ".sha512", ".b3", ".blake3" and ".md5", and the file names "SHA1SUMS",
+// What a list's name says about its digests.
+struct DigestNaming {
+  bool Named = false;  // Algorithm is the list's: untagged lines must have its length
+  DigestAlgorithm Algorithm = DigestAlgorithm::Md5;
+  // A ".xxh" list: untagged lines are XXH32, XXH64 or XXH128 by their length
+  // (8, 16 or 32 digits), as xxhsum -c takes them.
+  bool XxhList = false;
+};
+
+// The naming of a list by its name: the extensions ".sha1", ".sha256",
+// ".sha512", ".b3", ".blake3", ".md5", ".xxh32", ".xxh64", ".xxh3",
+// ".xxh128" (Named) and ".xxh" (XxhList), and the file names "SHA1SUMS",
 // "SHA256SUMS", "SHA512SUMS", "B3SUMS" and "MD5SUMS", alone or with any
 // extension behind them ("SHA256SUMS.txt"); all ignoring case. False for any
-// other name. `*extensionOnly` (when given) tells whether it was one of the
+// other name. `*byExtension` (when given) tells whether it was one of the
 // extensions, which win over every other list extension, while a "SUMS" name
 // gives way to one (ClassifyListPath).
+bool DigestListNaming(const char* path, DigestNaming* naming, bool* byExtension = nullptr);
+
+// The algorithm the list's name gives (DigestListNaming when it names one);
+// false for a ".xxh" list and any name that names none.
 bool DigestListNameAlgorithm(const char* path, DigestAlgorithm* algorithm,
                              bool* byExtension = nullptr);
 
@@ -43,12 +60,15 @@ struct DigestLine {
   bool Escaped;  // the line started with "\"
 };
 
-// Parses one line (without its terminator). `named` is the list's algorithm
-// by its name, or null; an untagged line must then have its length, while
-// without it the length decides (32 MD5, 40 SHA-1, 64 SHA-256, 128 SHA-512).
+// Parses one line (without its terminator). With a Named naming an untagged
+// line must have the algorithm's length, while without it the length decides
+// (8 XXH32, 16 XXH64, 32 MD5 or in an XxhList XXH128, 40 SHA-1, 64 SHA-256,
+// 128 SHA-512); an "XXH3_" line is XXH3 unless the name says otherwise.
 // False for a malformed line: wrong shape, an unknown tag, a digest of the
 // wrong length or with a non-hex digit, an empty name, a bad escape or a
 // name longer than 511 bytes.
+bool ParseDigestLine(const char* line, size_t length, const DigestNaming& naming, DigestLine* out);
+// The same with the list's algorithm by its name, or null for none.
 bool ParseDigestLine(const char* line, size_t length, const DigestAlgorithm* named,
                      DigestLine* out);
 

@@ -88,12 +88,12 @@ bool ClassifyListPath(ListHost host, const char* path, ListFormat* format) {
   // The digest tools' extensions come first (".sha256" ends in no extension
   // of the table below); their "SUMS" names only after the table, so that
   // "SHA256SUMS.sfv" stays an SFV list while "SHA256SUMS.txt" is not one.
-  DigestAlgorithm algorithm = DigestAlgorithm::Crc32;
+  DigestNaming naming;
   bool byExtension = false;
-  const bool digestName = DigestListNameAlgorithm(path, &algorithm, &byExtension);
-  const ListFormat digestFormat =
-      algorithm == DigestAlgorithm::Md5 ? ListFormat::Md5 : ListFormat::DigestList;
-  if (digestName && byExtension && algorithm != DigestAlgorithm::Md5) {
+  const bool digestName = DigestListNaming(path, &naming, &byExtension);
+  const bool md5 = naming.Named && naming.Algorithm == DigestAlgorithm::Md5;
+  const ListFormat digestFormat = md5 ? ListFormat::Md5 : ListFormat::DigestList;
+  if (digestName && byExtension && !md5) {
     // The shell extension wants a name before the extension.
     const char* dot = std::strrchr(path, '.');
     if (host == ListHost::ShellExtension && (dot == path || dot[-1] == '\\' || dot[-1] == '/'))
@@ -132,13 +132,19 @@ static bool DetectListFormatQuietly(ListReader* reader, const char* path, Native
   reader->ParHeaderRead = false;
   reader->Sheriff.Found = false;
   reader->DigestNamed = false;
+  reader->DigestXxhList = false;
+  reader->Clearsigned = ClearsignedText{};
+  reader->SoundEntries = 0;
   if (!ClassifyListPath(reader->Host, path, &reader->Format)) return false;
   if (reader->Format == ListFormat::DigestList || reader->Format == ListFormat::Md5)
-    reader->DigestNamed = DigestListNameAlgorithm(path, &reader->NamedAlgorithm);
+    TakeDigestNaming(reader, path);
   // PAR names are UTF-16 whatever the bytes around them look like.
   reader->Encoding = reader->Format == ListFormat::Par
                          ? TextEncoding::Utf16Le
                          : DetectFileEncoding(file, reader->Raw, sizeof reader->Raw);
+  // A text list may come inside a clear signature; from here on its text is
+  // the signed text alone.
+  if (reader->Format != ListFormat::Par) FindClearsignedText(reader, file);
   SetFilePosition(file, reader->Format == ListFormat::Par ? 0 : ListTextStart(*reader));
   switch (reader->Format) {
     case ListFormat::Md5:
@@ -171,6 +177,11 @@ static bool DetectListFormatQuietly(ListReader* reader, const char* path, Native
     default:
       break;
   }
+  // Binary records are no text that could be signed.
+  if (reader->Format == ListFormat::BinaryCrc && reader->Clearsigned.Signed) {
+    reader->Clearsigned = ClearsignedText{};
+    SetFilePosition(file, kBinaryCrcHeader);
+  }
   return true;
 }
 
@@ -184,6 +195,34 @@ bool DetectListFormat(ListReader* reader, const char* path, NativeFile file) {
   return taken;
 }
 
+void TakeDigestNaming(ListReader* reader, const char* path) {
+  DigestNaming naming;
+  DigestListNaming(path, &naming);
+  reader->DigestNamed = naming.Named;
+  reader->NamedAlgorithm = naming.Algorithm;
+  reader->DigestXxhList = naming.XxhList;
+}
+
+bool SfvChecksumIsSound(const char* line, int32_t length) {
+  // The separator itself may have become the name's terminator.
+  int32_t at = length;
+  while (at > 0 && line[at - 1] != ' ' && line[at - 1] != '\0') --at;
+  if (at == 0) return false;
+  if (length - at > 2 && line[at] == '0' && (line[at + 1] == 'x' || line[at + 1] == 'X')) at += 2;
+  const int32_t digits = length - at;
+  if (digits < 1 || digits > 8) return false;
+  for (int32_t i = at; i < length; ++i) {
+    const char c = line[i];
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
+  }
+  return true;
+}
+
+bool ListMayKeepDatabase(const ListReader& reader) {
+  return (reader.Format == ListFormat::Sfv || reader.Format == ListFormat::Par) &&
+         !reader.Invalid && !reader.Clearsigned.Signed && reader.SoundEntries > 0;
+}
+
 int64_t CountListEntries(ListReader* reader, NativeFile file, ParStatusSink parStatus,
                          void* context) {
   if (reader->Invalid) return -1;
@@ -192,9 +231,15 @@ int64_t CountListEntries(ListReader* reader, NativeFile file, ParStatusSink parS
   const InvalidLineSink report = reader->Report;
   reader->Report = nullptr;
   int64_t count = 0;
-  while (ReadListEntry(reader, file, nullptr) > 0) {
+  reader->SoundEntries = 0;
+  int32_t got = 0;
+  while ((got = ReadListEntry(reader, file, nullptr)) > 0) {
     if (reader->Format == ListFormat::Par && parStatus)
       parStatus(context, static_cast<uint32_t>(count), ParEntryStatus(*reader));
+    // The SFV reader returns the line's length and leaves the checksum text
+    // behind the name it cut off in its buffer (formats/sfv_md5_readers.h).
+    if (reader->Format != ListFormat::Sfv || SfvChecksumIsSound(reader->CountName, got))
+      ++reader->SoundEntries;
     ++count;
   }
   reader->Report = report;

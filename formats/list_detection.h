@@ -32,18 +32,39 @@ bool ClassifyListPath(ListHost host, const char* path, ListFormat* format);
 // its first lines are digest lines (SniffDigestList), and an Md5 list whose
 // first lines are tagged or escaped is a DigestList (in both hosts). Leaves
 // the file positioned at the
-// first entry. Returns false only in the shell extension for a path that is
-// not a list there.
+// first entry. A text list whose first line opens a clear signature is read
+// as its signed text (formats/clearsigned.h). Returns false only in the shell extension for a path
+// that is not a list there.
 bool DetectListFormat(ListReader* reader, const char* path, NativeFile file);
 
 // Receives the status field of each PAR entry during the counting pass.
 using ParStatusSink = void (*)(void* context, uint32_t k, uint64_t status);
 
 // Counts the entries from where detection left the file and returns to offset
-// 0. An invalid list gets -1 and no pass. Stores the count in the reader.
+// 0. An invalid list gets -1 and no pass. Stores the count in the reader, and
+// the number of sound entries in SoundEntries: an SFV entry is sound when its
+// checksum is 1 to 8 hex digits (after an optional "0x") and nothing else (any other line the SFV
+// reader takes is some other list's line), an entry of any other format
+// always.
 // Invalid lines are not reported by this pass (the reading pass does).
 int64_t CountListEntries(ListReader* reader, NativeFile file, ParStatusSink parStatus = nullptr,
                          void* context = nullptr);
+
+// Whether the previously-verified database may be written into the list that
+// `reader` detected and counted: only an SFV or PAR list, valid, not signed,
+// that had at least one sound entry. Any other list (a digest tool's, one
+// whose format was not recognised, one with no sound entry) is never written
+// to.
+bool ListMayKeepDatabase(const ListReader& reader);
+
+// The SFV entry check of CountListEntries: `line` holds `length` bytes of an
+// SFV line whose checksum text follows its last space (or the zero byte the
+// SFV reader wrote over that space).
+bool SfvChecksumIsSound(const char* line, int32_t length);
+
+// Sets the reader's naming of digest lines from the list's name
+// (DigestListNaming): DigestNamed, NamedAlgorithm and DigestXxhList.
+void TakeDigestNaming(ListReader* reader, const char* path);
 
 // Moves to the first entry for the reading pass (Sheriff tables are located
 // afresh, a CKZ list's header is checked once more in the verifier). Returns

@@ -6,8 +6,8 @@
 #include "hashing/digest_algorithm.h"
 
 // DigestList: the lists of the digest tools ("HEX  name", "HEX *name" and the
-// tagged "SHA256 (name) = HEX"), for SHA-1, SHA-256, SHA-512, BLAKE3 and MD5;
-// each entry carries its own algorithm.
+// tagged "SHA256 (name) = HEX"), for SHA-1, SHA-256, SHA-512, BLAKE3, MD5 and
+// the XXH family; each entry carries its own algorithm.
 enum class ListFormat { Sfv, Md5, Ckz, Csv, SheriffCrc, TextCrc, BinaryCrc, Par, DigestList };
 
 // Md5 and Par lists are verified with MD5, every other format with CRC-32,
@@ -22,9 +22,12 @@ inline bool UsesDigest(ListFormat f) {
   return f == ListFormat::DigestList;
 }
 
-// Lists that are never written to: no previously-verified database is kept
-// in them and the list operations refuse them. The digest tools' lists stay
-// exactly as their tools wrote them, so those tools still check them.
+// Lists that are never written to by their format: no previously-verified
+// database is kept in them and the list operations refuse them. The digest
+// tools' lists stay exactly as their tools wrote them, so those tools still
+// check them. Whether one particular list may keep a database is decided by
+// ListMayKeepDatabase (formats/list_detection.h), which also refuses signed
+// lists and lists without a sound entry.
 inline bool ListIsReadOnly(ListFormat f) {
   return f == ListFormat::DigestList;
 }

@@ -119,6 +119,12 @@ bool AnsiTextToUtf8(const char* ansi, size_t size, char* out, size_t capacity) {
 
 int32_t ReadListTextLine(const ListReader& reader, NativeFile file, char* buffer,
                          int32_t bufferSize, bool* cut) {
+  if (reader.Clearsigned.Signed) return ReadClearsignedLine(reader, file, buffer, bufferSize, cut);
+  return ReadListTextLineAsStored(reader, file, buffer, bufferSize, cut);
+}
+
+int32_t ReadListTextLineAsStored(const ListReader& reader, NativeFile file, char* buffer,
+                                 int32_t bufferSize, bool* cut) {
   if (cut) *cut = false;
   if (bufferSize < 1) return 0;
   for (;;) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "formats/clearsigned.h"
 #include "formats/list_entry.h"
 #include "formats/text_encoding.h"
 #include "platform/file.h"
@@ -68,6 +69,13 @@ struct ListReader {
   // name, untagged lines are taken by their length.
   bool DigestNamed;
   DigestAlgorithm NamedAlgorithm;
+  // A ".xxh" list: untagged lines are XXH32, XXH64 or XXH128 by length.
+  bool DigestXxhList;
+  // A list inside a clear signature: only its signed text is read
+  // (formats/clearsigned.h).
+  ClearsignedText Clearsigned;
+  // Entries of the counting pass that are sound (ListMayKeepDatabase).
+  int64_t SoundEntries;
 
   // The last PAR file entry as read: fixed part and the name's UTF-16 bytes.
   unsigned char ParEntry[kParEntryBuffer];
@@ -113,9 +121,11 @@ inline void ReportInvalidLine(const ListReader& reader, const char* kind, const 
 // "CSV", "CRC", a digest list's tag ("SHA256") or "checksum".
 const char* InvalidLineKind(const ListReader& reader);
 
-// Where the text of the list starts: behind its byte-order mark.
+// Where the text of the list starts: behind its byte-order mark, or in a
+// clearsigned list at its signed text.
 inline uint64_t ListTextStart(const ListReader& reader) {
-  return ByteOrderMarkSize(reader.Encoding);
+  return reader.Clearsigned.Signed ? reader.Clearsigned.TextStart
+                                   : ByteOrderMarkSize(reader.Encoding);
 }
 
 // The next non-empty line of a text list as UTF-8, with the contract of
@@ -131,8 +141,13 @@ inline uint64_t ListTextStart(const ListReader& reader) {
 // (InvalidLineKind) and passed over; nothing is put in the place of its
 // bytes. Comment lines (";" in SFV lists, "#" in digest lists) are given as
 // they are, since the readers pass over them anyway.
+//
+// In a clearsigned list only the lines of the signed text come, unescaped.
 int32_t ReadListTextLine(const ListReader& reader, NativeFile file, char* buffer,
                          int32_t bufferSize, bool* cut = nullptr);
+// The same for every line as the file holds it, signed or not.
+int32_t ReadListTextLineAsStored(const ListReader& reader, NativeFile file, char* buffer,
+                                 int32_t bufferSize, bool* cut = nullptr);
 
 // `size` bytes of ANSI text as UTF-8 in `out` (terminated); false when it
 // does not fit (`out` then holds the whole characters that fit) and when the

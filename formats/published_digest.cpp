@@ -34,11 +34,13 @@ size_t SkipBlanks(std::string_view text, size_t at) {
 }
 
 // Whether a digest may end at `at`: the word ends there, and no hyphen joins
-// another word to it ("deadbeef-linux").
+// another word to it ("deadbeef-linux"), nor a dot an extension
+// ("cafebabe.txt" is a file's name, not a group of a digest).
 bool EndsWord(std::string_view text, size_t at) {
   if (at == text.size()) return true;
   if (IsWordChar(text[at])) return false;
-  return !(text[at] == '-' && at + 1 < text.size() && IsWordChar(text[at + 1]));
+  return !((text[at] == '-' || text[at] == '.') && at + 1 < text.size() &&
+           IsWordChar(text[at + 1]));
 }
 
 // Whether a bare digest may start at `at`, where a word starts.

@@ -30,6 +30,12 @@ void DigestInitWith(DigestContext* ctx, DigestAlgorithm algorithm, const DigestK
     case DigestAlgorithm::Blake3:
       Blake3InitWith(&ctx->state.blake3, kernels);
       break;
+    case DigestAlgorithm::Xxh32:
+    case DigestAlgorithm::Xxh64:
+    case DigestAlgorithm::Xxh3:
+    case DigestAlgorithm::Xxh128:
+      XxhInitWith(&ctx->state.xxh, algorithm, kernels);
+      break;
   }
 }
 
@@ -65,6 +71,12 @@ void DigestUpdate(DigestContext* ctx, const void* data, size_t length) {
     case DigestAlgorithm::Blake3:
       Blake3Update(&ctx->state.blake3, p, length);
       break;
+    case DigestAlgorithm::Xxh32:
+    case DigestAlgorithm::Xxh64:
+    case DigestAlgorithm::Xxh3:
+    case DigestAlgorithm::Xxh128:
+      XxhUpdate(&ctx->state.xxh, p, length);
+      break;
   }
 }
 
@@ -89,6 +101,12 @@ void DigestFinal(DigestContext* ctx, unsigned char out[kMaxDigestBytes]) {
       break;
     case DigestAlgorithm::Blake3:
       Blake3Final(&ctx->state.blake3, out);
+      break;
+    case DigestAlgorithm::Xxh32:
+    case DigestAlgorithm::Xxh64:
+    case DigestAlgorithm::Xxh3:
+    case DigestAlgorithm::Xxh128:
+      XxhFinal(&ctx->state.xxh, out);
       break;
   }
 }

@@ -14,7 +14,8 @@
 //     must be started again with DigestInit before it is used once more.
 //   The digest is in the byte order that lists print in hex, first byte
 //     first: MD5 as RFC 1321, SHA-1/256/512 as FIPS 180-4, BLAKE3 its first
-//     32 bytes of output. CRC-32 (the checksum of SFV lists) comes as its
+//     32 bytes of output, the XXH family in xxhsum's canonical (big-endian)
+//     form, XXH128 its high half first. CRC-32 (the checksum of SFV lists) comes as its
 //     4 bytes big-endian, so the hex text is the usual 8 digits (the CRC of
 //     "123456789" gives CB F4 39 26).
 //   A context belongs to one thread at a time; different contexts may be
@@ -31,6 +32,7 @@
 #include "hashing/sha1.h"
 #include "hashing/sha256.h"
 #include "hashing/sha512.h"
+#include "hashing/xxhash_digest.h"
 
 struct DigestContext {
   DigestAlgorithm algorithm;
@@ -41,6 +43,7 @@ struct DigestContext {
     Sha256Context sha256;
     Sha512Context sha512;
     Blake3Hasher blake3;
+    XxhState xxh;  // XXH32, XXH64, XXH3 and XXH128
   } state;
 };
 

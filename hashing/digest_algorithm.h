@@ -5,13 +5,25 @@
 
 #include <cstdint>
 
-enum class DigestAlgorithm : uint8_t { Crc32, Md5, Sha1, Sha256, Sha512, Blake3 };
+enum class DigestAlgorithm : uint8_t {
+  Crc32,
+  Md5,
+  Sha1,
+  Sha256,
+  Sha512,
+  Blake3,
+  Xxh32,
+  Xxh64,
+  Xxh3,  // XXH3 with its 64-bit digest
+  Xxh128,
+};
 
 // The longest digest any algorithm yields (SHA-512).
 constexpr int kMaxDigestBytes = 64;
 
 // Bytes of one digest: 4 for CRC-32, 16 MD5, 20 SHA-1, 32 SHA-256 and BLAKE3
-// (its default output length), 64 SHA-512.
+// (its default output length), 64 SHA-512; 4 XXH32, 8 XXH64 and XXH3, 16
+// XXH128.
 constexpr int DigestBytes(DigestAlgorithm a) {
   switch (a) {
     case DigestAlgorithm::Crc32:
@@ -26,6 +38,13 @@ constexpr int DigestBytes(DigestAlgorithm a) {
       return 64;
     case DigestAlgorithm::Blake3:
       return 32;
+    case DigestAlgorithm::Xxh32:
+      return 4;
+    case DigestAlgorithm::Xxh64:
+    case DigestAlgorithm::Xxh3:
+      return 8;
+    case DigestAlgorithm::Xxh128:
+      return 16;
   }
   return 0;
 }

@@ -7,7 +7,11 @@ DigestKernels DigestKernelsFor(const CpuFeatures& f) {
                   &Blake3HashManyPortable,
                   1,
                   "portable",
-                  "portable"};
+                  "portable",
+                  &Xxh3UpdateDefault,
+                  &Xxh3Digest64Default,
+                  &Xxh3Digest128Default,
+                  kXxh3DefaultName};
 #if defined(__x86_64__) || defined(__i386__)
   if (f.sha && f.ssse3 && f.sse41) {
     k.sha1Blocks = &Sha1BlocksShaNi;
@@ -15,6 +19,12 @@ DigestKernels DigestKernelsFor(const CpuFeatures& f) {
     k.shaName = "sha-ni";
   }
   if (f.avx2 && f.bmi2) k.sha512Blocks = &Sha512BlocksAvx2;
+  if (f.avx2) {
+    k.xxh3Update = &Xxh3UpdateAvx2;
+    k.xxh3Digest64 = &Xxh3Digest64Avx2;
+    k.xxh3Digest128 = &Xxh3Digest128Avx2;
+    k.xxh3Name = "avx2";
+  }
   if (f.avx512f && f.avx2 && f.ssse3 && f.sse41) {
     k.blake3HashMany = &Blake3HashManyAvx512;
     k.blake3Lanes = 16;

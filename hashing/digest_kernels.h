@@ -28,6 +28,14 @@ using Blake3HashManyFunction = void (*)(const unsigned char* input, size_t strid
                                         bool incrementCounter, uint8_t flags, uint8_t flagsStart,
                                         uint8_t flagsEnd, unsigned char* out);
 
+// XXH3's streaming state is kXxh3StateBytes bytes at 64-byte alignment
+// (hashing/xxhash_digest.h). Update appends `length` bytes to it; Digest
+// writes the canonical (big-endian) bytes of the message so far, 8 for
+// XXH3-64 and 16 for XXH128 (the same accumulation serves both).
+constexpr size_t kXxh3StateBytes = 576;
+using Xxh3UpdateFunction = void (*)(void* state, const unsigned char* data, size_t length);
+using Xxh3DigestFunction = void (*)(const void* state, unsigned char* out);
+
 struct DigestKernels {
   Sha1BlocksFunction sha1Blocks;
   Sha256BlocksFunction sha256Blocks;
@@ -38,6 +46,10 @@ struct DigestKernels {
   // Short names for test messages and benchmark labels.
   const char* shaName;
   const char* blake3Name;
+  Xxh3UpdateFunction xxh3Update;
+  Xxh3DigestFunction xxh3Digest64;
+  Xxh3DigestFunction xxh3Digest128;
+  const char* xxh3Name;
 };
 
 // The fastest set that a processor with features `f` runs. A test passes a
@@ -57,6 +69,18 @@ void Blake3HashManyPortable(const unsigned char* input, size_t stride, size_t co
                             const uint32_t key[8], uint64_t counter, bool incrementCounter,
                             uint8_t flags, uint8_t flagsStart, uint8_t flagsEnd,
                             unsigned char* out);
+
+// XXH3 and XXH128 as the library builds them without asking the processor:
+// SSE2 on x86-64, scalar elsewhere (i686 among them).
+void Xxh3UpdateDefault(void* state, const unsigned char* data, size_t length);
+void Xxh3Digest64Default(const void* state, unsigned char* out);
+void Xxh3Digest128Default(const void* state, unsigned char* out);
+extern const char* const kXxh3DefaultName;
+
+// The same in 256-bit registers (AVX2); x86 only.
+void Xxh3UpdateAvx2(void* state, const unsigned char* data, size_t length);
+void Xxh3Digest64Avx2(const void* state, unsigned char* out);
+void Xxh3Digest128Avx2(const void* state, unsigned char* out);
 
 // SHA-512 with the message schedule in vector registers and BMI2 rotates
 // (AVX2 and BMI2); x86 only.

@@ -12,6 +12,8 @@ constexpr NameRow kNames[] = {
     {DigestAlgorithm::Crc32, "CRC-32", "crc32"},    {DigestAlgorithm::Md5, "MD5", "md5"},
     {DigestAlgorithm::Sha1, "SHA-1", "sha1"},       {DigestAlgorithm::Sha256, "SHA-256", "sha256"},
     {DigestAlgorithm::Sha512, "SHA-512", "sha512"}, {DigestAlgorithm::Blake3, "BLAKE3", "blake3"},
+    {DigestAlgorithm::Xxh32, "XXH32", "xxh32"},     {DigestAlgorithm::Xxh64, "XXH64", "xxh64"},
+    {DigestAlgorithm::Xxh3, "XXH3", "xxh3"},        {DigestAlgorithm::Xxh128, "XXH128", "xxh128"},
 };
 
 const NameRow* RowOf(DigestAlgorithm algorithm) {

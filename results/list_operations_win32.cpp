@@ -320,9 +320,11 @@ void ClearListDatabase(ResultsWindowState& s) {
   ListFormat format = ListFormat::Sfv;
   const char* path = s.Owner.ListPath;
   if (!path || !s.Owner.ClearDatabase) return;
-  if (!ListKeepsDatabase(path, &format)) {
-    // A digest tool's list stays as its tool wrote it (it may be signed).
-    if (ListIsReadOnly(format)) {
+  bool neverWritten = false;
+  if (!ListKeepsDatabase(path, &format, &neverWritten)) {
+    // A digest tool's list stays as its tool wrote it (it may be signed), and
+    // so does any list the run would not write a database into.
+    if (neverWritten) {
       Box(s.Main, "This list is never written to: it is not changed", "Notice", MB_ICONINFORMATION);
     }
     return;
@@ -341,9 +343,11 @@ bool NameIsDriveQualified(const char* name) {
 // path (as after reparenting).
 void PreparePopup(ResultsWindowState& s) {
   ListFormat format = ListFormat::Sfv;
-  const bool keeps = s.Owner.ListPath && ListKeepsDatabase(s.Owner.ListPath, &format);
+  bool neverWritten = false;
+  const bool keeps =
+      s.Owner.ListPath && ListKeepsDatabase(s.Owner.ListPath, &format, &neverWritten);
   // A read-only list keeps the command, which says that it changes nothing.
-  const bool offered = keeps || (s.Owner.ListPath && ListIsReadOnly(format));
+  const bool offered = keeps || neverWritten;
   EnableMenuItem(s.Popup, kCmdClearDb, MF_BYCOMMAND | (offered ? MF_ENABLED : MF_GRAYED));
   for (const ResultRow* row = s.Rows.Head; row; row = row->Next) {
     if (EqualsIgnoringAsciiCase(row->Status, "ok") && NameIsDriveQualified(row->Name)) {
@@ -355,22 +359,28 @@ void PreparePopup(ResultsWindowState& s) {
 
 }  // namespace
 
-bool ListKeepsDatabase(const char* path, ListFormat* format) {
+bool ListKeepsDatabase(const char* path, ListFormat* format, bool* neverWritten) {
   // SFV lists (".sfv", ".txt" and every name no other reader claims) and PAR
-  // lists carry a database. The name decides as it does for the run, and a
-  // list the name gives to SFV is looked at: its lines may be a digest
-  // tool's, which is never written to.
+  // lists carry a database, but only those the run would write one into
+  // (ListMayKeepDatabase): any other list stays exactly as it is. The name
+  // decides as it does for the run, and the content then.
+  *neverWritten = false;
   if (!ClassifyListPath(ListHost::Verifier, path, format)) return false;
-  if (*format == ListFormat::Sfv) {
-    UniqueFile list(OpenFile(path, OpenMode::ReadShared));
-    if (list) {
-      auto reader = std::make_unique<ListReader>();
-      InitListReader(reader.get(), ListHost::Verifier, nullptr, nullptr);
-      DetectListFormat(reader.get(), path, list.Get());
-      *format = reader->Format;
-    }
+  if (*format != ListFormat::Sfv && *format != ListFormat::Par) {
+    *neverWritten = ListIsReadOnly(*format);
+    return false;
   }
-  return *format == ListFormat::Sfv || *format == ListFormat::Par;
+  UniqueFile list(OpenFile(path, OpenMode::ReadShared));
+  if (!list) return true;  // the database command then says it could not update it
+  auto reader = std::make_unique<ListReader>();
+  InitListReader(reader.get(), ListHost::Verifier, nullptr, nullptr);
+  DetectListFormat(reader.get(), path, list.Get());
+  CountListEntries(reader.get(), list.Get());
+  *format = reader->Format;
+  if (ListMayKeepDatabase(*reader)) return true;
+  // Whatever it turned out to be, this list is never written to.
+  *neverWritten = true;
+  return false;
 }
 
 namespace {

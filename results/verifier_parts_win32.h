@@ -13,8 +13,11 @@
 const VerifierWindowParts* VerifierWindowCommands();
 
 // Whether the list at `path` keeps a previously-verified database (SFV and
-// PAR lists), and which of the two it is.
-bool ListKeepsDatabase(const char* path, ListFormat* format);
+// PAR lists that ListMayKeepDatabase allows), and which of the two it is.
+// `*neverWritten` tells that a list which keeps none is one that is never
+// written to (a digest tool's list, or one named as SFV or PAR that may not
+// keep a database), rather than a format without one.
+bool ListKeepsDatabase(const char* path, ListFormat* format, bool* neverWritten);
 
 // "About Corvana", modal, owned by `owner`.
 void ShowAboutBox(HINSTANCE instance, HWND owner);

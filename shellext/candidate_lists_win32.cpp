@@ -50,10 +50,15 @@ bool KeepParList(CandidateList* list, const CandidateOptions& options) {
 }
 
 // Moves an open list to its first entry. A .crc list that has not turned out
-// to be a JPEG Sheriff table is sampled again.
+// to be a JPEG Sheriff table is sampled again; a text list inside a clear
+// signature is read as its signed text only (nothing added behind the
+// signature is ever an entry).
 bool PositionForSearch(CandidateList* list, NativeFile file) {
-  if (list->Reader.Format == ListFormat::BinaryCrc)
+  if (list->Reader.Format == ListFormat::BinaryCrc) {
     DetectListFormat(&list->Reader, list->Path.c_str(), file);
+  } else if (list->Reader.Format != ListFormat::Par && !list->Reader.Clearsigned.Signed) {
+    FindClearsignedText(&list->Reader, file);
+  }
   return PositionListForReading(&list->Reader, file);
 }
 
@@ -88,8 +93,7 @@ bool FindCandidateLists(const char* firstPath, uint32_t baseLength, const Candid
     // A digest list's name says its algorithm (a ".b3" list's digests are
     // as long as SHA-256's).
     if (format == ListFormat::DigestList || format == ListFormat::Md5)
-      list->Reader.DigestNamed =
-          DigestListNameAlgorithm(found.Name.c_str(), &list->Reader.NamedAlgorithm);
+      TakeDigestNaming(&list->Reader, found.Name.c_str());
     if (format == ListFormat::Par && !KeepParList(list, options)) {
       FreeList(list);
       continue;

@@ -224,7 +224,8 @@ void Deliver(CreateListState* state, const FileResult& result) {
           } else if (const char* name = ListName(state, *file)) {
             WriteLine(state,
                       FormatDigestLine(Line(state), LineCapacity(state), name, result.Digest.Bytes,
-                                       static_cast<int>(DigestBytes(result.Digest.Algorithm))));
+                                       static_cast<int>(DigestBytes(result.Digest.Algorithm)),
+                                       ListTypeTag(state->Type)));
           }
           break;
         case FileMissing:

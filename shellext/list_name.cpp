@@ -76,6 +76,8 @@ constexpr TypeName kTypes[kCreatedListTypes] = {
     {".sha256", ".SHA256", DigestAlgorithm::Sha256},
     {".sha512", ".SHA512", DigestAlgorithm::Sha512},
     {".b3", ".B3", DigestAlgorithm::Blake3},
+    {".xxh3", ".XXH3", DigestAlgorithm::Xxh3},
+    {".xxh128", ".XXH128", DigestAlgorithm::Xxh128},
 };
 
 const TypeName& NameOf(ListType type) {
@@ -109,6 +111,10 @@ DigestAlgorithm ListTypeAlgorithm(ListType type) {
 
 bool ListTypeHasComments(ListType type) {
   return type == ListType::Sfv || type == ListType::Md5;
+}
+
+const char* ListTypeTag(ListType type) {
+  return type == ListType::Xxh3 ? "XXH3" : nullptr;
 }
 
 const char* ListTypeLineEnd(ListType type) {

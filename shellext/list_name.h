@@ -25,10 +25,20 @@ const char* FindExtension(const char* path);
 #include "hashing/digest_algorithm.h"
 
 // The types a list is created as, in the order of the dialog's drop-down.
-enum class ListType { Sfv = 0, Md5 = 1, Sha1 = 2, Sha256 = 3, Sha512 = 4, Blake3 = 5 };
-constexpr int kCreatedListTypes = 6;
+enum class ListType {
+  Sfv = 0,
+  Md5 = 1,
+  Sha1 = 2,
+  Sha256 = 3,
+  Sha512 = 4,
+  Blake3 = 5,
+  Xxh3 = 6,
+  Xxh128 = 7,
+};
+constexpr int kCreatedListTypes = 8;
 
-// ".sfv", ".md5", ".sha1", ".sha256", ".sha512", ".b3"; upper case with `upper`.
+// ".sfv", ".md5", ".sha1", ".sha256", ".sha512", ".b3", ".xxh3", ".xxh128";
+// upper case with `upper`.
 const char* ListExtension(ListType type, bool upper);
 
 // The type whose extension `extension` is (any case; ".blake3" too), for the
@@ -42,6 +52,9 @@ DigestAlgorithm ListTypeAlgorithm(ListType type);
 // line per file, CR LF line ends. The digest lists are written as their
 // tools write them: checksum lines only (FormatDigestLine), each ended by LF.
 bool ListTypeHasComments(ListType type);
+// The tag of the type's lines when its tool writes them tagged ("XXH3", as
+// xxhsum does), else null.
+const char* ListTypeTag(ListType type);
 const char* ListTypeLineEnd(ListType type);
 
 // The list path the dialog first proposes: the first file's folder part up to

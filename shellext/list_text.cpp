@@ -78,22 +78,38 @@ int FormatListedName(char* out, size_t capacity, const char* name) {
 }
 
 int FormatDigestLine(char* out, size_t capacity, const char* name, const unsigned char* digest,
-                     int digestBytes) {
+                     int digestBytes, const char* tag) {
   static const char kDigits[] = "0123456789abcdef";
   size_t n = 0;
   auto put = [&](char c) {
     if (n + 1 < capacity) out[n] = c;
     ++n;
   };
+  auto putDigest = [&] {
+    for (int i = 0; i < digestBytes; ++i) {
+      put(kDigits[digest[i] >> 4]);
+      put(kDigits[digest[i] & 15]);
+    }
+  };
   if (NameNeedsEscape(name)) put('\\');
-  for (int i = 0; i < digestBytes; ++i) {
-    put(kDigits[digest[i] >> 4]);
-    put(kDigits[digest[i] & 15]);
+  if (tag) {
+    for (const char* p = tag; *p; ++p) put(*p);
+    put(' ');
+    put('(');
+  } else {
+    putDigest();
+    put(' ');
+    put(' ');
   }
-  put(' ');
-  put(' ');
   if (n >= capacity) return -1;
   const int nameLength = FormatListedName(out + n, capacity - n, name);
   if (nameLength < 0) return -1;
-  return static_cast<int>(n) + nameLength;
+  n += static_cast<size_t>(nameLength);
+  if (tag) {
+    for (const char* p = ") = "; *p; ++p) put(*p);
+    putDigest();
+  }
+  if (n >= capacity) return -1;
+  out[n] = '\0';
+  return static_cast<int>(n);
 }

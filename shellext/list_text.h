@@ -37,9 +37,10 @@ int FormatMd5Line(char* out, size_t capacity, const char* name, const unsigned c
 // between folders. A name holding a line feed or carriage return is escaped
 // the tools' way: the line starts with "\" and the name spells them "\n"
 // and "\r" (a backslash would be "\\", but none is left once the folders are
-// separated by "/").
+// separated by "/"). With a `tag` the line is the tagged form instead,
+// "TAG (name) = digest" (xxhsum writes XXH3 only so), escaped the same way.
 int FormatDigestLine(char* out, size_t capacity, const char* name, const unsigned char* digest,
-                     int digestBytes);
+                     int digestBytes, const char* tag = nullptr);
 
 // The name part of such a line (and of the lines the tools print about it):
 // "/" between folders, a line feed or carriage return spelled "\n" or "\r".

@@ -38,6 +38,18 @@ bool CreateTypeOf(int keyword, DigestAlgorithm* type) {
     case kKeywordBlake3:
       *type = DigestAlgorithm::Blake3;
       return true;
+    case kKeywordXxh32:
+      *type = DigestAlgorithm::Xxh32;
+      return true;
+    case kKeywordXxh64:
+      *type = DigestAlgorithm::Xxh64;
+      return true;
+    case kKeywordXxh3:
+      *type = DigestAlgorithm::Xxh3;
+      return true;
+    case kKeywordXxh128:
+      *type = DigestAlgorithm::Xxh128;
+      return true;
     default:
       return false;
   }
@@ -56,6 +68,8 @@ bool FillKeywordTree(KeywordTree* tree) {
       {"type", kKeywordType},     {"sha1", kKeywordSha1},
       {"sha256", kKeywordSha256}, {"sha512", kKeywordSha512},
       {"blake3", kKeywordBlake3}, {"errorlevel", kKeywordErrorLevel},
+      {"xxh32", kKeywordXxh32},   {"xxh64", kKeywordXxh64},
+      {"xxh3", kKeywordXxh3},     {"xxh128", kKeywordXxh128},
   };
   for (const auto& w : kWords) {
     if (!KeywordInsert(tree, w.word, w.id)) return false;

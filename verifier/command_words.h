@@ -19,10 +19,14 @@ enum KeywordId : int {
   kKeywordSha512 = 10,
   kKeywordBlake3 = 11,
   kKeywordErrorLevel = 12,
+  kKeywordXxh32 = 13,
+  kKeywordXxh64 = 14,
+  kKeywordXxh3 = 15,
+  kKeywordXxh128 = 16,
 };
 
 // Fills the tree with md5, nodbupdate, output, sfv, doall, create, type,
-// sha1, sha256, sha512, blake3 and errorlevel.
+// sha1, sha256, sha512, blake3, errorlevel, xxh32, xxh64, xxh3 and xxh128.
 bool FillKeywordTree(KeywordTree* tree);
 
 enum class StartupError {
@@ -39,7 +43,7 @@ using ExistsExactlyFn = bool (*)(const char* path);
 
 // Applies the words in order to `state`: keywords act on the flags, on
 // OutputPath, ListPath and CreateType (TYPE: takes sfv, md5, sha1, sha256,
-// sha512 or blake3); any other word is a path (rejoined when it was
+// sha512, blake3, xxh32, xxh64, xxh3 or xxh128); any other word is a path (rejoined when it was
 // split, so an unquoted C:\dir\list.sfv survives) and becomes ListPath when it
 // names an existing file (accepted and ignored in create mode). Stops at the
 // first invalid word.

@@ -254,10 +254,15 @@ RunOutcome RunList(HINSTANCE instance) {
   }
 
   ReportLine(Info, "%s", kVersionLine);
+  if (reader.Clearsigned.Signed)
+    ReportLine(Info, "The list is signed; its signature is not checked here");
   const uint64_t runStarted = SystemTimeTicks();
 
   bool invalid = reader.Invalid;
-  if (format == ListFormat::Sfv && !v.VerifyAll) {
+  // Only a list that may keep a database has one to load: no other list is
+  // written to, so database lines in it were never this program's.
+  const bool keepsDatabase = ListMayKeepDatabase(reader);
+  if (format == ListFormat::Sfv && !v.VerifyAll && keepsDatabase) {
     DatabaseScan scan;
     LoadSfvDatabase(
         list.Get(),
@@ -456,12 +461,12 @@ RunOutcome RunList(HINSTANCE instance) {
   }
 
   bool stored = true;
-  if (v.Settings.UpdateDb && format == ListFormat::Sfv) {
+  if (v.Settings.UpdateDb && format == ListFormat::Sfv && keepsDatabase) {
     // The time of the run's start: a file changed while the run was going
     // on is then verified again next time.
     stored = StoreSfvDatabase(v.ListPath, v.Settings.Signature, runStarted, bitmap,
                               EntriesReached(cursor));
-  } else if (v.Settings.UpdateDb && format == ListFormat::Par && !invalid) {
+  } else if (v.Settings.UpdateDb && format == ListFormat::Par && !invalid && keepsDatabase) {
     stored = RewriteParStatus(v.ListPath, ParFileListOffset(reader), BitmapDecision, &bitmap);
   }
   if (!stored) ReportLine(Bad, "Could not update DB");

@@ -51,7 +51,14 @@ TEST(ClassifyListPath, ExtensionsInTheVerifier) {
                                                    {"xSHA256SUMS", ListFormat::Sfv},
                                                    {"x.sha2560", ListFormat::Sfv},
                                                    {"x.sha256.bak", ListFormat::Sfv},
-                                                   {"SHA256SUMS\\list.sfv", ListFormat::Sfv}}) {
+                                                   {"SHA256SUMS\\list.sfv", ListFormat::Sfv},
+                                                   {"x.xxh32", ListFormat::DigestList},
+                                                   {"x.XXH64", ListFormat::DigestList},
+                                                   {"x.xxh3", ListFormat::DigestList},
+                                                   {"x.Xxh128", ListFormat::DigestList},
+                                                   {"x.xxh", ListFormat::DigestList},
+                                                   {"x.xxh3.bak", ListFormat::Sfv},
+                                                   {"x.xxh4", ListFormat::Sfv}}) {
     ListFormat f = ListFormat::Par;
     EXPECT_TRUE(ClassifyListPath(ListHost::Verifier, c.Path, &f)) << c.Path;
     EXPECT_EQ(f, c.Format) << c.Path;
@@ -122,7 +129,14 @@ TEST(DetectListFormat, DigestListsByTheirContentOnly) {
       {"content.txt", "name 1234ABCD\n" + sha256, ListFormat::Sfv},
       {"content.txt", sha256 + md5, ListFormat::Sfv},  // untagged lengths disagree
       {"content.txt", std::string(63, 'a') + "  name\n", ListFormat::Sfv},
-      {"content.txt", std::string(8, 'a') + "  name\n", ListFormat::Sfv},
+      // 8 and 16 digits are XXH32 and XXH64, as xxhsum -c takes them.
+      {"content.txt", std::string(8, 'a') + "  name\n", ListFormat::DigestList},
+      {"content.txt", std::string(16, 'a') + "  name\n", ListFormat::DigestList},
+      {"content.txt", "XXH3_" + std::string(16, 'a') + "  name\n", ListFormat::DigestList},
+      {"content.txt", "XXH128 (x) = " + std::string(32, 'a') + "\n" + tagged,
+       ListFormat::DigestList},
+      {"content.txt", std::string(7, 'a') + "  name\n", ListFormat::Sfv},
+      {"content.txt", "XXH3_" + std::string(15, 'a') + "  name\n", ListFormat::Sfv},
       {"content.txt", std::string(64, 'a') + " name\n", ListFormat::Sfv},
       {"content.txt", "# only\n# comments\n", ListFormat::Sfv},
       {"content.txt", "", ListFormat::Sfv},
@@ -201,6 +215,124 @@ TEST(CountListEntries, HandsEveryParStatusOver) {
   std::vector<std::pair<uint32_t, uint64_t>> statuses;
   EXPECT_EQ(CountListEntries(reader.get(), file.Get(), TakeStatus, &statuses), 2);
   EXPECT_EQ(statuses, (std::vector<std::pair<uint32_t, uint64_t>>{{0, 1}, {1, 3}}));
+}
+
+}  // namespace
+
+namespace {
+
+// The previously-verified database goes only into an SFV or PAR list with a
+// sound entry: never into a digest tool's list, a list of lines no reader
+// takes, one without entries, or a signed one.
+TEST(ListMayKeepDatabase, OnlyListsThisProgramReadsAsItsOwn) {
+  const std::string x128 = "XXH128 (a.bin) = " + std::string(32, 'c') + "\n";
+  const struct {
+    const char* Leaf;
+    std::string Bytes;
+    bool Keeps;
+  } cases[] = {
+      {"db.sfv", "a.bin 1234ABCD\n", true},
+      {"db.txt", "; comment\na.bin 0x1a2b\n", true},
+      {"db.sfv", "junk line\na b 0A1B2C3D\n", true},
+      {"db.txt", x128 + x128, false},  // xxhsum's tagged lines: a digest list
+      {"db.txt", "SHA3-256 (a.bin) = " + std::string(64, 'd') + "\n", false},
+      {"db.txt", "hello world\nthe end\n", false},
+      {"db.sfv", "a.bin 123456789\n", false},
+      {"db.sfv", "a.bin 1234ABCG\n", false},
+      {"db.sfv", "; only a comment\n", false},
+      {"db.sfv", "", false},
+      {"db.md5", std::string(32, 'a') + " *a.bin\n", false},
+      {"db.sfv",
+       "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\na.bin 1234ABCD\n"
+       "-----BEGIN PGP SIGNATURE-----\nxx\n-----END PGP SIGNATURE-----\n",
+       false},
+  };
+  for (const auto& c : cases) {
+    const listtest::ListRun run = RunListText(c.Leaf, c.Bytes);
+    EXPECT_EQ(run.MayKeepDatabase, c.Keeps) << c.Leaf << ": " << c.Bytes;
+  }
+}
+
+// A clearsigned list is read as its signed text in its own format: the
+// armor and "Hash:" lines are no entries, dash-escaped lines are unescaped,
+// and every line behind the signature is reported, never an entry.
+TEST(Clearsigned, OnlyTheSignedTextIsRead) {
+  const std::string head = "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: SHA256\r\n\r\n";
+  const std::string sig =
+      "-----BEGIN PGP SIGNATURE-----\r\n\r\niQEzBAEBCAAdFiEE\r\n=abcd\r\n"
+      "-----END PGP SIGNATURE-----\r\n";
+  const std::string sha = std::string(64, 'e');
+  struct Case {
+    const char* Leaf;
+    std::string Bytes;
+    ListFormat Format;
+    std::vector<std::string> Names;
+    std::vector<std::string> Reports;
+  };
+  const std::vector<Case> cases = {
+      {"CHECKSUM",
+       head + "# comment\nSHA256 (a.iso) = " + sha + "\n" + sig,
+       ListFormat::DigestList,
+       {"a.iso"},
+       {}},
+      {"signed.sha256",
+       head + sha + "  a.iso\n" + sha + "  - dashed\n" + sig,
+       ListFormat::DigestList,
+       {"a.iso", "- dashed"},
+       {}},
+      // gpg escapes a line that starts with "-": "- -name".
+      {"signed.sfv",
+       head + "- -dash.bin 1234ABCD\nb.bin 0000FFFF\n" + sig,
+       ListFormat::Sfv,
+       {"-dash.bin", "b.bin"},
+       {}},
+      {"signed.md5",
+       head + std::string(32, 'a') + " *m.bin\n" + sig,
+       ListFormat::Md5,
+       {"m.bin"},
+       {}},
+      {"signed.xxh128",
+       head + std::string(32, 'b') + "  x.bin\n" + sig + std::string(32, 'c') + "  added.bin\n",
+       ListFormat::DigestList,
+       {"x.bin"},
+       {"Line outside the signed text: " + std::string(32, 'c') + "  added.bin"}},
+      {"signed.csv",
+       head + "c.bin,3,1A2B3C4D\n" + sig + "\nlate 1\n",
+       ListFormat::Csv,
+       {"c.bin"},
+       {"Line outside the signed text: late 1"}},
+      // No signature block: the text runs to the end.
+      {"unsigned.sfv", head + "u.bin 00000001\n", ListFormat::Sfv, {"u.bin"}, {}},
+      // The armor line must be the first line.
+      {"late.sfv",
+       "x.bin 00000002\n-----BEGIN PGP SIGNED MESSAGE-----\n",
+       ListFormat::Sfv,
+       {"x.bin", "-----BEGIN PGP SIGNED"},
+       {}},
+  };
+  for (const Case& c : cases) {
+    const listtest::ListRun run = RunListText(c.Leaf, c.Bytes);
+    EXPECT_EQ(run.Format, c.Format) << c.Leaf;
+    std::vector<std::string> names;
+    for (const auto& e : run.Entries) names.push_back(e.Name);
+    EXPECT_EQ(names, c.Names) << c.Leaf;
+    EXPECT_EQ(run.Count, static_cast<int64_t>(c.Names.size())) << c.Leaf;
+    std::vector<std::string> reports;
+    for (const std::string& r : run.Reports)
+      if (r.rfind("Invalid line", 0) != 0) reports.push_back(r);
+    EXPECT_EQ(reports, c.Reports) << c.Leaf;
+    // Only the list that is not signed after all is one to keep a database.
+    const bool late = std::string(c.Leaf) == "late.sfv";
+    EXPECT_EQ(run.Signed, !late) << c.Leaf;
+    EXPECT_EQ(run.MayKeepDatabase, late) << c.Leaf;
+  }
+  // The shell extension skips the lines behind the signature silently.
+  const listtest::ListRun shell =
+      RunListText("shell.sha256", head + sha + "  a.iso\n" + sig + sha + "  added.iso\n",
+                  ListHost::ShellExtension);
+  ASSERT_EQ(shell.Entries.size(), 1u);
+  EXPECT_EQ(shell.Entries[0].Name, "a.iso");
+  EXPECT_TRUE(shell.Reports.empty());
 }
 
 }  // namespace

@@ -49,6 +49,8 @@ struct ListRun {
   int64_t Count = -1;
   std::vector<Entry> Entries;
   std::vector<std::string> Reports;
+  bool Signed = false;           // read as the signed text of a clear signature
+  bool MayKeepDatabase = false;  // ListMayKeepDatabase after the counting pass
 };
 
 inline void CollectReport(void* context, const char* text) {
@@ -77,6 +79,8 @@ inline ListRun RunList(const std::string& path, ListHost host = ListHost::Verifi
   if (!run.IsList) return run;
   run.Format = reader.Format;
   run.Count = CountListEntries(&reader, file.Get());
+  run.Signed = reader.Clearsigned.Signed;
+  run.MayKeepDatabase = ListMayKeepDatabase(reader);
   if (PositionListForReading(&reader, file.Get())) {
     ListEntry e;
     while (ReadListEntry(&reader, file.Get(), &e) > 0) {

@@ -245,6 +245,18 @@ class DigestPeerLists : public ::testing::Test {
       case DigestAlgorithm::Blake3:
         command = "b3sum --no-names " + file;
         break;
+      case DigestAlgorithm::Xxh32:
+        command = "xxhsum -H0 < " + file;
+        break;
+      case DigestAlgorithm::Xxh64:
+        command = "xxhsum -H1 < " + file;
+        break;
+      case DigestAlgorithm::Xxh3:
+        command = "xxhsum -H3 < " + file + " | sed 's/.* = //'";
+        break;
+      case DigestAlgorithm::Xxh128:
+        command = "xxhsum -H2 < " + file;
+        break;
       case DigestAlgorithm::Crc32:
         break;
     }
@@ -336,6 +348,49 @@ TEST_F(DigestPeerLists, B3sumByNameOnly) {
   const auto run = Make("b3sum", "b3.txt");
   EXPECT_EQ(run.Format, ListFormat::DigestList);
   for (const auto& e : run.Entries) EXPECT_EQ(e.Algorithm, DigestAlgorithm::Sha256);
+}
+
+// xxhsum's lists in every form it writes: untagged by its extension or by
+// the digest's length, tagged (XXH3 is tagged even without --tag), and the
+// "XXH3_" untagged lines of later versions (made here from the tagged ones).
+// xxhsum 0.8.1 escapes nothing, so names with a line break are left out.
+TEST_F(DigestPeerLists, XxhsumEveryForm) {
+  NEED("xxhsum");
+  using A = DigestAlgorithm;
+  const std::string xxh3Untagged =
+      "u() { xxhsum -H3 \"$@\" | sed -E 's/^XXH3 \\((.*)\\) = ([0-9a-f]{16})$/XXH3_\\2  \\1/'; }; "
+      "u";
+  const struct {
+    std::string Command;
+    const char* Leaf;
+    A Algorithm;
+  } forms[] = {
+      {"xxhsum -H0", "list.xxh32", A::Xxh32},   {"xxhsum -H1", "list.XXH64", A::Xxh64},
+      {"xxhsum -H2", "list.xxh128", A::Xxh128}, {"xxhsum -H3", "list.xxh3", A::Xxh3},
+      {"xxhsum -H0", "list.xxh", A::Xxh32},     {"xxhsum -H1", "list.xxh", A::Xxh64},
+      {"xxhsum -H2", "list.xxh", A::Xxh128},    {"xxhsum -H3", "list.xxh", A::Xxh3},
+      {"xxhsum -H0", "xxh32.txt", A::Xxh32},    {"xxhsum -H1", "XXH64SUMS", A::Xxh64},
+      {"xxhsum --tag -H0", "t.txt", A::Xxh32},  {"xxhsum --tag -H1", "t.lst", A::Xxh64},
+      {"xxhsum --tag -H2", "t.txt", A::Xxh128}, {"xxhsum --tag -H3", "t", A::Xxh3},
+      {"xxhsum --tag -H2", "t.md5", A::Xxh128}, {xxh3Untagged, "u.xxh3", A::Xxh3},
+      {xxh3Untagged, "u.txt", A::Xxh3},
+  };
+  for (const auto& f : forms)
+    ExpectAll(Make(f.Command, f.Leaf, true), f.Algorithm, f.Command + " " + f.Leaf, true);
+  // 32 digits in a list of any other name stay MD5, as they always were.
+  const auto md5 = Make("xxhsum -H2", "x128.txt", true);
+  ASSERT_FALSE(md5.Entries.empty());
+  for (const auto& e : md5.Entries) EXPECT_EQ(e.Algorithm, A::Md5);
+  // Tags of several tools in one list.
+  const std::string line = "cd '" + *folder_ + "' && { xxhsum --tag -H2 'a file.txt'; sha1sum " +
+                           "--tag 'a) = b'; xxhsum -H3 empty; } > mixed-xxh.txt";
+  ASSERT_EQ(std::system(line.c_str()), 0);
+  const auto run = RunList(*folder_ + "/mixed-xxh.txt");
+  EXPECT_TRUE(run.Reports.empty());
+  ASSERT_EQ(run.Entries.size(), 3u);
+  EXPECT_EQ(run.Entries[0].Digest, Expected(A::Xxh128, "a file.txt"));
+  EXPECT_EQ(run.Entries[1].Digest, Expected(A::Sha1, "a) = b"));
+  EXPECT_EQ(run.Entries[2].Digest, Expected(A::Xxh3, "empty"));
 }
 
 TEST_F(DigestPeerLists, OpensslBothForms) {

@@ -66,15 +66,15 @@ TEST(PublishedDigest, EveryForm) {
   const std::string sha256Named = kSha256 + " SHA-256 named";
   const Case cases[] = {
       // Bare hexadecimal of every length, in either case.
-      {kCrc, kCrc + " CRC-32"},
-      {Upper(kCrc), kCrc + " CRC-32"},
-      {kMd5, kMd5 + " MD5"},
+      {kCrc, kCrc + " CRC-32,XXH32"},
+      {Upper(kCrc), kCrc + " CRC-32,XXH32"},
+      {kMd5, kMd5 + " MD5,XXH128"},
       {kSha1, kSha1 + " SHA-1"},
       {kSha256, sha256Any},
       {Upper(kSha256), sha256Any},
       {kSha512, kSha512 + " SHA-512"},
-      {"  " + kMd5 + "\r\n", kMd5 + " MD5"},
-      {"The MD5 is " + kMd5 + ".", kMd5 + " MD5"},
+      {"  " + kMd5 + "\r\n", kMd5 + " MD5,XXH128"},
+      {"The MD5 is " + kMd5 + ".", kMd5 + " MD5,XXH128"},
       {"checksum:" + kSha1, kSha1 + " SHA-1"},
       // Prefixes: the prefix decides the algorithm.
       {"sha256:" + kSha256, sha256Named},
@@ -91,9 +91,9 @@ TEST(PublishedDigest, EveryForm) {
       // The lines of sha256sum and md5sum.
       {kSha256 + "  file.iso", sha256Any},
       {kSha256 + " *file.iso\n", sha256Any},
-      {kMd5 + "  " + kSha1 + ".bin", kMd5 + " MD5"},
-      {kCrc + "  cafebabe.txt", kCrc + " CRC-32"},
-      {"\\" + kMd5 + "  a\\nb", kMd5 + " MD5"},  // an escaped name
+      {kMd5 + "  " + kSha1 + ".bin", kMd5 + " MD5,XXH128"},
+      {kCrc + "  cafebabe.txt", kCrc + " CRC-32,XXH32"},
+      {"\\" + kMd5 + "  a\\nb", kMd5 + " MD5,XXH128"},  // an escaped name
       // Tagged lines, the name holding anything, OpenSSL's spacing.
       {"SHA256 (file.iso) = " + kSha256, sha256Named},
       {"MD5 (a) b) = c) = " + kMd5, kMd5 + " MD5 named"},
@@ -117,7 +117,7 @@ TEST(PublishedDigest, EveryForm) {
        kSha1 + " SHA-1"},
       {"SHA-256: " + Grouped(kSha256, 8, " "), sha256Named},
       {Grouped(kSha512, 16, " "), kSha512 + " SHA-512"},
-      {Grouped(kMd5, 2, " : "), kMd5 + " MD5"},
+      {Grouped(kMd5, 2, " : "), kMd5 + " MD5,XXH128"},
       // Text without a digest, digits of a wrong length, hex inside words.
       {"", ""},
       {"no checksum here", ""},
@@ -136,8 +136,8 @@ TEST(PublishedDigest, EveryForm) {
       {"SHA256 (x) = " + kMd5, ""},
       {"sha2567:" + kSha256, sha256Any},  // no name: the digits alone
       // The first digest wins.
-      {"MD5 " + kMd5 + "\nSHA-256 " + kSha256, kMd5 + " MD5"},
-      {"bad " + kCrc + " then " + kSha1, kCrc + " CRC-32"},
+      {"MD5 " + kMd5 + "\nSHA-256 " + kSha256, kMd5 + " MD5,XXH128"},
+      {"bad " + kCrc + " then " + kSha1, kCrc + " CRC-32,XXH32"},
   };
   for (const Case& c : cases) EXPECT_EQ(Find(c.text), c.found) << c.text;
 }
@@ -146,7 +146,7 @@ TEST(PublishedDigest, EveryForm) {
 TEST(PublishedDigest, BareLengths) {
   const std::string digits = kSha512 + kSha512;
   for (size_t n = 1; n <= 160; ++n) {
-    const bool digest = n == 8 || n == 32 || n == 40 || n == 64 || n == 128;
+    const bool digest = n == 8 || n == 16 || n == 32 || n == 40 || n == 64 || n == 128;
     EXPECT_EQ(!Find(digits.substr(0, n)).empty(), digest) << n;
   }
 }

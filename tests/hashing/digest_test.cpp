@@ -1,5 +1,5 @@
 // The digests against the published examples of their standards (FIPS 180-4
-// for SHA, the BLAKE3 input pattern with digests from b3sum), on every kernel
+// for SHA, the BLAKE3 input pattern with digests from b3sum and xxhsum), on every kernel
 // set this processor runs, in one call and in random pieces; the BLAKE3
 // subtrees that threads hash apart, and the hex text of any digest length.
 #include <gtest/gtest.h>
@@ -130,6 +130,79 @@ std::vector<KnownAnswer> KnownAnswers() {
       {102400, "bc3e3d41a1146b069abffad3c0d44860cf664390afce4d9661f7902e7943e085"},
   };
   for (const auto& b : blake3) t.push_back({A::Blake3, Pattern(b.length), b.hex});
+  // The XXH family as xxhsum 0.8.1 prints it (-H0, -H1, -H2, -H3) for the
+  // same pattern: lengths around XXH32's 16-byte and XXH64's 32-byte
+  // stripes, XXH3's short-input bounds (16, 128, 240), its 64-byte stripe,
+  // 256-byte buffer and 1024-byte block, and random lengths.
+  const struct {
+    size_t length;
+    const char *xxh32, *xxh64, *xxh128, *xxh3;
+  } xxh[] = {
+      {0, "02cc5d05", "ef46db3751d8e999", "99aa06d3014798d86001c324468d497f", "2d06800538d394c2"},
+      {1, "cf65b03e", "e934a84adb052768", "a6cd5e9392000f6ac44bdff4074eecdb", "c44bdff4074eecdb"},
+      {3, "663e9a55", "e5c7bb4533bc65dd", "e3b55f57945a17cf5f4299fc161c9cbb", "5f4299fc161c9cbb"},
+      {4, "80691e66", "ffced8604453cc1e", "eb70bf5fc779e9e6a6111d53e80a3db5", "60dab036a58211f2"},
+      {8, "a3ad90b9", "884a173614b81b8d", "e1e4432a62217fe4cfd50c61c8bb98c1", "3a1c2d7c85af88f8"},
+      {9, "3f5eb53f", "67d85784a7c78c5b", "16c769d83e4aebce907931979dca3746", "e9612598145bb9dc"},
+      {15, "57c01ece", "a948f5f0f6abac2d", "301a9f754e8f569a0017ea4be19bc787", "55ecedc2b87bb042"},
+      {16, "b72837f4", "44b6ef2fb84169f7", "72950631827607e2842812cc870dcae2", "8355e3a6f61770db"},
+      {17, "7c77adc2", "5603e60c527599b6", "685bc458b37d057fc06e233df7729217", "9ef341a99de37328"},
+      {31, "ef24f709", "c346d2b59b4d8ee1", "4ed3946d393b687bb54de3993874ed20", "4f36db8e4df378fd"},
+      {32, "830741c1", "cbf59c5116ff32b4", "25e7c9b3424ceed2457d9566b6fcd697", "3523581fe96e4c05"},
+      {33, "f1e6a545", "0c535d1acafb8ead", "02175c3aabb00637e08d84951339de86", "e68c56ba88991e58"},
+      {63, "4c80747b", "e26aa9e2a95f8e4f", "bb8d4c458fac1f120302a39b74a9cf52", "aaa5f0fb98a36ae8"},
+      {64, "31120435", "f7c67301db6713f0", "9c6e140a465545e590c1971ddb04ce74", "6187eb9089b0ed55"},
+      {65, "a4da78a4", "c31eb63b2ae4465b", "ebedf05eeadc28f11aee64a1615de88f", "6928c76ce90422d0"},
+      {127, "f07a1b8b", "464d085810ce0199", "d5add870c9c9e00f060c2e3ddf0f2fb9", "120b9787f8425f2f"},
+      {128, "6d6194b7", "7a7fe14647b9ab92", "14792fc3af88dc6c05321a0b64d67b41", "85c6174c7ff4c46b"},
+      {129, "6572cb97", "0ba25dfd6e891fcf", "dd5e74ac6b45f54ebc30b63382b09a3b", "ec7642b431ba3e5a"},
+      {239, "6e3f2d0d", "a08803b2cdf37175", "9843ab31a06be0dffe21374628fcc539", "972b14e3c46f214b"},
+      {240, "1fd0fbb0", "012947f0da6a27b1", "65b5be86da5540e7c92b68e16f83bbb6", "375a384d957fe865"},
+      {241, "5b9a61e5", "8d643f23bf2808e1", "1da1cb61bcb8a2a102e8cd95421c6d02", "02e8cd95421c6d02"},
+      {255, "c2a4a4f1", "566d96b832b967c1", "65652759c081c563074191baf9c49567", "074191baf9c49567"},
+      {256, "e5334a50", "f33944343ee85824", "96c36c85d00e5bc544f5d90dacde463a", "44f5d90dacde463a"},
+      {257, "ccbfa774", "9dd5394c26b3c4d8", "8c650dc0594ae28188fc3f7934a6c9be", "88fc3f7934a6c9be"},
+      {1023, "cc664d02", "d66738f081c25cf4", "4325711b0ed4d742d3d91d80ac495685",
+       "d3d91d80ac495685"},
+      {1024, "69dd7c7e", "138e26c65048ce29", "d0ac1f7b93bf57b9e5d78bafa45b2aa5",
+       "e5d78bafa45b2aa5"},
+      {1025, "d6a1188a", "cfd73aedd2d6a39d", "2882ebca04ec915ce95c42288f28186e",
+       "e95c42288f28186e"},
+      {2047, "2c9f3714", "4f5c52160866c4d3", "6c555bf670e067a3c95eaacd676cd049",
+       "c95eaacd676cd049"},
+      {2048, "64a8e425", "a69e05a7eff57800", "a5141efedfefc1af25339063db861586",
+       "25339063db861586"},
+      {2049, "6524dcf5", "27858160679416ba", "39a54bc93f74921b6c9600c0e506e2ae",
+       "6c9600c0e506e2ae"},
+      {4095, "e35f85e6", "e6ace0d29750f209", "c586959432953ea5a541030d777f5abe",
+       "a541030d777f5abe"},
+      {4096, "68d54c6c", "122a8c8d994ad3ec", "e12cd72144990fe57135ffa504f1bc71",
+       "7135ffa504f1bc71"},
+      {4097, "aefcdcb7", "ba236f554636de5b", "0f77b4bc73e3337db69d29f17d48293f",
+       "b69d29f17d48293f"},
+      {43869, "f5a923b1", "a3cc78c119329d64", "009708b84439029cea3f20e403874c01",
+       "ea3f20e403874c01"},
+      {44405, "6737cb1b", "eb08bf851f6eda69", "75115ae491e73fd03e9f098c6bfeef81",
+       "3e9f098c6bfeef81"},
+      {47870, "456ce415", "003dd09b81fb8648", "906688b667525c19607f0ed3eec5132e",
+       "607f0ed3eec5132e"},
+      {50885, "a1b4e022", "1075d4f1850500d6", "a263f81332378873371f387683d08014",
+       "371f387683d08014"},
+      {57222, "80bef87e", "39b8c50de7dfd475", "c946870906e0cf1010170383670151da",
+       "10170383670151da"},
+      {100369, "478a60b0", "418570247e82dbcc", "db640a7186402d10300346c37a1e0404",
+       "300346c37a1e0404"},
+      {152776, "9d6d292a", "0f2c2c2ee6d9071c", "287a76b72bf45000dfc482ca4e68aac5",
+       "dfc482ca4e68aac5"},
+      {186741, "7c3624c3", "225bd76a215dfa7f", "ec006fdd08821d096cda2c2f6a54d1e5",
+       "6cda2c2f6a54d1e5"},
+  };
+  for (const auto& x : xxh) {
+    t.push_back({A::Xxh32, Pattern(x.length), x.xxh32});
+    t.push_back({A::Xxh64, Pattern(x.length), x.xxh64});
+    t.push_back({A::Xxh3, Pattern(x.length), x.xxh3});
+    t.push_back({A::Xxh128, Pattern(x.length), x.xxh128});
+  }
   return t;
 }
 
@@ -265,6 +338,8 @@ TEST(DigestNames, WordsAndDisplayNamesGoBothWays) {
     EXPECT_STRNE(DigestDisplayName(a), "");
   }
   EXPECT_STREQ(DigestDisplayName(DigestAlgorithm::Sha256), "SHA-256");
+  EXPECT_STREQ(DigestDisplayName(DigestAlgorithm::Xxh3), "XXH3");
+  EXPECT_STREQ(DigestWord(DigestAlgorithm::Xxh128), "xxh128");
   DigestAlgorithm untouched = DigestAlgorithm::Md5;
   EXPECT_FALSE(DigestFromWord("sha-256", &untouched));
   EXPECT_FALSE(DigestFromWord("sha25", &untouched));

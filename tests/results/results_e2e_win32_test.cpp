@@ -302,6 +302,48 @@ TEST_F(Window, DigestListShowsWholeDigestsAndIsNeverCleared) {
   EXPECT_EQ(GetFile(Path("checks.txt")), list);
 }
 
+// Lists named as SFV lists that the run would never write a database into:
+// a clearsigned one (its signed text read, an information row said) and one
+// of lines no reader takes. "C&lear All DB Info" says the list is not
+// changed, and neither the run nor the command changes a byte.
+TEST_F(Window, SignedListIsNeverWrittenTo) {
+  Put("abc.bin", "abc");
+  const std::string list =
+      "-----BEGIN PGP SIGNED MESSAGE-----\r\nHash: SHA256\r\n\r\nabc.bin 352441C2\r\n"
+      "-----BEGIN PGP SIGNATURE-----\r\n\r\niQEzBAEBCAAd\r\n-----END PGP SIGNATURE-----\r\n";
+  Put("signed.sfv", list);
+  Start(Quoted(Path("signed.sfv")));
+  ASSERT_TRUE(WaitFinished());
+  std::vector<ListRow> rows = Rows();
+  bool said = false, ok = false;
+  for (const ListRow& r : rows) {
+    said = said || r.name == "The list is signed; its signature is not checked here";
+    ok = ok || (r.name == "abc.bin" && r.status == "OK");
+  }
+  EXPECT_TRUE(said);
+  EXPECT_TRUE(ok);
+  std::vector<SeenBox> seen = BoxesOf(703);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "This list is never written to: it is not changed");
+  ::PostMessageA(main_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(Ended());
+  EXPECT_EQ(GetFile(Path("signed.sfv")), list);
+}
+
+TEST_F(Window, UnreadableListIsNeverWrittenTo) {
+  Put("abc.bin", "abc");
+  const std::string list = "SHA3-256 (abc.bin) = " + std::string(64, '0') + "\n";
+  Put("unreadable.txt", list);
+  Start(Quoted(Path("unreadable.txt")));
+  ASSERT_TRUE(WaitFinished());
+  std::vector<SeenBox> seen = BoxesOf(703);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "This list is never written to: it is not changed");
+  ::PostMessageA(main_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(Ended());
+  EXPECT_EQ(GetFile(Path("unreadable.txt")), list);
+}
+
 // A UTF-8 list of the shared names, as the peers on other systems write it:
 // every name shows as it is, whatever the run made of its file, and
 // "&Delete Marked files" removes exactly those files.

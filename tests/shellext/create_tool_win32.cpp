@@ -1,5 +1,5 @@
 // Writes a list through the shell extension as Explorer would have it
-// written: shellext_create_tool sfv|md5|sha1|sha256|sha512|b3 LIST ITEM...
+// written: shellext_create_tool sfv|md5|sha1|sha256|sha512|b3|xxh3|xxh128 LIST ITEM...
 // ITEMs (files or folders of one parent folder) and LIST are Windows paths or
 // Unix paths (taken as Z:), in any characters. The dialogs are answered from
 // a second thread; the final message is switched off. Prints the time the
@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -33,13 +34,15 @@ int main() {
   if (argc == 3 && std::strcmp(argv[1], "probe") == 0)
     return HasherOpens(WindowsPath(argv[2])) ? 0 : 3;
   // The drop-down's entries in their order.
-  static const char* const kTypes[] = {"sfv", "md5", "sha1", "sha256", "sha512", "b3"};
+  static const char* const kTypes[] = {"sfv",    "md5", "sha1", "sha256",
+                                       "sha512", "b3",  "xxh3", "xxh128"};
   int type = -1;
-  for (int i = 0; argc >= 4 && i < 6; ++i)
+  for (int i = 0; argc >= 4 && i < static_cast<int>(std::size(kTypes)); ++i)
     if (std::strcmp(argv[1], kTypes[i]) == 0) type = i;
   if (type < 0) {
     std::fprintf(stderr,
-                 "usage: shellext_create_tool sfv|md5|sha1|sha256|sha512|b3 LIST ITEM...\n");
+                 "usage: shellext_create_tool sfv|md5|sha1|sha256|sha512|b3|xxh3|xxh128 LIST "
+                 "ITEM...\n");
     return 2;
   }
   std::string list = WindowsPath(argv[2]);

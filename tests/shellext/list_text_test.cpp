@@ -67,6 +67,12 @@ TEST(ListText, DigestLinesAsTheirToolsWriteThem) {
               static_cast<int>(c.Line.size()));
     EXPECT_EQ(line, c.Line);
   }
+  // The tagged form, as xxhsum writes XXH3.
+  EXPECT_EQ(FormatDigestLine(line, sizeof line, "d\\a b", digest, 8, "XXH3"), 31);
+  EXPECT_STREQ(line, "XXH3 (d/a b) = 0112233445566778");
+  FormatDigestLine(line, sizeof line, "n\nl", digest, 8, "XXH3");
+  EXPECT_STREQ(line, "\\XXH3 (n\\nl) = 0112233445566778");
+  EXPECT_EQ(FormatDigestLine(line, 31, "d\\a b", digest, 8, "XXH3"), -1);
   // The length follows the algorithm: 128 digits for SHA-512.
   EXPECT_EQ(FormatDigestLine(line, sizeof line, "n", digest, 64), 131);
   // Exactly fitting, and one byte short.
@@ -91,11 +97,15 @@ std::string Capture(const std::string& command) {
 TEST(ListText, CreatedDigestListsPassTheirTools) {
   const struct {
     ListType Type;
-    const char* DigestCommand;  // prints the file's digest first, in hex
+    const char* DigestCommand;  // with the file and Filter, prints its digest first, in hex
     const char* Check;
-  } tools[] = {{ListType::Sha256, "openssl dgst -sha256 -r <", "sha256sum -c --strict"},
-               {ListType::Sha1, "openssl dgst -sha1 -r <", "sha1sum -c --strict"},
-               {ListType::Blake3, "b3sum --no-names", "b3sum -c"}};
+    const char* Filter;
+    bool Escapes;  // the tool reads escaped names (xxhsum 0.8.1 does not)
+  } tools[] = {{ListType::Sha256, "openssl dgst -sha256 -r <", "sha256sum -c --strict", "", true},
+               {ListType::Sha1, "openssl dgst -sha1 -r <", "sha1sum -c --strict", "", true},
+               {ListType::Blake3, "b3sum --no-names", "b3sum -c", "", true},
+               {ListType::Xxh128, "xxhsum -H2 <", "xxhsum -c --strict", "", false},
+               {ListType::Xxh3, "xxhsum -H3 <", "xxhsum -c --strict", " | sed 's/.* = //'", false}};
   const std::string folder = ::testing::TempDir() + "corvana_created_" + std::to_string(getpid());
   ASSERT_EQ(std::system(("mkdir -p '" + folder + "/sub dir'").c_str()), 0);
   const std::vector<std::string> names = {"a b.txt", "sub dir\\x.bin", "new\nline"};
@@ -114,17 +124,21 @@ TEST(ListText, CreatedDigestListsPassTheirTools) {
       GTEST_SKIP() << tool << " is not installed";
     const std::string leaf = std::string("created") + ListExtension(t.Type, false);
     std::string list;
+    std::vector<std::string> written;
     for (const std::string& name : names) {
+      if (!t.Escapes && name.find('\n') != std::string::npos) continue;
+      written.push_back(name);
       std::string posix = name;
       std::replace(posix.begin(), posix.end(), '\\', '/');
       const std::string hex =
-          Capture(std::string(t.DigestCommand) + " '" + folder + "/" + posix + "'");
+          Capture(std::string(t.DigestCommand) + " '" + folder + "/" + posix + "'" + t.Filter);
       const int bytes = DigestBytes(ListTypeAlgorithm(t.Type));
       unsigned char digest[64];
       for (int i = 0; i < bytes; ++i)
         digest[i] = static_cast<unsigned char>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
       char line[1024];
-      ASSERT_GT(FormatDigestLine(line, sizeof line, name.c_str(), digest, bytes), 0);
+      ASSERT_GT(
+          FormatDigestLine(line, sizeof line, name.c_str(), digest, bytes, ListTypeTag(t.Type)), 0);
       list += std::string(line) + ListTypeLineEnd(t.Type);
     }
     FILE* f = std::fopen((folder + "/" + leaf).c_str(), "wb");
@@ -138,13 +152,14 @@ TEST(ListText, CreatedDigestListsPassTheirTools) {
     EXPECT_EQ(run.Format, ListFormat::DigestList);
     std::vector<std::string> read;
     for (const auto& e : run.Entries) read.push_back(e.Name);
-    EXPECT_EQ(read, names);
+    EXPECT_EQ(read, written);
+    for (const auto& e : run.Entries) EXPECT_EQ(e.Algorithm, ListTypeAlgorithm(t.Type)) << leaf;
   }
   std::system(("rm -rf '" + folder + "'").c_str());
 }
 #endif
 
-TEST(ListName, TheSixTypesInTheDropDownsOrder) {
+TEST(ListName, TheTypesInTheDropDownsOrder) {
   const struct {
     ListType Type;
     const char* Lower;
@@ -155,7 +170,9 @@ TEST(ListName, TheSixTypesInTheDropDownsOrder) {
                {ListType::Sha1, ".sha1", ".SHA1", DigestAlgorithm::Sha1},
                {ListType::Sha256, ".sha256", ".SHA256", DigestAlgorithm::Sha256},
                {ListType::Sha512, ".sha512", ".SHA512", DigestAlgorithm::Sha512},
-               {ListType::Blake3, ".b3", ".B3", DigestAlgorithm::Blake3}};
+               {ListType::Blake3, ".b3", ".B3", DigestAlgorithm::Blake3},
+               {ListType::Xxh3, ".xxh3", ".XXH3", DigestAlgorithm::Xxh3},
+               {ListType::Xxh128, ".xxh128", ".XXH128", DigestAlgorithm::Xxh128}};
   ASSERT_EQ(std::size(types), static_cast<size_t>(kCreatedListTypes));
   for (int i = 0; i < kCreatedListTypes; ++i) {
     const auto& t = types[i];
@@ -169,6 +186,12 @@ TEST(ListName, TheSixTypesInTheDropDownsOrder) {
     const bool old = i < 2;
     EXPECT_EQ(ListTypeHasComments(t.Type), old);
     EXPECT_STREQ(ListTypeLineEnd(t.Type), old ? "\r\n" : "\n");
+    // xxhsum writes XXH3 only tagged.
+    if (t.Type == ListType::Xxh3) {
+      EXPECT_STREQ(ListTypeTag(t.Type), "XXH3");
+    } else {
+      EXPECT_EQ(ListTypeTag(t.Type), nullptr);
+    }
   }
   ListType type = ListType::Sfv;
   EXPECT_TRUE(ListTypeFromExtension(".Blake3", &type));

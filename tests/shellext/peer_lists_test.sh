@@ -2,7 +2,8 @@
 # Lists written by the shell extension (through shellext_create_tool under
 # Wine) are accepted by cksfv, by md5sum (after "\" -> "/") and by
 # Corvana.exe; the digest lists as written by sha1sum, sha256sum, sha512sum
-# (--strict) and b3sum, which check them as they are. cksfv gets the list with "/" too: it reads a "\" as part
+# (--strict), b3sum and xxhsum (XXH3 tagged, XXH128 untagged), which check
+# them as they are. cksfv gets the list with "/" too: it reads a "\" as part
 # of the name. The selection mixes plain files, a file with spaces and a
 # folder with a subfolder. A second selection, a folder of the shared Unicode
 # names (tests/platform/unicode_names.h), gives lists in UTF-8 that both
@@ -62,15 +63,28 @@ check_digest_list() {  # TYPE LIST LINES WHAT
     sha256) out=$(sha256sum -c --strict "$list" 2>&1) ;;
     sha512) out=$(sha512sum -c --strict "$list" 2>&1) ;;
     b3) out=$(b3sum -c "$list" 2>&1) ;;
+    xxh3 | xxh128) out=$(xxhsum -c --strict "$list" 2>&1) ;;
   esac || fail "$what: the tool rejects the $type list: $out"
+  case $type in
+    xxh3) grep -qvE '^XXH3 \(.+\) = [0-9a-f]{16}$' "$list" && fail "$what xxh3: a line not tagged" ;;
+    xxh128) grep -qvE '^[0-9a-f]{32}  .+$' "$list" && fail "$what xxh128: a line not untagged" ;;
+  esac
 }
-for type in sha1 sha256 sha512 b3; do
+for type in sha1 sha256 sha512 b3 xxh3 xxh128; do
   list=$work/sel/list.$type
   rm -f "$list"
   "$wine_run" --prefix "$prefix" "$tool" "$type" "$list" \
     "$work/sel/my file.bin" "$work/sel/B.bin" "$work/sel/empty.bin" "$work/sel/sub" \
     >/dev/null 2>&1 || fail "$type: the tool failed"
   check_digest_list "$type" "$list" 5 plain
+  # Read back by Corvana.exe: every file OK, and the list never written to.
+  cp "$list" "$list.copy"
+  rm -f out.txt
+  "$wine_run" --prefix "$prefix" "$exe" "$(echo "Z:$list" | tr / '\\')" OUTPUT:out.txt \
+    >/dev/null 2>&1
+  grep -qxF "All files OK" < <(tr -d '\r' < out.txt 2>/dev/null) ||
+    fail "Corvana.exe on the $type list: $(cat out.txt 2>/dev/null)"
+  cmp -s "$list" "$list.copy" || fail "$type: Corvana.exe changed the list"
   [ $status = 0 ] && echo "ok: $type"
 done
 [ "$(cut -c1-64 "$work/sel/list.sha256" | tr -d 0-9a-f | tr -d '\n')" = "" ] ||
@@ -134,7 +148,7 @@ for type in sfv md5; do
   esac
   [ $status = 0 ] && echo "ok: unicode $type"
 done
-for type in sha1 sha256 sha512 b3; do
+for type in sha1 sha256 sha512 b3 xxh3 xxh128; do
   list=$work/uni/list.$type
   rm -f "$list"
   "$wine_run" --prefix "$prefix" "$tool" "$type" "$list" "$work/uni/names" >/dev/null 2>&1 ||

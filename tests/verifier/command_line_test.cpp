@@ -197,6 +197,10 @@ TEST(ApplyCommandWords, CreateAndTypeRules) {
                {"CREATE:n TYPE:SHA256", DigestAlgorithm::Sha256},
                {"TYPE:sha512 CREATE:n", DigestAlgorithm::Sha512},
                {"CREATE:n TYPE:blake3", DigestAlgorithm::Blake3},
+               {"CREATE:n TYPE:xxh32", DigestAlgorithm::Xxh32},
+               {"CREATE:n TYPE:XXH64", DigestAlgorithm::Xxh64},
+               {"CREATE:n TYPE:xxh3", DigestAlgorithm::Xxh3},
+               {"CREATE:n TYPE:Xxh128", DigestAlgorithm::Xxh128},
                {"CREATE:n TYPE:sha1 TYPE:md5", DigestAlgorithm::Md5}};
   for (const auto& t : types) {
     auto a = Apply(t.Line);

@@ -78,6 +78,10 @@ TEST(EntryLines, DigestLinesOfEveryAlgorithm) {
       {DigestAlgorithm::Sha256, nullptr, nullptr},
       {DigestAlgorithm::Sha512, nullptr, nullptr},
       {DigestAlgorithm::Blake3, nullptr, nullptr},
+      {DigestAlgorithm::Xxh32, "n: A0A1A2A3:  OK", "n: A0A1A2A3:  FAILED.  CRC mismatch"},
+      {DigestAlgorithm::Xxh64, nullptr, nullptr},
+      {DigestAlgorithm::Xxh3, nullptr, nullptr},
+      {DigestAlgorithm::Xxh128, nullptr, nullptr},
   };
   ReportText line;
   for (const auto& c : cases) {
