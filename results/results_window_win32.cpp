@@ -149,7 +149,7 @@ void SaveWindowSettings(ResultsWindowState& s, HWND hwnd) {
   if (!GetWindowPlacement(hwnd, &wp)) return;
   StoredPlacement p;
   p.Values[kLength] = kPlacementLength;
-  const int dpi = DpiForWindow(hwnd);
+  const int dpi = s.Dpi;
   p.Values[kFlags] = static_cast<int32_t>(wp.flags);
   p.Values[kShow] = static_cast<int32_t>(wp.showCmd);
   p.Values[kMinX] = wp.ptMinPosition.x;
@@ -182,6 +182,7 @@ void ApplyDpi(ResultsWindowState& s, int dpi) {
   s.BandHeight = BandLayout(s).Height;
   if (!s.List) return;
   HFONT listFont = CreateListFontForDpi(dpi);
+  s.HeaderMinHeight = FontHeight(listFont) + ScaleForDpi(4, dpi);
   if (listFont) SendMessageW(s.List, WM_SETFONT, reinterpret_cast<WPARAM>(listFont), TRUE);
   if (s.ListFont) DeleteObject(s.ListFont);
   s.ListFont = listFont;
@@ -249,6 +250,24 @@ LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return CallWindowProcW(s.ListProc, hwnd, msg, wp, lp);
+}
+
+// The header control pads its titles by a fixed number of pixels, which do
+// not grow with the DPI: it is made at least as high as its font and the
+// padding scaled.
+LRESULT CALLBACK HeaderSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  ResultsWindowState* w = FromWindow(hwnd);
+  if (!w || !w->HeaderProc) return DefWindowProcW(hwnd, msg, wp, lp);
+  LRESULT result = CallWindowProcW(w->HeaderProc, hwnd, msg, wp, lp);
+  if (msg == HDM_LAYOUT && result) {
+    auto* layout = reinterpret_cast<HDLAYOUT*>(lp);
+    const int more = w->HeaderMinHeight - layout->pwpos->cy;
+    if (more > 0) {
+      layout->pwpos->cy += more;
+      layout->prc->top += more;
+    }
+  }
+  return result;
 }
 
 void ShowAbout(ResultsWindowState& s, HWND hwnd) {
@@ -518,6 +537,11 @@ HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
     SetWindowLongPtrW(s.List, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
     s.ListProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(s.List, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclassProc)));
+    if (HWND header = reinterpret_cast<HWND>(SendMessageW(s.List, LVM_GETHEADER, 0, 0))) {
+      SetWindowLongPtrW(header, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
+      s.HeaderProc = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HeaderSubclassProc)));
+    }
     ApplyDpi(s, s.Dpi);
     InsertColumns(s, s.List);
   }

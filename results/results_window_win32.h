@@ -78,6 +78,8 @@ struct ResultsWindowState {
   HWND Main = nullptr;  // null once the window is gone
   HWND List = nullptr;
   WNDPROC ListProc = nullptr;  // the list view's own procedure
+  WNDPROC HeaderProc = nullptr;  // the header control's own procedure
+  int HeaderMinHeight = 0;  // the header's least height for the DPI
   HMENU Popup = nullptr;
   HIMAGELIST SmallImages = nullptr;   // the rows' icons
   HIMAGELIST HeaderImages = nullptr;  // the sort arrows

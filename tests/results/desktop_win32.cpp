@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
@@ -221,4 +224,219 @@ std::vector<int> ListViewReader::Selected() const {
     items.push_back(i);
   }
   return items;
+}
+
+WindowMeasures MeasureResultsWindow(HWND main, HWND list) {
+  WindowMeasures m;
+  ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  auto forWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  m.Dpi = forWindow ? static_cast<int>(forWindow(main)) : 96;
+  RECT r{};
+  ::GetWindowRect(main, &r);
+  m.WindowWidth = r.right - r.left;
+  m.WindowHeight = r.bottom - r.top;
+  ::GetWindowRect(list, &r);
+  m.ListWidth = r.right - r.left;
+  m.ListHeight = r.bottom - r.top;
+  POINT origin{r.left, r.top};
+  ::ScreenToClient(main, &origin);
+  m.ListTop = origin.y;
+  for (int i = 0; i < 3; ++i) {
+    m.Columns[i] = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+  }
+  RECT item{};
+  item.left = LVIR_BOUNDS;
+  if (::SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item))) {
+    m.RowHeight = item.bottom - item.top;
+  }
+  HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+  ::GetWindowRect(header, &r);
+  m.HeaderHeight = r.bottom - r.top;
+  HIMAGELIST images =
+      reinterpret_cast<HIMAGELIST>(::SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  int cx = 0, cy = 0;
+  if (images && ImageList_GetIconSize(images, &cx, &cy)) m.ImageSize = cy;
+
+  HDC screen = ::GetDC(nullptr);
+  HGDIOBJ old = ::SelectObject(screen, ::GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW tm{};
+  ::GetTextMetricsW(screen, &tm);
+  ::SelectObject(screen, old);
+  ::ReleaseDC(nullptr, screen);
+  m.FontHeight = tm.tmHeight;
+
+  // The band's pixels, read from the window: a row is ink when a pixel of
+  // the left half is dark; rows dark across the whole width are the
+  // separator line.
+  RECT client{};
+  ::GetClientRect(main, &client);
+  const int w = client.right, h = m.ListTop;
+  if (w <= 0 || h <= 0) return m;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = ::GetDC(main);
+  HDC mem = ::CreateCompatibleDC(dc);
+  HBITMAP dib = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ oldBitmap = ::SelectObject(mem, dib);
+  ::BitBlt(mem, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+  ::GdiFlush();
+  const auto* px = static_cast<const uint32_t*>(bits);
+  auto dark = [&](int x, int y) {
+    uint32_t p = px[y * w + x];
+    return ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) < 3 * 128;
+  };
+  // A line's ink may have a blank row inside (a descender below a
+  // letter's body): rows closer than three blank rows belong to one line.
+  int blank = 3;
+  for (int y = 0; y < h; ++y) {
+    int across = 0;
+    bool ink = false;
+    for (int x = 0; x < w; ++x) {
+      if (!dark(x, y)) continue;
+      ++across;
+      if (x < w / 2) ink = true;
+    }
+    if (across >= w * 9 / 10) ink = false;  // the separator
+    if (!ink) {
+      ++blank;
+      continue;
+    }
+    if (blank >= 3 && m.LineCount < 4) m.LineTop[m.LineCount++] = y;
+    if (m.LineCount > 0) m.LineBottom[m.LineCount - 1] = y;
+    blank = 0;
+  }
+  ::SelectObject(mem, oldBitmap);
+  ::DeleteObject(dib);
+  ::DeleteDC(mem);
+  ::ReleaseDC(main, dc);
+  return m;
+}
+
+namespace {
+
+// The measures as "name=value" words, in this order.
+struct MeasureField {
+  const char* Name;
+  int WindowMeasures::* Field;
+};
+const MeasureField kMeasureFields[] = {
+    {"dpi", &WindowMeasures::Dpi},
+    {"window_width", &WindowMeasures::WindowWidth},
+    {"window_height", &WindowMeasures::WindowHeight},
+    {"list_width", &WindowMeasures::ListWidth},
+    {"list_height", &WindowMeasures::ListHeight},
+    {"row_height", &WindowMeasures::RowHeight},
+    {"header_height", &WindowMeasures::HeaderHeight},
+    {"image_size", &WindowMeasures::ImageSize},
+    {"list_top", &WindowMeasures::ListTop},
+    {"font_height", &WindowMeasures::FontHeight},
+    {"lines", &WindowMeasures::LineCount},
+    {"title_height", &WindowMeasures::TitleHeight},
+    {"link_height", &WindowMeasures::LinkHeight},
+};
+
+}  // namespace
+
+std::string FormatMeasures(const WindowMeasures& m) {
+  std::string text;
+  char word[64];
+  for (const MeasureField& f : kMeasureFields) {
+    std::snprintf(word, sizeof word, "%s=%d ", f.Name, m.*f.Field);
+    text += word;
+  }
+  for (int i = 0; i < 3; ++i) {
+    std::snprintf(word, sizeof word, "column%d=%d ", i, m.Columns[i]);
+    text += word;
+  }
+  for (int i = 0; i < 4; ++i) {
+    std::snprintf(word, sizeof word, "line%d=%d,%d ", i, m.LineTop[i], m.LineBottom[i]);
+    text += word;
+  }
+  return text;
+}
+
+bool ParseMeasures(const std::string& text, WindowMeasures* m) {
+  *m = WindowMeasures{};
+  int found = 0;
+  for (const MeasureField& f : kMeasureFields) {
+    const std::string key = std::string(f.Name) + "=";
+    size_t at = text.find(key);
+    if (at == std::string::npos) continue;
+    m->*f.Field = std::atoi(text.c_str() + at + key.size());
+    ++found;
+  }
+  for (int i = 0; i < 3; ++i) {
+    const std::string key = "column" + std::to_string(i) + "=";
+    size_t at = text.find(key);
+    if (at != std::string::npos) m->Columns[i] = std::atoi(text.c_str() + at + key.size());
+  }
+  for (int i = 0; i < 4; ++i) {
+    const std::string key = "line" + std::to_string(i) + "=";
+    size_t at = text.find(key);
+    if (at != std::string::npos) {
+      std::sscanf(text.c_str() + at + key.size(), "%d,%d", &m->LineTop[i], &m->LineBottom[i]);
+    }
+  }
+  return found == static_cast<int>(sizeof kMeasureFields / sizeof kMeasureFields[0]);
+}
+
+bool OwnsWinePrefix() {
+  char value[8] = {};
+  return ::GetEnvironmentVariableA("CORVANA_OWN_PREFIX", value, sizeof value) > 0;
+}
+
+bool SetSystemDpi(int dpi) {
+  HKEY key;
+  if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return false;
+  DWORD value = static_cast<DWORD>(dpi);
+  bool ok = ::RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
+                             sizeof value) == ERROR_SUCCESS;
+  ::RegCloseKey(key);
+  return ok;
+}
+
+std::string MeasureOutPath() {
+  char path[MAX_PATH] = {};
+  if (!::GetEnvironmentVariableA("CORVANA_MEASURE_OUT", path, sizeof path)) return std::string();
+  return path;
+}
+
+int RunSelfMeasuring(const std::string& filter, std::string* measured) {
+  measured->clear();
+  char self[MAX_PATH] = {}, temp[MAX_PATH] = {}, out[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, self, sizeof self);
+  ::GetTempPathA(sizeof temp, temp);
+  ::GetTempFileNameA(temp, "dpi", 0, out);
+  ::SetEnvironmentVariableA("CORVANA_MEASURE_OUT", out);
+  std::string command = std::string("\"") + self + "\" --gtest_filter=" + filter;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  int code = -1;
+  if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                       &pi)) {
+    ::WaitForSingleObject(pi.hProcess, 120000);
+    DWORD exit = 0;
+    if (::GetExitCodeProcess(pi.hProcess, &exit)) code = static_cast<int>(exit);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+  }
+  ::SetEnvironmentVariableA("CORVANA_MEASURE_OUT", nullptr);
+  if (FILE* f = std::fopen(out, "rb")) {
+    char buffer[2048];
+    size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    measured->assign(buffer, n);
+    std::fclose(f);
+  }
+  ::DeleteFileA(out);
+  return code;
 }

@@ -15,6 +15,7 @@
 #include "desktop_win32.h"
 #include "formats/base64.h"
 #include "hashing/hash_job_win32.h"
+#include "platform/dpi_win32.h"
 #include "platform/files_win32.h"
 #include "results/results_window_win32.h"
 #include "tests/pipeline/test_files_win32.h"
@@ -24,6 +25,11 @@
 #include "verifier/run_window_win32.h"
 
 namespace {
+
+// The DPI a new window of this process gets (the system's, under Wine).
+int DpiForWindowOrSystem() {
+  return SystemDpi();
+}
 
 void Touch(const std::string& path) {
   HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -837,6 +843,173 @@ TEST_F(ResultsWindow, AboutBoxShowsTitleAndLinks) {
   WNDCLASSA wc;
   EXPECT_FALSE(::GetClassInfoA(::GetModuleHandleA(nullptr), "CvWeblinkClass", &wc));
   EXPECT_FALSE(::GetClassInfoA(::GetModuleHandleA(nullptr), "CvBoldTextClass", &wc));
+}
+
+// The About box's bold title and first link, measured while it is open.
+void MeasureAboutBox(HWND main, WindowMeasures* m) {
+  std::thread closer([m] {
+    HWND box = nullptr;
+    for (int i = 0; i < 500 && !(box && ::IsWindowVisible(box)); ++i) {
+      box = ::FindWindowA("#32770", "About Corvana");
+      if (!(box && ::IsWindowVisible(box))) ::Sleep(20);
+    }
+    if (!box) return;
+    for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      char cls[64] = {};
+      ::GetClassNameA(c, cls, sizeof cls);
+      RECT r{};
+      ::GetWindowRect(c, &r);
+      if (lstrcmpA(cls, "CvBoldTextClass") == 0) m->TitleHeight = r.bottom - r.top;
+      if (lstrcmpA(cls, "CvWeblinkClass") == 0 && !m->LinkHeight) m->LinkHeight = r.bottom - r.top;
+    }
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+  });
+  ::SendMessageA(main, WM_COMMAND, 40003, 0);  // modal until OK
+  closer.join();
+}
+
+// Sizes stored in the settings file are 96-DPI values at any scale: those of
+// earlier versions (which the system gave 96-DPI values) come back scaled,
+// and the window writes back what it read. At the system DPI of the process;
+// started by ResultsWindowDpi at each DPI, it also hands over its measures.
+TEST_F(ResultsWindow, StoredSizesAre96DpiValuesAndTheWindowScales) {
+  const int dpi = DpiForWindowOrSystem();
+  int32_t placement[11] = {44, 0, SW_SHOWNORMAL, -1, -1, -1, -1, 40, 50, 460, 350};
+  char text[80];
+  Base64Encode(reinterpret_cast<unsigned char*>(placement), sizeof placement, text, sizeof text);
+  ::WritePrivateProfileStringA("Corvana", "WindowInfo", text, g_verifier.IniPath);
+  ::WritePrivateProfileStringA("Corvana", "LVWindowInfo", "cgAAAHIAAAClAAAA", g_verifier.IniPath);
+  Open();
+  RECT r;
+  ::GetWindowRect(main_, &r);
+  EXPECT_EQ(r.left, ScaleForDpi(40, dpi));
+  EXPECT_EQ(r.top, ScaleForDpi(50, dpi));
+  EXPECT_EQ(r.right - r.left, ScaleForDpi(420, dpi));
+  EXPECT_EQ(r.bottom - r.top, ScaleForDpi(300, dpi));
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0), ScaleForDpi(114, dpi));
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 2, 0), ScaleForDpi(165, dpi));
+  EndRunWindow();
+  int32_t v[11] = {};
+  ASSERT_EQ(Base64Decode(Setting("WindowInfo").c_str(), reinterpret_cast<unsigned char*>(v),
+                         sizeof v),
+            44u);
+  EXPECT_EQ(v[7], 40);
+  EXPECT_EQ(v[8], 50);
+  EXPECT_EQ(v[9], 460);
+  EXPECT_EQ(v[10], 350);
+  EXPECT_EQ(Setting("LVWindowInfo"), "AwAAAHIAAAByAAAApQAAAA==");
+
+  // A window at the default place and size, with rows and the menu bar.
+  ::WritePrivateProfileStringA("Corvana", "WindowInfo", nullptr, g_verifier.IniPath);
+  ::WritePrivateProfileStringA("Corvana", "LVWindowInfo", nullptr, g_verifier.IniPath);
+  g_verifier.Settings.ShowMenu = true;
+  g_verifier.Counters.TotalEntries = -1;
+  Open();
+  ReportLine(Info, "%s", "Corvana v2.33");
+  ReportLine(Good, "%s: %08X:  %s", "a.bin", 0x1234ABCDu, "OK");
+  ReportLine(Bad, "%s: :   %s.  %s", "gone.bin", "FAILED", "File does not exist");
+  PumpUntil([] { return false; }, 400);  // the rows shown
+  WindowMeasures m = MeasureResultsWindow(main_, list_);
+  MeasureAboutBox(main_, &m);
+  EXPECT_EQ(m.Dpi, dpi);
+  EXPECT_EQ(m.ImageSize, NearestImageSize(16, dpi));
+  // The band's two lines, each a font height below the one before, both
+  // above the list.
+  ASSERT_EQ(m.LineCount, 2) << FormatMeasures(m);
+  EXPECT_GE(m.LineTop[1] - m.LineTop[0], m.FontHeight) << FormatMeasures(m);
+  EXPECT_LT(m.LineBottom[0], m.LineTop[1]);
+  EXPECT_LT(m.LineBottom[1], m.ListTop);
+  const std::string out = MeasureOutPath();
+  if (!out.empty()) {
+    FILE* f = std::fopen(out.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs(FormatMeasures(m).c_str(), f);
+    std::fclose(f);
+  }
+}
+
+// The window in proportion at 96, 120, 144 and 192 DPI: each size at least
+// 0.95 times its 96-DPI size scaled by the exact ratio.
+TEST(ResultsWindowDpi, InProportionAtEveryScale) {
+  if (!OwnsWinePrefix()) GTEST_SKIP() << "needs a Wine prefix of its own";
+  std::vector<WindowMeasures> at;
+  for (int dpi : {96, 120, 144, 192}) {
+    ASSERT_TRUE(SetSystemDpi(dpi));
+    std::string text;
+    const int code =
+        RunSelfMeasuring("ResultsWindow.StoredSizesAre96DpiValuesAndTheWindowScales", &text);
+    EXPECT_EQ(code, 0) << "at " << dpi << " DPI";
+    WindowMeasures m;
+    ASSERT_TRUE(ParseMeasures(text, &m)) << "at " << dpi << " DPI: " << text;
+    EXPECT_EQ(m.Dpi, dpi);
+    at.push_back(m);
+  }
+  SetSystemDpi(96);
+  const WindowMeasures& base = at[0];
+  for (const WindowMeasures& m : at) {
+    const double ratio = m.Dpi / 96.0;
+    const struct {
+      const char* Name;
+      int Base, Now;
+    } sizes[] = {
+        {"window width", base.WindowWidth, m.WindowWidth},
+        {"window height", base.WindowHeight, m.WindowHeight},
+        {"list width", base.ListWidth, m.ListWidth},
+        {"list height", base.ListHeight, m.ListHeight},
+        {"column 0", base.Columns[0], m.Columns[0]},
+        {"column 1", base.Columns[1], m.Columns[1]},
+        {"column 2", base.Columns[2], m.Columns[2]},
+        {"row height", base.RowHeight, m.RowHeight},
+        {"header height", base.HeaderHeight, m.HeaderHeight},
+        {"status band", base.ListTop, m.ListTop},
+        {"About title", base.TitleHeight, m.TitleHeight},
+        {"About link", base.LinkHeight, m.LinkHeight},
+    };
+    for (const auto& size : sizes) {
+      EXPECT_GT(size.Base, 0) << size.Name;
+      EXPECT_GE(size.Now, 0.95 * size.Base * ratio)
+          << size.Name << " at " << m.Dpi << " DPI: " << FormatMeasures(m);
+    }
+  }
+}
+
+// Dragged to a monitor of 144 DPI: the suggested rectangle taken, fonts,
+// images, band and columns for the new DPI, and the stored values still at
+// 96 DPI.
+TEST_F(ResultsWindow, FollowsAChangeOfDpi) {
+  Open();
+  ReportLine(Good, "%s: %08X:  %s", "a.bin", 0x1234ABCDu, "OK");
+  PumpUntil([] { return false; }, 400);
+  const int before = DpiForWindowOrSystem();
+  if (before != 96) GTEST_SKIP() << "measured from 96 DPI";
+  const WindowMeasures old = MeasureResultsWindow(main_, list_);
+  RECT suggested{30, 40, 30 + 600, 40 + 375};
+  ::SendMessageA(main_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  PumpUntil([] { return false; }, 100);
+  RECT r;
+  ::GetWindowRect(main_, &r);
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.top, 40);
+  EXPECT_EQ(r.right - r.left, 600);
+  EXPECT_EQ(r.bottom - r.top, 375);
+  WindowMeasures m = MeasureResultsWindow(main_, list_);
+  EXPECT_EQ(m.ImageSize, 24);
+  EXPECT_EQ(m.Columns[0], 171);
+  EXPECT_EQ(m.Columns[2], 248);
+  EXPECT_GE(m.ListTop, 48);
+  RECT client;
+  ::GetClientRect(main_, &client);
+  EXPECT_EQ(m.ListHeight, client.bottom - m.ListTop);
+  EXPECT_GE(m.RowHeight, old.RowHeight * 1.4);
+  EndRunWindow();
+  // Stored at 96 DPI: the widths as they were, the size as 400 x 250.
+  EXPECT_EQ(Setting("LVWindowInfo"), "AwAAAHIAAAByAAAApQAAAA==");
+  int32_t v[11] = {};
+  ASSERT_EQ(Base64Decode(Setting("WindowInfo").c_str(), reinterpret_cast<unsigned char*>(v),
+                         sizeof v),
+            44u);
+  EXPECT_EQ(v[9] - v[7], 400);
+  EXPECT_EQ(v[10] - v[8], 250);
 }
 
 }  // namespace
