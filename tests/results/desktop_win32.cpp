@@ -340,6 +340,10 @@ const MeasureField kMeasureFields[] = {
     {"lines", &WindowMeasures::LineCount},
     {"title_height", &WindowMeasures::TitleHeight},
     {"link_height", &WindowMeasures::LinkHeight},
+    {"progress_width", &WindowMeasures::ProgressWidth},
+    {"progress_height", &WindowMeasures::ProgressHeight},
+    {"progress_bar_height", &WindowMeasures::ProgressBarHeight},
+    {"cancel_height", &WindowMeasures::CancelHeight},
 };
 
 }  // namespace

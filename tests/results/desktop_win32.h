@@ -116,6 +116,9 @@ struct WindowMeasures {
   int LineTop[4] = {}, LineBottom[4] = {};
   // The verifier's About box: the bold title's and the first link's heights.
   int TitleHeight = 0, LinkHeight = 0;
+  // The shell extension's progress window ("Status"): its size, the
+  // per-file bar's height and the Cancel button's.
+  int ProgressWidth = 0, ProgressHeight = 0, ProgressBarHeight = 0, CancelHeight = 0;
 };
 // Measures `main` and its list view `list`; the window is painted first.
 WindowMeasures MeasureResultsWindow(HWND main, HWND list);

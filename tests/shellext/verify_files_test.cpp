@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dpi.h"
 #include "platform/files_win32.h"
 #include "platform/text_win32.h"
 #include "tests/formats/list_bytes.h"
@@ -554,6 +555,113 @@ TEST_F(VerifyFilesTest, TheViewFollowsOnlyFromTheEnd) {
   EXPECT_EQ(rowsWhenScrolled, 31);
   EXPECT_TRUE(stayed);
   EXPECT_EQ(rowsAtEnd, 31 + 1 + 3 + 3);
+}
+
+int WindowHeight(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r.bottom - r.top;
+}
+
+// The extension's windows take Explorer's awareness and scale themselves:
+// the results window and the progress window, measured at the system DPI
+// of this process. Started by ShellWindowsDpi at each DPI, it hands over
+// its measures.
+TEST_F(VerifyFilesTest, TheResultsAndProgressWindowsScaleWithTheDisplay) {
+  Put("x.bin", "abc");
+  Put("disc.md5", std::string(kAbcMd5) + "  x.bin\n");
+  WindowMeasures m;
+  Verify({"x.bin"}, [&](HWND main) { m = MeasureResultsWindow(main, GetDlgItem(main, 501)); });
+  EXPECT_EQ(m.ImageSize, NearestImageSize(16, m.Dpi));
+  // No separator in this window's band: two lines, a font height apart.
+  ASSERT_EQ(m.LineCount, 2) << FormatMeasures(m);
+  EXPECT_GE(m.LineTop[1] - m.LineTop[0], m.FontHeight) << FormatMeasures(m);
+  EXPECT_LT(m.LineBottom[1], m.ListTop);
+
+  // The progress window, while a file long enough to be cancelled hashes.
+  ASSERT_TRUE(MakeSparseFile(folder_ + "big.bin", 32ull << 30));
+  DialogDriver driver(
+      {{"Create .SFV file - Corvana",
+        [&](HWND dialog, DialogDriver&) {
+          SetControlText(dialog, 1000, folder_ + "big.sfv");
+          PressButton(dialog, IDOK);
+        }},
+       {"Status - Corvana",
+        [&](HWND progress, DialogDriver&) {
+          RECT r{};
+          GetWindowRect(progress, &r);
+          m.ProgressWidth = r.right - r.left;
+          m.ProgressHeight = r.bottom - r.top;
+          m.ProgressBarHeight = WindowHeight(GetDlgItem(progress, 1002));
+          m.CancelHeight = WindowHeight(GetDlgItem(progress, IDCANCEL));
+          PressButton(progress, IDCANCEL);
+        }},
+       AnswerBox("Results")});
+  {
+    ShellHandler handler;
+    ASSERT_TRUE(handler.Create());
+    ComPtr<IDataObject> data = SelectionOf({folder_ + "big.bin"});
+    ASSERT_TRUE(data);
+    EXPECT_EQ(handler.Initialize(data.Get()), S_OK);
+    handler.QueryMenu(CMF_NORMAL);
+    EXPECT_EQ(handler.Invoke(0), S_OK);
+  }
+  EXPECT_TRUE(driver.Finish()) << "no window titled " << driver.Missed();
+  EXPECT_GT(m.ProgressBarHeight, 0);
+  const std::string out = MeasureOutPath();
+  if (!out.empty()) {
+    FILE* f = std::fopen(out.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs(FormatMeasures(m).c_str(), f);
+    std::fclose(f);
+  }
+}
+
+// Both windows in proportion at 96, 120, 144 and 192 DPI: each size at
+// least 0.95 times its 96-DPI size scaled by the exact ratio.
+TEST(ShellWindowsDpi, InProportionAtEveryScale) {
+  if (!OwnsWinePrefix()) GTEST_SKIP() << "needs a Wine prefix of its own";
+  std::vector<WindowMeasures> at;
+  for (int dpi : {96, 120, 144, 192}) {
+    ASSERT_TRUE(SetSystemDpi(dpi));
+    std::string text;
+    const int code = RunSelfMeasuring(
+        "VerifyFilesTest.TheResultsAndProgressWindowsScaleWithTheDisplay", &text);
+    EXPECT_EQ(code, 0) << "at " << dpi << " DPI";
+    WindowMeasures m;
+    ASSERT_TRUE(ParseMeasures(text, &m)) << "at " << dpi << " DPI: " << text;
+    EXPECT_EQ(m.Dpi, dpi);
+    at.push_back(m);
+  }
+  SetSystemDpi(96);
+  const WindowMeasures& base = at[0];
+  for (const WindowMeasures& m : at) {
+    const double ratio = m.Dpi / 96.0;
+    const struct {
+      const char* Name;
+      int Base, Now;
+    } sizes[] = {
+        {"window width", base.WindowWidth, m.WindowWidth},
+        {"window height", base.WindowHeight, m.WindowHeight},
+        {"list width", base.ListWidth, m.ListWidth},
+        {"list height", base.ListHeight, m.ListHeight},
+        {"column 0", base.Columns[0], m.Columns[0]},
+        {"column 1", base.Columns[1], m.Columns[1]},
+        {"column 2", base.Columns[2], m.Columns[2]},
+        {"row height", base.RowHeight, m.RowHeight},
+        {"header height", base.HeaderHeight, m.HeaderHeight},
+        {"status band", base.ListTop, m.ListTop},
+        {"progress width", base.ProgressWidth, m.ProgressWidth},
+        {"progress height", base.ProgressHeight, m.ProgressHeight},
+        {"progress bar", base.ProgressBarHeight, m.ProgressBarHeight},
+        {"Cancel button", base.CancelHeight, m.CancelHeight},
+    };
+    for (const auto& size : sizes) {
+      EXPECT_GT(size.Base, 0) << size.Name;
+      EXPECT_GE(size.Now, 0.95 * size.Base * ratio)
+          << size.Name << " at " << m.Dpi << " DPI: " << FormatMeasures(m);
+    }
+  }
 }
 
 }  // namespace
