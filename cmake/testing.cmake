@@ -18,3 +18,14 @@ function(corvana_add_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()
 endfunction()
+
+# corvana_add_dpi_test(NAME PROGRAM FILTER)
+# The cases of the test program PROGRAM that FILTER (a GoogleTest filter)
+# selects, registered as NAME to run in a Wine prefix of its own: they change
+# the system DPI, a setting of the whole prefix that every process started
+# there would see. The cases skip themselves elsewhere (CORVANA_OWN_PREFIX).
+function(corvana_add_dpi_test name program filter)
+  add_test(NAME ${name} COMMAND ${program} --gtest_filter=${filter})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS window
+    ENVIRONMENT "WINEPREFIX=${CMAKE_CURRENT_BINARY_DIR}/wineprefix-${name};CORVANA_OWN_PREFIX=1")
+endfunction()

@@ -106,13 +106,12 @@ void PaintStatusBand(ResultsWindowState& s, HWND hwnd) {
   GetClientRect(hwnd, &client);
   int w = client.right;
   const bool shell = IsShellVariant(s);
-  const StatusBandLayout band = BandLayout(s);
+  const StatusBandLayout& band = s.Band;
   if (band.Separator > 0) {
     RECT line{0, 0, w, band.Separator};
     FillRect(dc, &line, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   }
-  HGDIOBJ oldFont =
-      SelectObject(dc, s.BandFont ? s.BandFont : GetStockObject(DEFAULT_GUI_FONT));
+  HGDIOBJ oldFont = SelectObject(dc, s.BandFont ? s.BandFont : GetStockObject(DEFAULT_GUI_FONT));
   SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
   SetBkColor(dc, GetSysColor(COLOR_MENU));
   SetBkMode(dc, OPAQUE);
@@ -179,7 +178,7 @@ void ApplyDpi(ResultsWindowState& s, int dpi) {
   s.Dpi = dpi;
   if (s.BandFont) DeleteObject(s.BandFont);
   s.BandFont = CreateGuiFontForDpi(dpi);
-  s.BandHeight = BandLayout(s).Height;
+  s.Band = BandLayout(s);
   if (!s.List) return;
   HFONT listFont = CreateListFontForDpi(dpi);
   s.HeaderMinHeight = FontHeight(listFont) + ScaleForDpi(4, dpi);
@@ -194,9 +193,9 @@ void ApplyDpi(ResultsWindowState& s, int dpi) {
     int Width, Height;
   } kIcons[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
   for (const auto& k : kIcons) {
-    HANDLE h = LoadImageW(s.Instance, MAKEINTRESOURCEW(icon), IMAGE_ICON,
-                          SystemMetricForDpi(k.Width, dpi), SystemMetricForDpi(k.Height, dpi),
-                          LR_SHARED);
+    HANDLE h =
+        LoadImageW(s.Instance, MAKEINTRESOURCEW(icon), IMAGE_ICON, SystemMetricForDpi(k.Width, dpi),
+                   SystemMetricForDpi(k.Height, dpi), LR_SHARED);
     if (h && s.Main) SendMessageW(s.Main, WM_SETICON, k.Which, reinterpret_cast<LPARAM>(h));
   }
   HIMAGELIST small = LoadRowImages(s.Instance, dpi);
@@ -374,8 +373,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       // The shell extension's window can be maximized: its list follows
       // the client area then too, instead of keeping its restored size.
       if ((wp == SIZE_RESTORED || (shell && wp == SIZE_MAXIMIZED)) && s.List) {
-        int h = HIWORD(lp) - s.BandHeight;
-        MoveWindow(s.List, 0, s.BandHeight, LOWORD(lp), h < 0 ? 0 : h, TRUE);
+        int h = HIWORD(lp) - s.Band.Height;
+        MoveWindow(s.List, 0, s.Band.Height, LOWORD(lp), h < 0 ? 0 : h, TRUE);
       }
       break;
     case WM_DPICHANGED: {
@@ -396,8 +395,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       RECT client;
       GetClientRect(hwnd, &client);
       if (s.List) {
-        int h = client.bottom - s.BandHeight;
-        MoveWindow(s.List, 0, s.BandHeight, client.right, h < 0 ? 0 : h, TRUE);
+        int h = client.bottom - s.Band.Height;
+        MoveWindow(s.List, 0, s.Band.Height, client.right, h < 0 ? 0 : h, TRUE);
       }
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
@@ -530,8 +529,8 @@ HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
       // The image lists stay the window's (shared, not freed by the list
       // view), so that a change of DPI can replace them.
       0, WC_LISTVIEWW, L"",
-      WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOLABELWRAP | LVS_SHAREIMAGELISTS, 0,
-      s.BandHeight, rc.right, rc.bottom - s.BandHeight, main,
+      WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOLABELWRAP | LVS_SHAREIMAGELISTS, 0, s.Band.Height,
+      rc.right, rc.bottom - s.Band.Height, main,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListViewId)), instance, nullptr);
   if (s.List) {
     SetWindowLongPtrW(s.List, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
@@ -667,7 +666,7 @@ void InvalidateStatusBand(const ResultsWindowState& s, bool erase) {
   if (!s.Main) return;
   RECT band;
   GetClientRect(s.Main, &band);
-  band.bottom = s.BandHeight;
+  band.bottom = s.Band.Height;
   InvalidateRect(s.Main, &band, erase);
 }
 

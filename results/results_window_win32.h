@@ -28,6 +28,7 @@
 #include "hashing/hash_job_win32.h"
 #include "results/row_store.h"
 #include "results/run_counters.h"
+#include "results/status_band.h"
 #include "results/window_settings.h"
 
 // Kind of a reported line; also the row's image index.
@@ -77,9 +78,9 @@ struct ResultsWindowState {
   HINSTANCE Instance = nullptr;
   HWND Main = nullptr;  // null once the window is gone
   HWND List = nullptr;
-  WNDPROC ListProc = nullptr;  // the list view's own procedure
+  WNDPROC ListProc = nullptr;    // the list view's own procedure
   WNDPROC HeaderProc = nullptr;  // the header control's own procedure
-  int HeaderMinHeight = 0;  // the header's least height for the DPI
+  int HeaderMinHeight = 0;       // the header's least height for the DPI
   HMENU Popup = nullptr;
   HIMAGELIST SmallImages = nullptr;   // the rows' icons
   HIMAGELIST HeaderImages = nullptr;  // the sort arrows
@@ -88,7 +89,7 @@ struct ResultsWindowState {
   int Dpi = 96;
   HFONT BandFont = nullptr;
   HFONT ListFont = nullptr;
-  int BandHeight = 32;  // the status band, above the list view
+  StatusBandLayout Band{0, 0, 16, 32};  // the status band, above the list view
   bool HeaderImagesSupported = false;
   bool ComInitialized = false;
   bool StoreReady = false;  // the verifier's row store exists

@@ -60,9 +60,9 @@ const wchar_t* Shown(const wchar_t* text) {
 
 // `height` at 96 DPI, made for `dpi`.
 HFONT MakeFont(int height, int weight, bool underline, int dpi) {
-  return CreateFontW(ScaleForDpi(height, dpi), 0, 0, 0, weight, FALSE, underline, FALSE, ANSI_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH,
-                     L"MS Sans Serif");
+  return CreateFontW(ScaleForDpi(height, dpi), 0, 0, 0, weight, FALSE, underline, FALSE,
+                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     VARIABLE_PITCH, L"MS Sans Serif");
 }
 
 SIZE TextExtent(HFONT font, const wchar_t* text) {

@@ -24,8 +24,8 @@ HBITMAP MenuBitmap() {
   const int size = NearestImageSize(SystemMetricForDpi(SM_CXMENUCHECK, SystemDpi()), kBaseDpi);
   wchar_t name[16];
   std::swprintf(name, 16, L"MENUBITMAP%d", size);
-  HBITMAP loaded = LoadBitmapW(module.Instance,
-                               size == 16 ? MAKEINTRESOURCEW(kMenuBitmapId) : name);
+  HBITMAP loaded =
+      LoadBitmapW(module.Instance, size == 16 ? MAKEINTRESOURCEW(kMenuBitmapId) : name);
   if (!loaded) return nullptr;
   // Two threads may load it at once: the first to store it wins.
   void* before = InterlockedCompareExchangePointer(

@@ -228,7 +228,8 @@ std::vector<int> ListViewReader::Selected() const {
 
 WindowMeasures MeasureResultsWindow(HWND main, HWND list) {
   WindowMeasures m;
-  ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  ::RedrawWindow(main, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   auto forWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
       ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
@@ -324,7 +325,7 @@ namespace {
 // The measures as "name=value" words, in this order.
 struct MeasureField {
   const char* Name;
-  int WindowMeasures::* Field;
+  int WindowMeasures::*Field;
 };
 const MeasureField kMeasureFields[] = {
     {"dpi", &WindowMeasures::Dpi},
@@ -443,4 +444,59 @@ int RunSelfMeasuring(const std::string& filter, std::string* measured) {
   }
   ::DeleteFileA(out);
   return code;
+}
+
+std::vector<WindowMeasures> MeasureAtEachDpi(const std::string& filter,
+                                             std::vector<std::string>* problems) {
+  std::vector<WindowMeasures> at;
+  for (int dpi : {96, 120, 144, 192}) {
+    const std::string where = " at " + std::to_string(dpi) + " DPI";
+    if (!SetSystemDpi(dpi)) problems->push_back("the DPI could not be set" + where);
+    std::string text;
+    const int code = RunSelfMeasuring(filter, &text);
+    if (code != 0) problems->push_back("the child ended with " + std::to_string(code) + where);
+    WindowMeasures m;
+    if (!ParseMeasures(text, &m) || m.Dpi != dpi) {
+      problems->push_back("no measures" + where + ": " + text);
+      continue;
+    }
+    at.push_back(m);
+  }
+  SetSystemDpi(96);
+  return at;
+}
+
+std::vector<std::string> OutOfProportion(const WindowMeasures& base, const WindowMeasures& m) {
+  const struct {
+    const char* Name;
+    int Base, Now;
+  } sizes[] = {
+      {"window width", base.WindowWidth, m.WindowWidth},
+      {"window height", base.WindowHeight, m.WindowHeight},
+      {"list width", base.ListWidth, m.ListWidth},
+      {"list height", base.ListHeight, m.ListHeight},
+      {"column 0", base.Columns[0], m.Columns[0]},
+      {"column 1", base.Columns[1], m.Columns[1]},
+      {"column 2", base.Columns[2], m.Columns[2]},
+      {"row height", base.RowHeight, m.RowHeight},
+      {"header height", base.HeaderHeight, m.HeaderHeight},
+      {"status band", base.ListTop, m.ListTop},
+      {"About title", base.TitleHeight, m.TitleHeight},
+      {"About link", base.LinkHeight, m.LinkHeight},
+      {"progress width", base.ProgressWidth, m.ProgressWidth},
+      {"progress height", base.ProgressHeight, m.ProgressHeight},
+      {"progress bar", base.ProgressBarHeight, m.ProgressBarHeight},
+      {"Cancel button", base.CancelHeight, m.CancelHeight},
+  };
+  std::vector<std::string> out;
+  for (const auto& size : sizes) {
+    if (size.Base <= 0 || base.Dpi <= 0) continue;
+    const double wanted = 0.95 * size.Base * m.Dpi / base.Dpi;
+    if (size.Now >= wanted) continue;
+    char text[160];
+    std::snprintf(text, sizeof text, "%s at %d DPI: got %d, wanted at least %.1f", size.Name, m.Dpi,
+                  size.Now, wanted);
+    out.push_back(text);
+  }
+  return out;
 }

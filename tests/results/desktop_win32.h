@@ -108,7 +108,7 @@ struct WindowMeasures {
   int RowHeight = 0;  // item 0's bounds
   int HeaderHeight = 0;
   int ImageSize = 0;  // the rows' image list
-  int ListTop = 0;  // the status band's height
+  int ListTop = 0;    // the status band's height
   // The band as drawn: the system's GUI font height at this DPI, and the top
   // and bottom of the ink of each text line (left half, below any separator).
   int FontHeight = 0;
@@ -134,5 +134,15 @@ bool SetSystemDpi(int dpi);
 // variable CORVANA_MEASURE_OUT naming a file, which the child fills; returns
 // the child's exit code (-1 when it could not run) and the file's text.
 int RunSelfMeasuring(const std::string& filter, std::string* measured);
+// The measures of `filter` at 96, 120, 144 and 192 DPI, each from a child
+// started after the system DPI was set (96 again at the end). What went
+// wrong (a child that failed, measures missing or of another DPI) is added
+// to `problems`.
+std::vector<WindowMeasures> MeasureAtEachDpi(const std::string& filter,
+                                             std::vector<std::string>* problems);
+// Each size of `m` below 0.95 times its size in `base` scaled by the exact
+// ratio of their DPIs, as "NAME at DPI: got X, wanted at least Y"; a size
+// that `base` does not have (0) is not compared.
+std::vector<std::string> OutOfProportion(const WindowMeasures& base, const WindowMeasures& m);
 // The file a child is to write its measures to, or "" when not a child.
 std::string MeasureOutPath();

@@ -106,11 +106,20 @@ TEST(Dpi, ScalingRoundsLikeMulDivAndComesBack) {
   const struct {
     int Value, Dpi, Scaled;
   } cases[] = {
-      {400, 96, 400}, {400, 120, 500}, {400, 144, 600}, {400, 192, 800},
-      {114, 144, 171}, {165, 144, 248},  // 247.5: halves away from zero
-      {1, 144, 2},     {-14, 144, -21},  {-8, 120, -10}, {-7, 144, -11},
-      {16, 168, 28},   {32, 0, 32},      {32, -5, 32},  // unknown DPI: 96
-      {2000000000, 192, 2147483647},     // held at the largest int
+      {400, 96, 400},
+      {400, 120, 500},
+      {400, 144, 600},
+      {400, 192, 800},
+      {114, 144, 171},
+      {165, 144, 248},  // 247.5: halves away from zero
+      {1, 144, 2},
+      {-14, 144, -21},
+      {-8, 120, -10},
+      {-7, 144, -11},
+      {16, 168, 28},
+      {32, 0, 32},
+      {32, -5, 32},                   // unknown DPI: 96
+      {2000000000, 192, 2147483647},  // held at the largest int
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ScaleForDpi(c.Value, c.Dpi), c.Scaled) << c.Value << " at " << c.Dpi;

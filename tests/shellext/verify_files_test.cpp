@@ -580,23 +580,22 @@ TEST_F(VerifyFilesTest, TheResultsAndProgressWindowsScaleWithTheDisplay) {
 
   // The progress window, while a file long enough to be cancelled hashes.
   ASSERT_TRUE(MakeSparseFile(folder_ + "big.bin", 32ull << 30));
-  DialogDriver driver(
-      {{"Create .SFV file - Corvana",
-        [&](HWND dialog, DialogDriver&) {
-          SetControlText(dialog, 1000, folder_ + "big.sfv");
-          PressButton(dialog, IDOK);
-        }},
-       {"Status - Corvana",
-        [&](HWND progress, DialogDriver&) {
-          RECT r{};
-          GetWindowRect(progress, &r);
-          m.ProgressWidth = r.right - r.left;
-          m.ProgressHeight = r.bottom - r.top;
-          m.ProgressBarHeight = WindowHeight(GetDlgItem(progress, 1002));
-          m.CancelHeight = WindowHeight(GetDlgItem(progress, IDCANCEL));
-          PressButton(progress, IDCANCEL);
-        }},
-       AnswerBox("Results")});
+  DialogDriver driver({{"Create .SFV file - Corvana",
+                        [&](HWND dialog, DialogDriver&) {
+                          SetControlText(dialog, 1000, folder_ + "big.sfv");
+                          PressButton(dialog, IDOK);
+                        }},
+                       {"Status - Corvana",
+                        [&](HWND progress, DialogDriver&) {
+                          RECT r{};
+                          GetWindowRect(progress, &r);
+                          m.ProgressWidth = r.right - r.left;
+                          m.ProgressHeight = r.bottom - r.top;
+                          m.ProgressBarHeight = WindowHeight(GetDlgItem(progress, 1002));
+                          m.CancelHeight = WindowHeight(GetDlgItem(progress, IDCANCEL));
+                          PressButton(progress, IDCANCEL);
+                        }},
+                       AnswerBox("Results")});
   {
     ShellHandler handler;
     ASSERT_TRUE(handler.Create());
@@ -614,6 +613,7 @@ TEST_F(VerifyFilesTest, TheResultsAndProgressWindowsScaleWithTheDisplay) {
     ASSERT_NE(f, nullptr);
     std::fputs(FormatMeasures(m).c_str(), f);
     std::fclose(f);
+    std::printf("measures: %s\n", FormatMeasures(m).c_str());  // for the test's log
   }
 }
 
@@ -621,46 +621,15 @@ TEST_F(VerifyFilesTest, TheResultsAndProgressWindowsScaleWithTheDisplay) {
 // least 0.95 times its 96-DPI size scaled by the exact ratio.
 TEST(ShellWindowsDpi, InProportionAtEveryScale) {
   if (!OwnsWinePrefix()) GTEST_SKIP() << "needs a Wine prefix of its own";
-  std::vector<WindowMeasures> at;
-  for (int dpi : {96, 120, 144, 192}) {
-    ASSERT_TRUE(SetSystemDpi(dpi));
-    std::string text;
-    const int code = RunSelfMeasuring(
-        "VerifyFilesTest.TheResultsAndProgressWindowsScaleWithTheDisplay", &text);
-    EXPECT_EQ(code, 0) << "at " << dpi << " DPI";
-    WindowMeasures m;
-    ASSERT_TRUE(ParseMeasures(text, &m)) << "at " << dpi << " DPI: " << text;
-    EXPECT_EQ(m.Dpi, dpi);
-    at.push_back(m);
-  }
-  SetSystemDpi(96);
-  const WindowMeasures& base = at[0];
+  std::vector<std::string> problems;
+  const std::vector<WindowMeasures> at = MeasureAtEachDpi(
+      "VerifyFilesTest.TheResultsAndProgressWindowsScaleWithTheDisplay", &problems);
+  EXPECT_EQ(problems, std::vector<std::string>{});
+  ASSERT_EQ(at.size(), 4u);
+  EXPECT_GT(at[0].ProgressWidth, 0);
+  EXPECT_GT(at[0].CancelHeight, 0);
   for (const WindowMeasures& m : at) {
-    const double ratio = m.Dpi / 96.0;
-    const struct {
-      const char* Name;
-      int Base, Now;
-    } sizes[] = {
-        {"window width", base.WindowWidth, m.WindowWidth},
-        {"window height", base.WindowHeight, m.WindowHeight},
-        {"list width", base.ListWidth, m.ListWidth},
-        {"list height", base.ListHeight, m.ListHeight},
-        {"column 0", base.Columns[0], m.Columns[0]},
-        {"column 1", base.Columns[1], m.Columns[1]},
-        {"column 2", base.Columns[2], m.Columns[2]},
-        {"row height", base.RowHeight, m.RowHeight},
-        {"header height", base.HeaderHeight, m.HeaderHeight},
-        {"status band", base.ListTop, m.ListTop},
-        {"progress width", base.ProgressWidth, m.ProgressWidth},
-        {"progress height", base.ProgressHeight, m.ProgressHeight},
-        {"progress bar", base.ProgressBarHeight, m.ProgressBarHeight},
-        {"Cancel button", base.CancelHeight, m.CancelHeight},
-    };
-    for (const auto& size : sizes) {
-      EXPECT_GT(size.Base, 0) << size.Name;
-      EXPECT_GE(size.Now, 0.95 * size.Base * ratio)
-          << size.Name << " at " << m.Dpi << " DPI: " << FormatMeasures(m);
-    }
+    EXPECT_EQ(OutOfProportion(at[0], m), std::vector<std::string>{});
   }
 }
 
