@@ -257,8 +257,13 @@ WindowMeasures MeasureResultsWindow(HWND main, HWND list) {
   m.HeaderHeight = r.bottom - r.top;
   HIMAGELIST images =
       reinterpret_cast<HIMAGELIST>(::SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  // Looked up, so that the programs sharing these helpers need not link the
+  // common controls.
+  using GetIconSizeFn = BOOL(WINAPI*)(HIMAGELIST, int*, int*);
+  auto getIconSize = reinterpret_cast<GetIconSizeFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::LoadLibraryW(L"comctl32.dll"), "ImageList_GetIconSize")));
   int cx = 0, cy = 0;
-  if (images && ImageList_GetIconSize(images, &cx, &cy)) m.ImageSize = cy;
+  if (images && getIconSize && getIconSize(images, &cx, &cy)) m.ImageSize = cy;
 
   HDC screen = ::GetDC(nullptr);
   HGDIOBJ old = ::SelectObject(screen, ::GetStockObject(DEFAULT_GUI_FONT));
