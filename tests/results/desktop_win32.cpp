@@ -414,10 +414,25 @@ bool SetSystemDpi(int dpi) {
   return ok;
 }
 
-std::string MeasureOutPath() {
+bool HandOverMeasures(const WindowMeasures& m) {
   char path[MAX_PATH] = {};
-  if (!::GetEnvironmentVariableA("CORVANA_MEASURE_OUT", path, sizeof path)) return std::string();
-  return path;
+  if (!::GetEnvironmentVariableA("CORVANA_MEASURE_OUT", path, sizeof path)) return true;
+  FILE* f = std::fopen(path, "wb");
+  if (!f) return false;
+  const std::string text = FormatMeasures(m);
+  const bool written = std::fputs(text.c_str(), f) >= 0;
+  std::fclose(f);
+  std::printf("measures: %s\n", text.c_str());
+  return written;
+}
+
+std::vector<std::string> BandLineProblems(const WindowMeasures& m) {
+  std::vector<std::string> out;
+  if (m.LineCount != 2) out.push_back("lines: " + std::to_string(m.LineCount));
+  if (m.LineTop[1] - m.LineTop[0] < m.FontHeight) out.push_back("second line too close");
+  if (m.LineBottom[0] >= m.LineTop[1]) out.push_back("the lines overlap");
+  if (m.LineBottom[1] >= m.ListTop) out.push_back("the second line reaches the list");
+  return out;
 }
 
 int RunSelfMeasuring(const std::string& filter, std::string* measured) {

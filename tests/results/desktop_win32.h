@@ -144,5 +144,10 @@ std::vector<WindowMeasures> MeasureAtEachDpi(const std::string& filter,
 // ratio of their DPIs, as "NAME at DPI: got X, wanted at least Y"; a size
 // that `base` does not have (0) is not compared.
 std::vector<std::string> OutOfProportion(const WindowMeasures& base, const WindowMeasures& m);
-// The file a child is to write its measures to, or "" when not a child.
-std::string MeasureOutPath();
+// In a child started by RunSelfMeasuring: writes the measures to its file
+// (and the test's log). False when the file cannot be written; true when
+// this is no such child.
+bool HandOverMeasures(const WindowMeasures& m);
+// What is wrong with the band as drawn: not exactly two lines, a line less
+// than one font height below the one before, or one reaching the list.
+std::vector<std::string> BandLineProblems(const WindowMeasures& m);
