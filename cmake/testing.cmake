@@ -79,3 +79,20 @@ function(corvana_add_test name)
     endif()
   endforeach()
 endfunction()
+
+# corvana_add_dpi_test(NAME PROGRAM FILTER)
+# The cases of the test program PROGRAM that FILTER (a GoogleTest filter)
+# selects, registered as NAME to run in a Wine prefix of their own: they
+# change the system DPI, a setting of the whole prefix that every process
+# started there would see. The cases skip themselves in the program's other
+# runs (CORVANA_OWN_PREFIX).
+function(corvana_add_dpi_test name program filter)
+  set(command $<TARGET_FILE:${program}> --gtest_filter=${filter})
+  if(CMAKE_CROSSCOMPILING)
+    corvana_wine_run(${name} emulator)
+    set(command ${emulator} ${command})
+  endif()
+  add_test(NAME ${name} COMMAND ${command})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS window
+    ENVIRONMENT "CORVANA_OWN_PREFIX=1")
+endfunction()

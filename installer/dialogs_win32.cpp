@@ -1,5 +1,6 @@
 #include "installer/dialogs_win32.h"
 
+#include "platform/dpi_win32.h"
 #include "platform/window_text_win32.h"
 
 namespace {
@@ -13,8 +14,11 @@ constexpr int kFirstTypeBox = 1003;
 // The folder box takes what the system's long-path calls take.
 constexpr int kFolderLimit = 32000;
 
-// Centres the dialog on the primary screen and gives it the program icon.
+// Sizes the dialog for its DPI, centres it on the primary screen and gives
+// it the program icon at the sizes of that DPI.
 void Prepare(HWND dialog) {
+  FitDialogToDpi(dialog);
+  const int dpi = DpiForWindow(dialog);
   RECT r;
   ::GetWindowRect(dialog, &r);
   int width = r.right - r.left, height = r.bottom - r.top;
@@ -22,7 +26,7 @@ void Prepare(HWND dialog) {
                  (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   for (int size : {ICON_BIG, ICON_SMALL}) {
-    int pixels = ::GetSystemMetrics(size == ICON_BIG ? SM_CXICON : SM_CXSMICON);
+    int pixels = SystemMetricForDpi(size == ICON_BIG ? SM_CXICON : SM_CXSMICON, dpi);
     HANDLE icon =
         ::LoadImageW(instance, MAKEINTRESOURCEW(kIcon), IMAGE_ICON, pixels, pixels, LR_SHARED);
     ::SendMessageW(dialog, WM_SETICON, size, reinterpret_cast<LPARAM>(icon));

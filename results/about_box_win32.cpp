@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/dpi_win32.h"
 #include "platform/window_text_win32.h"
 #include "results/results_state_win32.h"
 #include "results/text_controls_win32.h"
@@ -44,6 +45,7 @@ void CreateLinkOver(HWND dialog, int id, bool mail) {
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG: {
+      FitDialogToDpi(dialog);  // before the placeholders are read
       CreateLinkOver(dialog, kMailPlaceholder, true);
       CreateLinkOver(dialog, kWebPlaceholder, false);
       POINT at = PlaceholderOrigin(dialog, kTitlePlaceholder);

@@ -12,7 +12,6 @@
 
 #include "results/results_window_win32.h"
 
-constexpr int kStatusBandHeight = 32;
 constexpr int kListViewId = 501;
 constexpr int kIconId = 101;
 constexpr int kShellIconId = 140;

@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/dpi_win32.h"
 #include "platform/profile_win32.h"
 #include "results/results_state_win32.h"
 #include "results/status_band.h"
@@ -53,10 +54,19 @@ DWORD CommonControlsVersion() {
   return version;
 }
 
-HIMAGELIST LoadRowImages(HINSTANCE instance) {
-  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLORDDB | ILC_MASK, 6, 0);
-  HBITMAP images = LoadBitmapW(instance, L"IMAGES");
-  HBITMAP masks = LoadBitmapW(instance, L"MASKIMAGES");
+// The six images drawn at the size nearest the window's DPI ("IMAGES" and
+// "MASKIMAGES" are the 16-pixel strips, "IMAGES20" and so on the others),
+// never stretched.
+HIMAGELIST LoadRowImages(HINSTANCE instance, int dpi) {
+  const int size = NearestImageSize(16, dpi);
+  wchar_t images_name[16] = L"IMAGES", masks_name[16] = L"MASKIMAGES";
+  if (size != 16) {
+    std::swprintf(images_name, 16, L"IMAGES%d", size);
+    std::swprintf(masks_name, 16, L"MASKIMAGES%d", size);
+  }
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLORDDB | ILC_MASK, 6, 0);
+  HBITMAP images = LoadBitmapW(instance, images_name);
+  HBITMAP masks = LoadBitmapW(instance, masks_name);
   if (list && images) ImageList_Add(list, images, masks);
   if (images) DeleteObject(images);
   if (masks) DeleteObject(masks);
@@ -64,6 +74,22 @@ HIMAGELIST LoadRowImages(HINSTANCE instance) {
     MessageBoxW(nullptr, L"Image list didn't init", L"Error", MB_OK);
   }
   return list;
+}
+
+// The height of the band font's characters, cell included.
+int FontHeight(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return tm.tmHeight;
+}
+
+StatusBandLayout BandLayout(const ResultsWindowState& s) {
+  const bool separator = !IsShellVariant(s) && s.Owner.ShowMenu;
+  return LayOutStatusBand(s.Dpi, FontHeight(s.BandFont), separator);
 }
 
 // The band's texts are the program's own (counts and words), drawn as the
@@ -79,26 +105,23 @@ void PaintStatusBand(ResultsWindowState& s, HWND hwnd) {
   RECT client;
   GetClientRect(hwnd, &client);
   int w = client.right;
-  int y = 0;
   const bool shell = IsShellVariant(s);
-  if (!shell && s.Owner.ShowMenu) {
-    HGDIOBJ old = SelectObject(dc, GetStockObject(BLACK_PEN));
-    MoveToEx(dc, 0, 0, nullptr);
-    LineTo(dc, w, 0);
-    SelectObject(dc, old);
-    y = 1;
+  const StatusBandLayout& band = s.Band;
+  if (band.Separator > 0) {
+    RECT line{0, 0, w, band.Separator};
+    FillRect(dc, &line, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   }
-  HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  HGDIOBJ oldFont = SelectObject(dc, s.BandFont ? s.BandFont : GetStockObject(DEFAULT_GUI_FONT));
   SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
   SetBkColor(dc, GetSysColor(COLOR_MENU));
   SetBkMode(dc, OPAQUE);
   RunCounters c = s.Owner.Counters ? *s.Owner.Counters : RunCounters{};
   if (shell) c.ShowFileProgress = false;  // the shell's window shows no percentage
   StatusBandText t = FormatStatusBand(c, c.FilePercent);
-  DrawBandText(dc, 0, y, t.Completed);
-  DrawBandText(dc, 0, y + 16, t.Ok);
-  DrawBandText(dc, w / 2, y, t.Bad);
-  DrawBandText(dc, w / 2, y + 16, t.Missing);
+  DrawBandText(dc, 0, band.FirstLine, t.Completed);
+  DrawBandText(dc, 0, band.SecondLine, t.Ok);
+  DrawBandText(dc, w / 2, band.FirstLine, t.Bad);
+  DrawBandText(dc, w / 2, band.SecondLine, t.Missing);
   SelectObject(dc, oldFont);
   EndPaint(hwnd, &ps);
 }
@@ -124,6 +147,7 @@ void SaveWindowSettings(ResultsWindowState& s, HWND hwnd) {
   if (!GetWindowPlacement(hwnd, &wp)) return;
   StoredPlacement p;
   p.Values[kLength] = kPlacementLength;
+  const int dpi = s.Dpi;
   p.Values[kFlags] = static_cast<int32_t>(wp.flags);
   p.Values[kShow] = static_cast<int32_t>(wp.showCmd);
   p.Values[kMinX] = wp.ptMinPosition.x;
@@ -134,15 +158,55 @@ void SaveWindowSettings(ResultsWindowState& s, HWND hwnd) {
   p.Values[kTop] = wp.rcNormalPosition.top;
   p.Values[kRight] = wp.rcNormalPosition.right;
   p.Values[kBottom] = wp.rcNormalPosition.bottom;
+  PlacementTo96(&p, SystemDpi(), dpi);
   char text[80];
   if (EncodePlacement(p, text, sizeof text)) WriteResultsSetting(s, "WindowInfo", text);
   if (!s.List) return;
   int widths[kColumnCount];
   for (int i = 0; i < kColumnCount; ++i) {
-    widths[i] = static_cast<int>(SendMessageW(s.List, LVM_GETCOLUMNWIDTH, i, 0));
+    widths[i] = ScaleTo96(static_cast<int>(SendMessageW(s.List, LVM_GETCOLUMNWIDTH, i, 0)), dpi);
   }
   if (EncodeColumnWidths(widths, kColumnCount, text, sizeof text)) {
     WriteResultsSetting(s, "LVWindowInfo", text);
+  }
+}
+
+// Fonts and image lists made for `dpi`, the earlier ones given back, and
+// the band's height for them.
+void ApplyDpi(ResultsWindowState& s, int dpi) {
+  s.Dpi = dpi;
+  if (s.BandFont) DeleteObject(s.BandFont);
+  s.BandFont = CreateGuiFontForDpi(dpi);
+  s.Band = BandLayout(s);
+  if (!s.List) return;
+  HFONT listFont = CreateListFontForDpi(dpi);
+  s.HeaderMinHeight = FontHeight(listFont) + ScaleForDpi(4, dpi);
+  if (listFont) SendMessageW(s.List, WM_SETFONT, reinterpret_cast<WPARAM>(listFont), TRUE);
+  if (s.ListFont) DeleteObject(s.ListFont);
+  s.ListFont = listFont;
+  // Icon 101 (the shell extension's 140) at the big and small icon sizes
+  // for this DPI; shared icons, which the system frees with the module.
+  const int icon = IsShellVariant(s) ? kShellIconId : kIconId;
+  const struct {
+    WPARAM Which;
+    int Width, Height;
+  } kIcons[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
+  for (const auto& k : kIcons) {
+    HANDLE h =
+        LoadImageW(s.Instance, MAKEINTRESOURCEW(icon), IMAGE_ICON, SystemMetricForDpi(k.Width, dpi),
+                   SystemMetricForDpi(k.Height, dpi), LR_SHARED);
+    if (h && s.Main) SendMessageW(s.Main, WM_SETICON, k.Which, reinterpret_cast<LPARAM>(h));
+  }
+  HIMAGELIST small = LoadRowImages(s.Instance, dpi);
+  SendMessageW(s.List, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
+  if (s.SmallImages) ImageList_Destroy(s.SmallImages);
+  s.SmallImages = small;
+  if (s.HeaderImagesSupported) {
+    HIMAGELIST arrows = LoadRowImages(s.Instance, dpi);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(s.List, LVM_GETHEADER, 0, 0));
+    SendMessageW(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(arrows));
+    if (s.HeaderImages) ImageList_Destroy(s.HeaderImages);
+    s.HeaderImages = arrows;
   }
 }
 
@@ -184,6 +248,24 @@ LRESULT CALLBACK ListSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return CallWindowProcW(s.ListProc, hwnd, msg, wp, lp);
+}
+
+// The header control pads its titles by a fixed number of pixels, which do
+// not grow with the DPI: it is made at least as high as its font and the
+// padding scaled.
+LRESULT CALLBACK HeaderSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  ResultsWindowState* w = FromWindow(hwnd);
+  if (!w || !w->HeaderProc) return DefWindowProcW(hwnd, msg, wp, lp);
+  LRESULT result = CallWindowProcW(w->HeaderProc, hwnd, msg, wp, lp);
+  if (msg == HDM_LAYOUT && result) {
+    auto* layout = reinterpret_cast<HDLAYOUT*>(lp);
+    const int more = w->HeaderMinHeight - layout->pwpos->cy;
+    if (more > 0) {
+      layout->pwpos->cy += more;
+      layout->prc->top += more;
+    }
+  }
+  return result;
 }
 
 void ShowAbout(ResultsWindowState& s, HWND hwnd) {
@@ -290,10 +372,34 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       // The shell extension's window can be maximized: its list follows
       // the client area then too, instead of keeping its restored size.
       if ((wp == SIZE_RESTORED || (shell && wp == SIZE_MAXIMIZED)) && s.List) {
-        int h = HIWORD(lp) - kStatusBandHeight;
-        MoveWindow(s.List, 0, kStatusBandHeight, LOWORD(lp), h < 0 ? 0 : h, TRUE);
+        int h = HIWORD(lp) - s.Band.Height;
+        MoveWindow(s.List, 0, s.Band.Height, LOWORD(lp), h < 0 ? 0 : h, TRUE);
       }
       break;
+    case WM_DPICHANGED: {
+      // Dragged to a monitor of another scale (or the scale changed): the
+      // fonts, pictures, band and columns for the new DPI, then the size
+      // the system suggests, which lays the list out again.
+      const int old = s.Dpi;
+      ApplyDpi(s, HIWORD(wp));
+      if (s.List) {
+        for (int i = 0; i < kColumnCount; ++i) {
+          int width = static_cast<int>(SendMessageW(s.List, LVM_GETCOLUMNWIDTH, i, 0));
+          SendMessageW(s.List, LVM_SETCOLUMNWIDTH, i, ScaleForDpi(ScaleTo96(width, old), s.Dpi));
+        }
+      }
+      const RECT* r = reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      RECT client;
+      GetClientRect(hwnd, &client);
+      if (s.List) {
+        int h = client.bottom - s.Band.Height;
+        MoveWindow(s.List, 0, s.Band.Height, client.right, h < 0 ? 0 : h, TRUE);
+      }
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+    }
     case WM_DESTROY: {
       // The owner's wait sees the flag when its message dispatch returns.
       if (s.Owner.Cancel) *s.Owner.Cancel = true;
@@ -316,7 +422,7 @@ void InsertColumns(ResultsWindowState& s, HWND list) {
     LVCOLUMNW col{};
     col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     col.fmt = LVCFMT_LEFT;
-    col.cx = widths[i];
+    col.cx = ScaleForDpi(widths[i], s.Dpi);
     col.pszText = const_cast<wchar_t*>(kColumns[i].Title);
     SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
   }
@@ -385,7 +491,9 @@ HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);  // fails harmlessly for the second window
 
-  int x = 10, y = 10, width = 400, height = 250;
+  // The default rectangle for the monitor it falls on.
+  const int atDpi = DpiForPoint(POINT{10, 10});
+  int x = 10, y = 10, width = ScaleForDpi(400, atDpi), height = ScaleForDpi(250, atDpi);
   if (placement) {
     x = placement->rcNormalPosition.left;
     y = placement->rcNormalPosition.top;
@@ -412,23 +520,26 @@ HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
   }
 
   InitCommonControls();
+  ApplyDpi(s, DpiForWindow(main));  // the band's height; the list comes next
   RECT rc;
   GetClientRect(main, &rc);
   s.List = CreateWindowExW(
-      0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOLABELWRAP, 0,
-      kStatusBandHeight, rc.right, rc.bottom - kStatusBandHeight, main,
+      // The image lists stay the window's (shared, not freed by the list
+      // view), so that a change of DPI can replace them.
+      0, WC_LISTVIEWW, L"",
+      WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOLABELWRAP | LVS_SHAREIMAGELISTS, 0, s.Band.Height,
+      rc.right, rc.bottom - s.Band.Height, main,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListViewId)), instance, nullptr);
   if (s.List) {
     SetWindowLongPtrW(s.List, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
     s.ListProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(s.List, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclassProc)));
-    HIMAGELIST small = LoadRowImages(instance);
-    SendMessageW(s.List, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
-    if (s.HeaderImagesSupported) {
-      s.HeaderImages = LoadRowImages(instance);
-      HWND header = reinterpret_cast<HWND>(SendMessageW(s.List, LVM_GETHEADER, 0, 0));
-      SendMessageW(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(s.HeaderImages));
+    if (HWND header = reinterpret_cast<HWND>(SendMessageW(s.List, LVM_GETHEADER, 0, 0))) {
+      SetWindowLongPtrW(header, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
+      s.HeaderProc = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HeaderSubclassProc)));
     }
+    ApplyDpi(s, s.Dpi);
     InsertColumns(s, s.List);
   }
   ShowWindow(main, SW_SHOW);
@@ -553,7 +664,7 @@ void InvalidateStatusBand(const ResultsWindowState& s, bool erase) {
   if (!s.Main) return;
   RECT band;
   GetClientRect(s.Main, &band);
-  band.bottom = kStatusBandHeight;
+  band.bottom = s.Band.Height;
   InvalidateRect(s.Main, &band, erase);
 }
 
@@ -565,6 +676,12 @@ void DestroyResultsWindow(ResultsWindowState& s) {
   s.Popup = nullptr;
   if (s.HeaderImages) ImageList_Destroy(s.HeaderImages);
   s.HeaderImages = nullptr;
+  if (s.SmallImages) ImageList_Destroy(s.SmallImages);
+  s.SmallImages = nullptr;
+  if (s.BandFont) DeleteObject(s.BandFont);
+  s.BandFont = nullptr;
+  if (s.ListFont) DeleteObject(s.ListFont);
+  s.ListFont = nullptr;
   if (s.StoreReady) DestroyRowStore(&s.Rows);
   s.StoreReady = false;
   if (s.ComInitialized) CoUninitialize();

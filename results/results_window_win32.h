@@ -1,5 +1,5 @@
 // The results window: one row per reported line with its icon, the running
-// totals in the 32-pixel status band above the rows, sorting, clipboard copy
+// totals in the status band above the rows, sorting, clipboard copy
 // and the right-click commands.
 //
 // A window is an instance its creator owns: the creator keeps a
@@ -27,6 +27,7 @@
 #include "formats/list_entry.h"
 #include "results/row_store.h"
 #include "results/run_counters.h"
+#include "results/status_band.h"
 #include "results/window_settings.h"
 
 // Kind of a reported line; also the row's image index.
@@ -75,9 +76,18 @@ struct ResultsWindowState {
   HINSTANCE Instance = nullptr;
   HWND Main = nullptr;  // null once the window is gone
   HWND List = nullptr;
-  WNDPROC ListProc = nullptr;  // the list view's own procedure
+  WNDPROC ListProc = nullptr;    // the list view's own procedure
+  WNDPROC HeaderProc = nullptr;  // the header control's own procedure
+  int HeaderMinHeight = 0;       // the header's least height for the DPI
   HMENU Popup = nullptr;
-  HIMAGELIST HeaderImages = nullptr;
+  HIMAGELIST SmallImages = nullptr;   // the rows' icons
+  HIMAGELIST HeaderImages = nullptr;  // the sort arrows
+  // Everything drawn in pixels is for this DPI, the window's; fonts and
+  // image lists are made again when it changes (WM_DPICHANGED).
+  int Dpi = 96;
+  HFONT BandFont = nullptr;
+  HFONT ListFont = nullptr;
+  StatusBandLayout Band{0, 0, 16, 32};  // the status band, above the list view
   bool HeaderImagesSupported = false;
   bool ComInitialized = false;
   bool StoreReady = false;  // the verifier's row store exists
@@ -93,8 +103,9 @@ struct ResultsWindowState {
 
 bool IsShellVariant(const ResultsWindowState& w);
 
-// Creates the main window (caption "Working...") with the given placement,
-// or at the default rectangle when `placement` is null. `w` must stay where
+// Creates the main window (caption "Working...") with the given placement
+// (in pixels), or at the default rectangle (10, 10, 400 x 250 at 96 DPI,
+// scaled for the monitor there) when `placement` is null. `w` must stay where
 // it is until DestroyResultsWindow. Returns null when the window could not
 // be created (nothing is then left allocated).
 HWND CreateResultsWindow(ResultsWindowState* w, HINSTANCE instance,
@@ -107,17 +118,17 @@ void ReserveRows(ResultsWindowState& w, unsigned count);
 // that kind. Always true; nothing happens once the window is gone.
 bool AddResultRow(ResultsWindowState& w, const char* text, RowKind kind);
 
-// The top 32 pixels of the client area invalidated; `erase` false when only
-// the file percentage changed.
+// The status band (the top 32 pixels of the client area at 96 DPI)
+// invalidated; `erase` false when only the file percentage changed.
 void InvalidateStatusBand(const ResultsWindowState& w, bool erase);
 
 // Destroys the window if it still exists and frees everything it holds.
 // Safe to call when the user already closed the window, and twice.
 void DestroyResultsWindow(ResultsWindowState& w);
 
-// The stored "WindowInfo" of the settings file, fitted to the screen area
-// that placements are checked against. False when none is stored or it does
-// not decode.
+// The stored "WindowInfo" of the settings file (96-DPI values) in pixels,
+// fitted to the screen area that placements are checked against. False when
+// none is stored or it does not decode.
 bool LoadStoredPlacement(const char* settingsPath, const FitArea& area, WINDOWPLACEMENT* out);
 // That area: the virtual screen where the system has one (Windows 98 and
 // 2000 on), else the primary screen from 0,0.

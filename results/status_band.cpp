@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/dpi.h"
+
 StatusBandText FormatStatusBand(const RunCounters& c, unsigned fileProgress) {
   StatusBandText t;
   int n;
@@ -21,4 +23,16 @@ StatusBandText FormatStatusBand(const RunCounters& c, unsigned fileProgress) {
   std::snprintf(t.Bad, sizeof t.Bad, "Bad: %u", c.BadCount + c.UnresolvedCount);
   std::snprintf(t.Missing, sizeof t.Missing, "Missing: %u", c.MissingCount);
   return t;
+}
+
+StatusBandLayout LayOutStatusBand(int dpi, int fontHeight, bool separator) {
+  StatusBandLayout l;
+  l.Separator = separator ? ScaleForDpi(1, dpi) : 0;
+  l.FirstLine = l.Separator;
+  const int step = ScaleForDpi(16, dpi);
+  l.SecondLine = l.FirstLine + (fontHeight > step ? fontHeight : step);
+  const int height = ScaleForDpi(32, dpi);
+  const int needed = l.SecondLine + fontHeight;
+  l.Height = needed > height ? needed : height;
+  return l;
 }

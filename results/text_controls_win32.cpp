@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 
+#include "platform/dpi_win32.h"
 #include "platform/text_win32.h"
 
 namespace {
@@ -35,6 +36,7 @@ struct Weblink {
 };
 
 HFONT g_linkFont = nullptr;
+int g_linkFontDpi = 0;
 HINSTANCE g_boldInstance = nullptr;
 HINSTANCE g_linkInstance = nullptr;
 
@@ -56,10 +58,11 @@ const wchar_t* Shown(const wchar_t* text) {
   return text ? text : L"";
 }
 
-HFONT MakeFont(int height, int weight, bool underline) {
-  return CreateFontW(height, 0, 0, 0, weight, FALSE, underline, FALSE, ANSI_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH,
-                     L"MS Sans Serif");
+// `height` at 96 DPI, made for `dpi`.
+HFONT MakeFont(int height, int weight, bool underline, int dpi) {
+  return CreateFontW(ScaleForDpi(height, dpi), 0, 0, 0, weight, FALSE, underline, FALSE,
+                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     VARIABLE_PITCH, L"MS Sans Serif");
 }
 
 SIZE TextExtent(HFONT font, const wchar_t* text) {
@@ -198,7 +201,7 @@ void UnregisterBoldTextClass(HINSTANCE instance) {
 HWND CreateBoldText(HWND parent, int id, int x, int y, const char* text) {
   auto* b = new (std::nothrow) BoldText{};
   if (!b) return nullptr;
-  b->Font = MakeFont(-14, FW_BOLD, false);
+  b->Font = MakeFont(-14, FW_BOLD, false, DpiForWindow(parent));
   b->Text = CopyText(text);
   b->Id = id;
   b->Colour = RGB(0, 0, 0);
@@ -219,7 +222,10 @@ HWND CreateBoldText(HWND parent, int id, int x, int y, const char* text) {
 
 bool RegisterLinkClass(HINSTANCE instance) {
   g_linkInstance = instance;
-  if (!g_linkFont) g_linkFont = MakeFont(-8, FW_NORMAL, true);
+  if (!g_linkFont) {
+    g_linkFontDpi = SystemDpi();
+    g_linkFont = MakeFont(-8, FW_NORMAL, true, g_linkFontDpi);
+  }
   if (!g_linkFont) return false;
   if (!RegisterControlClass(instance, kWeblinkClass, WeblinkProc)) {
     // Already registered by an earlier box that is still open is fine.
@@ -234,10 +240,21 @@ void UnregisterLinkClass(HINSTANCE instance) {
   UnregisterClassW(kWeblinkClass, instance);
   if (g_linkFont) DeleteObject(g_linkFont);
   g_linkFont = nullptr;
+  g_linkFontDpi = 0;
 }
 
 HWND CreateLink(HWND parent, int id, int x, int y, const char* text, const char* target) {
   if (!g_linkFont) return nullptr;
+  // The links' one font, for the DPI of the box they are in (one box is open
+  // at a time).
+  const int dpi = DpiForWindow(parent);
+  if (dpi != g_linkFontDpi) {
+    if (HFONT font = MakeFont(-8, FW_NORMAL, true, dpi)) {
+      DeleteObject(g_linkFont);
+      g_linkFont = font;
+      g_linkFontDpi = dpi;
+    }
+  }
   auto* l = new (std::nothrow) Weblink{};
   if (!l) return nullptr;
   l->Text = CopyText(text);

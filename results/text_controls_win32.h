@@ -15,14 +15,16 @@ constexpr COLORREF kLinkHover = RGB(192, 0, 0);
 
 bool RegisterBoldTextClass(HINSTANCE instance);
 void UnregisterBoldTextClass(HINSTANCE instance);
-// Sized to the text in its own font (MS Sans Serif, 14 pixels, bold).
+// Sized to the text in its own font (MS Sans Serif, 14 pixels at 96 DPI,
+// bold, made for the parent's DPI).
 HWND CreateBoldText(HWND parent, int id, int x, int y, const char* text);
 
 // Also creates the links' shared underlined font; false when the class or
 // the font cannot be created.
 bool RegisterLinkClass(HINSTANCE instance);
 void UnregisterLinkClass(HINSTANCE instance);
-// `target` null: the text itself is opened.
+// `target` null: the text itself is opened. The links' font (8 pixels at
+// 96 DPI, underlined) is made for the parent's DPI.
 HWND CreateLink(HWND parent, int id, int x, int y, const char* text, const char* target);
 
 // The colour a link paints with now (for tests and the paint code).

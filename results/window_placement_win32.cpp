@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/dpi_win32.h"
 #include "platform/profile_win32.h"
 #include "results/results_window_win32.h"
 #include "results/window_settings.h"
@@ -31,7 +32,13 @@ bool LoadStoredPlacement(const char* settingsPath, const FitArea& area, WINDOWPL
   const std::string text = ReadProfileStringUtf8("Corvana", "WindowInfo", "", settingsPath);
   StoredPlacement p;
   if (text.empty() || !DecodePlacement(text.c_str(), &p)) return false;
-  FitPlacementToArea(&p, area);
+  // Positions at the system DPI; the size at the DPI of the monitor the
+  // window comes back to.
+  const int positionDpi = SystemDpi();
+  const int sizeDpi = DpiForPoint(
+      POINT{ScaleForDpi(p.Values[kLeft], positionDpi), ScaleForDpi(p.Values[kTop], positionDpi)});
+  PlacementFrom96(&p, positionDpi, sizeDpi);
+  FitPlacementToArea(&p, area, sizeDpi);
   const int32_t* v = p.Values;
   *wp = WINDOWPLACEMENT{};
   wp->length = sizeof *wp;

@@ -1,5 +1,7 @@
 #include "results/window_settings.h"
 
+#include <initializer_list>
+
 #include "formats/base64.h"
 
 namespace {
@@ -27,16 +29,16 @@ bool DecodePlacement(const char* text, StoredPlacement* p) {
   return p->Values[kLength] == kPlacementLength;
 }
 
-void FitPlacementToArea(StoredPlacement* p, const FitArea& area) {
+void FitPlacementToArea(StoredPlacement* p, const FitArea& area, int dpi) {
   int32_t* v = p->Values;
   int64_t width = int64_t{v[kRight]} - v[kLeft];
   int64_t height = int64_t{v[kBottom]} - v[kTop];
   int64_t left = v[kLeft], top = v[kTop];
   if (width <= 0 || height <= 0) {
-    left = area.X + 10;
-    top = area.Y + 10;
-    width = 400;
-    height = 250;
+    left = area.X + ScaleForDpi(10, dpi);
+    top = area.Y + ScaleForDpi(10, dpi);
+    width = ScaleForDpi(400, dpi);
+    height = ScaleForDpi(250, dpi);
   }
   if (width > area.Width) width = area.Width;
   if (height > area.Height) height = area.Height;
@@ -48,6 +50,29 @@ void FitPlacementToArea(StoredPlacement* p, const FitArea& area) {
   v[kTop] = static_cast<int32_t>(top);
   v[kRight] = static_cast<int32_t>(left + width);
   v[kBottom] = static_cast<int32_t>(top + height);
+}
+
+namespace {
+
+using Scale = int (*)(int value, int dpi);
+
+void ScalePlacement(StoredPlacement* p, Scale scale, int positionDpi, int sizeDpi) {
+  int32_t* v = p->Values;
+  const int width = v[kRight] - v[kLeft];
+  const int height = v[kBottom] - v[kTop];
+  for (int i : {kMinX, kMinY, kMaxX, kMaxY, kLeft, kTop}) v[i] = scale(v[i], positionDpi);
+  v[kRight] = v[kLeft] + scale(width, sizeDpi);
+  v[kBottom] = v[kTop] + scale(height, sizeDpi);
+}
+
+}  // namespace
+
+void PlacementFrom96(StoredPlacement* p, int positionDpi, int sizeDpi) {
+  ScalePlacement(p, ScaleForDpi, positionDpi, sizeDpi);
+}
+
+void PlacementTo96(StoredPlacement* p, int positionDpi, int sizeDpi) {
+  ScalePlacement(p, ScaleTo96, positionDpi, sizeDpi);
 }
 
 bool EncodeColumnWidths(const int* widths, int count, char* out, size_t capacity) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dpi_win32.h"
 #include "platform/text_win32.h"
 #include "platform/window_text_win32.h"
 #include "shellext/create_list_state_win32.h"
@@ -103,6 +104,7 @@ bool Accept(HWND dialog, CreateListState* state) {
 INT_PTR CALLBACK CreateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
+      FitDialogToDpi(dialog);
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       InitCreateDialog(dialog, reinterpret_cast<CreateListState*>(lParam));
       return FALSE;  // the focus is set
@@ -129,6 +131,7 @@ INT_PTR CALLBACK CreateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
+      FitDialogToDpi(dialog);
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       SetTitle(dialog, "Status - Corvana %s");
       return TRUE;
@@ -152,6 +155,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 INT_PTR CALLBACK OpenErrorDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
+      FitDialogToDpi(dialog);
       SetDlgItemTextUtf8(dialog, kOpenErrorText, reinterpret_cast<const char*>(lParam));
       return TRUE;
     case WM_COMMAND:

@@ -1,5 +1,9 @@
 #include "shellext/module_state_win32.h"
 
+#include <cwchar>
+
+#include "platform/dpi_win32.h"
+
 namespace {
 
 constexpr int kMenuBitmapId = 138;
@@ -14,7 +18,14 @@ ShellModuleState& ShellModule() {
 HBITMAP MenuBitmap() {
   ShellModuleState& module = ShellModule();
   if (HBITMAP bitmap = module.MenuBitmap) return bitmap;
-  HBITMAP loaded = LoadBitmapW(module.Instance, MAKEINTRESOURCEW(kMenuBitmapId));
+  // The picture drawn nearest the menu's check-mark size at the system DPI
+  // (Explorer's menus are drawn for it): bitmap 138 is the 16-pixel one,
+  // "MENUBITMAP20" and so on the larger ones.
+  const int size = NearestImageSize(SystemMetricForDpi(SM_CXMENUCHECK, SystemDpi()), kBaseDpi);
+  wchar_t name[16];
+  std::swprintf(name, 16, L"MENUBITMAP%d", size);
+  HBITMAP loaded =
+      LoadBitmapW(module.Instance, size == 16 ? MAKEINTRESOURCEW(kMenuBitmapId) : name);
   if (!loaded) return nullptr;
   // Two threads may load it at once: the first to store it wins.
   void* before = InterlockedCompareExchangePointer(

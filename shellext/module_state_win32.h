@@ -10,7 +10,8 @@
 
 struct ShellModuleState {
   HINSTANCE Instance;  // kept by the module entry, nothing else done there
-  // Bitmap 138, loaded by the first QueryContextMenu (user and GDI work has
+  // Bitmap 138 (or its larger drawing for the menu's check-mark size at the
+  // system DPI), loaded by the first QueryContextMenu (user and GDI work has
   // no place under the loader lock) and freed once the module may unload.
   HBITMAP volatile MenuBitmap;
   volatile LONG LiveObjects;      // factories and handlers alive

@@ -2,13 +2,7 @@
 
 namespace {
 
-constexpr int kIconId = 140;
 constexpr UINT kSysUpdateDb = 503;
-
-HICON LoadIconSized(HINSTANCE instance, int cx, int cy) {
-  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
-                                       GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
-}
 
 }  // namespace
 
@@ -23,13 +17,7 @@ HWND CreateVerifyWindow(ResultsWindowState* window, HINSTANCE instance, ResultsW
   HMENU sys = GetSystemMenu(main, FALSE);
   AppendMenuW(sys, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(sys, MF_STRING | (on ? MF_CHECKED : MF_UNCHECKED), kSysUpdateDb, L"&Update DB");
-  // Shared icons: the system frees them with the module.
-  if (HICON big = LoadIconSized(instance, SM_CXICON, SM_CYICON)) {
-    SendMessageW(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  }
-  if (HICON small = LoadIconSized(instance, SM_CXSMICON, SM_CYSMICON)) {
-    SendMessageW(main, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-  }
+  // The window sets its own big and small icon (140), for its DPI.
   return main;
 }
 

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kIconId = 101;
 constexpr UINT kSysUpdateDb = 503;
 constexpr UINT kSysAbout = 504;
 constexpr UINT kMenuUpdateDb = 40004;
@@ -95,14 +94,7 @@ bool BeginRunWindow(HINSTANCE instance) {
   } else {
     CheckMenuItem(GetMenu(main), kMenuUpdateDb, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
   }
-  HICON big = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
-                                            GetSystemMetrics(SM_CXICON),
-                                            GetSystemMetrics(SM_CYICON), LR_SHARED));
-  HICON small = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXSMICON),
-                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  if (big) SendMessageW(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  if (small) SendMessageW(main, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  // The window sets its own big and small icon (101), for its DPI.
   return true;
 }
 

@@ -9,12 +9,14 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "desktop_win32.h"
 #include "formats/base64.h"
+#include "platform/dpi_win32.h"
 #include "platform/files_win32.h"
 #include "results/results_window_win32.h"
 #include "tests/pipeline/test_files_win32.h"
@@ -24,6 +26,11 @@
 #include "verifier/run_window_win32.h"
 
 namespace {
+
+// The DPI a new window of this process gets (the system's, under Wine).
+int DpiForWindowOrSystem() {
+  return SystemDpi();
+}
 
 void Touch(const std::string& path) {
   HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -161,6 +168,23 @@ LRESULT CALLBACK SpyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     ::EndMenu();
   }
   return ::CallWindowProcA(g_spy.original, hwnd, msg, wp, lp);
+}
+
+// Opens the About box from the window (modal until OK), hands it to `look`
+// on a second thread once it is shown with its controls, and presses OK.
+void WithAboutBox(HWND main, const std::function<void(HWND box)>& look) {
+  std::thread closer([&look] {
+    HWND box = nullptr;
+    for (int i = 0; i < 500 && !(box && ::IsWindowVisible(box)); ++i) {
+      box = ::FindWindowA("#32770", "About Corvana");
+      if (!(box && ::IsWindowVisible(box))) ::Sleep(20);
+    }
+    if (!box) return;
+    look(box);
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+  });
+  ::SendMessageA(main, WM_COMMAND, 40003, 0);
+  closer.join();
 }
 
 class ResultsWindow : public ::testing::Test {
@@ -945,14 +969,7 @@ TEST_F(ResultsWindow, AboutBoxShowsTitleAndLinks) {
     std::string title;
     int linkCount = 0;
   } found;
-  std::thread closer([&found] {
-    HWND box = nullptr;
-    // The box is found once it is shown, after its controls exist.
-    for (int i = 0; i < 500 && !(box && ::IsWindowVisible(box)); ++i) {
-      box = ::FindWindowA("#32770", "About Corvana");
-      if (!(box && ::IsWindowVisible(box))) ::Sleep(20);
-    }
-    if (!box) return;
+  WithAboutBox(main_, [&found](HWND box) {
     for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
       char cls[64] = {};
       ::GetClassNameA(c, cls, sizeof cls);
@@ -964,16 +981,133 @@ TEST_F(ResultsWindow, AboutBoxShowsTitleAndLinks) {
       if (::IsWindowVisible(::GetDlgItem(box, id))) placeholdersHidden = false;
     }
     found.links = found.linkCount == 2 && placeholdersHidden;
-    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
   });
-  ::SendMessageA(main_, WM_COMMAND, 40003, 0);  // modal until OK
-  closer.join();
   EXPECT_TRUE(found.bold);
   EXPECT_TRUE(found.links);
   // The classes are gone again with the box.
   WNDCLASSA wc;
   EXPECT_FALSE(::GetClassInfoA(::GetModuleHandleA(nullptr), "CvWeblinkClass", &wc));
   EXPECT_FALSE(::GetClassInfoA(::GetModuleHandleA(nullptr), "CvBoldTextClass", &wc));
+}
+
+// The About box's bold title and first link, measured while it is open.
+void MeasureAboutBox(HWND main, WindowMeasures* m) {
+  WithAboutBox(main, [m](HWND box) {
+    for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      char cls[64] = {};
+      ::GetClassNameA(c, cls, sizeof cls);
+      RECT r{};
+      ::GetWindowRect(c, &r);
+      if (lstrcmpA(cls, "CvBoldTextClass") == 0) m->TitleHeight = r.bottom - r.top;
+      if (lstrcmpA(cls, "CvWeblinkClass") == 0 && !m->LinkHeight) m->LinkHeight = r.bottom - r.top;
+    }
+  });
+}
+
+// Sizes stored in the settings file are 96-DPI values at any scale: those of
+// earlier versions (which the system gave 96-DPI values) come back scaled,
+// and the window writes back what it read. At the system DPI of the process;
+// started by ResultsWindowDpi at each DPI, it also hands over its measures.
+TEST_F(ResultsWindow, StoredSizesAre96DpiValuesAndTheWindowScales) {
+  const int dpi = DpiForWindowOrSystem();
+  int32_t placement[11] = {44, 0, SW_SHOWNORMAL, -1, -1, -1, -1, 40, 50, 460, 350};
+  char text[80];
+  Base64Encode(reinterpret_cast<unsigned char*>(placement), sizeof placement, text, sizeof text);
+  ::WritePrivateProfileStringA("Corvana", "WindowInfo", text, g_verifier.IniPath);
+  ::WritePrivateProfileStringA("Corvana", "LVWindowInfo", "cgAAAHIAAAClAAAA", g_verifier.IniPath);
+  Open();
+  RECT r;
+  ::GetWindowRect(main_, &r);
+  EXPECT_EQ(r.left, ScaleForDpi(40, dpi));
+  EXPECT_EQ(r.top, ScaleForDpi(50, dpi));
+  EXPECT_EQ(r.right - r.left, ScaleForDpi(420, dpi));
+  EXPECT_EQ(r.bottom - r.top, ScaleForDpi(300, dpi));
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 0, 0), ScaleForDpi(114, dpi));
+  EXPECT_EQ(::SendMessageA(list_, LVM_GETCOLUMNWIDTH, 2, 0), ScaleForDpi(165, dpi));
+  EndRunWindow();
+  int32_t v[11] = {};
+  ASSERT_EQ(
+      Base64Decode(Setting("WindowInfo").c_str(), reinterpret_cast<unsigned char*>(v), sizeof v),
+      44u);
+  EXPECT_EQ(v[7], 40);
+  EXPECT_EQ(v[8], 50);
+  EXPECT_EQ(v[9], 460);
+  EXPECT_EQ(v[10], 350);
+  EXPECT_EQ(Setting("LVWindowInfo"), "AwAAAHIAAAByAAAApQAAAA==");
+
+  // A window at the default place and size, with rows and the menu bar.
+  ::WritePrivateProfileStringA("Corvana", "WindowInfo", nullptr, g_verifier.IniPath);
+  ::WritePrivateProfileStringA("Corvana", "LVWindowInfo", nullptr, g_verifier.IniPath);
+  g_verifier.Settings.ShowMenu = true;
+  g_verifier.Counters.TotalEntries = -1;
+  Open();
+  ReportLine(Info, "%s", "Corvana v2.33");
+  ReportLine(Good, "%s: %08X:  %s", "a.bin", 0x1234ABCDu, "OK");
+  ReportLine(Bad, "%s: :   %s.  %s", "gone.bin", "FAILED", "File does not exist");
+  PumpUntil([] { return false; }, 400);  // the rows shown
+  WindowMeasures m = MeasureResultsWindow(main_, list_);
+  MeasureAboutBox(main_, &m);
+  EXPECT_EQ(m.Dpi, dpi);
+  EXPECT_EQ(m.ImageSize, NearestImageSize(16, dpi));
+  // The band's two lines, each a font height below the one before, both
+  // above the list.
+  EXPECT_EQ(BandLineProblems(m), std::vector<std::string>{}) << FormatMeasures(m);
+  EXPECT_TRUE(HandOverMeasures(m));
+}
+
+// The window in proportion at 96, 120, 144 and 192 DPI: each size at least
+// 0.95 times its 96-DPI size scaled by the exact ratio.
+TEST(ResultsWindowDpi, InProportionAtEveryScale) {
+  if (!OwnsWinePrefix()) GTEST_SKIP() << "needs a Wine prefix of its own";
+  std::vector<std::string> problems;
+  const std::vector<WindowMeasures> at =
+      MeasureAtEachDpi("ResultsWindow.StoredSizesAre96DpiValuesAndTheWindowScales", &problems);
+  EXPECT_EQ(problems, std::vector<std::string>{});
+  ASSERT_EQ(at.size(), 4u);
+  EXPECT_GT(at[0].TitleHeight, 0);
+  EXPECT_GT(at[0].LinkHeight, 0);
+  for (const WindowMeasures& m : at) {
+    EXPECT_EQ(OutOfProportion(at[0], m), std::vector<std::string>{});
+  }
+}
+
+// Dragged to a monitor of 144 DPI: the suggested rectangle taken, fonts,
+// images, band and columns for the new DPI, and the stored values still at
+// 96 DPI.
+TEST_F(ResultsWindow, FollowsAChangeOfDpi) {
+  Open();
+  ReportLine(Good, "%s: %08X:  %s", "a.bin", 0x1234ABCDu, "OK");
+  PumpUntil([] { return false; }, 400);
+  const int before = DpiForWindowOrSystem();
+  if (before != 96) GTEST_SKIP() << "measured from 96 DPI";
+  const WindowMeasures old = MeasureResultsWindow(main_, list_);
+  RECT suggested{30, 40, 30 + 600, 40 + 375};
+  ::SendMessageA(main_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  PumpUntil([] { return false; }, 100);
+  RECT r;
+  ::GetWindowRect(main_, &r);
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.top, 40);
+  EXPECT_EQ(r.right - r.left, 600);
+  EXPECT_EQ(r.bottom - r.top, 375);
+  WindowMeasures m = MeasureResultsWindow(main_, list_);
+  EXPECT_EQ(m.ImageSize, 24);
+  EXPECT_EQ(m.Columns[0], 171);
+  EXPECT_EQ(m.Columns[2], 248);
+  EXPECT_GE(m.ListTop, 48);
+  RECT client;
+  ::GetClientRect(main_, &client);
+  EXPECT_EQ(m.ListHeight, client.bottom - m.ListTop);
+  EXPECT_GE(m.RowHeight, old.RowHeight * 1.4);
+  EndRunWindow();
+  // Stored at 96 DPI: the widths as they were, the size as 400 x 250.
+  EXPECT_EQ(Setting("LVWindowInfo"), "AwAAAHIAAAByAAAApQAAAA==");
+  int32_t v[11] = {};
+  ASSERT_EQ(
+      Base64Decode(Setting("WindowInfo").c_str(), reinterpret_cast<unsigned char*>(v), sizeof v),
+      44u);
+  EXPECT_EQ(v[9] - v[7], 400);
+  EXPECT_EQ(v[10] - v[8], 250);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/dpi.h"
 #include "results/status_band.h"
 
 namespace {
@@ -99,6 +100,111 @@ TEST(StatusBand, Counts) {
   EXPECT_STREQ(t.Ok, "Ok: 6");
   EXPECT_STREQ(t.Bad, "Bad: 3");  // unresolved names count as bad
   EXPECT_STREQ(t.Missing, "Missing: 3");
+}
+
+TEST(Dpi, ScalingRoundsLikeMulDivAndComesBack) {
+  const struct {
+    int Value, Dpi, Scaled;
+  } cases[] = {
+      {400, 96, 400},
+      {400, 120, 500},
+      {400, 144, 600},
+      {400, 192, 800},
+      {114, 144, 171},
+      {165, 144, 248},  // 247.5: halves away from zero
+      {1, 144, 2},
+      {-14, 144, -21},
+      {-8, 120, -10},
+      {-7, 144, -11},
+      {16, 168, 28},
+      {32, 0, 32},
+      {32, -5, 32},                   // unknown DPI: 96
+      {2000000000, 192, 2147483647},  // held at the largest int
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ScaleForDpi(c.Value, c.Dpi), c.Scaled) << c.Value << " at " << c.Dpi;
+  }
+  // Scaled up and back, every 96-DPI value is what it was.
+  for (int dpi : {96, 120, 144, 168, 192, 240, 288}) {
+    for (int v = -300; v <= 3000; ++v) ASSERT_EQ(ScaleTo96(ScaleForDpi(v, dpi), dpi), v) << dpi;
+  }
+  EXPECT_EQ(ScaleTo96(171, 144), 114);
+}
+
+TEST(Dpi, PicturesOfTheNearestDrawnSize) {
+  const struct {
+    int Base, Dpi, Size;
+  } cases[] = {
+      {16, 96, 16},  {16, 108, 20}, {16, 120, 20}, {16, 144, 24}, {16, 168, 32},  // 28: a tie
+      {16, 192, 32}, {16, 288, 32}, {16, 72, 16},  {13, 96, 16},  {15, 144, 24},
+      {21, 96, 20},  {22, 96, 24},  {17, 96, 16},  // 18 and 22: ties
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NearestImageSize(c.Base, c.Dpi), c.Size) << c.Base << " at " << c.Dpi;
+  }
+}
+
+TEST(Placement, StoredAt96DpiWhateverTheMonitor) {
+  // As earlier versions wrote it: 96-DPI values.
+  const StoredPlacement stored{{44, 0, 1, -1, -1, 20, 30, 40, 50, 460, 350}};
+  StoredPlacement p = stored;
+  PlacementFrom96(&p, 96, 96);
+  EXPECT_EQ(std::memcmp(&p, &stored, sizeof p), 0);
+  // System at 150 %, window on a 200 % monitor: corner at the system's
+  // scale, size at the monitor's.
+  PlacementFrom96(&p, 144, 192);
+  EXPECT_EQ(p.Values[kLeft], 60);
+  EXPECT_EQ(p.Values[kTop], 75);
+  EXPECT_EQ(p.Values[kRight] - p.Values[kLeft], 840);
+  EXPECT_EQ(p.Values[kBottom] - p.Values[kTop], 600);
+  EXPECT_EQ(p.Values[kMaxX], 30);
+  EXPECT_EQ(p.Values[kMaxY], 45);
+  EXPECT_EQ(p.Values[kMinX], -2);  // -1.5, away from zero
+  EXPECT_EQ(p.Values[kShow], 1);
+  PlacementTo96(&p, 144, 192);
+  EXPECT_EQ(p.Values[kLeft], 40);
+  EXPECT_EQ(p.Values[kRight], 460);
+  EXPECT_EQ(p.Values[kBottom], 350);
+  EXPECT_EQ(p.Values[kMaxY], 30);
+  // No width: the default rectangle, at the monitor's scale.
+  StoredPlacement empty = stored;
+  empty.Values[kRight] = empty.Values[kLeft];
+  FitPlacementToArea(&empty, {0, 0, 2560, 1440}, 144);
+  EXPECT_EQ(empty.Values[kLeft], 15);
+  EXPECT_EQ(empty.Values[kRight] - empty.Values[kLeft], 600);
+  EXPECT_EQ(empty.Values[kBottom] - empty.Values[kTop], 375);
+}
+
+TEST(StatusBand, LinesNeverOverlapAtAnyScale) {
+  // At 96 DPI: 32 pixels, lines at 0 and 16, or 1 and 17 under the
+  // separator.
+  StatusBandLayout l = LayOutStatusBand(96, 13, false);
+  EXPECT_EQ(l.Separator, 0);
+  EXPECT_EQ(l.FirstLine, 0);
+  EXPECT_EQ(l.SecondLine, 16);
+  EXPECT_EQ(l.Height, 32);
+  l = LayOutStatusBand(96, 13, true);
+  EXPECT_EQ(l.Separator, 1);
+  EXPECT_EQ(l.FirstLine, 1);
+  EXPECT_EQ(l.SecondLine, 17);
+  EXPECT_EQ(l.Height, 32);
+  l = LayOutStatusBand(144, 20, true);
+  EXPECT_EQ(l.Separator, 2);
+  EXPECT_EQ(l.SecondLine, 26);
+  EXPECT_EQ(l.Height, 48);
+  // A font taller than the scaled step (a large text setting) pushes the
+  // second line and the band's end down.
+  for (int dpi : {96, 120, 144, 192, 288}) {
+    for (int font = 8; font <= 80; ++font) {
+      for (bool separator : {false, true}) {
+        l = LayOutStatusBand(dpi, font, separator);
+        EXPECT_GE(l.SecondLine - l.FirstLine, font);
+        EXPECT_GE(l.Height - l.SecondLine, font);
+        EXPECT_GE(l.Height, ScaleForDpi(32, dpi));
+        EXPECT_GE(l.FirstLine, l.Separator);
+      }
+    }
+  }
 }
 
 }  // namespace

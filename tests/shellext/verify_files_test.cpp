@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dpi.h"
 #include "platform/files_win32.h"
 #include "platform/text_win32.h"
 #include "tests/formats/list_bytes.h"
@@ -577,6 +578,73 @@ TEST_F(VerifyFilesTest, TheViewFollowsOnlyFromTheEnd) {
   EXPECT_EQ(rowsWhenScrolled, 31);
   EXPECT_TRUE(stayed);
   EXPECT_EQ(rowsAtEnd, 31 + 1 + 3 + 3);
+}
+
+int WindowHeight(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r.bottom - r.top;
+}
+
+// The extension's windows take Explorer's awareness and scale themselves:
+// the results window and the progress window, measured at the system DPI
+// of this process. Started by ShellWindowsDpi at each DPI, it hands over
+// its measures.
+TEST_F(VerifyFilesTest, TheResultsAndProgressWindowsScaleWithTheDisplay) {
+  Put("x.bin", "abc");
+  Put("disc.md5", std::string(kAbcMd5) + "  x.bin\n");
+  WindowMeasures m;
+  Verify({"x.bin"}, [&](HWND main) { m = MeasureResultsWindow(main, GetDlgItem(main, 501)); });
+  EXPECT_EQ(m.ImageSize, NearestImageSize(16, m.Dpi));
+  // No separator in this window's band: two lines, a font height apart.
+  EXPECT_EQ(BandLineProblems(m), std::vector<std::string>{}) << FormatMeasures(m);
+
+  // The progress window, while a file long enough to be cancelled hashes.
+  ASSERT_TRUE(MakeSparseFile(folder_ + "big.bin", 32ull << 30));
+  DialogDriver driver({{"Create .SFV file - Corvana",
+                        [&](HWND dialog, DialogDriver&) {
+                          SetControlText(dialog, 1000, folder_ + "big.sfv");
+                          PressButton(dialog, IDOK);
+                        }},
+                       {"Status - Corvana",
+                        [&](HWND progress, DialogDriver&) {
+                          RECT r{};
+                          GetWindowRect(progress, &r);
+                          m.ProgressWidth = r.right - r.left;
+                          m.ProgressHeight = r.bottom - r.top;
+                          m.ProgressBarHeight = WindowHeight(GetDlgItem(progress, 1002));
+                          m.CancelHeight = WindowHeight(GetDlgItem(progress, IDCANCEL));
+                          PressButton(progress, IDCANCEL);
+                        }},
+                       AnswerBox("Results")});
+  {
+    ShellHandler handler;
+    ASSERT_TRUE(handler.Create());
+    ComPtr<IDataObject> data = SelectionOf({folder_ + "big.bin"});
+    ASSERT_TRUE(data);
+    EXPECT_EQ(handler.Initialize(data.Get()), S_OK);
+    handler.QueryMenu(CMF_NORMAL);
+    EXPECT_EQ(handler.Invoke(0), S_OK);
+  }
+  EXPECT_TRUE(driver.Finish()) << "no window titled " << driver.Missed();
+  EXPECT_GT(m.ProgressBarHeight, 0);
+  EXPECT_TRUE(HandOverMeasures(m));
+}
+
+// Both windows in proportion at 96, 120, 144 and 192 DPI: each size at
+// least 0.95 times its 96-DPI size scaled by the exact ratio.
+TEST(ShellWindowsDpi, InProportionAtEveryScale) {
+  if (!OwnsWinePrefix()) GTEST_SKIP() << "needs a Wine prefix of its own";
+  std::vector<std::string> problems;
+  const std::vector<WindowMeasures> at = MeasureAtEachDpi(
+      "VerifyFilesTest.TheResultsAndProgressWindowsScaleWithTheDisplay", &problems);
+  EXPECT_EQ(problems, std::vector<std::string>{});
+  ASSERT_EQ(at.size(), 4u);
+  EXPECT_GT(at[0].ProgressWidth, 0);
+  EXPECT_GT(at[0].CancelHeight, 0);
+  for (const WindowMeasures& m : at) {
+    EXPECT_EQ(OutOfProportion(at[0], m), std::vector<std::string>{});
+  }
 }
 
 }  // namespace
