@@ -53,6 +53,8 @@ DWORD CommonControlsVersion() {
   return version;
 }
 
+}  // namespace
+
 HIMAGELIST LoadRowImages(HINSTANCE instance) {
   HIMAGELIST list = ImageList_Create(16, 16, ILC_COLORDDB | ILC_MASK, 6, 0);
   HBITMAP images = LoadBitmapW(instance, L"IMAGES");
@@ -65,6 +67,8 @@ HIMAGELIST LoadRowImages(HINSTANCE instance) {
   }
   return list;
 }
+
+namespace {
 
 // The band's texts are the program's own (counts and words), drawn as the
 // wide text the window is.

@@ -14,6 +14,7 @@ struct ShellCommandContext {
   const Selection* Files;    // never empty when a command runs
   ShellHashCommand* Hash;    // the command's own job and pipeline, not started
   const char* SettingsPath;  // full path of "Corvana.ini", the command's own
+  int ProposedListType = -1;  // creation: the type to propose, or -1 for DefaultExtension's
 };
 
 // Command 0: asks for a list name and type, hashes the selection and writes
