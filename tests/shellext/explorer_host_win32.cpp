@@ -291,6 +291,135 @@ HRESULT ShellHandler::InvokeVerb(const char* verb, HWND owner) {
   return menu_->InvokeCommand(&info);
 }
 
+namespace {
+
+BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM pages) {
+  reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(pages)->push_back(page);
+  return TRUE;
+}
+
+}  // namespace
+
+HRESULT ShellHandler::AddPages(std::vector<HPROPSHEETPAGE>* pages) {
+  ComPtr<IShellPropSheetExt> sheet;
+  HRESULT got =
+      menu_->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(sheet.Put()));
+  if (FAILED(got)) return got;
+  return sheet->AddPages(CollectPage, reinterpret_cast<LPARAM>(pages));
+}
+
+HRESULT ShellHandler::ReplacePage(UINT id) {
+  ComPtr<IShellPropSheetExt> sheet;
+  HRESULT got =
+      menu_->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(sheet.Put()));
+  if (FAILED(got)) return got;
+  return sheet->ReplacePage(id, CollectPage, 0);
+}
+
+PropertiesSheet::PropertiesSheet(const std::vector<HPROPSHEETPAGE>& pages, const char* caption) {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  std::vector<HPROPSHEETPAGE> owned = pages;
+  const std::wstring title = Wide(caption);
+  PROPSHEETHEADERW header{};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW | PSH_PROPTITLE;
+  header.pszCaption = title.c_str();
+  header.nPages = static_cast<UINT>(owned.size());
+  header.phpage = owned.data();
+  if (!owned.empty()) sheet_ = reinterpret_cast<HWND>(PropertySheetW(&header));
+  if (sheet_) DispatchHostMessages();
+}
+
+PropertiesSheet::~PropertiesSheet() {
+  Close();
+}
+
+HWND PropertiesSheet::ShowPage(int index) {
+  if (!sheet_) return nullptr;
+  SendMessageW(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  DispatchHostMessages();
+  return reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_INDEXTOHWND, index, 0));
+}
+
+void PropertiesSheet::Close() {
+  if (sheet_) DestroyWindow(sheet_);
+  sheet_ = nullptr;
+  DispatchHostMessages();
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DispatchHostMessages();
+    if (done()) return true;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return false;
+    // Woken by the next message; the timeout is only a guard.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed < 50 ? timeoutMs - elapsed : 50,
+                              QS_ALLINPUT);
+  }
+}
+
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
+  std::vector<std::vector<std::string>> rows;
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    std::vector<std::string> cells;
+    for (int column = 0; column < columns; ++column) {
+      wchar_t text[1024] = {};
+      LVITEMW item{};
+      item.iSubItem = column;
+      item.pszText = text;
+      item.cchTextMax = 1024;
+      SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+      cells.push_back(Utf8(text));
+    }
+    rows.push_back(std::move(cells));
+  }
+  return rows;
+}
+
+std::vector<int> SelectedRows(HWND list) {
+  std::vector<int> rows;
+  for (int row = -1;;) {
+    row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                        MAKELPARAM(LVNI_SELECTED, 0)));
+    if (row < 0) return rows;
+    rows.push_back(row);
+  }
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(memory))) {
+      text = Utf8(p);
+      GlobalUnlock(memory);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+bool PutClipboardText(const std::string& text) {
+  const std::wstring wide = Wide(text);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+  if (!memory) return false;
+  std::memcpy(GlobalLock(memory), wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  if (!OpenClipboard(nullptr)) {
+    GlobalFree(memory);
+    return false;
+  }
+  EmptyClipboard();
+  const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  if (!put) GlobalFree(memory);
+  CloseClipboard();
+  return put;
+}
+
 void ShellHandler::Reset() {
   init_.Reset();
   menu_.Reset();

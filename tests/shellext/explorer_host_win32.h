@@ -18,6 +18,11 @@
 //                                      DialogDriver started before;
 //   handler.InvokeAsync(0)             returns as InvokeCommand does, once
 //                                      the command's thread has started;
+//   handler.AddPages(&pages)           IShellPropSheetExt::AddPages: the
+//                                      pages it adds, as Properties gets them;
+//   PropertiesSheet sheet(pages)       a modeless PropertySheetW with them,
+//                                      on this thread; sheet.Close() is the
+//                                      user closing Properties;
 //   handler.Reset(); ModuleCanUnloadNow()  after the last release.
 //
 // Registry-writing tests must carry RESOURCE_LOCK corvana_registry.
@@ -27,6 +32,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+#include <prsht.h>
 #include <shlobj.h>
 
 #include <cstdint>
@@ -101,6 +108,10 @@ class ShellHandler {
   HRESULT InvokeAsync(UINT offset, HWND owner = nullptr);
   // InvokeCommand with a verb string.
   HRESULT InvokeVerb(const char* verb, HWND owner = nullptr);
+  // IShellPropSheetExt::AddPages; the pages added are appended to `pages`.
+  HRESULT AddPages(std::vector<HPROPSHEETPAGE>* pages);
+  // IShellPropSheetExt::ReplacePage of page `id`, refusing any page.
+  HRESULT ReplacePage(UINT id);
   IContextMenu* Menu() const { return menu_.Get(); }
   IShellExtInit* Init() const { return init_.Get(); }
   HRESULT LastResult() const { return last_; }
@@ -113,6 +124,39 @@ class ShellHandler {
   ComPtr<IShellExtInit> init_;
   HRESULT last_ = S_OK;
 };
+
+// Properties as Explorer shows it: a modeless property sheet, created on this
+// thread with the pages a handler added (each taken over: the sheet destroys
+// them). Pages get their messages through this thread's dispatching
+// (PumpUntil, DispatchHostMessages).
+class PropertiesSheet {
+ public:
+  explicit PropertiesSheet(const std::vector<HPROPSHEETPAGE>& pages, const char* caption = "a.bin");
+  ~PropertiesSheet();  // Close()
+  PropertiesSheet(const PropertiesSheet&) = delete;
+  PropertiesSheet& operator=(const PropertiesSheet&) = delete;
+  HWND Window() const { return sheet_; }
+  // Shows page `index` (the first is shown on creation); its window.
+  HWND ShowPage(int index);
+  // The sheet's window goes, as when the user closes Properties.
+  void Close();
+
+ private:
+  HWND sheet_ = nullptr;
+};
+
+// Dispatches this thread's messages until `done` answers true; false when
+// `timeoutMs` passes first.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 60000);
+
+// The cells of a report-mode list view, row by row (asked of it with
+// LVM_GETITEMTEXTW, so an owner-data list answers too).
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns);
+// The rows selected in a list view.
+std::vector<int> SelectedRows(HWND list);
+// The clipboard's text (UTF-8) and a way to put text there.
+std::string ClipboardText();
+bool PutClipboardText(const std::string& text);
 
 // DllCanUnloadNow of the loaded extension (E_FAIL when it is not loaded).
 HRESULT ModuleCanUnloadNow();
