@@ -316,7 +316,25 @@ HRESULT ShellHandler::ReplacePage(UINT id) {
   return sheet->ReplacePage(id, CollectPage, 0);
 }
 
-PropertiesSheet::PropertiesSheet(const std::vector<HPROPSHEETPAGE>& pages, const char* caption) {
+namespace {
+
+// A sheet that is never shown: under Wine, taking a shown window off the
+// screen waits some two seconds for the window manager.
+int CALLBACK KeepSheetHidden(HWND, UINT message, LPARAM template_) {
+  if (message == PSCB_PRECREATE && template_) {
+    // The template is a DLGTEMPLATEEX (signature 0xFFFF) or a DLGTEMPLATE.
+    auto* words = reinterpret_cast<WORD*>(template_);
+    DWORD* style = words[1] == 0xFFFF ? reinterpret_cast<DWORD*>(words + 6)
+                                      : reinterpret_cast<DWORD*>(template_);
+    *style &= ~static_cast<DWORD>(WS_VISIBLE);
+  }
+  return 0;
+}
+
+}  // namespace
+
+PropertiesSheet::PropertiesSheet(const std::vector<HPROPSHEETPAGE>& pages, bool visible,
+                                 const char* caption) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   std::vector<HPROPSHEETPAGE> owned = pages;
@@ -324,6 +342,10 @@ PropertiesSheet::PropertiesSheet(const std::vector<HPROPSHEETPAGE>& pages, const
   PROPSHEETHEADERW header{};
   header.dwSize = sizeof header;
   header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW | PSH_PROPTITLE;
+  if (!visible) {
+    header.dwFlags |= PSH_USECALLBACK;
+    header.pfnCallback = KeepSheetHidden;
+  }
   header.pszCaption = title.c_str();
   header.nPages = static_cast<UINT>(owned.size());
   header.phpage = owned.data();

@@ -128,10 +128,13 @@ class ShellHandler {
 // Properties as Explorer shows it: a modeless property sheet, created on this
 // thread with the pages a handler added (each taken over: the sheet destroys
 // them). Pages get their messages through this thread's dispatching
-// (PumpUntil, DispatchHostMessages).
+// (PumpUntil, DispatchHostMessages). A sheet that is not `visible` works
+// the same, its pages shown and hidden within it, but never reaches the
+// screen (under Wine it then goes at once instead of in some two seconds).
 class PropertiesSheet {
  public:
-  explicit PropertiesSheet(const std::vector<HPROPSHEETPAGE>& pages, const char* caption = "a.bin");
+  explicit PropertiesSheet(const std::vector<HPROPSHEETPAGE>& pages, bool visible = true,
+                           const char* caption = "a.bin");
   ~PropertiesSheet();  // Close()
   PropertiesSheet(const PropertiesSheet&) = delete;
   PropertiesSheet& operator=(const PropertiesSheet&) = delete;
