@@ -289,8 +289,26 @@ void GiveTip(PageState& s, NMLVGETINFOTIPW* tip) {
   tip->pszText[n] = 0;
 }
 
+void SetName(PageFile& file) {
+  const size_t slash = file.Path.rfind('\\');
+  file.Name = file.Path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+}
+
+// The items that are folders leave the page.
+void LeaveFoldersOut(PageState& s) {
+  size_t kept = 0;
+  for (size_t i = 0; i < s.FileCount; ++i) {
+    const DWORD attributes = GetFileAttributesUtf8(s.Files[i].Path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (kept != i) s.Files[kept].Path = std::move(s.Files[i].Path);
+    SetName(s.Files[kept++]);
+  }
+  s.FileCount = kept;
+}
+
 void InitPage(PageState& s, HWND page) {
   s.Page = page;
+  LeaveFoldersOut(s);
   const std::string settings = LocateSettingsFile(ShellModule().Instance);
   s.ShownCount = ParseChecksumAlgorithms(
       ReadProfileStringUtf8("Corvana", "ChecksumAlgorithms", "", settings.c_str()), s.Shown);
@@ -405,18 +423,13 @@ UINT CALLBACK PageCallback(HWND, UINT message, PROPSHEETPAGEW* page) {
 
 }  // namespace
 
-HPROPSHEETPAGE CreateChecksumPage(std::vector<std::string> files) {
+HPROPSHEETPAGE CreateChecksumPage(std::vector<std::string> items) {
   std::unique_ptr<PageState> s(new (std::nothrow) PageState);
-  if (!s || files.empty() || files.size() > kMaxChecksumPageFiles) return nullptr;
-  s->Files.reset(new (std::nothrow) PageFile[files.size()]);
+  if (!s || items.empty() || items.size() > kMaxChecksumPageFiles) return nullptr;
+  s->Files.reset(new (std::nothrow) PageFile[items.size()]);
   if (!s->Files) return nullptr;
-  s->FileCount = files.size();
-  for (size_t i = 0; i < files.size(); ++i) {
-    PageFile& file = s->Files[i];
-    file.Path = std::move(files[i]);
-    const size_t slash = file.Path.rfind('\\');
-    file.Name = file.Path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
-  }
+  s->FileCount = items.size();
+  for (size_t i = 0; i < items.size(); ++i) s->Files[i].Path = std::move(items[i]);
   // The list view and the progress bar; Explorer has them already.
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);

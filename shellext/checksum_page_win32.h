@@ -27,8 +27,9 @@ enum : int {
 // Selections of more files than this get no page.
 constexpr size_t kMaxChecksumPageFiles = 1000;
 
-// A page for `files` (full paths, UTF-8; 1 to kMaxChecksumPageFiles), not
+// A page for `items` (full paths, UTF-8; 1 to kMaxChecksumPageFiles), not
 // yet added to a sheet; null when it cannot be made. The page counts in the
 // module's live objects until the sheet releases it. Nothing is read here:
-// the settings when the page is created, the files once it is first shown.
-HPROPSHEETPAGE CreateChecksumPage(std::vector<std::string> files);
+// when the page is created it reads the settings and leaves the folders
+// among the items out, and it reads the files once it is first shown.
+HPROPSHEETPAGE CreateChecksumPage(std::vector<std::string> items);

@@ -142,7 +142,12 @@ class ChecksumPageTest : public ::testing::Test {
     DispatchHostMessages();
     return Text(kCheckResultText);
   }
-  bool IconShown() { return IsWindowVisible(GetDlgItem(page_, kCheckResultIcon)) != 0; }
+  // The tick or cross is shown (its own style: the sheet may be off the screen).
+  bool IconShown() {
+    HWND icon = GetDlgItem(page_, kCheckResultIcon);
+    return (GetWindowLongW(icon, GWL_STYLE) & WS_VISIBLE) &&
+           SendMessageW(icon, STM_GETICON, 0, 0) != 0;
+  }
 
   static std::string* folder_;
   ComApartment apartment_;
@@ -288,7 +293,7 @@ TEST_F(ChecksumPageTest, AUnicodeNameAndALongPath) {
   Put(path, "abc");
   std::vector<HPROPSHEETPAGE> pages = PagesOf(DropOf({path}));
   ASSERT_EQ(pages.size(), 1u);
-  sheet_ = std::make_unique<PropertiesSheet>(pages);
+  sheet_ = std::make_unique<PropertiesSheet>(pages, false);
   page_ = sheet_->ShowPage(0);
   ASSERT_TRUE(PumpUntil([&] { return Done(); }));
   EXPECT_EQ(Rows(), RowsOf({&kAbc}));
