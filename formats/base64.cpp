@@ -1,6 +1,7 @@
 #include "formats/base64.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -52,15 +53,15 @@ size_t Base64Encode(const void* data, size_t size, char* out, size_t capacity) {
   return length;
 }
 
-size_t Base64Decode(const char* text, void* out, size_t capacity) {
+size_t Base64DecodeRun(const char* text, size_t length, void* out, size_t capacity, size_t* used) {
   auto* dst = static_cast<unsigned char*>(out);
   const auto* s = reinterpret_cast<const unsigned char*>(text);
-  while (*s == ' ' || *s == '\t') ++s;
   size_t stored = 0;
+  size_t at = 0;
   uint32_t bits = 0;  // pending bits, the oldest highest
   int count = 0;      // number of pending bits
-  for (; stored < capacity; ++s) {
-    const int v = DigitValue(*s);
+  for (; stored < capacity && at < length; ++at) {
+    const int v = DigitValue(s[at]);
     if (v < 0) break;
     bits = (bits << 6) | static_cast<uint32_t>(v);
     count += 6;
@@ -70,5 +71,12 @@ size_t Base64Decode(const char* text, void* out, size_t capacity) {
       bits &= (uint32_t{1} << count) - 1;
     }
   }
+  *used = at;
   return stored;
+}
+
+size_t Base64Decode(const char* text, void* out, size_t capacity) {
+  while (*text == ' ' || *text == '\t') ++text;
+  size_t used = 0;
+  return Base64DecodeRun(text, std::strlen(text), out, capacity, &used);
 }

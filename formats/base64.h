@@ -23,3 +23,10 @@ size_t Base64Encode(const void* data, size_t size, char* out, size_t capacity);
 // stored. A trailing group of two or three characters gives one or two bytes;
 // a single trailing character carries no whole byte and gives none.
 size_t Base64Decode(const char* text, void* out, size_t capacity);
+
+// Decodes the alphabet characters at the very start of `text` (`length`
+// bytes, not necessarily terminated; no blanks skipped), up to the first
+// character outside the alphabet, the end of `text`, or the character that
+// completes byte `capacity`. Stores the bytes in `out` as Base64Decode does
+// and sets `*used` to the number of characters read.
+size_t Base64DecodeRun(const char* text, size_t length, void* out, size_t capacity, size_t* used);

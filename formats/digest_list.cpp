@@ -3,26 +3,21 @@
 #include <cstring>
 
 #include "formats/line_reader.h"
+#include "hashing/digest_text.h"
 #include "hashing/search.h"
 
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 size_t HexRun(const char* text, size_t length) {
   size_t n = 0;
-  while (n < length && HexValue(text[n]) >= 0) ++n;
+  while (n < length && HexDigitValue(text[n]) >= 0) ++n;
   return n;
 }
 
 void DecodeHex(const char* hex, size_t digits, unsigned char* out) {
   for (size_t i = 0; i < digits / 2; ++i)
-    out[i] = static_cast<unsigned char>((HexValue(hex[2 * i]) << 4) | HexValue(hex[2 * i + 1]));
+    out[i] = static_cast<unsigned char>((HexDigitValue(hex[2 * i]) << 4) |
+                                        HexDigitValue(hex[2 * i + 1]));
 }
 
 bool EqualIgnoringCase(const char* a, const char* b, size_t n) {
@@ -55,10 +50,7 @@ bool AlgorithmByDigits(size_t digits, DigestAlgorithm* algorithm) {
   }
 }
 
-struct Tag {
-  const char* Text;
-  DigestAlgorithm Algorithm;
-};
+using Tag = DigestLineTag;
 // The tags of coreutils' --tag lines and OpenSSL's (SHA2-256 since 3.0).
 constexpr Tag kTags[] = {
     {"MD5", DigestAlgorithm::Md5},         {"SHA1", DigestAlgorithm::Sha1},
@@ -233,6 +225,10 @@ DigestContent SniffDigestList(const ListReader& reader, NativeFile file) {
   }
   if (seen == 0) return DigestContent::None;
   return plainMd5 ? DigestContent::PlainMd5 : DigestContent::Digest;
+}
+
+std::span<const DigestLineTag> DigestLineTags() {
+  return kTags;
 }
 
 const char* DigestTag(DigestAlgorithm algorithm) {

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "formats/list_reader.h"
 #include "hashing/digest_algorithm.h"
@@ -64,6 +65,16 @@ enum class DigestContent {
 // a name's algorithm); the untagged ones must all have the same length. The
 // file position is left anywhere.
 DigestContent SniffDigestList(const ListReader& reader, NativeFile file);
+
+// One tag that tagged lines carry before the name ("SHA256", "SHA2-256").
+struct DigestLineTag {
+  const char* Text;
+  DigestAlgorithm Algorithm;
+};
+
+// Every tag the reader accepts, in upper case as the tools print them. The
+// published-digest finder names algorithms by the same tags.
+std::span<const DigestLineTag> DigestLineTags();
 
 // The tag the lists print for `algorithm` ("SHA256", "BLAKE3", "MD5"...).
 const char* DigestTag(DigestAlgorithm algorithm);

@@ -20,7 +20,8 @@
 //   digest has out.length bytes: one when a prefix, a tag or Subresource
 //   Integrity names it, else all of that length in kDigestAlgorithmsInOrder
 //   (64 digits: SHA-256 and BLAKE3). The caller compares out.bytes with the
-//   digest of each candidate and names the one that matches.
+//   digest of each candidate and names the one that matches. out.bytes are in
+//   the order their digits are printed (CRC-32: most significant byte first).
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,12 @@
 #include "hashing/digest_text.h"
 
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 void FormatDigestHexN(const unsigned char* digest, int bytes, char* out, bool upperCase) {
   const char* hex = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
   for (int i = 0; i < bytes; ++i) {

@@ -2,6 +2,10 @@
 // order. Lists carry it in lower case; result lines show it in upper case.
 #pragma once
 
+// The value of one hexadecimal digit in either case, or -1 for any other
+// character.
+int HexDigitValue(char c);
+
 // Writes 2 * bytes digits and the terminating zero into `out`.
 void FormatDigestHexN(const unsigned char* digest, int bytes, char* out, bool upperCase);
 
