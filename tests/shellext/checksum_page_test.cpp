@@ -338,6 +338,35 @@ TEST_F(ChecksumPageTest, CopyTakesTheSelectedRowsOrAll) {
   EXPECT_EQ(ClipboardText(), "352441C2  a.bin\r\n" + kAbc.digests[3] + "  a.bin\r\n");
 }
 
+// "Save..." hands the chosen rows' files to list creation, whose dialog
+// proposes a list of the first chosen row's algorithm in the files' folder,
+// named after the first of them in the creation's order.
+TEST_F(ChecksumPageTest, SaveWritesTheListOfTheChosenAlgorithm) {
+  Put(At("Corvana.ini"), "[Corvana]\r\nShowDoneCreate=0\r\n");
+  ASSERT_TRUE(Open({"empty", "a.bin"}));
+  HWND list = GetDlgItem(page_, kChecksumList);
+  ListView_SetItemState(list, 3, LVIS_SELECTED, LVIS_SELECTED);  // SHA-256 of empty
+  ListView_SetItemState(list, 9, LVIS_SELECTED, LVIS_SELECTED);  // SHA-256 of a.bin
+  DialogDriver driver({{"Create .SFV file - Corvana", [](HWND dialog, DialogDriver& d) {
+                          d.Note(ControlText(dialog, 1000));
+                          d.Note(ComboEntry(dialog, 1003, ComboSelection(dialog, 1003)));
+                          PressButton(dialog, IDOK);
+                        }}});
+  SendMessageW(page_, WM_COMMAND, MAKEWPARAM(kChecksumSave, BN_CLICKED), 0);
+  ASSERT_TRUE(WaitForCommands(60000));
+  ASSERT_TRUE(driver.Finish()) << driver.Missed();
+  EXPECT_EQ(driver.Notes(), (std::vector<std::string>{At("a.sha256"), ".sha256"}));
+  HANDLE file = CreateFileUtf8(At("a.sha256").c_str(), GENERIC_READ, 0, OPEN_EXISTING, 0);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  char text[512] = {};
+  DWORD got = 0;
+  ReadFile(file, text, sizeof text - 1, &got, nullptr);
+  CloseHandle(file);
+  EXPECT_EQ(std::string(text, got),
+            kAbc.digests[3] + "  a.bin\n" + kEmpty.digests[3] + "  empty\n");
+  DeleteFileA(At("a.sha256").c_str());
+}
+
 // Until hashing ends the box says "Checking…"; closing Properties while a
 // large file is hashed ends the work at once (hashing the file would take
 // many seconds) and the module may then go.
