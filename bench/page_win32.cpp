@@ -131,7 +131,8 @@ int main(int argc, char** argv) {
     for (int i = 3; i < argc; ++i) AddItem(WindowsPath(argv[i]), &items);
     return AddPages(std::atoi(argv[2]), items);
   }
-  if (argc == 4 && std::strcmp(argv[1], "digests") == 0) return Digests(argv[2], std::atoi(argv[3]));
+  if (argc == 4 && std::strcmp(argv[1], "digests") == 0)
+    return Digests(argv[2], std::atoi(argv[3]));
   std::fprintf(stderr, "usage: page_bench addpages REPEAT ITEM... | digests FILE REPEAT\n");
   return 2;
 }

@@ -190,8 +190,7 @@ MultiDigestHasher* CreateMultiDigestHasher(bool digestThreads) {
     t.Owner = h;
     t.Made = CreateCountingSemaphore(&t.Ready, kSlots, h->QuitEvent, SemaphoreSleep::AddressWait);
     if (t.Made)
-      t.Thread =
-          reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, DigestMain, &t, 0, nullptr));
+      t.Thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, DigestMain, &t, 0, nullptr));
     if (!t.Thread) {
       Teardown(h);
       return nullptr;

@@ -120,8 +120,9 @@ DWORD WINAPI HashFiles(void* parameter) {
   s.TotalBytes.store(total);
   for (size_t i = 0; i < s.FileCount; ++i) {
     PageFile& file = s.Files[i];
-    const MultiDigestOutcome outcome = HashAllDigests(
-        s.Hasher, file.Path.c_str(), s.Shown, s.ShownCount, file.Digests, &file.Error, &s.DoneBytes);
+    const MultiDigestOutcome outcome =
+        HashAllDigests(s.Hasher, file.Path.c_str(), s.Shown, s.ShownCount, file.Digests,
+                       &file.Error, &s.DoneBytes);
     if (outcome == MultiDigestOutcome::Cancelled) return 0;
     file.State.store(outcome == MultiDigestOutcome::Hashed ? kHashed : kFailed,
                      std::memory_order_release);
@@ -170,7 +171,8 @@ void ShowProgress(PageState& s) {
 void ShowFailures(PageState& s) {
   if (s.Failures == 0) return;
   const PageFile& file = s.Files[s.FirstFailure];
-  std::string text = std::string(kCouldNotRead) + " " + file.Name + ": " + SystemMessage(file.Error);
+  std::string text =
+      std::string(kCouldNotRead) + " " + file.Name + ": " + SystemMessage(file.Error);
   if (s.Failures > 1)
     text += " (and " + std::to_string(s.Failures - 1) + " more, named in their rows' tips)";
   SetDlgItemTextUtf8(s.Page, kChecksumStatus, text.c_str());
@@ -197,8 +199,8 @@ void Check(PageState& s) {
   HWND list = GetDlgItem(s.Page, kChecksumList);
   if (match >= 0) {
     const DigestValue& value = *digests[static_cast<size_t>(match)];
-    std::string found = std::string("Matches the ") + DigestDisplayName(value.Algorithm) +
-                        " of " + FileOfRow(s, static_cast<size_t>(match)).Name;
+    std::string found = std::string("Matches the ") + DigestDisplayName(value.Algorithm) + " of " +
+                        FileOfRow(s, static_cast<size_t>(match)).Name;
     ShowResult(s, found.c_str(), s.Tick);
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemState(list, match, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

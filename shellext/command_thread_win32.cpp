@@ -42,8 +42,8 @@ void RunCommand(const CommandRequest& request) {
   const std::string settings = LocateSettingsFile(ShellModule().Instance);
   // The owner is Explorer's window, on Explorer's thread; it may be gone.
   HWND owner = request.Owner && IsWindow(request.Owner) ? request.Owner : nullptr;
-  ShellCommandContext context{owner, ShellModule().Instance, &selection, resources.Hash,
-                              settings.c_str(), request.ProposedListType};
+  ShellCommandContext context{owner,          ShellModule().Instance, &selection,
+                              resources.Hash, settings.c_str(),       request.ProposedListType};
   if (request.Offset == 0) {
     // Paths too long to list are reported by the command, even alone.
     if (selection.Head || selection.Refused) RunCreateListCommand(context);
@@ -65,8 +65,7 @@ DWORD WINAPI CommandThread(void* parameter) {
 
 }  // namespace
 
-bool StartCommandThread(UINT offset, HWND owner, std::vector<std::string> items,
-                        int listType) {
+bool StartCommandThread(UINT offset, HWND owner, std::vector<std::string> items, int listType) {
   auto* request = new (std::nothrow) CommandRequest{offset, owner, std::move(items), listType};
   if (!request) return false;
   HMODULE held = nullptr;

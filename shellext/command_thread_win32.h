@@ -15,5 +15,4 @@
 // the creation dialog proposes. The thread holds a reference on the module and counts in
 // ShellModule().RunningCommands until its last window is gone. False when
 // the thread could not be started (nothing is then held).
-bool StartCommandThread(UINT offset, HWND owner, std::vector<std::string> items,
-                        int listType = -1);
+bool StartCommandThread(UINT offset, HWND owner, std::vector<std::string> items, int listType = -1);

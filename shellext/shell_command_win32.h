@@ -9,11 +9,11 @@
 #include "shellext/selection.h"
 
 struct ShellCommandContext {
-  HWND Owner;                // the invocation's window (may be null)
-  HINSTANCE Instance;        // this module
-  const Selection* Files;    // never empty when a command runs
-  ShellHashCommand* Hash;    // the command's own job and pipeline, not started
-  const char* SettingsPath;  // full path of "Corvana.ini", the command's own
+  HWND Owner;                 // the invocation's window (may be null)
+  HINSTANCE Instance;         // this module
+  const Selection* Files;     // never empty when a command runs
+  ShellHashCommand* Hash;     // the command's own job and pipeline, not started
+  const char* SettingsPath;   // full path of "Corvana.ini", the command's own
   int ProposedListType = -1;  // creation: the type to propose, or -1 for DefaultExtension's
 };
 

@@ -50,8 +50,8 @@ std::string* MultiDigestTest::folder_ = nullptr;
 
 TEST_F(MultiDigestTest, OneReadGivesEachDigestAsTheAlgorithmAlone) {
   constexpr size_t kBlock = kMultiDigestBlockBytes;
-  const size_t sizes[] = {0,         1,         kBlock - 1, kBlock, kBlock + 1,
-                          3 * kBlock, kMultiDigestSlots * kBlock + 3};
+  const size_t sizes[] = {
+      0, 1, kBlock - 1, kBlock, kBlock + 1, 3 * kBlock, kMultiDigestSlots * kBlock + 3};
   // Every algorithm in the table's order, and a few in another order.
   const DigestAlgorithm some[] = {DigestAlgorithm::Blake3, DigestAlgorithm::Crc32,
                                   DigestAlgorithm::Sha512};
@@ -103,9 +103,9 @@ TEST_F(MultiDigestTest, AFileThatCannotBeOpenedGivesTheSystemsReason) {
     for (const Case& c : cases) {
       DigestValue out[kMaxMultiDigests];
       DWORD error = 0;
-      EXPECT_EQ(HashAllDigests(hasher, c.path.c_str(), kDigestAlgorithmsInOrder, 6, out, &error,
-                               nullptr),
-                MultiDigestOutcome::ReadError);
+      EXPECT_EQ(
+          HashAllDigests(hasher, c.path.c_str(), kDigestAlgorithmsInOrder, 6, out, &error, nullptr),
+          MultiDigestOutcome::ReadError);
       EXPECT_EQ(error, c.error) << c.path;
     }
     DestroyMultiDigestHasher(hasher);
@@ -125,14 +125,14 @@ TEST_F(MultiDigestTest, CancellingStopsALargeFileAtOnce) {
     });
     DigestValue out[kMaxMultiDigests];
     DWORD error = 0;
-    EXPECT_EQ(HashAllDigests(hasher, large.c_str(), kDigestAlgorithmsInOrder, 6, out, &error,
-                             &progress),
-              MultiDigestOutcome::Cancelled);
+    EXPECT_EQ(
+        HashAllDigests(hasher, large.c_str(), kDigestAlgorithmsInOrder, 6, out, &error, &progress),
+        MultiDigestOutcome::Cancelled);
     canceller.join();
     EXPECT_LT(progress.load(), 1ull << 30);  // far from the 16 GiB
-    EXPECT_EQ(HashAllDigests(hasher, large.c_str(), kDigestAlgorithmsInOrder, 6, out, &error,
-                             nullptr),
-              MultiDigestOutcome::Cancelled);
+    EXPECT_EQ(
+        HashAllDigests(hasher, large.c_str(), kDigestAlgorithmsInOrder, 6, out, &error, nullptr),
+        MultiDigestOutcome::Cancelled);
     DestroyMultiDigestHasher(hasher);
   }
   DeleteFileUtf8(large.c_str());

@@ -29,21 +29,24 @@ const Known kEmpty = {
     "empty",
     {"00000000", "d41d8cd98f00b204e9800998ecf8427e", "da39a3ee5e6b4b0d3255bfef95601890afd80709",
      "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855",
-     "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36ce9ce47d0d13c5d85f2b0ff8318d2877eec2"
+     "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36ce9ce47d0d13c5d85f2b0ff8318d2877ee"
+     "c2"
      "f63b931bd47417a81a538327af927da3e",
      "af1349b9f5f9a1a6a0404dea36dcc9499bcb25c9adc112b7cc9a93cae41f3262"}};
 const Known kAbc = {
     "a.bin",
     {"352441C2", "900150983cd24fb0d6963f7d28e17f72", "a9993e364706816aba3e25717850c26c9cd0d89d",
      "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
-     "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebb"
+     "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3fee"
+     "bb"
      "d454d4423643ce80e2a9ac94fa54ca49f",
      "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85"}};
 const Known kPattern = {
     "pattern.dat",
     {"60A35550", "6e94125b12cbc12491ecc09b98175d96", "63072b9eb70e27bd78ff906c56fba8067239cd52",
      "56ede49d7e45c726cb1f2485914346542801fc736cf006346ec874a916834895",
-     "8c21024ae0f8f5a632141344e352970f3319b96e5f25dc66e7ba829f99cd51ae51f43e8a399b6c5149ff088f4f93d22"
+     "8c21024ae0f8f5a632141344e352970f3319b96e5f25dc66e7ba829f99cd51ae51f43e8a399b6c5149ff088f4f93d"
+     "22"
      "cec90f13856464e5d5919e3f28abd8621",
      "227a2851758429730a350241d32b1776ea55f271c54fc45ea21dd71b8e4ebb30"}};
 const char* const kAlgorithms[] = {"CRC-32", "MD5", "SHA-1", "SHA-256", "SHA-512", "BLAKE3"};
@@ -220,8 +223,8 @@ TEST_F(ChecksumPageTest, TheBoxChecksEveryRowAsItIsTyped) {
       {"MD5", kPattern.digests[1], "Matches the MD5 of pattern.dat", 7},
       {"SHA-1", kAbc.digests[2], "Matches the SHA-1 of a.bin", 2},
       {"SHA-512", kPattern.digests[4], "Matches the SHA-512 of pattern.dat", 10},
-      {"a wrong digest", "0000000000000000000000000000000000000000000000000000000000000001", kNoMatch,
-       -1},
+      {"a wrong digest", "0000000000000000000000000000000000000000000000000000000000000001",
+       kNoMatch, -1},
       {"no digest at all", "see the download page", "", -1},
   };
   for (const Case& c : cases) {
@@ -244,7 +247,8 @@ TEST_F(ChecksumPageTest, TheClipboardsDigestIsCheckedOnOpening) {
     const char* result;
   } cases[] = {
       {sha256, sha256, "Matches the SHA-256 of a.bin"},
-      {"Release 1.0\r\n" + sha256 + "  a.bin\r\n", sha256 + "  a.bin", "Matches the SHA-256 of a.bin"},
+      {"Release 1.0\r\n" + sha256 + "  a.bin\r\n", sha256 + "  a.bin",
+       "Matches the SHA-256 of a.bin"},
       {sha256 + " *a.bin", sha256 + " *a.bin", "Matches the SHA-256 of a.bin"},
       {"sha256:" + sha256, "sha256:" + sha256, "Matches the SHA-256 of a.bin"},
       {"SHA256=" + sha256, "SHA256=" + sha256, "Matches the SHA-256 of a.bin"},
@@ -257,8 +261,8 @@ TEST_F(ChecksumPageTest, TheClipboardsDigestIsCheckedOnOpening) {
        "ba:78:16:bf:8f:01:cf:ea:41:41:40:de:5d:ae:22:23:b0:03:61:a3:96:17:7a:9c:b4:10:ff:61:f2:00:"
        "15:ad",
        "Matches the SHA-256 of a.bin"},
-      {"MD5: 9001 5098 3cd2 4fb0 d696 3f7d 28e1 7f72", "MD5: 9001 5098 3cd2 4fb0 d696 3f7d 28e1 7f72",
-       "Matches the MD5 of a.bin"},
+      {"MD5: 9001 5098 3cd2 4fb0 d696 3f7d 28e1 7f72",
+       "MD5: 9001 5098 3cd2 4fb0 d696 3f7d 28e1 7f72", "Matches the MD5 of a.bin"},
       {"no digest here", "", ""},
   };
   for (const auto& c : cases) {
@@ -318,8 +322,8 @@ TEST_F(ChecksumPageTest, AFileHeldWithoutSharingCouldNotBeRead) {
 TEST_F(ChecksumPageTest, TheSettingChoosesTheAlgorithms) {
   Put(At("Corvana.ini"), "[Corvana]\r\nChecksumAlgorithms=sha256, MD5,unknown\r\n");
   ASSERT_TRUE(Open({"a.bin"}));
-  EXPECT_EQ(Rows(), (std::vector<std::vector<std::string>>{
-                        {"a.bin", "MD5", kAbc.digests[1]}, {"a.bin", "SHA-256", kAbc.digests[3]}}));
+  EXPECT_EQ(Rows(), (std::vector<std::vector<std::string>>{{"a.bin", "MD5", kAbc.digests[1]},
+                                                           {"a.bin", "SHA-256", kAbc.digests[3]}}));
   EXPECT_EQ(Check(kAbc.digests[0]), kNoMatch);  // CRC-32 is not shown, so not compared
 }
 

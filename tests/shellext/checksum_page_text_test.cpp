@@ -29,8 +29,8 @@ TEST(ChecksumPageText, TheSettingNamesTheAlgorithmsInTheTablesOrder) {
       {"crc32,md5,sha1,sha256,sha512,blake3", all},
       {"sha256", {"sha256"}},
       {"BLAKE3, Sha256", {"sha256", "blake3"}},  // table order, any case
-      {" md5 ,, md5 ,", {"md5"}},               // each once; empty words passed over
-      {"sha-256,sha3", all},                    // no word known: everything
+      {" md5 ,, md5 ,", {"md5"}},                // each once; empty words passed over
+      {"sha-256,sha3", all},                     // no word known: everything
       {"whirlpool,crc32", {"crc32"}},
       {"crc32 md5", all},  // blanks do not separate
   };

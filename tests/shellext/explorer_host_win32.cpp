@@ -378,8 +378,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD elapsed = GetTickCount() - start;
     if (elapsed >= timeoutMs) return false;
     // Woken by the next message; the timeout is only a guard.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed < 50 ? timeoutMs - elapsed : 50,
-                              QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                              timeoutMs - elapsed < 50 ? timeoutMs - elapsed : 50, QS_ALLINPUT);
   }
 }
 
@@ -394,7 +394,8 @@ std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
       item.iSubItem = column;
       item.pszText = text;
       item.cchTextMax = 1024;
-      SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+      SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(&item));
       cells.push_back(Utf8(text));
     }
     rows.push_back(std::move(cells));
