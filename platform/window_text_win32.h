@@ -3,8 +3,9 @@
 // with the wide calls), so every name shows as it is.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 
