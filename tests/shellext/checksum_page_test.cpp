@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "platform/files_win32.h"
+#include "platform/window_text_win32.h"
 #include "shellext/checksum_page_win32.h"
 #include "tests/pipeline/test_files_win32.h"
+#include "tests/results/desktop_win32.h"
 #include "tests/shellext/explorer_host_win32.h"
 
 namespace {
@@ -91,7 +93,7 @@ class ChecksumPageTest : public ::testing::Test {
   }
   void SetUp() override {
     ASSERT_TRUE(apartment_.Ok());
-    PutClipboardText("");
+    SetClipboardTextUtf8(nullptr, "");
   }
   void TearDown() override {
     sheet_.reset();
@@ -136,7 +138,13 @@ class ChecksumPageTest : public ::testing::Test {
   }
 
   std::vector<std::vector<std::string>> Rows() {
-    return ListViewRows(GetDlgItem(page_, kChecksumList), 3);
+    ListViewReader list(GetDlgItem(page_, kChecksumList), GetCurrentProcess());
+    std::vector<std::vector<std::string>> rows;
+    for (const ListRow& row : list.Rows()) rows.push_back({row.name, row.crc, row.status});
+    return rows;
+  }
+  std::vector<int> Selected() {
+    return ListViewReader(GetDlgItem(page_, kChecksumList), GetCurrentProcess()).Selected();
   }
   std::string Text(int id) { return ControlText(page_, id); }
   // Typing into the box checks again at once.
@@ -231,8 +239,7 @@ TEST_F(ChecksumPageTest, TheBoxChecksEveryRowAsItIsTyped) {
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
     EXPECT_EQ(Check(c.text), c.result) << c.what;
     EXPECT_EQ(IconShown(), *c.result != 0) << c.what;
-    EXPECT_EQ(SelectedRows(list), c.row < 0 ? std::vector<int>{} : std::vector<int>{c.row})
-        << c.what;
+    EXPECT_EQ(Selected(), c.row < 0 ? std::vector<int>{} : std::vector<int>{c.row}) << c.what;
   }
 }
 
@@ -266,7 +273,7 @@ TEST_F(ChecksumPageTest, TheClipboardsDigestIsCheckedOnOpening) {
       {"no digest here", "", ""},
   };
   for (const auto& c : cases) {
-    ASSERT_TRUE(PutClipboardText(c.clipboard));
+    ASSERT_TRUE(SetClipboardTextUtf8(nullptr, c.clipboard));
     ASSERT_TRUE(Open({"a.bin"})) << c.clipboard;
     EXPECT_EQ(Text(kCheckAgainstEdit), c.box) << c.clipboard;
     EXPECT_EQ(Text(kCheckResultText), c.result) << c.clipboard;
@@ -335,11 +342,12 @@ TEST_F(ChecksumPageTest, CopyTakesTheSelectedRowsOrAll) {
   for (const Known* file : {&kEmpty, &kAbc}) {
     for (const std::string& digest : file->digests) all += digest + "  " + file->name + "\r\n";
   }
-  EXPECT_EQ(ClipboardText(), all);
+  EXPECT_EQ(SystemUtf8(ClipboardUnicode()), all);
   ListView_SetItemState(list, 9, LVIS_SELECTED, LVIS_SELECTED);
   ListView_SetItemState(list, 6, LVIS_SELECTED, LVIS_SELECTED);
   SendMessageW(page_, WM_COMMAND, MAKEWPARAM(kChecksumCopy, BN_CLICKED), 0);
-  EXPECT_EQ(ClipboardText(), "352441C2  a.bin\r\n" + kAbc.digests[3] + "  a.bin\r\n");
+  EXPECT_EQ(SystemUtf8(ClipboardUnicode()),
+            "352441C2  a.bin\r\n" + kAbc.digests[3] + "  a.bin\r\n");
 }
 
 // "Save..." hands the chosen rows' files to list creation, whose dialog
@@ -377,7 +385,7 @@ TEST_F(ChecksumPageTest, SaveWritesTheListOfTheChosenAlgorithm) {
 TEST_F(ChecksumPageTest, ClosingTheSheetStopsTheWork) {
   const std::string large = At("large.bin");
   ASSERT_TRUE(MakeSparseFile(large, 16ull << 30));
-  ASSERT_TRUE(PutClipboardText(kAbc.digests[1]));
+  ASSERT_TRUE(SetClipboardTextUtf8(nullptr, kAbc.digests[1]));
   std::vector<HPROPSHEETPAGE> pages = Pages({"large.bin"});
   ASSERT_EQ(pages.size(), 1u);
   sheet_ = std::make_unique<PropertiesSheet>(pages);

@@ -128,9 +128,9 @@ class ShellHandler {
 // Properties as Explorer shows it: a modeless property sheet, created on this
 // thread with the pages a handler added (each taken over: the sheet destroys
 // them). Pages get their messages through this thread's dispatching
-// (PumpUntil, DispatchHostMessages). A sheet that is not `visible` works
-// the same, its pages shown and hidden within it, but never reaches the
-// screen (under Wine it then goes at once instead of in some two seconds).
+// (DispatchHostMessages, or PumpUntil of tests/results/desktop_win32.h). A sheet that is not
+// `visible` works the same, its pages shown and hidden within it, but never reaches the screen
+// (under Wine it then goes at once instead of in some two seconds).
 class PropertiesSheet {
  public:
   explicit PropertiesSheet(const std::vector<HPROPSHEETPAGE>& pages, bool visible = true,
@@ -147,19 +147,6 @@ class PropertiesSheet {
  private:
   HWND sheet_ = nullptr;
 };
-
-// Dispatches this thread's messages until `done` answers true; false when
-// `timeoutMs` passes first.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 60000);
-
-// The cells of a report-mode list view, row by row (asked of it with
-// LVM_GETITEMTEXTW, so an owner-data list answers too).
-std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns);
-// The rows selected in a list view.
-std::vector<int> SelectedRows(HWND list);
-// The clipboard's text (UTF-8) and a way to put text there.
-std::string ClipboardText();
-bool PutClipboardText(const std::string& text);
 
 // DllCanUnloadNow of the loaded extension (E_FAIL when it is not loaded).
 HRESULT ModuleCanUnloadNow();

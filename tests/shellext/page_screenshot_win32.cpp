@@ -13,7 +13,9 @@
 #include "hashing/digest.h"
 #include "hashing/digest_text.h"
 #include "platform/files_win32.h"
+#include "platform/window_text_win32.h"
 #include "shellext/checksum_page_win32.h"
+#include "tests/results/desktop_win32.h"
 #include "tests/shellext/explorer_host_win32.h"
 
 namespace {
@@ -67,7 +69,7 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < setup.size(); ++i) setup[i] = static_cast<char>((i * 7919) >> 5);
   Put("corvana-2.33-setup.exe", setup);
   Put("corvana-2.33-setup.exe.asc", "-----BEGIN PGP SIGNATURE-----\r\n");
-  PutClipboardText(Sha256Of(setup) + "  corvana-2.33-setup.exe\r\n");
+  SetClipboardTextUtf8(nullptr, Sha256Of(setup) + "  corvana-2.33-setup.exe\r\n");
   {
     ShellHandler handler;
     ComPtr<IDataObject> data =
