@@ -8,16 +8,9 @@
 
 #include "hashing/files_at_once.h"
 #include "hashing/name_resolution_win32.h"
+#include "hashing/thread_entry_win32.h"
 #include "platform/files_win32.h"
 #include "platform/handles_win32.h"
-
-// Windows enters thread procedures of the i686 build with a 4-byte-aligned
-// stack; the hashing code may use SSE, so the entry points realign it.
-#if defined(__i386__)
-#define CORVANA_THREAD_ENTRY __attribute__((force_align_arg_pointer))
-#else
-#define CORVANA_THREAD_ENTRY
-#endif
 
 namespace {
 

@@ -54,6 +54,22 @@ bool SetClipboardTextUtf8(HWND owner, const std::string& text) {
   return taken;
 }
 
+std::string GetClipboardTextUtf8(HWND owner, size_t maxUnits) {
+  if (!::OpenClipboard(owner)) return {};
+  std::string text;
+  if (HANDLE memory = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(::GlobalLock(memory))) {
+      const size_t room = ::GlobalSize(memory) / sizeof(wchar_t);
+      size_t units = 0;
+      while (units < room && units < maxUnits && p[units] != 0) ++units;
+      text = Utf8(p, static_cast<int>(units));
+      ::GlobalUnlock(memory);
+    }
+  }
+  ::CloseClipboard();
+  return text;
+}
+
 std::string DragQueryFileUtf8(HDROP drop, UINT index) {
   const UINT n = ::DragQueryFileW(drop, index, nullptr, 0);
   std::wstring w(static_cast<size_t>(n) + 1, L'\0');

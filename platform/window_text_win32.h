@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <string>
@@ -18,6 +19,9 @@ int MessageBoxUtf8(HWND owner, const char* text, const char* caption, UINT type)
 // forms from it for programs that ask for those). False when the clipboard
 // could not be opened or the memory not had.
 bool SetClipboardTextUtf8(HWND owner, const std::string& text);
+// The clipboard's CF_UNICODETEXT as UTF-8, at most `maxUnits` UTF-16 units
+// of it; "" when it holds no text or cannot be opened.
+std::string GetClipboardTextUtf8(HWND owner, size_t maxUnits);
 
 // The path of file `index` of a drop, however long.
 std::string DragQueryFileUtf8(HDROP drop, UINT index);

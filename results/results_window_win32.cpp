@@ -54,6 +54,8 @@ DWORD CommonControlsVersion() {
   return version;
 }
 
+}  // namespace
+
 // The six images drawn at the size nearest the window's DPI ("IMAGES" and
 // "MASKIMAGES" are the 16-pixel strips, "IMAGES20" and so on the others),
 // never stretched.
@@ -75,6 +77,8 @@ HIMAGELIST LoadRowImages(HINSTANCE instance, int dpi) {
   }
   return list;
 }
+
+namespace {
 
 // The height of the band font's characters, cell included.
 int FontHeight(HFONT font) {

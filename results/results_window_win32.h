@@ -33,6 +33,12 @@
 // Kind of a reported line; also the row's image index.
 enum RowKind : int { Good = 1, Bad = 2, Info = 3 };
 
+// The row images of `instance`'s "IMAGES" and "MASKIMAGES" bitmaps, drawn at
+// the size nearest `dpi` (16 pixels at 96 DPI, never stretched), indexed by
+// RowKind (a green tick, a red cross, an information mark) and the sort
+// arrows after them. The caller destroys the list.
+HIMAGELIST LoadRowImages(HINSTANCE instance, int dpi);
+
 enum class WindowVariant { Verifier, ShellExtension };
 
 struct ResultsWindowState;

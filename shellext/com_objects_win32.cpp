@@ -70,6 +70,8 @@ STDMETHODIMP ContextMenuHandler::QueryInterface(REFIID iid, void** out) {
     *out = static_cast<IContextMenu*>(this);
   } else if (IsEqualIID(iid, IID_IShellExtInit) || IsEqualIID(iid, IID_IUnknown)) {
     *out = static_cast<IShellExtInit*>(this);
+  } else if (IsEqualIID(iid, IID_IShellPropSheetExt)) {
+    *out = static_cast<IShellPropSheetExt*>(this);
   } else {
     *out = nullptr;
     return E_NOINTERFACE;

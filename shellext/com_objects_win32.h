@@ -28,8 +28,11 @@ class ContextMenuHandlerFactory final : public IClassFactory {
 };
 
 // IContextMenu first (its table is the object's primary one), IShellExtInit
-// second; IUnknown is answered with the IShellExtInit interface.
-class ContextMenuHandler final : public IContextMenu, public IShellExtInit {
+// second, IShellPropSheetExt (the "Checksums" page) third; IUnknown is
+// answered with the IShellExtInit interface.
+class ContextMenuHandler final : public IContextMenu,
+                                 public IShellExtInit,
+                                 public IShellPropSheetExt {
  public:
   ContextMenuHandler();
   ~ContextMenuHandler();
@@ -47,6 +50,11 @@ class ContextMenuHandler final : public IContextMenu, public IShellExtInit {
                                 UINT bufferSize) override;
 
   STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY programKey) override;
+
+  // property_sheet_win32.cpp
+  STDMETHODIMP AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM parameter) override;
+  STDMETHODIMP ReplacePage(UINT pageId, LPFNSVADDPROPSHEETPAGE replaceWith,
+                           LPARAM parameter) override;
 
  private:
   volatile LONG references_ = 0;

@@ -15,6 +15,7 @@ struct CommandRequest {
   UINT Offset;
   HWND Owner;
   std::vector<std::string> Items;
+  int ProposedListType;
 };
 
 // Everything one command takes, given back on every path.
@@ -37,7 +38,8 @@ void RunCommand(const CommandRequest& request) {
   const std::string settings = LocateSettingsFile(ShellModule().Instance);
   // The owner is Explorer's window, on Explorer's thread; it may be gone.
   HWND owner = request.Owner && IsWindow(request.Owner) ? request.Owner : nullptr;
-  ShellCommandContext context{owner, ShellModule().Instance, &selection, settings.c_str()};
+  ShellCommandContext context{owner, ShellModule().Instance, &selection, settings.c_str(),
+                              request.ProposedListType};
   if (request.Offset == 0) {
     // Paths too long to list are reported by the command, even alone.
     if (selection.Head || selection.Refused) RunCreateListCommand(context);
@@ -59,8 +61,8 @@ DWORD WINAPI CommandThread(void* parameter) {
 
 }  // namespace
 
-bool StartCommandThread(UINT offset, HWND owner, std::vector<std::string> items) {
-  auto* request = new (std::nothrow) CommandRequest{offset, owner, std::move(items)};
+bool StartCommandThread(UINT offset, HWND owner, std::vector<std::string> items, int listType) {
+  auto* request = new (std::nothrow) CommandRequest{offset, owner, std::move(items), listType};
   if (!request) return false;
   HMODULE held = nullptr;
   if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,

@@ -11,7 +11,8 @@
 
 // Starts command `offset` (0 create a list, 1 verify individual files) on
 // `items` (the selection's full paths, UTF-8) with `owner` as its windows'
-// owner. The thread holds a reference on the module and counts in
+// owner; `listType` (a ListType, or -1 for the settings' choice) is the type
+// the creation dialog proposes. The thread holds a reference on the module and counts in
 // ShellModule().RunningCommands until its last window is gone. False when
 // the thread could not be started (nothing is then held).
-bool StartCommandThread(UINT offset, HWND owner, std::vector<std::string> items);
+bool StartCommandThread(UINT offset, HWND owner, std::vector<std::string> items, int listType = -1);

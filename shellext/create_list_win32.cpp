@@ -360,6 +360,7 @@ void Prepare(CreateListState* state) {
   const char* ini = context.SettingsPath;
   std::string value = ReadProfileStringUtf8(kSection, "DefaultExtension", "", ini);
   if (!ListTypeFromExtension(value.c_str(), &state->Type)) state->Type = ListType::Sfv;
+  if (context.ProposedListType >= 0) state->Type = static_cast<ListType>(context.ProposedListType);
   value = ReadProfileStringUtf8(kSection, "ListEncoding", "", ini);
   state->Encoding =
       CompareNoCase(value.c_str(), "ANSI") == 0 ? ListEncoding::Ansi : ListEncoding::Utf8;

@@ -8,10 +8,11 @@
 #include "shellext/selection.h"
 
 struct ShellCommandContext {
-  HWND Owner;                // the invocation's window (may be null)
-  HINSTANCE Instance;        // this module
-  const Selection* Files;    // never empty when a command runs
-  const char* SettingsPath;  // full path of "Corvana.ini", the command's own
+  HWND Owner;                 // the invocation's window (may be null)
+  HINSTANCE Instance;         // this module
+  const Selection* Files;     // never empty when a command runs
+  const char* SettingsPath;   // full path of "Corvana.ini", the command's own
+  int ProposedListType = -1;  // creation: the type to propose, or -1 for DefaultExtension's
 };
 
 // Command 0: asks for a list name and type, hashes the selection and writes

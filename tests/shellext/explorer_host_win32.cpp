@@ -291,6 +291,85 @@ HRESULT ShellHandler::InvokeVerb(const char* verb, HWND owner) {
   return menu_->InvokeCommand(&info);
 }
 
+namespace {
+
+BOOL CALLBACK CollectPage(HPROPSHEETPAGE page, LPARAM pages) {
+  reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(pages)->push_back(page);
+  return TRUE;
+}
+
+}  // namespace
+
+HRESULT ShellHandler::AddPages(std::vector<HPROPSHEETPAGE>* pages) {
+  ComPtr<IShellPropSheetExt> sheet;
+  HRESULT got =
+      menu_->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(sheet.Put()));
+  if (FAILED(got)) return got;
+  return sheet->AddPages(CollectPage, reinterpret_cast<LPARAM>(pages));
+}
+
+HRESULT ShellHandler::ReplacePage(UINT id) {
+  ComPtr<IShellPropSheetExt> sheet;
+  HRESULT got =
+      menu_->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(sheet.Put()));
+  if (FAILED(got)) return got;
+  return sheet->ReplacePage(id, CollectPage, 0);
+}
+
+namespace {
+
+// A sheet that is never shown: under Wine, taking a shown window off the
+// screen waits some two seconds for the window manager.
+int CALLBACK KeepSheetHidden(HWND, UINT message, LPARAM template_) {
+  if (message == PSCB_PRECREATE && template_) {
+    // The template is a DLGTEMPLATEEX (signature 0xFFFF) or a DLGTEMPLATE.
+    auto* words = reinterpret_cast<WORD*>(template_);
+    DWORD* style = words[1] == 0xFFFF ? reinterpret_cast<DWORD*>(words + 6)
+                                      : reinterpret_cast<DWORD*>(template_);
+    *style &= ~static_cast<DWORD>(WS_VISIBLE);
+  }
+  return 0;
+}
+
+}  // namespace
+
+PropertiesSheet::PropertiesSheet(const std::vector<HPROPSHEETPAGE>& pages, bool visible,
+                                 const char* caption) {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  std::vector<HPROPSHEETPAGE> owned = pages;
+  const std::wstring title = Wide(caption);
+  PROPSHEETHEADERW header{};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW | PSH_PROPTITLE;
+  if (!visible) {
+    header.dwFlags |= PSH_USECALLBACK;
+    header.pfnCallback = KeepSheetHidden;
+  }
+  header.pszCaption = title.c_str();
+  header.nPages = static_cast<UINT>(owned.size());
+  header.phpage = owned.data();
+  if (!owned.empty()) sheet_ = reinterpret_cast<HWND>(PropertySheetW(&header));
+  if (sheet_) DispatchHostMessages();
+}
+
+PropertiesSheet::~PropertiesSheet() {
+  Close();
+}
+
+HWND PropertiesSheet::ShowPage(int index) {
+  if (!sheet_) return nullptr;
+  SendMessageW(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  DispatchHostMessages();
+  return reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_INDEXTOHWND, index, 0));
+}
+
+void PropertiesSheet::Close() {
+  if (sheet_) DestroyWindow(sheet_);
+  sheet_ = nullptr;
+  DispatchHostMessages();
+}
+
 void ShellHandler::Reset() {
   init_.Reset();
   menu_.Reset();

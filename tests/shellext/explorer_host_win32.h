@@ -18,6 +18,11 @@
 //                                      DialogDriver started before;
 //   handler.InvokeAsync(0)             returns as InvokeCommand does, once
 //                                      the command's thread has started;
+//   handler.AddPages(&pages)           IShellPropSheetExt::AddPages: the
+//                                      pages it adds, as Properties gets them;
+//   PropertiesSheet sheet(pages)       a modeless PropertySheetW with them,
+//                                      on this thread; sheet.Close() is the
+//                                      user closing Properties;
 //   handler.Reset(); ModuleCanUnloadNow()  after the last release.
 //
 // Registry-writing tests must carry RESOURCE_LOCK corvana_registry.
@@ -27,6 +32,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+#include <prsht.h>
 #include <shlobj.h>
 
 #include <cstdint>
@@ -101,6 +108,10 @@ class ShellHandler {
   HRESULT InvokeAsync(UINT offset, HWND owner = nullptr);
   // InvokeCommand with a verb string.
   HRESULT InvokeVerb(const char* verb, HWND owner = nullptr);
+  // IShellPropSheetExt::AddPages; the pages added are appended to `pages`.
+  HRESULT AddPages(std::vector<HPROPSHEETPAGE>* pages);
+  // IShellPropSheetExt::ReplacePage of page `id`, refusing any page.
+  HRESULT ReplacePage(UINT id);
   IContextMenu* Menu() const { return menu_.Get(); }
   IShellExtInit* Init() const { return init_.Get(); }
   HRESULT LastResult() const { return last_; }
@@ -112,6 +123,29 @@ class ShellHandler {
   ComPtr<IContextMenu> menu_;
   ComPtr<IShellExtInit> init_;
   HRESULT last_ = S_OK;
+};
+
+// Properties as Explorer shows it: a modeless property sheet, created on this
+// thread with the pages a handler added (each taken over: the sheet destroys
+// them). Pages get their messages through this thread's dispatching
+// (DispatchHostMessages, or PumpUntil of tests/results/desktop_win32.h). A sheet that is not
+// `visible` works the same, its pages shown and hidden within it, but never reaches the screen
+// (under Wine it then goes at once instead of in some two seconds).
+class PropertiesSheet {
+ public:
+  explicit PropertiesSheet(const std::vector<HPROPSHEETPAGE>& pages, bool visible = true,
+                           const char* caption = "a.bin");
+  ~PropertiesSheet();  // Close()
+  PropertiesSheet(const PropertiesSheet&) = delete;
+  PropertiesSheet& operator=(const PropertiesSheet&) = delete;
+  HWND Window() const { return sheet_; }
+  // Shows page `index` (the first is shown on creation); its window.
+  HWND ShowPage(int index);
+  // The sheet's window goes, as when the user closes Properties.
+  void Close();
+
+ private:
+  HWND sheet_ = nullptr;
 };
 
 // DllCanUnloadNow of the loaded extension (E_FAIL when it is not loaded).
