@@ -71,6 +71,9 @@ function(corvana_add_test name)
   endif()
   foreach(test ${tests})
     set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT})
+    # A display of its own too: windows, focus and the clipboard are the
+    # display's, and a test side by side with another must not share them.
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT CORVANA_PRIVATE_DISPLAY=1)
     if(T_LABELS)
       set_tests_properties(${test} PROPERTIES LABELS "${T_LABELS}")
     endif()
@@ -94,5 +97,5 @@ function(corvana_add_dpi_test name program filter)
   endif()
   add_test(NAME ${name} COMMAND ${command})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS window
-    ENVIRONMENT "CORVANA_OWN_PREFIX=1")
+    ENVIRONMENT "CORVANA_OWN_PREFIX=1;CORVANA_PRIVATE_DISPLAY=1")
 endfunction()

@@ -72,7 +72,8 @@ void TakeCreated(void* context, const FileResult& result, const std::string& sho
   }
   WriteLine(run,
             FormatDigestLine(run->line.data(), run->line.size(), shown.c_str(), result.Digest.Bytes,
-                             static_cast<int>(DigestBytes(result.Digest.Algorithm))));
+                             static_cast<int>(DigestBytes(result.Digest.Algorithm)),
+                             ListTypeTag(run->type)));
 }
 
 // The header (SFV and MD5 only), then a comment line per file with its size

@@ -130,19 +130,9 @@ void TakeLine(void* context, const FileResult& result, const std::string& shown)
   const DigestAlgorithm a = r->algorithms[result.Tag];
   const int bytes = DigestBytes(a);
   std::string line(shown.size() * 2 + 2 * kMaxDigestBytes + 32, '\0');
-  int length = -1;
-  if (r->options->Tag) {
-    char hex[2 * kMaxDigestBytes + 1];
-    FormatDigestHexN(result.Digest.Bytes, bytes, hex, false);
-    std::string listed(shown.size() * 2 + 1, '\0');
-    const int n = FormatListedName(listed.data(), listed.size(), shown.c_str());
-    listed.resize(n < 0 ? 0 : n);
-    line = std::string(NameNeedsEscape(shown.c_str()) ? "\\" : "") + DigestTag(a) + " (" + listed +
-           ") = " + hex;
-    length = static_cast<int>(line.size());
-  } else {
-    length = FormatDigestLine(line.data(), line.size(), shown.c_str(), result.Digest.Bytes, bytes);
-  }
+  // "TAG (name) = hex" with --tag, as the tools write it; "hex  name" else.
+  const int length = FormatDigestLine(line.data(), line.size(), shown.c_str(), result.Digest.Bytes,
+                                      bytes, r->options->Tag ? DigestTag(a) : nullptr);
   if (length < 0) return;
   line.resize(static_cast<size_t>(length));
   line += '\n';

@@ -33,11 +33,13 @@
 #include <atomic>
 #include <cstdint>
 
+#include "hashing/digest_names.h"
 #include "hashing/file_digest.h"
 
 constexpr uint32_t kMultiDigestBlockBytes = 1048576;
 constexpr uint32_t kMultiDigestSlots = 16;
-constexpr int kMaxMultiDigests = 8;
+// Every algorithm there is, so that any set the page shows is one read.
+constexpr int kMaxMultiDigests = static_cast<int>(kDigestAlgorithmCount);
 
 enum class MultiDigestOutcome : uint8_t { Hashed, ReadError, Cancelled };
 

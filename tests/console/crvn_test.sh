@@ -56,6 +56,18 @@ for pair in sha256:sha256sum md5:md5sum sha1:sha1sum sha512:sha512sum blake3:b3s
   $peer "${files[@]}" > ../peer
   same ../out ../peer "hash -a $alg"
 done
+# xxhsum 0.8.1 prints XXH32 (-H0), XXH64 (-H1) and XXH128 (-H2) untagged,
+# XXH3 only tagged.
+for pair in xxh32:0 xxh64:1 xxh128:2; do
+  alg=${pair%%:*}
+  crvn hash -a "$alg" "${files[@]}"
+  expect_rc 0 "hash -a $alg"
+  xxhsum -H"${pair#*:}" "${files[@]}" > ../peer 2>/dev/null
+  same ../out ../peer "hash -a $alg"
+done
+crvn hash -a xxh3 --tag "${files[@]}"
+xxhsum -H3 "${files[@]}" > ../peer 2>/dev/null
+same ../out ../peer "hash -a xxh3 --tag"
 crvn hash --tag "${files[@]}"
 sha256sum --tag "${files[@]}" > ../peer
 same ../out ../peer "hash --tag"
@@ -176,7 +188,7 @@ expect_rc 1 "--expect of a missing file"
 
 # create: each type, the peers check it; the digest lists byte for byte.
 sorted=(a.txt b.bin empty 'ü名 file.txt')
-for type in sfv md5 sha1 sha256 sha512 blake3; do
+for type in sfv md5 sha1 sha256 sha512 blake3 xxh3 xxh128; do
   rm -f "new.$type"
   crvn create -t "$type" -o "new.$type" "${sorted[@]}"
   expect_rc 0 "create -t $type"
@@ -185,6 +197,9 @@ for type in sfv md5 sha1 sha256 sha512 blake3; do
     md5) md5sum -c --quiet new.md5 2>/dev/null || fail "md5sum -c rejects the created list" ;;
     blake3) b3sum --check --quiet new.blake3 || fail "b3sum --check rejects the created list"
       b3sum "${sorted[@]}" > ../peer; same new.blake3 ../peer "create -t blake3" ;;
+    xxh3 | xxh128) xxhsum -c --strict --quiet "new.$type" || fail "xxhsum -c rejects the $type list"
+      xxhsum -H"$([ "$type" = xxh3 ] && echo 3 || echo 2)" "${sorted[@]}" > ../peer 2>/dev/null
+      same "new.$type" ../peer "create -t $type" ;;
     *) "${type}sum" -c --strict --quiet "new.$type" || fail "${type}sum -c rejects the list"
       "${type}sum" "${sorted[@]}" > ../peer; same "new.$type" ../peer "create -t $type" ;;
   esac

@@ -34,7 +34,8 @@ const Known kEmpty = {
      "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36ce9ce47d0d13c5d85f2b0ff8318d2877ee"
      "c2"
      "f63b931bd47417a81a538327af927da3e",
-     "af1349b9f5f9a1a6a0404dea36dcc9499bcb25c9adc112b7cc9a93cae41f3262"}};
+     "af1349b9f5f9a1a6a0404dea36dcc9499bcb25c9adc112b7cc9a93cae41f3262", "02cc5d05",
+     "ef46db3751d8e999", "2d06800538d394c2", "99aa06d3014798d86001c324468d497f"}};
 const Known kAbc = {
     "a.bin",
     {"352441C2", "900150983cd24fb0d6963f7d28e17f72", "a9993e364706816aba3e25717850c26c9cd0d89d",
@@ -42,7 +43,8 @@ const Known kAbc = {
      "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3fee"
      "bb"
      "d454d4423643ce80e2a9ac94fa54ca49f",
-     "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85"}};
+     "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85", "32d153ff",
+     "44bc2cf5ad770999", "78af5f94892f3950", "06b05ab6733a618578af5f94892f3950"}};
 const Known kPattern = {
     "pattern.dat",
     {"60A35550", "6e94125b12cbc12491ecc09b98175d96", "63072b9eb70e27bd78ff906c56fba8067239cd52",
@@ -50,8 +52,11 @@ const Known kPattern = {
      "8c21024ae0f8f5a632141344e352970f3319b96e5f25dc66e7ba829f99cd51ae51f43e8a399b6c5149ff088f4f93d"
      "22"
      "cec90f13856464e5d5919e3f28abd8621",
-     "227a2851758429730a350241d32b1776ea55f271c54fc45ea21dd71b8e4ebb30"}};
-const char* const kAlgorithms[] = {"CRC-32", "MD5", "SHA-1", "SHA-256", "SHA-512", "BLAKE3"};
+     "227a2851758429730a350241d32b1776ea55f271c54fc45ea21dd71b8e4ebb30", "a212d14c",
+     "ab10900d2cfc575f", "573329126461f970", "6c99a424845f902a573329126461f970"}};
+// The XXH digests as xxhsum 0.8.1 prints them (-H0, -H1, -H3, -H2).
+const char* const kAlgorithms[] = {"CRC-32", "MD5",   "SHA-1", "SHA-256", "SHA-512",
+                                   "BLAKE3", "XXH32", "XXH64", "XXH3",    "XXH128"};
 
 void Put(const std::string& path, const std::string& bytes) {
   HANDLE file = CreateFileUtf8(path.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, 0);
@@ -70,7 +75,8 @@ std::string Pattern(uint32_t size) {
 std::vector<std::vector<std::string>> RowsOf(const std::vector<const Known*>& files) {
   std::vector<std::vector<std::string>> rows;
   for (const Known* file : files) {
-    for (size_t i = 0; i < 6; ++i) rows.push_back({file->name, kAlgorithms[i], file->digests[i]});
+    for (size_t i = 0; i < std::size(kAlgorithms); ++i)
+      rows.push_back({file->name, kAlgorithms[i], file->digests[i]});
   }
   return rows;
 }
@@ -226,11 +232,13 @@ TEST_F(ChecksumPageTest, TheBoxChecksEveryRowAsItIsTyped) {
       {"SHA-256 of the first file", kAbc.digests[3], "Matches the SHA-256 of a.bin", 3},
       {"upper case", "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD",
        "Matches the SHA-256 of a.bin", 3},
-      {"64 digits that are a BLAKE3", kPattern.digests[5], "Matches the BLAKE3 of pattern.dat", 11},
-      {"CRC-32", "60a35550", "Matches the CRC-32 of pattern.dat", 6},
-      {"MD5", kPattern.digests[1], "Matches the MD5 of pattern.dat", 7},
+      {"64 digits that are a BLAKE3", kPattern.digests[5], "Matches the BLAKE3 of pattern.dat", 15},
+      {"CRC-32", "60a35550", "Matches the CRC-32 of pattern.dat", 10},
+      {"MD5", kPattern.digests[1], "Matches the MD5 of pattern.dat", 11},
       {"SHA-1", kAbc.digests[2], "Matches the SHA-1 of a.bin", 2},
-      {"SHA-512", kPattern.digests[4], "Matches the SHA-512 of pattern.dat", 10},
+      {"SHA-512", kPattern.digests[4], "Matches the SHA-512 of pattern.dat", 14},
+      {"16 digits that are an XXH3", kPattern.digests[8], "Matches the XXH3 of pattern.dat", 18},
+      {"XXH128", kAbc.digests[9], "Matches the XXH128 of a.bin", 9},
       {"a wrong digest", "0000000000000000000000000000000000000000000000000000000000000001",
        kNoMatch, -1},
       {"no digest at all", "see the download page", "", -1},
@@ -286,7 +294,7 @@ TEST_F(ChecksumPageTest, AUnicodeNameAndALongPath) {
   const std::string unicode = "\xD0\xB6\xE6\x96\x87\xF0\x9F\x93\x84.bin";
   ASSERT_TRUE(Open({unicode}));
   std::vector<std::vector<std::string>> rows = Rows();
-  ASSERT_EQ(rows.size(), 6u);
+  ASSERT_EQ(rows.size(), std::size(kAlgorithms));
   EXPECT_EQ(rows[0][0], unicode);
   EXPECT_EQ(rows[3][2], kAbc.digests[3]);
   EXPECT_EQ(Check(kAbc.digests[3]), "Matches the SHA-256 of " + unicode);
@@ -317,8 +325,9 @@ TEST_F(ChecksumPageTest, AFileHeldWithoutSharingCouldNotBeRead) {
   ASSERT_TRUE(lock);
   ASSERT_TRUE(Open({"a.bin", "held.bin"}));
   std::vector<std::vector<std::string>> rows = Rows();
-  ASSERT_EQ(rows.size(), 12u);
-  for (size_t i = 6; i < 12; ++i) EXPECT_EQ(rows[i][2], "Could not read") << i;
+  const size_t n = std::size(kAlgorithms);
+  ASSERT_EQ(rows.size(), 2 * n);
+  for (size_t i = n; i < 2 * n; ++i) EXPECT_EQ(rows[i][2], "Could not read") << i;
   EXPECT_EQ(rows[3][2], kAbc.digests[3]);  // the other file is hashed all the same
   const std::string status = Text(kChecksumStatus);
   EXPECT_EQ(status.rfind("Could not read held.bin: ", 0), 0u) << status;
@@ -343,8 +352,8 @@ TEST_F(ChecksumPageTest, CopyTakesTheSelectedRowsOrAll) {
     for (const std::string& digest : file->digests) all += digest + "  " + file->name + "\r\n";
   }
   EXPECT_EQ(SystemUtf8(ClipboardUnicode()), all);
-  ListView_SetItemState(list, 9, LVIS_SELECTED, LVIS_SELECTED);
-  ListView_SetItemState(list, 6, LVIS_SELECTED, LVIS_SELECTED);
+  ListView_SetItemState(list, 13, LVIS_SELECTED, LVIS_SELECTED);
+  ListView_SetItemState(list, 10, LVIS_SELECTED, LVIS_SELECTED);
   SendMessageW(page_, WM_COMMAND, MAKEWPARAM(kChecksumCopy, BN_CLICKED), 0);
   EXPECT_EQ(SystemUtf8(ClipboardUnicode()),
             "352441C2  a.bin\r\n" + kAbc.digests[3] + "  a.bin\r\n");
@@ -357,8 +366,8 @@ TEST_F(ChecksumPageTest, SaveWritesTheListOfTheChosenAlgorithm) {
   Put(At("Corvana.ini"), "[Corvana]\r\nShowDoneCreate=0\r\n");
   ASSERT_TRUE(Open({"empty", "a.bin"}));
   HWND list = GetDlgItem(page_, kChecksumList);
-  ListView_SetItemState(list, 3, LVIS_SELECTED, LVIS_SELECTED);  // SHA-256 of empty
-  ListView_SetItemState(list, 9, LVIS_SELECTED, LVIS_SELECTED);  // SHA-256 of a.bin
+  ListView_SetItemState(list, 3, LVIS_SELECTED, LVIS_SELECTED);   // SHA-256 of empty
+  ListView_SetItemState(list, 13, LVIS_SELECTED, LVIS_SELECTED);  // SHA-256 of a.bin
   DialogDriver driver({{"Create .SFV file - Corvana", [](HWND dialog, DialogDriver& d) {
                           d.Note(ControlText(dialog, 1000));
                           d.Note(ComboEntry(dialog, 1003, ComboSelection(dialog, 1003)));

@@ -26,7 +26,9 @@ TEST(ChecksumPageText, TheSettingNamesTheAlgorithmsInTheTablesOrder) {
   } cases[] = {
       {"", all},
       {"   ", all},
-      {"crc32,md5,sha1,sha256,sha512,blake3", all},
+      {"crc32,md5,sha1,sha256,sha512,blake3,xxh32,xxh64,xxh3,xxh128", all},
+      {"crc32,md5,sha1,sha256,sha512,blake3",
+       {"crc32", "md5", "sha1", "sha256", "sha512", "blake3"}},
       {"sha256", {"sha256"}},
       {"BLAKE3, Sha256", {"sha256", "blake3"}},  // table order, any case
       {" md5 ,, md5 ,", {"md5"}},                // each once; empty words passed over

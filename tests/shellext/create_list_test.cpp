@@ -252,7 +252,7 @@ TEST_F(CreateListTest, TheDialogProposesAndRenamesByTheRules) {
             driver.Note(from == 0 && to == ControlText(dialog, kNameEdit).size() ? "all selected"
                                                                                  : "not selected");
             std::string entries;
-            for (int i = 0; i < 7; ++i) entries += ComboEntry(dialog, kTypeCombo, i);
+            for (int i = 0; i < 8; ++i) entries += ComboEntry(dialog, kTypeCombo, i);
             driver.Note(entries);
             if (c.typed) SetControlText(dialog, kNameEdit, dir_ + c.typed);
             SelectComboEntry(dialog, kTypeCombo, c.switchTo);
@@ -260,9 +260,9 @@ TEST_F(CreateListTest, TheDialogProposesAndRenamesByTheRules) {
             driver.Note(IsControlEnabled(dialog, kCompatible) ? "enabled" : "disabled");
             PressButton(dialog, IDCANCEL);
           }}});
-    std::vector<std::string> expected = {dir_ + c.before, "all selected",
-                                         ".sfv.md5.sha1.sha256.sha512.b3", dir_ + c.after,
-                                         c.compatibleEnabledAfter ? "enabled" : "disabled"};
+    std::vector<std::string> expected = {
+        dir_ + c.before, "all selected", ".sfv.md5.sha1.sha256.sha512.b3.xxh3.xxh128",
+        dir_ + c.after, c.compatibleEnabledAfter ? "enabled" : "disabled"};
     EXPECT_EQ(notes, expected) << c.what;
   }
   // Cancel writes nothing.
