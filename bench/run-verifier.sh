@@ -22,16 +22,7 @@ root=${CORVANA_ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 source bench/wine-bench.sh
 
-build=${CORVANA_BENCH_BUILD:-}
-if [ -z "$build" ]; then
-  for b in build/win64-bench build/win64; do
-    [ -f "$b/verifier/Corvana.exe" ] && { build=$b; break; }
-  done
-fi
-[ -n "$build" ] && [ -f "$build/verifier/Corvana.exe" ] || {
-  echo "run-verifier: no Corvana.exe built (build the win64-bench or win64 preset)" >&2
-  exit 1
-}
+bench_corvana_build run-verifier
 repeat=${CORVANA_BENCH_REPEAT:-3}
 
 work=$root/build/bench-verifier

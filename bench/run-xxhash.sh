@@ -20,16 +20,7 @@ source bench/wine-bench.sh
 native=${CORVANA_BENCH_NATIVE:-build/bench}
 bench_need "$native/bench/digest_bench" bench
 command -v xxhsum >/dev/null || { echo "run-xxhash: xxhsum is not installed" >&2; exit 1; }
-build=${CORVANA_BENCH_BUILD:-}
-if [ -z "$build" ]; then
-  for b in build/win64-bench build/win64; do
-    [ -f "$b/verifier/Corvana.exe" ] && { build=$b; break; }
-  done
-fi
-[ -n "$build" ] && [ -f "$build/verifier/Corvana.exe" ] || {
-  echo "run-xxhash: no Corvana.exe built (build the win64-bench or win64 preset)" >&2
-  exit 1
-}
+bench_corvana_build run-xxhash
 repeat=${CORVANA_BENCH_REPEAT:-3}
 min_time=${CORVANA_BENCH_MIN_TIME:-0.5}
 

@@ -5,6 +5,9 @@
 #   prefix's services already started, so that no timed run pays for them.
 # bench_stop_wine: ends that server and the Xvfb it started.
 # winpath PATH: the Windows form of a Linux path (Z: drive).
+# bench_corvana_build NAME: the build folder whose Corvana.exe the script
+#   NAME times (CORVANA_BENCH_BUILD, else win64-bench, else win64) in
+#   $build; ends the script when there is none.
 export PATH=$PATH:/usr/lib/wine
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -36,3 +39,16 @@ bench_stop_wine() {
 
 
 winpath() { echo "Z:$1" | tr / '\\'; }
+
+bench_corvana_build() {
+  build=${CORVANA_BENCH_BUILD:-}
+  if [ -z "$build" ]; then
+    for b in build/win64-bench build/win64; do
+      [ -f "$b/verifier/Corvana.exe" ] && { build=$b; break; }
+    done
+  fi
+  [ -n "$build" ] && [ -f "$build/verifier/Corvana.exe" ] || {
+    echo "$1: no Corvana.exe built (build the win64-bench or win64 preset)" >&2
+    exit 1
+  }
+}

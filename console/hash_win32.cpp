@@ -130,9 +130,12 @@ void TakeLine(void* context, const FileResult& result, const std::string& shown)
   const DigestAlgorithm a = r->algorithms[result.Tag];
   const int bytes = DigestBytes(a);
   std::string line(shown.size() * 2 + 2 * kMaxDigestBytes + 32, '\0');
-  // "TAG (name) = hex" with --tag, as the tools write it; "hex  name" else.
+  // "TAG (name) = hex" with --tag, as the tools write it, and XXH3 always
+  // (xxhsum writes it only so: its 16 digits alone would read as XXH64);
+  // "hex  name" else.
+  const bool tagged = r->options->Tag || a == DigestAlgorithm::Xxh3;
   const int length = FormatDigestLine(line.data(), line.size(), shown.c_str(), result.Digest.Bytes,
-                                      bytes, r->options->Tag ? DigestTag(a) : nullptr);
+                                      bytes, tagged ? DigestTag(a) : nullptr);
   if (length < 0) return;
   line.resize(static_cast<size_t>(length));
   line += '\n';
