@@ -159,6 +159,9 @@ grep -q '^;Q2-' "$dir/own.sfv" || fail "own.sfv: no database after a run"
 # the signature refused and failing the run, the list never written to.
 if command -v gpg >/dev/null; then
   export GNUPGHOME=$work/gnupg
+  # An agent an earlier run left for this home would answer for a key ring
+  # that is gone; the one this run starts ends with it (below).
+  [ -d "$GNUPGHOME" ] && gpgconf --kill gpg-agent >/dev/null 2>&1
   rm -rf "$GNUPGHOME" && mkdir -p "$GNUPGHOME" && chmod 700 "$GNUPGHOME"
   gpg --batch --passphrase '' --quick-gen-key 'Corvana Test <test@example.invalid>' \
     default default never >/dev/null 2>&1 || fail "gpg: no throwaway key"
@@ -203,6 +206,7 @@ if command -v gpg >/dev/null; then
     cmp -s "$dir/$signed" "$dir/signed.copy" || fail "$signed + added line: the list was changed"
     [ $status = 0 ] && echo "ok: signed $list"
   done
+  gpgconf --kill gpg-agent >/dev/null 2>&1
 else
   echo "skip: gpg is not installed"
 fi
